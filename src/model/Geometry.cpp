@@ -1,0 +1,145 @@
+#include "Geometry.h"
+
+#include <cmath>
+
+const double NullValue = static_cast<double>(-1.2345E-35f);
+
+TPoint3D MakePoint3D(double x, double y, double z) {
+    return {x, y, z};
+}
+
+TPoint3D VertexPoint(const TTriVertex& vertex) {
+    return {vertex.Easting, vertex.Northing, vertex.Value};
+}
+
+TPoint3D Subtract3D(const TPoint3D& a, const TPoint3D& b) {
+    return {a.X - b.X, a.Y - b.Y, a.Z - b.Z};
+}
+
+double Distance3D(const TPoint3D& a, const TPoint3D& b) {
+    return Length3D(Subtract3D(a, b));
+}
+
+TPoint3D CrossOfSides(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c) {
+    const TPoint3D u = Subtract3D(b, a);
+    const TPoint3D v = Subtract3D(c, a);
+    return {u.Y * v.Z - v.Y * u.Z, u.Z * v.X - v.Z * u.X, u.X * v.Y - v.X * u.Y};
+}
+
+double Length3D(const TPoint3D& v) {
+    return std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
+}
+
+double TriangleArea3D(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c) {
+    return Length3D(CrossOfSides(a, b, c)) / 2;
+}
+
+double TurnValue(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r) {
+    return (q.Y - p.Y) * (r.X - p.X) - (q.X - p.X) * (r.Y - p.Y);
+}
+
+bool IsRightOf(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r) {
+    return TurnValue(p, q, r) > 0;
+}
+
+bool PointInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y) {
+    const TPoint3D point{x, y, 0};
+    const bool first = IsRightOf(a, b, point);
+    return IsRightOf(b, c, point) == first && IsRightOf(c, a, point) == first;
+}
+
+double InterpolateLinear(double x1, double y1, double x2, double y2, double x) {
+    if (x1 == x2)
+        return NullValue;
+    const double t = (x - x1) / (x2 - x1);
+    if (t >= 0 && t <= 1)
+        return (y2 - y1) * t + y1;
+    return NullValue;
+}
+
+bool EdgeAtEasting(const TPoint3D& a, const TPoint3D& b, double x, double& y, double& z) {
+    y = InterpolateLinear(a.X, a.Y, b.X, b.Y, x);
+    const bool found = y != NullValue;
+    if (found)
+        z = InterpolateLinear(a.X, a.Z, b.X, b.Z, x);
+    return found;
+}
+
+double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x,
+                       double y) {
+    double y1 = 0, z1 = 0, y2 = 0, z2 = 0, y3 = 0, z3 = 0;
+    const bool found1 = EdgeAtEasting(a, b, x, y1, z1);
+    const bool found2 = EdgeAtEasting(b, c, x, y2, z2);
+    const bool found3 = EdgeAtEasting(a, c, x, y3, z3);
+    if (found1 && found2)
+        return InterpolateLinear(y1, z1, y2, z2, y);
+    if (found1 && found3)
+        return InterpolateLinear(y1, z1, y3, z3, y);
+    if (found2 && found3)
+        return InterpolateLinear(y2, z2, y3, z3, y);
+    return NullValue;
+}
+
+bool VerticesCoincide(const TTriVertex* first, const TTriVertex* second, double tolerance) {
+    if (first == second)
+        return true;
+    const double de = first->Easting - second->Easting;
+    const double dn = first->Northing - second->Northing;
+    const double dv = first->Value - second->Value;
+    return de * de + dn * dn + dv * dv <= tolerance;
+}
+
+// Triangle operations.
+
+namespace {
+TPoint3D Corner(const TTriangle& triangle, int k) {
+    return VertexPoint(*triangle.Vertex(k));
+}
+} // namespace
+
+double TTriangle::Area() const {
+    return TriangleArea3D(Corner(*this, 1), Corner(*this, 2), Corner(*this, 3));
+}
+
+bool TTriangle::IsClockwise() const {
+    return IsRightOf(Corner(*this, 1), Corner(*this, 2), Corner(*this, 3));
+}
+
+void TTriangle::SideLengths(int& shortestSide, int& longestSide, double& shortest,
+                            double& longest) const {
+    auto length = [this](int k) { return Distance3D(Corner(*this, k), Corner(*this, NextSide(k))); };
+    shortestSide = longestSide = 1;
+    shortest = longest = length(1);
+    for (int k = 2; k <= 3; ++k) {
+        const double side = length(k);
+        if (side > longest) {
+            longest = side;
+            longestSide = k;
+        }
+        if (side < shortest) {
+            shortest = side;
+            shortestSide = k;
+        }
+    }
+}
+
+bool TTriangle::CrossesNeighbour(int k) const {
+    const TTriangle* neighbour = Neighbour(k);
+    if (!neighbour)
+        return false;
+    const TTriVertex* a = Vertex(k);
+    const TTriVertex* b = Vertex(NextSide(k));
+    const TTriVertex* c = Vertex(PrevSide(k));
+    const int m = neighbour->SideOf(a, b);
+    const TTriVertex* q = neighbour->Vertex(PrevSide(m));
+    const TPoint3D pa = VertexPoint(*a), pb = VertexPoint(*b);
+    return IsRightOf(pa, pb, VertexPoint(*c)) == IsRightOf(pa, pb, VertexPoint(*q));
+}
+
+bool TTriangle::Contains(double x, double y) const {
+    return PointInTriangle(Corner(*this, 1), Corner(*this, 2), Corner(*this, 3), x, y);
+}
+
+double TTriangle::ValueAt(double x, double y) const {
+    return ValueInTriangle(Corner(*this, 1), Corner(*this, 2), Corner(*this, 3), x, y);
+}

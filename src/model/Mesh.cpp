@@ -1,0 +1,115 @@
+#include "Mesh.h"
+#include "Geometry.h"
+#include "ObjectPool.h"
+#include "TriangleIndex.h"
+
+void* TTriStoreObject::operator new(std::size_t size) {
+    return ObjectPool::Allocate(size);
+}
+
+void TTriStoreObject::operator delete(void* object, std::size_t size) noexcept {
+    ObjectPool::Release(object, size);
+}
+
+void TTriVertex::UpdateExtent(double& minEasting, double& minNorthing, double& minValue,
+                              double& maxEasting, double& maxNorthing, double& maxValue) const {
+    if (Easting < minEasting)
+        minEasting = Easting;
+    if (Easting > maxEasting)
+        maxEasting = Easting;
+    if (Northing < minNorthing)
+        minNorthing = Northing;
+    if (Northing > maxNorthing)
+        maxNorthing = Northing;
+    if (Value < minValue)
+        minValue = Value;
+    if (Value > maxValue)
+        maxValue = Value;
+}
+
+int TTriangle::IndexOfVertex(const TTriVertex* vertex) const {
+    if (vertex == FVertex[0])
+        return 1;
+    if (vertex == FVertex[1])
+        return 2;
+    return 3;
+}
+
+int TTriangle::SideOf(const TTriVertex* a, const TTriVertex* b) const {
+    const int k = IndexOfVertex(a);
+    return Vertex(NextSide(k)) == b ? k : PrevSide(k);
+}
+
+void TTriVertices::GetExtent(double& minEasting, double& minNorthing, double& minValue,
+                             double& maxEasting, double& maxNorthing, double& maxValue) const {
+    minEasting = minNorthing = minValue = 1e99;
+    maxEasting = maxNorthing = maxValue = -1e99;
+    for (int i = 0; i < Count(); ++i)
+        if (const TTriVertex* vertex = VertexAt(i))
+            vertex->UpdateExtent(minEasting, minNorthing, minValue, maxEasting, maxNorthing,
+                                 maxValue);
+}
+
+TTriVertex* TTriVertices::CreateVertex(double easting, double northing, double value) {
+    return new TTriVertex(easting, northing, value);
+}
+
+TTriangles::~TTriangles() {
+    FreeAll();
+}
+
+TTriangle* TTriangles::CreateTriangle(TTriVertex* v1, TTriVertex* v2, TTriVertex* v3) {
+    return new TTriangle(v1, v2, v3);
+}
+
+TTriangle* TTriangles::ChooseTriangle(TTriangle* first, TTriangle* second) {
+    TTriangle* chosen = first->Area() < second->Area() ? first : second;
+    if (OnChooseTriangle)
+        OnChooseTriangle(first, second, chosen);
+    return chosen;
+}
+
+TTriangleMesh::TTriangleMesh() {
+    TTriangleMesh::CreateCollections();
+}
+
+TTriangleMesh::~TTriangleMesh() {
+    FVertices.reset();
+    FTriangles.reset();
+}
+
+void TTriangleMesh::CreateCollections() {
+    FVertices = std::make_unique<TTriVertices>();
+    FTriangles = std::make_unique<TTriangles>();
+}
+
+void TTriangleMesh::Clear() {
+    InvalidateIndex();
+    FTriangles->FreeAll();
+    FVertices->FreeAll();
+}
+
+void TTriangleMesh::InvalidateIndex() const {
+    FIndex.reset();
+}
+
+TTriangle* TTriangleMesh::FindTriangleByScan(double x, double y, double& value) const {
+    const TTriangles& triangles = *FTriangles;
+    for (int i = 0; i < triangles.Count(); ++i) {
+        TTriangle* triangle = triangles.TriangleAt(i);
+        if (triangle && triangle->Contains(x, y)) {
+            value = triangle->ValueAt(x, y);
+            return triangle;
+        }
+    }
+    return nullptr;
+}
+
+TTriangle* TTriangleMesh::FindTriangle(double x, double y, double& value) const {
+    if (!FIndex)
+        FIndex = std::make_unique<TTriangleIndex>(*FTriangles);
+    TTriangle* triangle = FIndex->Find(x, y);
+    if (triangle)
+        value = triangle->ValueAt(x, y);
+    return triangle;
+}

@@ -1,0 +1,139 @@
+#pragma once
+// The in-memory triangulated irregular network: vertices, triangles with their neighbours, the
+// two collections that own them and the mesh that holds both collections.
+//
+// Side k (1..3) of a triangle runs from Vertex(k) to Vertex(NextSide(k)); Neighbour(k) is the
+// triangle across side k, or null on the model's boundary. Triangles refer to vertices and to
+// other triangles without owning them; the collections own their items.
+#include "ObjectLists.h"
+
+#include <functional>
+#include <memory>
+
+class TTriangleIndex;
+
+inline int NextSide(int k) { return k % 3 + 1; }
+inline int PrevSide(int k) { return (k + 1) % 3 + 1; }
+
+// The common base of vertices and triangles. Their storage comes from object pools: a model
+// holds millions of them.
+class TTriStoreObject : public TBaseObject {
+public:
+    const char* ClassName() const override { return "TTriStoreObject"; }
+    static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size) noexcept;
+
+    int Number = 0; // 1-based position in its collection
+};
+
+class TTriVertex : public TTriStoreObject {
+public:
+    TTriVertex(double easting, double northing, double value)
+        : Northing(northing), Easting(easting), Value(value) {}
+    const char* ClassName() const override { return "TTriVertex"; }
+    // Widens the six extremes by this vertex.
+    void UpdateExtent(double& minEasting, double& minNorthing, double& minValue,
+                      double& maxEasting, double& maxNorthing, double& maxValue) const;
+
+    double Northing;
+    double Easting;
+    double Value;
+};
+
+class TTriangle : public TTriStoreObject {
+public:
+    TTriangle(TTriVertex* v1, TTriVertex* v2, TTriVertex* v3) : FVertex{v1, v2, v3} {}
+    const char* ClassName() const override { return "TTriangle"; }
+
+    // k runs from 1 to 3.
+    TTriVertex* Vertex(int k) const { return FVertex[k - 1]; }
+    void SetVertex(int k, TTriVertex* vertex) { FVertex[k - 1] = vertex; }
+    TTriangle* Neighbour(int k) const { return FNeighbour[k - 1]; }
+    void SetNeighbour(int k, TTriangle* triangle) { FNeighbour[k - 1] = triangle; }
+
+    // 1 or 2 when vertex is Vertex(1) or Vertex(2), else 3 (also for a vertex not in it).
+    int IndexOfVertex(const TTriVertex* vertex) const;
+    // The side joining a and b, in either direction.
+    int SideOf(const TTriVertex* a, const TTriVertex* b) const;
+
+    // Geometry (Geometry.cpp).
+    double Area() const;
+    bool IsClockwise() const;
+    void SideLengths(int& shortestSide, int& longestSide, double& shortest, double& longest) const;
+    bool CrossesNeighbour(int k) const;
+    bool Contains(double x, double y) const;
+    double ValueAt(double x, double y) const;
+
+private:
+    TTriVertex* FVertex[3];
+    TTriangle* FNeighbour[3] = {nullptr, nullptr, nullptr};
+};
+
+// The vertices of a mesh; owns them.
+class TTriVertices : public TOwnedObjectList {
+public:
+    const char* ClassName() const override { return "TTriVertices"; }
+    TTriVertex* Vertex(int i) const { return CheckedCast<TTriVertex>(Objects(i)); }
+    // Unchecked access for loops over 0..Count-1 of a collection that holds only vertices.
+    TTriVertex* VertexAt(int i) const { return static_cast<TTriVertex*>(At(i)); }
+    void GetExtent(double& minEasting, double& minNorthing, double& minValue, double& maxEasting,
+                   double& maxNorthing, double& maxValue) const;
+    virtual TTriVertex* CreateVertex(double easting, double northing, double value);
+};
+
+// A list of triangles that does not own them.
+class TTriangleList : public TObjectList {
+public:
+    const char* ClassName() const override { return "TTriangleList"; }
+    TTriangle* Triangle(int i) const { return CheckedCast<TTriangle>(Objects(i)); }
+    TTriangle* TriangleAt(int i) const { return static_cast<TTriangle*>(At(i)); }
+};
+
+// The triangles of a mesh: freed by the destructor, but not by ClearSlot or Remove.
+class TTriangles : public TTriangleList {
+public:
+    using TChooseTriangleEvent =
+        std::function<void(TTriangle* first, TTriangle* second, TTriangle*& chosen)>;
+
+    ~TTriangles() override;
+    const char* ClassName() const override { return "TTriangles"; }
+    virtual TTriangle* CreateTriangle(TTriVertex* v1, TTriVertex* v2, TTriVertex* v3);
+    // The triangle of smaller area (the second on a tie), as the event may change it.
+    virtual TTriangle* ChooseTriangle(TTriangle* first, TTriangle* second);
+
+    TChooseTriangleEvent OnChooseTriangle;
+};
+
+class TTriangleMesh : public TBaseObject {
+public:
+    TTriangleMesh();
+    ~TTriangleMesh() override;
+    TTriangleMesh(const TTriangleMesh&) = delete;
+    TTriangleMesh& operator=(const TTriangleMesh&) = delete;
+    const char* ClassName() const override { return "TTriangleMesh"; }
+
+    // Makes the two collections. A constructor cannot reach an override, so a derived mesh
+    // calls its own override from its constructor; that replaces the empty base collections.
+    virtual void CreateCollections();
+    virtual void PrepareHeader() {}
+    // Frees every triangle, then every vertex.
+    virtual void Clear();
+
+    TTriVertices& Vertices() const { return *FVertices; }
+    TTriangles& Triangles() const { return *FTriangles; }
+
+    // The first triangle in collection order that contains (x, y), with the value there; null
+    // (and value untouched) when none does.
+    TTriangle* FindTriangle(double x, double y, double& value) const;
+    // The same answer by scanning every triangle; FindTriangle answers through an index.
+    TTriangle* FindTriangleByScan(double x, double y, double& value) const;
+    // Drops the look-up index; whoever changes the triangles calls it.
+    void InvalidateIndex() const;
+
+protected:
+    std::unique_ptr<TTriVertices> FVertices;
+    std::unique_ptr<TTriangles> FTriangles;
+
+private:
+    mutable std::unique_ptr<TTriangleIndex> FIndex;
+};

@@ -1,0 +1,162 @@
+#include "TriangleIndex.h"
+#include "Geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+// A triangle whose orientation is this small against its squared size has nearly collinear
+// corners; rounding may then put far-away points inside it, so it is checked everywhere.
+constexpr double ThinTriangle = 1e-6;
+// Boxes are widened by this fraction of their coordinates' magnitude and span, far more than
+// the rounding of the containment test can move a point.
+constexpr double BoxMargin = 1e-9;
+constexpr int MaxCellsPerTriangle = 64;
+
+bool Finite(double v) { return std::isfinite(v); }
+} // namespace
+
+TTriangleIndex::TPlacement TTriangleIndex::Classify(const TTriangle* triangle, TBox& box) const {
+    if (!triangle || !triangle->Vertex(1) || !triangle->Vertex(2) || !triangle->Vertex(3))
+        return TPlacement::Skip; // the scan would not test it either
+    const TPoint3D a = VertexPoint(*triangle->Vertex(1));
+    const TPoint3D b = VertexPoint(*triangle->Vertex(2));
+    const TPoint3D c = VertexPoint(*triangle->Vertex(3));
+    if (!Finite(a.X) || !Finite(a.Y) || !Finite(b.X) || !Finite(b.Y) || !Finite(c.X) ||
+        !Finite(c.Y))
+        return TPlacement::Everywhere;
+    box = {std::min({a.X, b.X, c.X}), std::min({a.Y, b.Y, c.Y}), std::max({a.X, b.X, c.X}),
+           std::max({a.Y, b.Y, c.Y})};
+    const double spanX = box.MaxX - box.MinX;
+    const double spanY = box.MaxY - box.MinY;
+    const double size = std::max(spanX, spanY);
+    if (std::abs(TurnValue(a, b, c)) <= ThinTriangle * size * size)
+        return TPlacement::Everywhere;
+    const double marginX = BoxMargin * (spanX + std::max(std::abs(box.MinX), std::abs(box.MaxX)));
+    const double marginY = BoxMargin * (spanY + std::max(std::abs(box.MinY), std::abs(box.MaxY)));
+    box.MinX -= marginX;
+    box.MaxX += marginX;
+    box.MinY -= marginY;
+    box.MaxY += marginY;
+    return TPlacement::Grid;
+}
+
+void TTriangleIndex::ChooseGrid(double minX, double minY, double maxX, double maxY,
+                                int boxedCount) {
+    const double width = std::max(maxX - minX, std::numeric_limits<double>::min());
+    const double height = std::max(maxY - minY, std::numeric_limits<double>::min());
+    // About two triangles a cell: a typical triangle's box then overlaps two to four cells.
+    const double cells = std::max(1.0, boxedCount / 2.0);
+    const double side = std::sqrt(width * height / cells);
+    auto count = [&](double extent) {
+        const double n = side > 0 ? std::ceil(extent / side) : 1;
+        return static_cast<int>(std::clamp(n, 1.0, 1.0 * (1 << 14)));
+    };
+    FColumns = count(width);
+    FRows = count(height);
+    while (static_cast<double>(FColumns) * FRows > 4.0 * cells + 16) {
+        FColumns = std::max(1, FColumns / 2);
+        FRows = std::max(1, FRows / 2);
+    }
+    FOriginX = minX;
+    FOriginY = minY;
+    FCellWidth = width / FColumns;
+    FCellHeight = height / FRows;
+}
+
+int TTriangleIndex::CellX(double x) const {
+    return std::clamp(static_cast<int>(std::floor((x - FOriginX) / FCellWidth)), 0, FColumns - 1);
+}
+
+int TTriangleIndex::CellY(double y) const {
+    return std::clamp(static_cast<int>(std::floor((y - FOriginY) / FCellHeight)), 0, FRows - 1);
+}
+
+bool TTriangleIndex::CoversFewCells(const TBox& box) const {
+    const double columns = (box.MaxX - box.MinX) / FCellWidth + 1;
+    const double rows = (box.MaxY - box.MinY) / FCellHeight + 1;
+    return columns * rows <= MaxCellsPerTriangle;
+}
+
+TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangles) {
+    const int count = triangles.Count();
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    int boxed = 0;
+    TBox box{};
+    for (int i = 0; i < count; ++i) {
+        if (Classify(triangles.TriangleAt(i), box) != TPlacement::Grid)
+            continue;
+        minX = std::min(minX, box.MinX);
+        minY = std::min(minY, box.MinY);
+        maxX = std::max(maxX, box.MaxX);
+        maxY = std::max(maxY, box.MaxY);
+        ++boxed;
+    }
+    if (boxed == 0)
+        minX = minY = maxX = maxY = 0;
+    ChooseGrid(minX, minY, maxX, maxY, boxed);
+
+    // Two passes, counting and then filling, keep the entries in one array in triangle order.
+    FCellStart.assign(static_cast<size_t>(FColumns) * FRows + 1, 0);
+    auto forEachCell = [&](const TBox& b, auto&& action) {
+        const int x0 = CellX(b.MinX), x1 = CellX(b.MaxX), y0 = CellY(b.MinY), y1 = CellY(b.MaxY);
+        for (int cy = y0; cy <= y1; ++cy)
+            for (int cx = x0; cx <= x1; ++cx)
+                action(static_cast<size_t>(cy) * FColumns + cx);
+    };
+    for (int i = 0; i < count; ++i) {
+        const TPlacement placement = Classify(triangles.TriangleAt(i), box);
+        if (placement == TPlacement::Grid && CoversFewCells(box))
+            forEachCell(box, [&](size_t cell) { ++FCellStart[cell + 1]; });
+        else if (placement != TPlacement::Skip)
+            FEverywhere.push_back(i);
+    }
+    for (size_t cell = 1; cell < FCellStart.size(); ++cell)
+        FCellStart[cell] += FCellStart[cell - 1];
+    FCellEntries.resize(FCellStart.back());
+    std::vector<uint32_t> fill(FCellStart.begin(), FCellStart.end() - 1);
+    for (int i = 0; i < count; ++i) {
+        if (Classify(triangles.TriangleAt(i), box) == TPlacement::Grid && CoversFewCells(box))
+            forEachCell(box, [&](size_t cell) { FCellEntries[fill[cell]++] = i; });
+    }
+}
+
+TTriangle* TTriangleIndex::Find(double x, double y) const {
+    const int32_t* cellFirst = nullptr;
+    const int32_t* cellLast = nullptr;
+    if (!Finite(x) || !Finite(y)) {
+        // Every comparison with such a point fails, so the first valid triangle holds it.
+        for (int i = 0; i < FTriangles.Count(); ++i) {
+            TTriangle* t = FTriangles.TriangleAt(i);
+            if (t && t->Vertex(1) && t->Vertex(2) && t->Vertex(3) && t->Contains(x, y))
+                return t;
+        }
+        return nullptr;
+    }
+    const double fx = (x - FOriginX) / FCellWidth;
+    const double fy = (y - FOriginY) / FCellHeight;
+    if (fx >= 0 && fy >= 0 && fx < FColumns && fy < FRows) {
+        const size_t cell = static_cast<size_t>(fy) * FColumns + static_cast<size_t>(fx);
+        cellFirst = FCellEntries.data() + FCellStart[cell];
+        cellLast = FCellEntries.data() + FCellStart[cell + 1];
+    }
+    // Merge the cell's list with the everywhere list, both ascending, and test in that order.
+    auto everywhere = FEverywhere.begin();
+    while (cellFirst != cellLast || everywhere != FEverywhere.end()) {
+        int32_t position;
+        if (everywhere == FEverywhere.end() || (cellFirst != cellLast && *cellFirst < *everywhere))
+            position = *cellFirst++;
+        else
+            position = *everywhere++;
+        TTriangle* triangle = FTriangles.TriangleAt(position);
+        if (triangle->Contains(x, y))
+            return triangle;
+    }
+    return nullptr;
+}
+
+std::size_t TTriangleIndex::MemoryBytes() const {
+    return FCellStart.capacity() * sizeof(uint32_t) + FCellEntries.capacity() * sizeof(int32_t) +
+           FEverywhere.capacity() * sizeof(int32_t);
+}

@@ -1,0 +1,32 @@
+#include "NumberText.h"
+
+#include <QLocale>
+#include <charconv>
+
+namespace {
+QString WithSeparator(const char* first, const char* last, QChar separator) {
+    QString text = QString::fromLatin1(first, last - first);
+    if (separator != u'.')
+        text.replace(u'.', separator);
+    return text;
+}
+} // namespace
+
+QChar SystemDecimalSeparator() {
+    const QString point = QLocale::system().decimalPoint();
+    return point.isEmpty() ? QChar(u'.') : point.front();
+}
+
+QString FormatFixed(double value, int decimals, QChar separator) {
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                                decimals);
+    return WithSeparator(buffer, result.ptr, separator);
+}
+
+QString FormatGeneral(double value, int digits, QChar separator) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
+                                digits);
+    return WithSeparator(buffer, result.ptr, separator);
+}

@@ -1,0 +1,262 @@
+// Reading a model file into the model.
+//
+// Each section is a run of records at the header's offset, one record size apart; the fields
+// are read from the start of a record and whatever follows them is skipped. Numbers name
+// records 1-based and are resolved through the collections' checked access, so a bad number
+// raises the list's bounds error.
+//
+// A damaged header may claim far more records than the file holds. Before a section allocates
+// anything it is checked to lie inside the file; one that does not is only read through, record
+// by record, for the error that reading it would raise first (a bad number in a record before
+// the end of the file, else the read error at the end), so that memory stays in proportion to
+// the file's size.
+#include "VRKModel.h"
+#include "support/Exceptions.h"
+#include "support/Streams.h"
+
+#include <cstring>
+
+namespace {
+constexpr uint16_t MaxFieldBytes = 3 * 8;
+
+int RealBytes(uint8_t size) { return size == 4 ? 4 : 8; }
+int NumberBytes(uint8_t size) { return size == 2 ? 2 : 4; }
+
+// Reads one field after another from the bytes of a record.
+class TFieldDecoder {
+public:
+    explicit TFieldDecoder(const char* bytes) : FBytes(bytes) {}
+
+    double Real(uint8_t size) {
+        if (size == 4) {
+            float single;
+            Take(&single, 4);
+            return single;
+        }
+        double value;
+        Take(&value, 8);
+        return value;
+    }
+
+    int32_t Number(uint8_t size) {
+        if (size == 2) {
+            int16_t small;
+            Take(&small, 2);
+            return small;
+        }
+        int32_t value;
+        Take(&value, 4);
+        return value;
+    }
+
+private:
+    void Take(void* out, int bytes) {
+        std::memcpy(out, FBytes, static_cast<size_t>(bytes));
+        FBytes += bytes;
+    }
+    const char* FBytes;
+};
+
+struct TSection {
+    int32_t Offset;
+    int32_t Count;
+    int16_t RecordSize;
+    int FieldBytes;
+};
+
+bool SectionFits(const TSection& section, int64_t streamSize) {
+    if (section.Count <= 0)
+        return true;
+    const int64_t first = section.Offset;
+    const int64_t last = first + int64_t(section.Count - 1) * section.RecordSize;
+    return std::min(first, last) >= 0 && std::max(first, last) + section.FieldBytes <= streamSize;
+}
+
+// Calls decode(i, fields) for every record in file order.
+template <class Decode> void ReadRecords(TStream& stream, const TSection& section, Decode decode) {
+    char fields[MaxFieldBytes];
+    int64_t position = section.Offset;
+    for (int32_t i = 0; i < section.Count; ++i) {
+        stream.SetPosition(position);
+        stream.ReadBuffer(fields, section.FieldBytes);
+        TFieldDecoder decoder(fields);
+        decode(i, decoder);
+        position += section.RecordSize;
+    }
+}
+
+// The item named by a 1-based number among capacity items; outside them, list's bounds error.
+int CheckedIndex(const TBigList& list, int64_t capacity, int32_t number) {
+    const int64_t index = int64_t(number) - 1;
+    if (index < 0 || index >= capacity)
+        list.Error();
+    return static_cast<int>(index);
+}
+
+int CheckedIndex(const TBigList& list, int32_t number) {
+    return CheckedIndex(list, list.Capacity(), number);
+}
+
+// Raises the bounds error a SetCapacity of count would raise, without allocating.
+void CheckCount(const TBigList& list, int32_t count) {
+    if (!list.CapacityAllowed(count))
+        list.Error();
+}
+
+class TModelReader {
+public:
+    TModelReader(TVandrelTINModel& model, TStream& stream)
+        : FModel(model), FStream(stream), FHeader(model.Header), FSize(stream.Size()) {}
+
+    void ReadVertices();
+    void ReadTriangles();
+    void ReadEdges();
+    void ReadStartPoints();
+
+private:
+    TVandrelTINModel& FModel;
+    TStream& FStream;
+    const TVRKHeader& FHeader;
+    int64_t FSize;
+};
+
+void TModelReader::ReadVertices() {
+    const uint8_t coordinateSize = FHeader.VertexCoordinateSize;
+    const uint8_t valueSize = FHeader.VertexValueSize;
+    const TSection section =
+        TSection{FHeader.StartOffsetOfVertices, FHeader.NumberOfVertices, FHeader.VertexRecordSize,
+                2 * RealBytes(coordinateSize) + RealBytes(valueSize)};
+    TTriVertices& vertices = FModel.Vertices();
+    CheckCount(vertices, section.Count);
+    if (!SectionFits(section, FSize))
+        ReadRecords(FStream, section, [](int, TFieldDecoder&) {});
+
+    vertices.SetCapacity(section.Count);
+    const long double northingOffset = FHeader.NorthingOffsetValue;
+    const long double eastingOffset = FHeader.EastingOffsetValue;
+    ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+        const double northing = static_cast<double>(fields.Real(coordinateSize) + northingOffset);
+        const double easting = static_cast<double>(fields.Real(coordinateSize) + eastingOffset);
+        const double value = fields.Real(valueSize);
+        vertices.Add(vertices.CreateVertex(easting, northing, value));
+    });
+    for (int i = 0; i < vertices.Count(); ++i)
+        vertices.VertexAt(i)->Number = i + 1;
+}
+
+void TModelReader::ReadTriangles() {
+    const uint8_t vertexSize = FHeader.VertexNumberSize;
+    const uint8_t triangleSize = FHeader.TriangleNumberSize;
+    const TSection section =
+        TSection{FHeader.StartOffsetOfTriangles, FHeader.NumberOfTriangles,
+                FHeader.TriangleRecordSize, 3 * NumberBytes(vertexSize) + 3 * NumberBytes(triangleSize)};
+    TTriVertices& vertices = FModel.Vertices();
+    TTriangles& triangles = FModel.Triangles();
+    CheckCount(triangles, section.Count);
+    if (!SectionFits(section, FSize)) {
+        ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+            for (int k = 0; k < 3; ++k)
+                CheckedIndex(vertices, fields.Number(vertexSize));
+            for (int k = 0; k < 3; ++k)
+                if (const int32_t number = fields.Number(triangleSize); number != -1)
+                    CheckedIndex(triangles, section.Count, number);
+        });
+    }
+
+    // Every triangle exists before the records are read, so that a neighbour may come later.
+    triangles.SetCapacity(section.Count);
+    for (int i = 0; i < section.Count; ++i) {
+        TTriangle* triangle = triangles.CreateTriangle(nullptr, nullptr, nullptr);
+        triangle->Number = i + 1;
+        triangles.Add(triangle);
+    }
+    ReadRecords(FStream, section, [&](int i, TFieldDecoder& fields) {
+        TTriangle* triangle = triangles.TriangleAt(i);
+        for (int k = 1; k <= 3; ++k)
+            triangle->SetVertex(k, vertices.VertexAt(CheckedIndex(vertices, fields.Number(vertexSize))));
+        for (int k = 1; k <= 3; ++k) {
+            const int32_t number = fields.Number(triangleSize);
+            triangle->SetNeighbour(
+                k, number == -1 ? nullptr : triangles.TriangleAt(CheckedIndex(triangles, number)));
+        }
+    });
+}
+
+void TModelReader::ReadEdges() {
+    const uint8_t triangleSize = FHeader.TriangleNumberSize;
+    const TSection section = TSection{FHeader.StartOffsetOfEdgeList, FHeader.NumberOfEdgeRecords,
+                                     FHeader.EdgeRecordSize, NumberBytes(triangleSize)};
+    TTriangles& triangles = FModel.Triangles();
+    TVRKEdges& edges = FModel.Edges;
+    CheckCount(edges, section.Count);
+    if (!SectionFits(section, FSize))
+        ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+            CheckedIndex(triangles, fields.Number(triangleSize));
+        });
+
+    edges.SetCapacity(section.Count);
+    ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+        edges.Add(triangles.TriangleAt(CheckedIndex(triangles, fields.Number(triangleSize))));
+    });
+}
+
+void TModelReader::ReadStartPoints() {
+    const uint8_t coordinateSize = FHeader.VertexCoordinateSize;
+    const uint8_t triangleSize = FHeader.TriangleNumberSize;
+    const TSection section =
+        TSection{FHeader.StartOffsetOfStartPoints, FHeader.NumberOfStartPoints,
+                FHeader.StartPointRecordSize, 2 * RealBytes(coordinateSize) + NumberBytes(triangleSize)};
+    TTriangles& triangles = FModel.Triangles();
+    TVRKStartPoints& points = FModel.StartPoints;
+    CheckCount(points, section.Count);
+    if (!SectionFits(section, FSize))
+        ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+            fields.Real(coordinateSize);
+            fields.Real(coordinateSize);
+            CheckedIndex(triangles, fields.Number(triangleSize));
+        });
+
+    points.SetCapacity(section.Count);
+    const long double northingOffset = FHeader.NorthingOffsetValue;
+    const long double eastingOffset = FHeader.EastingOffsetValue;
+    ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+        const double northing = static_cast<double>(fields.Real(coordinateSize) + northingOffset);
+        const double easting = static_cast<double>(fields.Real(coordinateSize) + eastingOffset);
+        TTriangle* triangle = triangles.TriangleAt(CheckedIndex(triangles, fields.Number(triangleSize)));
+        points.Add(new TVRKStartPoint(triangle, easting, northing));
+    });
+}
+
+void CheckSignatureAndVersion(const TVRKHeader& header) {
+    if (std::memcmp(header.FileSignature, VRKSignature, 16) != 0 || header.FileSignature[16] != 0)
+        throw EVRKReadError("File is not a Vandrel TIN Model.");
+    if (header.FileMajorVersion != 1 || header.FileMinorVersion != 0)
+        throw EVRKReadError("Unable to read this version of Vandrel TIN Model file.");
+}
+
+QString NameOf(const TVRKHeader& header) {
+    const char* name = header.DTMModelInternalName;
+    const void* nul = std::memchr(name, 0, sizeof header.DTMModelInternalName);
+    const qsizetype length = nul ? static_cast<const char*>(nul) - name : qsizetype(sizeof header.DTMModelInternalName);
+    return QString::fromLatin1(name, length);
+}
+} // namespace
+
+void TVandrelTINModel::ReadFromStream(TStream& stream) {
+    if (stream.Read(&Header, sizeof Header) != sizeof Header)
+        throw EReadError();
+    CheckSignatureAndVersion(Header);
+    Clear();
+    try {
+        InternalName = NameOf(Header);
+        TModelReader reader(*this, stream);
+        reader.ReadVertices();
+        reader.ReadTriangles();
+        reader.ReadEdges();
+        reader.ReadStartPoints();
+    } catch (...) {
+        // A partly read model would hold triangles without vertices; nothing of it is kept.
+        Clear();
+        throw;
+    }
+}

@@ -1,0 +1,86 @@
+// The look-up index must give exactly the answer of the scan, whatever the mesh holds.
+#include "model/Geometry.h"
+#include "TerrainGenerator.h"
+#include "support/Streams.h"
+#include "vrk/VRKModel.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+void ExpectSameAnswers(const TTriangleMesh& mesh, double minX, double maxX, double minY,
+                       double maxY, int samples, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> x(minX, maxX), y(minY, maxY);
+    for (int i = 0; i < samples; ++i) {
+        const double px = x(random), py = y(random);
+        double indexed = -1, scanned = -1;
+        TTriangle* found = mesh.FindTriangle(px, py, indexed);
+        ASSERT_EQ(found, mesh.FindTriangleByScan(px, py, scanned)) << px << "," << py;
+        ASSERT_EQ(indexed, scanned);
+    }
+}
+} // namespace
+
+TEST(TriangleIndexTest, AgreesWithTheScanOnOverlappingClockwiseAndDegenerateTriangles) {
+    TTriangleMesh mesh;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> coordinate(0, 100), size(0.1, 20);
+    auto vertex = [&](double e, double n) {
+        auto* v = mesh.Vertices().CreateVertex(e, n, e + n);
+        mesh.Vertices().Add(v);
+        return v;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const double e = coordinate(random), n = coordinate(random), s = size(random);
+        // Random winding and overlapping triangles, with some degenerate ones among them.
+        TTriVertex* a = vertex(e, n);
+        TTriVertex* b = vertex(e + s, n + (i % 7 == 0 ? 0 : s / 3));
+        TTriVertex* c = i % 50 == 0 ? vertex(e + 2 * s, n) : vertex(e + s / 2, n + s);
+        if (i % 13 == 0)
+            c = a; // a segment
+        mesh.Triangles().Add(i % 2 ? mesh.Triangles().CreateTriangle(a, b, c)
+                                   : mesh.Triangles().CreateTriangle(a, c, b));
+    }
+    ExpectSameAnswers(mesh, -10, 130, -10, 130, 20000, 1);
+    // Points exactly on vertices and sides.
+    for (int i = 0; i < mesh.Vertices().Count(); i += 7) {
+        const TTriVertex* v = mesh.Vertices().Vertex(i);
+        double a = 0, b = 0;
+        ASSERT_EQ(mesh.FindTriangle(v->Easting, v->Northing, a),
+                  mesh.FindTriangleByScan(v->Easting, v->Northing, b));
+    }
+}
+
+TEST(TriangleIndexTest, AgreesWithTheScanOnTerrainAndSharedSides) {
+    TVandrelTINModel model;
+    TMemoryStream stream(WriteModel(GenerateTerrain(40, 30, 10, 3, 1e6, 5e6)));
+    model.ReadFromStream(stream);
+    ExpectSameAnswers(model, 1e6 - 20, 1e6 + 420, 5e6 - 20, 5e6 + 320, 20000, 2);
+    double value = 0;
+    EXPECT_EQ(model.FindTriangle(1e6 - 1, 5e6 - 1, value), nullptr);
+    // A grid line of the unjittered boundary lies on sides shared by two triangles.
+    for (double x = 1e6; x <= 1e6 + 400; x += 2.5) {
+        double a = 0, b = 0;
+        ASSERT_EQ(model.FindTriangle(x, 5e6, a), model.FindTriangleByScan(x, 5e6, b));
+    }
+}
+
+TEST(TriangleIndexTest, EmptyMeshFindsNothingAndLeavesTheValue) {
+    TTriangleMesh mesh;
+    double value = 42;
+    EXPECT_EQ(mesh.FindTriangle(1, 2, value), nullptr);
+    EXPECT_EQ(value, 42);
+}
+
+TEST(TriangleIndexTest, IsRebuiltAfterTheModelIsReadAgain) {
+    TVandrelTINModel model;
+    TMemoryStream first(WriteModel(GenerateTerrain(4, 4, 10)));
+    model.ReadFromStream(first);
+    double value = 0;
+    ASSERT_NE(model.FindTriangle(5, 5, value), nullptr);
+    TMemoryStream second(WriteModel(GenerateTerrain(4, 4, 10, 1, 1000, 1000)));
+    model.ReadFromStream(second);
+    EXPECT_EQ(model.FindTriangle(5, 5, value), nullptr);
+    EXPECT_NE(model.FindTriangle(1005, 1005, value), nullptr);
+}

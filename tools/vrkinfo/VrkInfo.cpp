@@ -1,0 +1,133 @@
+#include "VrkInfo.h"
+#include "inspect/HeaderRows.h"
+#include "model/Geometry.h"
+#include "support/Exceptions.h"
+#include "support/NumberText.h"
+#include "support/Streams.h"
+#include "vrk/VRKModel.h"
+
+#include <new>
+#include <optional>
+
+namespace {
+const char Usage[] = "usage: vrkinfo FILE\n"
+                     "       vrkinfo header FILE\n"
+                     "       vrkinfo extents FILE\n"
+                     "       vrkinfo find FILE E N [E N ...]\n";
+
+QString Number(double value) { return FormatGeneral(value, 17, u'.'); }
+
+void ReadModel(TVandrelTINModel& model, const QString& fileName) {
+    TFileStream stream(fileName.toStdString());
+    model.ReadFromStream(stream);
+}
+
+struct TExtent {
+    double MinEasting, MinNorthing, MinValue, MaxEasting, MaxNorthing, MaxValue;
+};
+
+TExtent ExtentOf(const TVandrelTINModel& model) {
+    TExtent e{};
+    model.Vertices().GetExtent(e.MinEasting, e.MinNorthing, e.MinValue, e.MaxEasting,
+                               e.MaxNorthing, e.MaxValue);
+    return e;
+}
+
+void PrintHeader(const TVandrelTINModel& model, QTextStream& out) {
+    for (const THeaderRow& row : HeaderRows(model.Header, u'.'))
+        out << row.Field << '\t' << row.Value << '\n';
+}
+
+void PrintExtents(const TVandrelTINModel& model, QTextStream& out) {
+    const TExtent e = ExtentOf(model);
+    out << QStringList{Number(e.MinEasting), Number(e.MinNorthing), Number(e.MinValue),
+                       Number(e.MaxEasting), Number(e.MaxNorthing), Number(e.MaxValue)}
+                .join('\t')
+        << '\n';
+}
+
+void PrintFind(const TVandrelTINModel& model, const std::vector<std::pair<double, double>>& points,
+               QTextStream& out) {
+    for (const auto& [easting, northing] : points) {
+        double value = NullValue;
+        const TTriangle* triangle = model.FindTriangle(easting, northing, value);
+        if (!triangle)
+            out << "none\n";
+        else
+            out << triangle->Number << '\t' << (value == NullValue ? QString("null") : Number(value))
+                << '\n';
+    }
+}
+
+void PrintSummary(const TVandrelTINModel& model, const QString& fileName, QTextStream& out) {
+    out << "File: " << fileName << '\n';
+    out << "Model: " << model.InternalName << '\n';
+    out << "Vertices: " << model.Vertices().Count() << '\n';
+    out << "Triangles: " << model.Triangles().Count() << '\n';
+    out << "Edge records: " << model.Edges.Count() << '\n';
+    out << "Start points: " << model.StartPoints.Count() << '\n';
+    if (model.Vertices().Count() > 0) {
+        const TExtent e = ExtentOf(model);
+        out << "Easting: " << Number(e.MinEasting) << " to " << Number(e.MaxEasting) << '\n';
+        out << "Northing: " << Number(e.MinNorthing) << " to " << Number(e.MaxNorthing) << '\n';
+        out << "Value: " << Number(e.MinValue) << " to " << Number(e.MaxValue) << '\n';
+    }
+}
+
+std::optional<std::vector<std::pair<double, double>>> ParsePoints(const QStringList& words) {
+    if (words.isEmpty() || words.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<std::pair<double, double>> points;
+    for (qsizetype i = 0; i < words.size(); i += 2) {
+        bool eastingOk = false, northingOk = false;
+        const double easting = words[i].toDouble(&eastingOk);
+        const double northing = words[i + 1].toDouble(&northingOk);
+        if (!eastingOk || !northingOk)
+            return std::nullopt;
+        points.emplace_back(easting, northing);
+    }
+    return points;
+}
+
+int UsageError(QTextStream& err) {
+    err << Usage;
+    return ExitUsage;
+}
+} // namespace
+
+int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (arguments.isEmpty())
+        return UsageError(err);
+    const QString command = arguments.size() == 1 ? QString() : arguments[0];
+    const QString fileName = arguments.size() == 1 ? arguments[0] : arguments[1];
+    std::optional<std::vector<std::pair<double, double>>> points;
+    if (command == "find") {
+        points = ParsePoints(arguments.mid(2));
+        if (!points)
+            return UsageError(err);
+    } else if (!((command == "header" || command == "extents") && arguments.size() == 2) &&
+               !command.isEmpty()) {
+        return UsageError(err);
+    }
+
+    TVandrelTINModel model;
+    try {
+        ReadModel(model, fileName);
+    } catch (const Exception& error) {
+        err << QString::fromStdString(error.Message()) << '\n';
+        return ExitUnreadable;
+    } catch (const std::bad_alloc&) {
+        err << "Out of memory\n";
+        return ExitUnreadable;
+    }
+
+    if (command == "header")
+        PrintHeader(model, out);
+    else if (command == "extents")
+        PrintExtents(model, out);
+    else if (command == "find")
+        PrintFind(model, *points, out);
+    else
+        PrintSummary(model, fileName, out);
+    return ExitDone;
+}
