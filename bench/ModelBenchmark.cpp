@@ -1,0 +1,125 @@
+// Opening models and finding the triangle under the cursor, at 100,000 to 5,000,000 triangles.
+#include "BenchModels.h"
+#include "model/Geometry.h"
+#include "support/Streams.h"
+#include "vrk/VRKModel.h"
+
+#include <benchmark/benchmark.h>
+#include <fstream>
+#include <random>
+#include <vector>
+
+namespace {
+// Reading the file's bytes: the floor for opening a model.
+void BM_ReadFileBytes(benchmark::State& state) {
+    const std::string file = BenchModelFile(static_cast<int>(state.range(0)));
+    std::vector<char> bytes;
+    for (auto _ : state) {
+        std::ifstream in(file, std::ios::binary | std::ios::ate);
+        bytes.resize(static_cast<size_t>(in.tellg()));
+        in.seekg(0);
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.counters["MB"] = static_cast<double>(bytes.size()) / 1e6;
+}
+
+// Allocating and freeing the model's objects one by one, as the reader does.
+void BM_AllocateObjects(benchmark::State& state) {
+    const int triangles = static_cast<int>(state.range(0));
+    TVRKVertices vertices;
+    TVRKTriangles list;
+    for (auto _ : state) {
+        vertices.SetCapacity(triangles / 2);
+        list.SetCapacity(triangles);
+        for (int i = 0; i < triangles / 2; ++i)
+            vertices.Add(vertices.CreateVertex(i, i, i));
+        for (int i = 0; i < triangles; ++i)
+            list.Add(list.CreateTriangle(nullptr, nullptr, nullptr));
+        list.FreeAll();
+        vertices.FreeAll();
+    }
+}
+
+void BM_OpenModel(benchmark::State& state) {
+    const std::string file = BenchModelFile(static_cast<int>(state.range(0)));
+    TVandrelTINModel model;
+    for (auto _ : state) {
+        TFileStream stream(file);
+        model.ReadFromStream(stream);
+    }
+    state.counters["triangles"] = model.Triangles().Count();
+}
+
+// Resident memory of an open model with its look-up index, per triangle.
+void BM_MemoryPerTriangle(benchmark::State& state) {
+    const std::string file = BenchModelFile(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        const long before = ResidentBytes();
+        auto model = std::make_unique<TVandrelTINModel>();
+        TFileStream stream(file);
+        model->ReadFromStream(stream);
+        double value;
+        model->FindTriangle(0, 0, value); // builds the index
+        state.counters["bytes_per_triangle"] =
+            static_cast<double>(ResidentBytes() - before) / model->Triangles().Count();
+    }
+}
+
+struct TOpenModel {
+    explicit TOpenModel(int triangles) {
+        TFileStream stream(BenchModelFile(triangles));
+        Model.ReadFromStream(stream);
+        Model.Vertices().GetExtent(MinE, MinN, MinV, MaxE, MaxN, MaxV);
+    }
+    std::pair<double, double> RandomPoint(std::mt19937& random) const {
+        std::uniform_real_distribution<double> e(MinE, MaxE), n(MinN, MaxN);
+        return {e(random), n(random)};
+    }
+    TVandrelTINModel Model;
+    double MinE, MinN, MinV, MaxE, MaxN, MaxV;
+};
+
+void BM_BuildIndex(benchmark::State& state) {
+    TOpenModel open(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        open.Model.InvalidateIndex();
+        double value;
+        benchmark::DoNotOptimize(open.Model.FindTriangle(0, 0, value));
+    }
+}
+
+void BM_FindIndexed(benchmark::State& state) {
+    TOpenModel open(static_cast<int>(state.range(0)));
+    std::mt19937 random(1);
+    double value;
+    open.Model.FindTriangle(0, 0, value);
+    for (auto _ : state) {
+        const auto [e, n] = open.RandomPoint(random);
+        benchmark::DoNotOptimize(open.Model.FindTriangle(e, n, value));
+    }
+}
+
+void BM_FindByScan(benchmark::State& state) {
+    TOpenModel open(static_cast<int>(state.range(0)));
+    std::mt19937 random(1);
+    double value;
+    for (auto _ : state) {
+        const auto [e, n] = open.RandomPoint(random);
+        benchmark::DoNotOptimize(open.Model.FindTriangleByScan(e, n, value));
+    }
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100000)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+}
+} // namespace
+
+BENCHMARK(BM_ReadFileBytes)->Apply(Sizes);
+BENCHMARK(BM_AllocateObjects)->Apply(Sizes);
+BENCHMARK(BM_OpenModel)->Apply(Sizes);
+BENCHMARK(BM_MemoryPerTriangle)->Apply(Sizes)->Iterations(1);
+BENCHMARK(BM_BuildIndex)->Apply(Sizes);
+BENCHMARK(BM_FindIndexed)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindByScan)->Apply(Sizes);
+BENCHMARK_MAIN();
