@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
-exec build/tools/vrkinfo/vrkinfo samples/sample.vrk
+exec build/vrkviewer samples/sample.vrk

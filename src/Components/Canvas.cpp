@@ -1,0 +1,153 @@
+#include "Canvas.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+#include <cstdlib>
+
+QColor ToQColor(TColor color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& color) {
+    return TColor(color.red()) | TColor(color.green()) << 8 | TColor(color.blue()) << 16;
+}
+
+namespace {
+uint32_t ImagePixel(TColor color) {
+    return 0xFF000000u | (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
+}
+} // namespace
+
+void TImageCanvas::Plot(int x, int y, uint32_t rgb, bool xorMode) {
+    if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
+        return;
+    auto* pixel = reinterpret_cast<uint32_t*>(FImage.scanLine(y)) + x;
+    *pixel = xorMode ? (*pixel ^ (rgb & 0x00FFFFFFu)) : rgb;
+}
+
+void TImageCanvas::Segment(int x1, int y1, int x2, int y2) {
+    if (Pen.Width > 1 && Pen.Mode == TPenMode::Copy) {
+        QPainter painter(&FImage);
+        painter.setPen(QPen(ToQColor(Pen.Color), Pen.Width));
+        painter.drawLine(x1, y1, x2, y2);
+        return;
+    }
+    // Bresenham's line from (x1, y1) towards (x2, y2), stopping before the last pixel.
+    const uint32_t rgb = ImagePixel(Pen.Color);
+    const bool xorMode = Pen.Mode == TPenMode::Xor;
+    const bool dotted = Pen.Style == TPenStyle::Dot;
+    const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    // Far outside the image nothing can be seen; the view clips its lines before they come here.
+    int error = dx + dy;
+    int x = x1, y = y1;
+    const bool inside = x1 >= 0 && x2 >= 0 && y1 >= 0 && y2 >= 0 && x1 < FImage.width() &&
+                        x2 < FImage.width() && y1 < FImage.height() && y2 < FImage.height();
+    if (inside && !xorMode && !dotted) {
+        uchar* bits = FImage.bits();
+        const qsizetype stride = FImage.bytesPerLine();
+        while (x != x2 || y != y2) {
+            reinterpret_cast<uint32_t*>(bits + y * stride)[x] = rgb;
+            const int twice = 2 * error;
+            if (twice >= dy) {
+                error += dy;
+                x += sx;
+            }
+            if (twice <= dx) {
+                error += dx;
+                y += sy;
+            }
+        }
+        return;
+    }
+    while (x != x2 || y != y2) {
+        if (!dotted || (FDotPhase++ & 1) == 0)
+            Plot(x, y, rgb, xorMode);
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            x += sx;
+        }
+        if (twice <= dx) {
+            error += dx;
+            y += sy;
+        }
+    }
+}
+
+void TImageCanvas::Rectangle(int left, int top, int right, int bottom) {
+    if (BrushStyle == TBrushStyle::Solid && right > left && bottom > top) {
+        QPainter painter(&FImage);
+        painter.fillRect(left, top, right - left, bottom - top, ToQColor(BrushColor));
+    }
+    MoveTo(left, top);
+    LineTo(right - 1, top);
+    LineTo(right - 1, bottom - 1);
+    LineTo(left, bottom - 1);
+    LineTo(left, top);
+}
+
+void TImageCanvas::TextOut(int x, int y, const QString& text) {
+    QPainter painter(&FImage);
+    painter.setFont(Font);
+    const QFontMetrics metrics(Font, &FImage);
+    if (BrushStyle == TBrushStyle::Solid)
+        painter.fillRect(x, y, metrics.horizontalAdvance(text), metrics.height(), ToQColor(BrushColor));
+    painter.setPen(ToQColor(FontColor));
+    painter.drawText(x, y + metrics.ascent(), text);
+}
+
+int TImageCanvas::TextWidth(const QString& text) {
+    return QFontMetrics(Font, &FImage).horizontalAdvance(text);
+}
+
+int TImageCanvas::TextHeight(const QString&) {
+    return QFontMetrics(Font, &FImage).height();
+}
+
+void TPainterCanvas::ApplyPen() {
+    QPen pen(ToQColor(Pen.Color));
+    pen.setWidth(std::max(1, Pen.Width));
+    pen.setStyle(Pen.Style == TPenStyle::Dot ? Qt::DotLine : Qt::SolidLine);
+    FPainter.setPen(pen);
+    FPainter.setCompositionMode(Pen.Mode == TPenMode::Xor
+                                    ? QPainter::RasterOp_SourceXorDestination
+                                    : QPainter::CompositionMode_SourceOver);
+}
+
+void TPainterCanvas::Segment(int x1, int y1, int x2, int y2) {
+    ApplyPen();
+    FPainter.drawLine(x1, y1, x2, y2);
+}
+
+void TPainterCanvas::Rectangle(int left, int top, int right, int bottom) {
+    ApplyPen();
+    FPainter.setBrush(BrushStyle == TBrushStyle::Solid ? QBrush(ToQColor(BrushColor)) : QBrush());
+    FPainter.drawRect(left, top, right - left - 1, bottom - top - 1);
+}
+
+void TPainterCanvas::TextOut(int x, int y, const QString& text) {
+    FPainter.setFont(Font);
+    const QFontMetrics metrics(Font, FPainter.device());
+    if (BrushStyle == TBrushStyle::Solid)
+        FPainter.fillRect(x, y, metrics.horizontalAdvance(text), metrics.height(), ToQColor(BrushColor));
+    FPainter.setPen(ToQColor(FontColor));
+    FPainter.drawText(x, y + metrics.ascent(), text);
+}
+
+int TPainterCanvas::TextWidth(const QString& text) {
+    return QFontMetrics(Font, FPainter.device()).horizontalAdvance(text);
+}
+
+int TPainterCanvas::TextHeight(const QString&) {
+    return QFontMetrics(Font, FPainter.device()).height();
+}
+
+int TPainterCanvas::PixelsPerInchX() const {
+    return FPainter.device()->logicalDpiX();
+}
+
+int TPainterCanvas::PixelsPerInchY() const {
+    return FPainter.device()->logicalDpiY();
+}

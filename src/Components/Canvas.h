@@ -1,0 +1,97 @@
+#pragma once
+// The drawing surface the map view and the model drawing use: a pen (colour, width, solid or
+// dotted, copy or exclusive-or), a clear or solid brush, lines that leave out their end pixel,
+// rectangles, text and the device's pixels per inch. The screen draws on an image with a line
+// loop of our own (exact end pixels, exclusive-or that restores what it covers); the printer
+// draws through QPainter.
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+// A colour as 0x00BBGGRR: red in the lowest byte.
+using TColor = uint32_t;
+QColor ToQColor(TColor color);
+TColor FromQColor(const QColor& color);
+
+enum class TPenStyle { Solid, Dot };
+enum class TPenMode { Copy, Xor };
+enum class TBrushStyle { Clear, Solid };
+
+struct TPen {
+    TColor Color = 0;
+    int Width = 1;
+    TPenStyle Style = TPenStyle::Solid;
+    TPenMode Mode = TPenMode::Copy;
+};
+
+class TCanvas {
+public:
+    virtual ~TCanvas() = default;
+
+    TPen Pen;
+    TBrushStyle BrushStyle = TBrushStyle::Solid;
+    TColor BrushColor = 0xFFFFFF;
+    QFont Font;
+    TColor FontColor = 0;
+
+    void MoveTo(int x, int y) {
+        FPenX = x;
+        FPenY = y;
+    }
+    // Draws from the pen position to (x, y), without the pixel at (x, y).
+    void LineTo(int x, int y) {
+        Segment(FPenX, FPenY, x, y);
+        MoveTo(x, y);
+    }
+    virtual void Segment(int x1, int y1, int x2, int y2) = 0;
+    // Outline with the pen and fill with the brush, right and bottom edges excluded.
+    virtual void Rectangle(int left, int top, int right, int bottom) = 0;
+    // Text with its top-left corner at (x, y), in Font and FontColor; a solid brush fills
+    // behind it.
+    virtual void TextOut(int x, int y, const QString& text) = 0;
+    virtual int TextWidth(const QString& text) = 0;
+    virtual int TextHeight(const QString& text) = 0;
+    virtual int PixelsPerInchX() const = 0;
+    virtual int PixelsPerInchY() const = 0;
+
+private:
+    int FPenX = 0, FPenY = 0;
+};
+
+// Draws on an RGB32 image; the image must outlive the canvas.
+class TImageCanvas : public TCanvas {
+public:
+    explicit TImageCanvas(QImage& image) : FImage(image) {}
+    void Segment(int x1, int y1, int x2, int y2) override;
+    void Rectangle(int left, int top, int right, int bottom) override;
+    void TextOut(int x, int y, const QString& text) override;
+    int TextWidth(const QString& text) override;
+    int TextHeight(const QString& text) override;
+    int PixelsPerInchX() const override { return FImage.logicalDpiX(); }
+    int PixelsPerInchY() const override { return FImage.logicalDpiY(); }
+
+private:
+    void Plot(int x, int y, uint32_t rgb, bool xorMode);
+    QImage& FImage;
+    int FDotPhase = 0;
+};
+
+class QPainter;
+
+// Draws through a painter (the printer's); the painter must outlive the canvas.
+class TPainterCanvas : public TCanvas {
+public:
+    explicit TPainterCanvas(QPainter& painter) : FPainter(painter) {}
+    void Segment(int x1, int y1, int x2, int y2) override;
+    void Rectangle(int left, int top, int right, int bottom) override;
+    void TextOut(int x, int y, const QString& text) override;
+    int TextWidth(const QString& text) override;
+    int TextHeight(const QString& text) override;
+    int PixelsPerInchX() const override;
+    int PixelsPerInchY() const override;
+
+private:
+    void ApplyPen();
+    QPainter& FPainter;
+};

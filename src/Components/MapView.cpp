@@ -1,0 +1,372 @@
+#include "MapView.h"
+#include "support/ErrorGuard.h"
+
+#include <QBitmap>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+// Resources of a static library are registered by hand.
+static void InitComponentResources() {
+    Q_INIT_RESOURCE(components);
+}
+
+namespace {
+// The open-hand cursor of pan mode, from the program's resources; its hot spot is (2, 2).
+const QCursor& PanHandCursor() {
+    InitComponentResources();
+    static const QCursor cursor(QBitmap(":/cursors/PanHand.xbm"), QBitmap(":/cursors/PanHandMask.xbm"),
+                                2, 2);
+    return cursor;
+}
+
+TScrollCode CodeFor(int action, bool sliderDown) {
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return TScrollCode::LineUp;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return TScrollCode::LineDown;
+    case QAbstractSlider::SliderPageStepSub:
+        return TScrollCode::PageUp;
+    case QAbstractSlider::SliderPageStepAdd:
+        return TScrollCode::PageDown;
+    case QAbstractSlider::SliderToMinimum:
+        return TScrollCode::Top;
+    case QAbstractSlider::SliderToMaximum:
+        return TScrollCode::Bottom;
+    case QAbstractSlider::SliderMove:
+        // With tracking off a move arrives while dragging (ignored) and once at the release.
+        return sliderDown ? TScrollCode::Other : TScrollCode::ThumbPosition;
+    default:
+        return TScrollCode::Other;
+    }
+}
+
+bool LeftButtonAlone(const QMouseEvent* event) {
+    return event->buttons() == Qt::LeftButton &&
+           !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+}
+
+bool KeysOrButtonsHeld(const QMouseEvent* event) {
+    return event->buttons() != Qt::NoButton ||
+           (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+}
+} // namespace
+
+TMapView::TMapView(QWidget* parent) : TVandrelCustomControl(parent) {
+    FOwnCanvas = std::make_unique<TImageCanvas>(FImage);
+    FDrawCanvas = FOwnCanvas.get();
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()}) {
+        bar->setTracking(false);
+        const Qt::Orientation orientation = bar->orientation();
+        connect(bar, &QAbstractSlider::actionTriggered, this,
+                [this, orientation](int action) { Scrolled(orientation, action); });
+    }
+}
+
+TMapView::~TMapView() = default;
+
+void TMapView::SetYAspect(double value) {
+    FState.StoreYAspect(value);
+    SetView(false, FState.ViewLeft, FState.ViewBottom, FState.Zoom);
+}
+
+void TMapView::SetOptions(TMapViewOptions options) {
+    const TMapViewOptions overlays = moShowScale | moShowAspect;
+    const bool repaint = (options & overlays) != (FOptions & overlays);
+    FOptions = options;
+    if (!(options & moMouseZoom)) {
+        FMouseMode = TMapMouseMode::mmNone;
+        viewport()->unsetCursor();
+    }
+    if (repaint)
+        Repaint();
+}
+
+void TMapView::SetColor(TColor color) {
+    FColor = color;
+}
+
+void TMapView::SetMouseMode(TMapMouseMode mode) {
+    if (!(FOptions & moMouseZoom))
+        return;
+    FMouseMode = mode;
+    if (mode == TMapMouseMode::mmPan)
+        viewport()->setCursor(PanHandCursor());
+    else
+        viewport()->unsetCursor();
+}
+
+void TMapView::SetExtents(double minX, double maxX, double minY, double maxY) {
+    FState.SetExtents(minX, maxX, minY, maxY);
+}
+
+void TMapView::SetView(bool push, double x, double y, double zoom) {
+    if (push)
+        FState.PushHistory();
+    FState.PlaceView(x, y, zoom);
+    ShowScrollPositions();
+    Repaint();
+    ViewChanged();
+}
+
+void TMapView::CenterView(bool push, double cx, double cy, double zoom) {
+    const THistoryEntry view = FState.CentredView(cx, cy, zoom);
+    SetView(push, view.Left, view.Bottom, view.Zoom);
+}
+
+void TMapView::SetZoom(double zoom) {
+    CenterView(true, FState.ViewLeft + FState.ViewWidth / 2, FState.ViewBottom + FState.ViewHeight / 2,
+               zoom);
+}
+
+void TMapView::ZoomToRect(bool push, double minX, double maxX, double minY, double maxY) {
+    if (const auto view = FState.RectView(minX, maxX, minY, maxY))
+        SetView(push, view->Left, view->Bottom, view->Zoom);
+}
+
+bool TMapView::ZoomPrevious() {
+    const auto entry = FState.PopHistory();
+    if (!entry)
+        return false;
+    SetView(false, entry->Left, entry->Bottom, entry->Zoom);
+    return true;
+}
+
+bool TMapView::DrawCross(double x, double y) {
+    if (!FState.CrossVisible(x, y))
+        return false;
+    const int px = FState.WorldToPixelX(x), py = FState.WorldToPixelY(y);
+    const int hx = FDrawCanvas->PixelsPerInchX() * FState.CrossSize / 192;
+    const int hy = FDrawCanvas->PixelsPerInchY() * FState.CrossSize / 192;
+    FDrawCanvas->Segment(px - hx, py, px + hx + 1, py);
+    FDrawCanvas->Segment(px, py - hy, px, py + hy + 1);
+    return true;
+}
+
+void TMapView::ViewChanged() {
+    if (OnViewChanged)
+        OnViewChanged(this);
+}
+
+void TMapView::ShowScrollPositions() {
+    // The thumb's size shows how much of the frame is visible; the steps are the view's own.
+    const int page = FState.ScrollTarget(0, TScrollCode::PageDown, 0);
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        bar->setPageStep(std::max(1, page));
+    horizontalScrollBar()->setValue(FState.HPos);
+    verticalScrollBar()->setValue(FState.VPos);
+}
+
+void TMapView::Render() {
+    const QSize size = viewport()->size();
+    if (FImage.size() != size) {
+        FImage = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        const double dotsPerMeter = 39.3700787;
+        FImage.setDotsPerMeterX(qRound(logicalDpiX() * dotsPerMeter));
+        FImage.setDotsPerMeterY(qRound(logicalDpiY() * dotsPerMeter));
+    }
+    FImage.fill(ToQColor(FColor));
+    FState.ClientWidth = size.width();
+    FState.ClientHeight = size.height();
+    FState.DrawRect = {0, 0, size.width(), size.height()};
+    FState.RebuildView();
+    FOwnCanvas->Font = font();
+    DrawContents(*FOwnCanvas, FState.DrawRect);
+}
+
+void TMapView::DrawContents(TCanvas& canvas, const TIntRect& rect) {
+    FDrawCanvas = &canvas;
+    FState.DrawRect = rect;
+    canvas.Pen.Mode = TPenMode::Copy;
+    canvas.Pen.Width = 1;
+    canvas.Pen.Style = TPenStyle::Solid;
+    if (OnPaint)
+        OnPaint(this);
+    DrawOverlays(canvas);
+}
+
+void TMapView::DrawOverlays(TCanvas& canvas) {
+    if (!(FOptions & (moShowScale | moShowAspect)))
+        return;
+    canvas.Font = font();
+    canvas.FontColor = FromQColor(palette().color(QPalette::WindowText));
+    canvas.Pen.Color = canvas.FontColor;
+    canvas.Pen.Mode = TPenMode::Copy;
+    canvas.BrushStyle = TBrushStyle::Clear;
+    const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
+    int previousTop = 0;
+    // A zero conversion or fraction would divide by zero: such an overlay is left out.
+    if ((FOptions & moShowScale) && FState.DisplayConversion != 0 && FState.BarFraction > 0 &&
+        FState.ViewWidth > 0) {
+        const QString label = ScaleBarText(FState);
+        const TScaleBarLayout bar =
+            ScaleBarLayout(FState, dpiX, dpiY, canvas.TextWidth(label), canvas.TextHeight(label));
+        for (const TPixelSegment& s : {bar.LeftTick, bar.Bar, bar.RightTick})
+            canvas.Segment(s.X1, s.Y1, s.X2, s.Y2);
+        canvas.TextOut(bar.LabelAt.X, bar.LabelAt.Y, bar.Label);
+        previousTop = bar.Bounds.Top;
+    }
+    if ((FOptions & moShowAspect) && FState.BarFraction > 0) {
+        const QString label = AspectLabel(FState.YAspect());
+        const TAspectLayout aspect = AspectLayout(FState, dpiX, dpiY, previousTop, canvas.TextWidth(label),
+                                                  canvas.TextWidth("1"), canvas.TextHeight("1"));
+        canvas.TextOut(aspect.LabelAt.X, aspect.LabelAt.Y, aspect.Label);
+        canvas.TextOut(aspect.OneAt.X, aspect.OneAt.Y, "1");
+        for (const TPixelSegment& s : {aspect.Vertical, aspect.Horizontal, aspect.Hypotenuse})
+            canvas.Segment(s.X1, s.Y1, s.X2, s.Y2);
+    }
+}
+
+void TMapView::DrawDragFigure(TCanvas& canvas) const {
+    canvas.Pen = {FColor, 1, TPenStyle::Dot, TPenMode::Xor};
+    canvas.MoveTo(FDragStart.X, FDragStart.Y);
+    if (FDragKind == TMapMouseMode::mmZoom) {
+        canvas.LineTo(FDragStart.X, FDragCurrent.Y);
+        canvas.LineTo(FDragCurrent.X, FDragCurrent.Y);
+        canvas.LineTo(FDragCurrent.X, FDragStart.Y);
+        canvas.LineTo(FDragStart.X, FDragStart.Y);
+    } else if (FDragKind == TMapMouseMode::mmPan) {
+        canvas.LineTo(FDragCurrent.X, FDragCurrent.Y);
+    }
+}
+
+void TMapView::Repaint() {
+    Render();
+    viewport()->repaint();
+}
+
+void TMapView::paintEvent(QPaintEvent*) {
+    RunGuarded([&] {
+        if (FImage.size() != viewport()->size())
+            Render();
+        QPainter painter(viewport());
+        if (!Dragging()) {
+            painter.drawImage(0, 0, FImage);
+            return;
+        }
+        // The figure goes over a copy, so the rendered model stays as it is.
+        QImage shown = FImage.copy();
+        TImageCanvas canvas(shown);
+        DrawDragFigure(canvas);
+        painter.drawImage(0, 0, shown);
+    });
+}
+
+void TMapView::resizeEvent(QResizeEvent* event) {
+    TVandrelCustomControl::resizeEvent(event);
+    RunGuarded([&] {
+        const double cx = FState.ViewLeft + FState.ViewWidth / 2;
+        const double cy = FState.ViewBottom + FState.ViewHeight / 2;
+        FState.ClientWidth = viewport()->width();
+        FState.ClientHeight = viewport()->height();
+        FState.ComputeFrame();
+        SetScrollRange(Qt::Horizontal, 0, TMapViewState::ScrollUnits);
+        SetScrollRange(Qt::Vertical, 0, TMapViewState::ScrollUnits);
+        CenterView(false, cx, cy, FState.Zoom);
+    });
+}
+
+void TMapView::Scrolled(Qt::Orientation bar, int action) {
+    QScrollBar* scrollBar = bar == Qt::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    RunGuarded([&] { Scroll(bar, CodeFor(action, scrollBar->isSliderDown()), scrollBar->sliderPosition()); });
+}
+
+void TMapView::Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition) {
+    QScrollBar* scrollBar = bar == Qt::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    int& position = bar == Qt::Horizontal ? FState.HPos : FState.VPos;
+    const int target = FState.ScrollTarget(position, code, thumbPosition);
+    // The bar's own step is replaced by the view's; the bar commits what is set here.
+    scrollBar->setSliderPosition(target);
+    if (target == position)
+        return;
+    position = target;
+    Repaint();
+    ViewChanged();
+}
+
+void TMapView::mousePressEvent(QMouseEvent* event) {
+    RunGuarded([&] {
+        const QPoint at = event->position().toPoint();
+        if (LeftButtonAlone(event) && FMouseMode != TMapMouseMode::mmNone) {
+            FDragStart = FDragCurrent = {at.x(), at.y()};
+            FDragKind = FMouseMode;
+        }
+        if (OnMouseDown)
+            OnMouseDown(this, event->button(), event->modifiers(), at.x(), at.y());
+    });
+}
+
+void TMapView::mouseMoveEvent(QMouseEvent* event) {
+    RunGuarded([&] {
+        const QPoint at = event->position().toPoint();
+        if (FDragKind == TMapMouseMode::mmZoom)
+            FDragCurrent = FState.ZoomDragPoint(FDragStart, at.x(), at.y());
+        else if (FDragKind == TMapMouseMode::mmPan)
+            FDragCurrent = {at.x(), at.y()};
+        if (Dragging())
+            viewport()->update();
+        if (OnMouseMove)
+            OnMouseMove(this, event->modifiers(), at.x(), at.y());
+    });
+}
+
+void TMapView::mouseReleaseEvent(QMouseEvent* event) {
+    RunGuarded([&] {
+        const QPoint at = event->position().toPoint();
+        if (OnMouseUp)
+            OnMouseUp(this, event->button(), event->modifiers(), at.x(), at.y());
+        if (event->button() != Qt::LeftButton || !Dragging())
+            return;
+        const TMapMouseMode kind = FDragKind;
+        FDragKind = TMapMouseMode::mmNone;
+        viewport()->update(); // erases the figure
+        if (kind == TMapMouseMode::mmZoom) {
+            if (KeysOrButtonsHeld(event))
+                return;
+            if (const auto view = FState.ZoomDragView(FDragStart, FDragCurrent))
+                SetView(true, view->Left, view->Bottom, view->Zoom);
+        } else {
+            const THistoryEntry view = FState.PanDragView(FDragStart, FDragCurrent);
+            SetView(true, view.Left, view.Bottom, view.Zoom);
+        }
+    });
+}
+
+void TMapView::mouseDoubleClickEvent(QMouseEvent* event) {
+    RunGuarded([&] {
+        const QPoint at = event->position().toPoint();
+        if (OnMouseDown)
+            OnMouseDown(this, event->button(), event->modifiers(), at.x(), at.y());
+        if (OnDblClick)
+            OnDblClick(this);
+    });
+}
+
+void TMapView::keyPressEvent(QKeyEvent* event) {
+    RunGuarded([&] {
+        switch (event->key()) {
+        case Qt::Key_Left:
+            return Scroll(Qt::Horizontal, TScrollCode::LineUp, 0);
+        case Qt::Key_Right:
+            return Scroll(Qt::Horizontal, TScrollCode::LineDown, 0);
+        case Qt::Key_Up:
+            return Scroll(Qt::Vertical, TScrollCode::LineUp, 0);
+        case Qt::Key_Down:
+            return Scroll(Qt::Vertical, TScrollCode::LineDown, 0);
+        case Qt::Key_PageUp:
+            return Scroll(Qt::Vertical, TScrollCode::PageUp, 0);
+        case Qt::Key_PageDown:
+            return Scroll(Qt::Vertical, TScrollCode::PageDown, 0);
+        case Qt::Key_Home:
+            return Scroll(Qt::Vertical, TScrollCode::Top, 0);
+        case Qt::Key_End:
+            return Scroll(Qt::Vertical, TScrollCode::Bottom, 0);
+        default:
+            event->ignore();
+        }
+    });
+}

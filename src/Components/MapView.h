@@ -1,0 +1,111 @@
+#pragma once
+// TMapView: the pan-and-zoom drawing surface. It knows nothing of the model: its owner draws in
+// OnPaint through DrawLine, DrawCross and the transforms. The model is rendered into an
+// off-screen image whenever the view, the options or the owner's content change; a paint only
+// shows that image, with the dragged zoom rectangle or pan line drawn over it, so a drag never
+// renders the model again.
+#include "Canvas.h"
+#include "MapViewState.h"
+#include "VandrelCustomControl.h"
+
+#include <QImage>
+#include <functional>
+#include <memory>
+
+enum TMapViewOption : unsigned { moMouseZoom = 1, moShowScale = 2, moShowAspect = 4 };
+using TMapViewOptions = unsigned;
+enum class TMapMouseMode { mmNone, mmZoom, mmPan };
+
+class TMapView : public TVandrelCustomControl {
+public:
+    using TNotifyEvent = std::function<void(TMapView* sender)>;
+    using TMouseEvent = std::function<void(TMapView* sender, Qt::MouseButton button,
+                                           Qt::KeyboardModifiers shift, int x, int y)>;
+    using TMouseMoveEvent =
+        std::function<void(TMapView* sender, Qt::KeyboardModifiers shift, int x, int y)>;
+
+    explicit TMapView(QWidget* parent = nullptr);
+    ~TMapView() override;
+
+    // Computations and settings (frame, zoom, history, transforms, properties).
+    TMapViewState& State() { return FState; }
+    const TMapViewState& State() const { return FState; }
+
+    void SetYAspect(double value);
+    TMapViewOptions Options() const { return FOptions; }
+    void SetOptions(TMapViewOptions options);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color);
+    void SetMouseMode(TMapMouseMode mode);
+    TMapMouseMode MouseMode() const { return FMouseMode; }
+
+    void SetExtents(double minX, double maxX, double minY, double maxY);
+    void SetView(bool push, double x, double y, double zoom);
+    void CenterView(bool push, double cx, double cy, double zoom);
+    void SetZoom(double zoom);
+    void ZoomToRect(bool push, double minX, double maxX, double minY, double maxY);
+    void ZoomExtents() { SetView(true, FState.FrameLeft, FState.FrameBottom, 1); }
+    bool ZoomPrevious();
+    bool CanZoomPrevious() const { return FState.HistoryCount() > 0; }
+    void ClearZoomHistory() { FState.ClearHistory(); }
+
+    int WorldToPixelX(double x) const { return FState.WorldToPixelX(x); }
+    int WorldToPixelY(double y) const { return FState.WorldToPixelY(y); }
+    double PixelToWorldX(int px) const { return FState.PixelToWorldX(px); }
+    double PixelToWorldY(int py) const { return FState.PixelToWorldY(py); }
+
+    // Draw on DrawCanvas with its current pen, clipped to the visible rectangle.
+    bool DrawLine(double x1, double y1, double x2, double y2) {
+        const auto segment = FState.ClipLine(x1, y1, x2, y2);
+        if (segment)
+            FDrawCanvas->Segment(segment->X1, segment->Y1, segment->X2, segment->Y2);
+        return segment.has_value();
+    }
+    bool DrawCross(double x, double y);
+    // The canvas the owner's OnPaint draws on: the screen image, or the printer's while printing.
+    TCanvas& DrawCanvas() { return *FDrawCanvas; }
+
+    // Renders the contents now and shows them ("repaint at once").
+    void Repaint();
+    // The rendered contents, without the dragged figure.
+    const QImage& Image() const { return FImage; }
+    bool Dragging() const { return FDragKind != TMapMouseMode::mmNone; }
+
+    TNotifyEvent OnPaint;
+    TNotifyEvent OnViewChanged;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void scrollContentsBy(int, int) override {}
+
+private:
+    void Render();
+    // Pen reset, OnPaint and the overlays, on canvas within rect.
+    void DrawContents(TCanvas& canvas, const TIntRect& rect);
+    void DrawOverlays(TCanvas& canvas);
+    void DrawDragFigure(TCanvas& canvas) const;
+    void ShowScrollPositions();
+    void Scrolled(Qt::Orientation bar, int action);
+    void Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition);
+    void ViewChanged();
+
+    TMapViewState FState;
+    TMapViewOptions FOptions = moMouseZoom;
+    TColor FColor = 0xFFFFFF;
+    TMapMouseMode FMouseMode = TMapMouseMode::mmZoom;
+    TMapMouseMode FDragKind = TMapMouseMode::mmNone;
+    TIntPoint FDragStart, FDragCurrent;
+    QImage FImage;
+    std::unique_ptr<TImageCanvas> FOwnCanvas;
+    TCanvas* FDrawCanvas = nullptr;
+};

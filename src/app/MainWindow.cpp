@@ -1,0 +1,297 @@
+#include "MainWindow.h"
+#include "Components/MapView.h"
+#include "ToolPictures.h"
+#include "model/Geometry.h"
+#include "support/ErrorGuard.h"
+#include "support/NumberText.h"
+#include "support/Streams.h"
+#include "vrk/VRKModel.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <cstdlib>
+
+namespace {
+constexpr int StatusPanelWidth = 200;
+constexpr int ClickTolerance = 5;
+} // namespace
+
+template <class Sender, class Signal, class Handler>
+void TfrmTINMap::Wire(Sender* sender, Signal signal, Handler handler) {
+    connect(sender, signal, this, [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+}
+
+TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), FModel(std::make_unique<TVandrelTINModel>()),
+      FArguments(std::move(arguments)) {
+    setObjectName("frmTINMap");
+    setWindowTitle("VRK Viewer");
+    move(301, 107);
+    resize(515, 392);
+
+    MapView1 = new TMapView(this);
+    MapView1->setObjectName("MapView1");
+    TMapViewState& view = MapView1->State();
+    view.MinZoom = 0.001;
+    view.MinZoomDist = 0.001;
+    view.Border = 0.1;
+    view.CrossSize = 6;
+    view.DumbellSize = 10;
+    view.MinZoomSize = 10;
+    view.DisplayConversion = 1;
+    MapView1->SetOptions(moMouseZoom | moShowScale);
+    MapView1->SetColor(FromQColor(palette().color(QPalette::Base)));
+    setCentralWidget(MapView1);
+    MapView1->OnPaint = [this](TMapView*) { MapView1Paint(); };
+    MapView1->OnViewChanged = [this](TMapView*) { MapView1ViewChanged(); };
+    MapView1->OnMouseDown = [this](TMapView*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        MapView1MouseDown(x, y);
+    };
+    MapView1->OnMouseMove = [this](TMapView*, Qt::KeyboardModifiers, int x, int y) {
+        MapView1MouseMove(x, y);
+    };
+    MapView1->OnMouseUp = [this](TMapView*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        MapView1MouseUp(x, y);
+    };
+
+    CreateActions();
+    CreateMenu();
+    CreateToolBar();
+    CreateStatusBar();
+}
+
+TfrmTINMap::~TfrmTINMap() {
+    // The view may still paint while the window goes; it must not reach the model then.
+    MapView1->OnPaint = nullptr;
+}
+
+void TfrmTINMap::CreateActions() {
+    auto action = [this](const char* name, const QString& text) {
+        auto* item = new QAction(text, this);
+        item->setObjectName(name);
+        return item;
+    };
+    Open1 = action("Open1", "&Open...");
+    Open1->setShortcut(QKeySequence::Open);
+    mnuFileHealthCheck = action("mnuFileHealthCheck", "&Health check");
+    Exit1 = action("Exit1", "E&xit");
+    mnuOptionsEdges = action("mnuOptionsEdges", "&Edges");
+    mnuOptionsTriangles = action("mnuOptionsTriangles", "&Triangles");
+    mnuOptionsStartPoints = action("mnuOptionsStartPoints", "&Start points");
+    mnuOptionsLimits = action("mnuOptionsLimits", "&Limits");
+    TriangleInfo1 = action("TriangleInfo1", "Triangle &Info");
+    mnuOptionsFileHeader = action("mnuOptionsFileHeader", "File &Header");
+    About1 = action("About1", "&About");
+    for (QAction* option : {mnuOptionsEdges, mnuOptionsTriangles, mnuOptionsStartPoints, mnuOptionsLimits}) {
+        option->setCheckable(true);
+        option->setChecked(true);
+        Wire(option, &QAction::triggered, &TfrmTINMap::OptionsClick);
+    }
+    TriangleInfo1->setCheckable(true);
+    mnuOptionsFileHeader->setCheckable(true);
+    // Served by the inspection windows and the About box, which are not part of this window yet.
+    for (QAction* pending : {mnuFileHealthCheck, TriangleInfo1, mnuOptionsFileHeader, About1})
+        pending->setEnabled(false);
+    Wire(Open1, &QAction::triggered, &TfrmTINMap::Open1Click);
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+}
+
+void TfrmTINMap::CreateMenu() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(Open1);
+    file->addSeparator();
+    file->addAction(mnuFileHealthCheck);
+    file->addSeparator();
+    file->addAction(Exit1);
+    QMenu* options = menuBar()->addMenu("&Options");
+    options->addActions({mnuOptionsEdges, mnuOptionsTriangles, mnuOptionsStartPoints, mnuOptionsLimits});
+    options->addSeparator();
+    options->addActions({TriangleInfo1, mnuOptionsFileHeader});
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction(About1);
+}
+
+void TfrmTINMap::CreateToolBar() {
+    auto* bar = new QToolBar(this);
+    bar->setObjectName("pnlToolBar");
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->toggleViewAction()->setVisible(false);
+    bar->setIconSize(QSize(20, 19));
+    addToolBar(Qt::TopToolBarArea, bar);
+    auto button = [bar](const char* name, const QString& hint, TToolPicture picture) {
+        auto* tool = new QToolButton(bar);
+        tool->setObjectName(name);
+        tool->setToolTip(hint);
+        tool->setIcon(ToolPicture(picture));
+        tool->setFixedSize(24, 24);
+        tool->setAutoRaise(true);
+        bar->addWidget(tool);
+        return tool;
+    };
+    btnZoomIn = button("btnZoomIn", "Zoom in x2", TToolPicture::ZoomIn);
+    btnZoomOut = button("btnZoomOut", "Zoom out x2", TToolPicture::ZoomOut);
+    btnZoomExtents = button("btnZoomExtents", "Zoom extents", TToolPicture::ZoomExtents);
+    btnZoomPrevious = button("btnZoomPrevious", "Zoom previous", TToolPicture::ZoomPrevious);
+    btnZoomToTriangle = button("btnZoomToTriangle", "Zoom to selected triangle", TToolPicture::ZoomToTriangle);
+    bar->addSeparator();
+    btnZoomMode = button("btnZoomMode", "Zoom mode", TToolPicture::ZoomMode);
+    btnPanMode = button("btnPanMode", "Pan mode", TToolPicture::PanMode);
+    bar->addSeparator();
+    btnPrint = button("btnPrint", "Print", TToolPicture::Print);
+
+    btnZoomPrevious->setEnabled(false);
+    btnZoomToTriangle->setEnabled(false);
+    btnPrint->setEnabled(false); // printing is not part of this window yet
+    auto* modes = new QButtonGroup(this);
+    for (QToolButton* mode : {btnZoomMode, btnPanMode}) {
+        mode->setCheckable(true);
+        modes->addButton(mode);
+    }
+    btnZoomMode->setChecked(true);
+
+    Wire(btnZoomIn, &QToolButton::clicked, &TfrmTINMap::btnZoomInClick);
+    Wire(btnZoomOut, &QToolButton::clicked, &TfrmTINMap::btnZoomOutClick);
+    Wire(btnZoomExtents, &QToolButton::clicked, &TfrmTINMap::btnZoomExtentsClick);
+    Wire(btnZoomPrevious, &QToolButton::clicked, &TfrmTINMap::btnZoomPreviousClick);
+    Wire(btnZoomToTriangle, &QToolButton::clicked, &TfrmTINMap::ZoomToSelectedTriangle);
+    connect(btnZoomMode, &QToolButton::clicked, this,
+            [this] { RunGuarded([&] { MapView1->SetMouseMode(TMapMouseMode::mmZoom); }); });
+    connect(btnPanMode, &QToolButton::clicked, this,
+            [this] { RunGuarded([&] { MapView1->SetMouseMode(TMapMouseMode::mmPan); }); });
+}
+
+void TfrmTINMap::CreateStatusBar() {
+    statusBar()->setObjectName("StatusBar1");
+    for (QLabel*& panel : FStatusPanels) {
+        panel = new QLabel(this);
+        panel->setFixedWidth(StatusPanelWidth);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(panel);
+    }
+}
+
+QString TfrmTINMap::StatusText(int panel) const {
+    return FStatusPanels[panel]->text();
+}
+
+TModelLayers TfrmTINMap::Layers() const {
+    return {mnuOptionsLimits->isChecked(), mnuOptionsTriangles->isChecked(),
+            mnuOptionsEdges->isChecked(), mnuOptionsStartPoints->isChecked()};
+}
+
+void TfrmTINMap::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (FShown || event->spontaneous())
+        return;
+    FShown = true;
+    // Opened once the window is on screen, so that an error box has the window behind it.
+    QTimer::singleShot(0, this, [this] { RunGuarded([&] { FormShow(); }); });
+}
+
+void TfrmTINMap::FormShow() {
+    if (!FArguments.isEmpty())
+        OpenModel(FArguments.first());
+}
+
+void TfrmTINMap::Open1Click() {
+    const QString fileName = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                          "Vandrel TIN Models (*.vrk)");
+    if (!fileName.isEmpty())
+        OpenModel(fileName);
+}
+
+void TfrmTINMap::OpenModel(const QString& fileName) {
+    TFileStream stream(fileName.toStdString()); // closed on every way out
+    FSelectedTriangle = nullptr;
+    // The triangle under the mouse goes too: reading replaces every triangle.
+    FHotTriangle = nullptr;
+    FModel->ReadFromStream(stream);
+    SetModelName(FModel->InternalName);
+    double minE, minN, minV, maxE, maxN, maxV;
+    FModel->Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    MapView1->SetExtents(minE, maxE, minN, maxN);
+    MapView1->ZoomExtents();
+    MapView1->ClearZoomHistory();
+    btnZoomPrevious->setEnabled(false);
+    btnZoomToTriangle->setEnabled(false);
+    setWindowTitle("VRK Viewer - [" + fileName + "]");
+}
+
+void TfrmTINMap::SetModelName(const QString& name) {
+    FStatusPanels[1]->setText(name);
+}
+
+void TfrmTINMap::SelectTriangle(TTriangle* triangle) {
+    FSelectedTriangle = triangle;
+    MapView1->Repaint();
+    btnZoomToTriangle->setEnabled(triangle != nullptr);
+}
+
+void TfrmTINMap::ZoomToSelectedTriangle() {
+    if (!FSelectedTriangle)
+        return;
+    double minE = 1e99, minN = 1e99, minV = 1e99, maxE = -1e99, maxN = -1e99, maxV = -1e99;
+    for (int k = 1; k <= 3; ++k)
+        FSelectedTriangle->Vertex(k)->UpdateExtent(minE, minN, minV, maxE, maxN, maxV);
+    const double halfW = (maxE - minE) / 2, halfH = (maxN - minN) / 2;
+    MapView1->ZoomToRect(true, minE - halfW, maxE + halfW, minN - halfH, maxN + halfH);
+}
+
+void TfrmTINMap::OptionsClick() {
+    MapView1->Repaint();
+}
+
+void TfrmTINMap::btnZoomInClick() {
+    MapView1->SetZoom(MapView1->State().Zoom * 2);
+}
+
+void TfrmTINMap::btnZoomOutClick() {
+    MapView1->SetZoom(MapView1->State().Zoom * 0.5);
+}
+
+void TfrmTINMap::btnZoomExtentsClick() {
+    MapView1->ZoomExtents();
+}
+
+void TfrmTINMap::btnZoomPreviousClick() {
+    MapView1->ZoomPrevious();
+}
+
+void TfrmTINMap::MapView1Paint() {
+    DrawModel(*MapView1, *FModel, Layers(), FSelectedTriangle);
+}
+
+void TfrmTINMap::MapView1ViewChanged() {
+    if (isVisible())
+        btnZoomPrevious->setEnabled(MapView1->CanZoomPrevious());
+}
+
+void TfrmTINMap::MapView1MouseDown(int x, int y) {
+    FMouseDownPos = {x, y};
+}
+
+void TfrmTINMap::MapView1MouseMove(int x, int y) {
+    const double easting = MapView1->PixelToWorldX(x);
+    const double northing = MapView1->PixelToWorldY(y);
+    double value = NullValue;
+    FHotTriangle = FModel->FindTriangle(easting, northing, value);
+    const QChar separator = SystemDecimalSeparator();
+    QString text = FormatFixed(easting, 3, separator) + ", " + FormatFixed(northing, 3, separator);
+    if (FHotTriangle)
+        text += ", " + FormatFixed(value, 3, separator);
+    FStatusPanels[0]->setText(text);
+}
+
+void TfrmTINMap::MapView1MouseUp(int x, int y) {
+    if (std::abs(x - FMouseDownPos.x()) + std::abs(y - FMouseDownPos.y()) < ClickTolerance)
+        SelectTriangle(FHotTriangle);
+}

@@ -1,0 +1,77 @@
+#pragma once
+// TfrmTINMap: the main window. It owns the one model object, hosts the map view, the tool bar,
+// the menu and the status bar, opens model files, shows the position under the mouse and keeps
+// the selected triangle.
+#include "ModelDrawing.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QToolButton;
+class TMapView;
+class TTriangle;
+class TVandrelTINModel;
+
+class TfrmTINMap : public QMainWindow {
+public:
+    // arguments: the command line without the program; the first one is opened when shown.
+    explicit TfrmTINMap(QStringList arguments = {}, QWidget* parent = nullptr);
+    ~TfrmTINMap() override;
+
+    void OpenModel(const QString& fileName);
+    void SetModelName(const QString& name);
+    void SelectTriangle(TTriangle* triangle);
+    void ZoomToSelectedTriangle();
+
+    TVandrelTINModel& Model() const { return *FModel; }
+    TTriangle* SelectedTriangle() const { return FSelectedTriangle; }
+    TMapView* MapView() const { return MapView1; }
+    QString StatusText(int panel) const;
+    TModelLayers Layers() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenu();
+    void CreateToolBar();
+    void CreateStatusBar();
+    // Connects a signal to a handler that runs through the application's top-level handler.
+    template <class Sender, class Signal, class Handler>
+    void Wire(Sender* sender, Signal signal, Handler handler);
+
+    void FormShow();
+    void Open1Click();
+    void OptionsClick();
+    void btnZoomInClick();
+    void btnZoomOutClick();
+    void btnZoomExtentsClick();
+    void btnZoomPreviousClick();
+    void MapView1Paint();
+    void MapView1ViewChanged();
+    void MapView1MouseDown(int x, int y);
+    void MapView1MouseMove(int x, int y);
+    void MapView1MouseUp(int x, int y);
+
+    std::unique_ptr<TVandrelTINModel> FModel;
+    QStringList FArguments;
+    bool FShown = false;
+    QPoint FMouseDownPos;
+    TTriangle* FSelectedTriangle = nullptr;
+    TTriangle* FHotTriangle = nullptr;
+
+    TMapView* MapView1 = nullptr;
+    QToolButton *btnZoomIn, *btnZoomOut, *btnZoomExtents, *btnZoomPrevious, *btnZoomToTriangle,
+        *btnZoomMode, *btnPanMode, *btnPrint;
+    QAction *Open1, *mnuFileHealthCheck, *Exit1, *mnuOptionsEdges, *mnuOptionsTriangles,
+        *mnuOptionsStartPoints, *mnuOptionsLimits, *TriangleInfo1, *mnuOptionsFileHeader, *About1;
+    QLabel* FStatusPanels[2];
+};
+
+// The application's title: the task bar's, the message boxes' and the print job's.
+inline constexpr char ApplicationTitle[] = "Vandrel TIN Model Viewer";

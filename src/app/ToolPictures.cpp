@@ -1,0 +1,137 @@
+#include "ToolPictures.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <array>
+
+namespace {
+const QColor Navy(0, 0, 128), Teal(0, 128, 128), Black(0, 0, 0), Grey(128, 128, 128),
+    Silver(192, 192, 192), Green(0, 128, 0), Red(192, 0, 0), White(255, 255, 255);
+
+// A magnifying glass with its lens at the upper left, and a sign drawn in the lens.
+void Magnifier(QPainter& p) {
+    p.setPen(QPen(Black, 1));
+    p.setBrush(White);
+    p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    p.setPen(QPen(Navy, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(10, 10), QPointF(13.5, 13.5));
+}
+
+void DrawPicture(QPainter& p, TToolPicture picture) {
+    p.setRenderHint(QPainter::Antialiasing, true);
+    switch (picture) {
+    case TToolPicture::ZoomIn:
+    case TToolPicture::ZoomOut:
+        Magnifier(p);
+        p.setPen(QPen(Black, 1.5));
+        p.drawLine(QPointF(3.5, 6), QPointF(8.5, 6));
+        if (picture == TToolPicture::ZoomIn)
+            p.drawLine(QPointF(6, 3.5), QPointF(6, 8.5));
+        break;
+    case TToolPicture::ZoomExtents:
+        p.setPen(QPen(Teal, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(0.5, 0.5, 14, 14));
+        p.setPen(QPen(Black, 1.5));
+        for (auto [x, y, dx, dy] : {std::array{3.0, 3.0, 1.0, 1.0}, {12.0, 3.0, -1.0, 1.0},
+                                    {3.0, 12.0, 1.0, -1.0}, {12.0, 12.0, -1.0, -1.0}}) {
+            p.drawLine(QPointF(x, y), QPointF(x + 3 * dx, y + 3 * dy));
+            p.drawLine(QPointF(x, y), QPointF(x + 2.5 * dx, y));
+            p.drawLine(QPointF(x, y), QPointF(x, y + 2.5 * dy));
+        }
+        break;
+    case TToolPicture::ZoomPrevious: {
+        Magnifier(p);
+        p.setPen(QPen(Green, 1.5));
+        p.drawLine(QPointF(3.5, 6), QPointF(8.5, 6));
+        p.drawLine(QPointF(3.5, 6), QPointF(5.5, 4));
+        p.drawLine(QPointF(3.5, 6), QPointF(5.5, 8));
+        break;
+    }
+    case TToolPicture::ZoomToTriangle: {
+        Magnifier(p);
+        QPainterPath triangle;
+        triangle.moveTo(3.5, 8.5);
+        triangle.lineTo(8.5, 8.5);
+        triangle.lineTo(6, 3.5);
+        triangle.closeSubpath();
+        p.setPen(QPen(Red, 1.2));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(triangle);
+        break;
+    }
+    case TToolPicture::ZoomMode:
+        p.setPen(QPen(Black, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(1.5, 1.5, 9, 7));
+        p.setPen(QPen(Black, 1));
+        p.setBrush(White);
+        {
+            QPainterPath arrow;
+            arrow.moveTo(8, 6);
+            arrow.lineTo(8, 14);
+            arrow.lineTo(10, 12);
+            arrow.lineTo(12, 14.5);
+            arrow.lineTo(13.5, 13.5);
+            arrow.lineTo(11.5, 11);
+            arrow.lineTo(14, 10.5);
+            arrow.closeSubpath();
+            p.drawPath(arrow);
+        }
+        break;
+    case TToolPicture::PanMode: {
+        p.setPen(QPen(Black, 1));
+        p.setBrush(White);
+        QPainterPath hand;
+        hand.moveTo(4, 14);
+        hand.lineTo(2, 8);
+        hand.lineTo(3.5, 7.5);
+        hand.lineTo(5, 9.5);
+        hand.lineTo(5, 2.5);
+        hand.lineTo(7, 2.5);
+        hand.lineTo(7, 7);
+        hand.lineTo(7, 1.5);
+        hand.lineTo(9, 1.5);
+        hand.lineTo(9, 7);
+        hand.lineTo(9, 2.5);
+        hand.lineTo(11, 2.5);
+        hand.lineTo(11, 7.5);
+        hand.lineTo(11, 4.5);
+        hand.lineTo(13, 4.5);
+        hand.lineTo(13, 10);
+        hand.lineTo(11.5, 14);
+        hand.closeSubpath();
+        p.drawPath(hand);
+        break;
+    }
+    case TToolPicture::Print:
+        p.setPen(QPen(Black, 1));
+        p.setBrush(White);
+        p.drawRect(QRectF(5.5, 1.5, 9, 7));
+        p.setBrush(Silver);
+        p.drawRect(QRectF(1.5, 8.5, 17, 7));
+        p.setBrush(Grey);
+        p.drawRect(QRectF(4.5, 13.5, 11, 4));
+        p.setPen(QPen(Green, 1.5));
+        p.drawPoint(QPointF(16, 10.5));
+        break;
+    }
+}
+} // namespace
+
+QIcon ToolPicture(TToolPicture picture) {
+    const QSize size = picture == TToolPicture::Print ? QSize(20, 19) : QSize(15, 15);
+    QIcon icon;
+    for (int scale : {1, 2}) {
+        QPixmap pixmap(size * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.scale(scale, scale);
+        DrawPicture(painter, picture);
+        painter.end();
+        pixmap.setDevicePixelRatio(scale);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
