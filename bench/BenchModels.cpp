@@ -17,7 +17,8 @@ std::string BenchModelFile(int triangles) {
         options.EastingOffset = 500000;
         options.NorthingOffset = 6000000;
         const std::string partial = name + ".part";
-        SaveBytes(partial, WriteModel(GenerateTerrain(columns, rows, 2, 1, 500000, 6000000), options));
+        SaveBytes(partial,
+                  WriteModel(GenerateTerrain(columns, rows, 2, 1, 500000, 6000000), options));
         std::filesystem::rename(partial, name);
     }
     return name;

@@ -93,7 +93,8 @@ void TImageCanvas::TextOut(int x, int y, const QString& text) {
     painter.setFont(Font);
     const QFontMetrics metrics(Font, &FImage);
     if (BrushStyle == TBrushStyle::Solid)
-        painter.fillRect(x, y, metrics.horizontalAdvance(text), metrics.height(), ToQColor(BrushColor));
+        painter.fillRect(x, y, metrics.horizontalAdvance(text), metrics.height(),
+                         ToQColor(BrushColor));
     painter.setPen(ToQColor(FontColor));
     painter.drawText(x, y + metrics.ascent(), text);
 }
@@ -111,9 +112,8 @@ void TPainterCanvas::ApplyPen() {
     pen.setWidth(std::max(1, Pen.Width));
     pen.setStyle(Pen.Style == TPenStyle::Dot ? Qt::DotLine : Qt::SolidLine);
     FPainter.setPen(pen);
-    FPainter.setCompositionMode(Pen.Mode == TPenMode::Xor
-                                    ? QPainter::RasterOp_SourceXorDestination
-                                    : QPainter::CompositionMode_SourceOver);
+    FPainter.setCompositionMode(Pen.Mode == TPenMode::Xor ? QPainter::RasterOp_SourceXorDestination
+                                                          : QPainter::CompositionMode_SourceOver);
 }
 
 void TPainterCanvas::Segment(int x1, int y1, int x2, int y2) {
@@ -131,7 +131,8 @@ void TPainterCanvas::TextOut(int x, int y, const QString& text) {
     FPainter.setFont(Font);
     const QFontMetrics metrics(Font, FPainter.device());
     if (BrushStyle == TBrushStyle::Solid)
-        FPainter.fillRect(x, y, metrics.horizontalAdvance(text), metrics.height(), ToQColor(BrushColor));
+        FPainter.fillRect(x, y, metrics.horizontalAdvance(text), metrics.height(),
+                          ToQColor(BrushColor));
     FPainter.setPen(ToQColor(FontColor));
     FPainter.drawText(x, y + metrics.ascent(), text);
 }

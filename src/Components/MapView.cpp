@@ -16,8 +16,8 @@ namespace {
 // The open-hand cursor of pan mode, from the program's resources; its hot spot is (2, 2).
 const QCursor& PanHandCursor() {
     InitComponentResources();
-    static const QCursor cursor(QBitmap(":/cursors/PanHand.xbm"), QBitmap(":/cursors/PanHandMask.xbm"),
-                                2, 2);
+    static const QCursor cursor(QBitmap(":/cursors/PanHand.xbm"),
+                                QBitmap(":/cursors/PanHandMask.xbm"), 2, 2);
     return cursor;
 }
 
@@ -119,8 +119,8 @@ void TMapView::CenterView(bool push, double cx, double cy, double zoom) {
 }
 
 void TMapView::SetZoom(double zoom) {
-    CenterView(true, FState.ViewLeft + FState.ViewWidth / 2, FState.ViewBottom + FState.ViewHeight / 2,
-               zoom);
+    CenterView(true, FState.ViewLeft + FState.ViewWidth / 2,
+               FState.ViewBottom + FState.ViewHeight / 2, zoom);
 }
 
 void TMapView::ZoomToRect(bool push, double minX, double maxX, double minY, double maxY) {
@@ -212,8 +212,9 @@ void TMapView::DrawOverlays(TCanvas& canvas) {
     }
     if ((FOptions & moShowAspect) && FState.BarFraction > 0) {
         const QString label = AspectLabel(FState.YAspect());
-        const TAspectLayout aspect = AspectLayout(FState, dpiX, dpiY, previousTop, canvas.TextWidth(label),
-                                                  canvas.TextWidth("1"), canvas.TextHeight("1"));
+        const TAspectLayout aspect =
+            AspectLayout(FState, dpiX, dpiY, previousTop, canvas.TextWidth(label),
+                         canvas.TextWidth("1"), canvas.TextHeight("1"));
         canvas.TextOut(aspect.LabelAt.X, aspect.LabelAt.Y, aspect.Label);
         canvas.TextOut(aspect.OneAt.X, aspect.OneAt.Y, "1");
         for (const TPixelSegment& s : {aspect.Vertical, aspect.Horizontal, aspect.Hypotenuse})
@@ -272,7 +273,9 @@ void TMapView::resizeEvent(QResizeEvent* event) {
 
 void TMapView::Scrolled(Qt::Orientation bar, int action) {
     QScrollBar* scrollBar = bar == Qt::Horizontal ? horizontalScrollBar() : verticalScrollBar();
-    RunGuarded([&] { Scroll(bar, CodeFor(action, scrollBar->isSliderDown()), scrollBar->sliderPosition()); });
+    RunGuarded([&] {
+        Scroll(bar, CodeFor(action, scrollBar->isSliderDown()), scrollBar->sliderPosition());
+    });
 }
 
 void TMapView::Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition) {

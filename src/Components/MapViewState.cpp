@@ -146,7 +146,8 @@ int TMapViewState::ScrollTarget(int position, TScrollCode code, int thumbPositio
 }
 
 int TMapViewState::WorldToPixelX(double x) const {
-    return DrawRect.Left + RoundToInt((x - ViewLeft) * (DrawRect.Right - DrawRect.Left) / ViewWidth);
+    return DrawRect.Left +
+           RoundToInt((x - ViewLeft) * (DrawRect.Right - DrawRect.Left) / ViewWidth);
 }
 
 int TMapViewState::WorldToPixelY(double y) const {
@@ -198,7 +199,8 @@ std::optional<TPixelSegment> TMapViewState::ClipLine(double x1, double y1, doubl
         ontoY(x2, y2, ViewBottom);
     else if (y2 > ViewTop)
         ontoY(x2, y2, ViewTop);
-    return TPixelSegment{WorldToPixelX(x1), WorldToPixelY(y1), WorldToPixelX(x2), WorldToPixelY(y2)};
+    return TPixelSegment{WorldToPixelX(x1), WorldToPixelY(y1), WorldToPixelX(x2),
+                         WorldToPixelY(y2)};
 }
 
 bool TMapViewState::CrossVisible(double x, double y) const {
@@ -225,8 +227,7 @@ std::optional<THistoryEntry> TMapViewState::ZoomDragView(TIntPoint start, TIntPo
     if (width < MinZoomSize || width == 0)
         return std::nullopt;
     return THistoryEntry{PixelToWorldX(std::min(start.X, current.X)),
-                         PixelToWorldY(std::max(start.Y, current.Y)),
-                         ClientWidth * Zoom / width};
+                         PixelToWorldY(std::max(start.Y, current.Y)), ClientWidth * Zoom / width};
 }
 
 THistoryEntry TMapViewState::PanDragView(TIntPoint start, TIntPoint current) const {

@@ -52,9 +52,8 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     setCentralWidget(MapView1);
     MapView1->OnPaint = [this](TMapView*) { MapView1Paint(); };
     MapView1->OnViewChanged = [this](TMapView*) { MapView1ViewChanged(); };
-    MapView1->OnMouseDown = [this](TMapView*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
-        MapView1MouseDown(x, y);
-    };
+    MapView1->OnMouseDown = [this](TMapView*, Qt::MouseButton, Qt::KeyboardModifiers, int x,
+                                   int y) { MapView1MouseDown(x, y); };
     MapView1->OnMouseMove = [this](TMapView*, Qt::KeyboardModifiers, int x, int y) {
         MapView1MouseMove(x, y);
     };
@@ -90,7 +89,8 @@ void TfrmTINMap::CreateActions() {
     TriangleInfo1 = action("TriangleInfo1", "Triangle &Info");
     mnuOptionsFileHeader = action("mnuOptionsFileHeader", "File &Header");
     About1 = action("About1", "&About");
-    for (QAction* option : {mnuOptionsEdges, mnuOptionsTriangles, mnuOptionsStartPoints, mnuOptionsLimits}) {
+    for (QAction* option :
+         {mnuOptionsEdges, mnuOptionsTriangles, mnuOptionsStartPoints, mnuOptionsLimits}) {
         option->setCheckable(true);
         option->setChecked(true);
         Wire(option, &QAction::triggered, &TfrmTINMap::OptionsClick);
@@ -112,7 +112,8 @@ void TfrmTINMap::CreateMenu() {
     file->addSeparator();
     file->addAction(Exit1);
     QMenu* options = menuBar()->addMenu("&Options");
-    options->addActions({mnuOptionsEdges, mnuOptionsTriangles, mnuOptionsStartPoints, mnuOptionsLimits});
+    options->addActions(
+        {mnuOptionsEdges, mnuOptionsTriangles, mnuOptionsStartPoints, mnuOptionsLimits});
     options->addSeparator();
     options->addActions({TriangleInfo1, mnuOptionsFileHeader});
     QMenu* help = menuBar()->addMenu("&Help");
@@ -141,7 +142,8 @@ void TfrmTINMap::CreateToolBar() {
     btnZoomOut = button("btnZoomOut", "Zoom out x2", TToolPicture::ZoomOut);
     btnZoomExtents = button("btnZoomExtents", "Zoom extents", TToolPicture::ZoomExtents);
     btnZoomPrevious = button("btnZoomPrevious", "Zoom previous", TToolPicture::ZoomPrevious);
-    btnZoomToTriangle = button("btnZoomToTriangle", "Zoom to selected triangle", TToolPicture::ZoomToTriangle);
+    btnZoomToTriangle =
+        button("btnZoomToTriangle", "Zoom to selected triangle", TToolPicture::ZoomToTriangle);
     bar->addSeparator();
     btnZoomMode = button("btnZoomMode", "Zoom mode", TToolPicture::ZoomMode);
     btnPanMode = button("btnPanMode", "Pan mode", TToolPicture::PanMode);
@@ -203,8 +205,8 @@ void TfrmTINMap::FormShow() {
 }
 
 void TfrmTINMap::Open1Click() {
-    const QString fileName = QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                          "Vandrel TIN Models (*.vrk)");
+    const QString fileName =
+        QFileDialog::getOpenFileName(this, QString(), QString(), "Vandrel TIN Models (*.vrk)");
     if (!fileName.isEmpty())
         OpenModel(fileName);
 }

@@ -34,8 +34,10 @@ void DrawPicture(QPainter& p, TToolPicture picture) {
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(0.5, 0.5, 14, 14));
         p.setPen(QPen(Black, 1.5));
-        for (auto [x, y, dx, dy] : {std::array{3.0, 3.0, 1.0, 1.0}, {12.0, 3.0, -1.0, 1.0},
-                                    {3.0, 12.0, 1.0, -1.0}, {12.0, 12.0, -1.0, -1.0}}) {
+        for (auto [x, y, dx, dy] : {std::array{3.0, 3.0, 1.0, 1.0},
+                                    {12.0, 3.0, -1.0, 1.0},
+                                    {3.0, 12.0, 1.0, -1.0},
+                                    {12.0, 12.0, -1.0, -1.0}}) {
             p.drawLine(QPointF(x, y), QPointF(x + 3 * dx, y + 3 * dy));
             p.drawLine(QPointF(x, y), QPointF(x + 2.5 * dx, y));
             p.drawLine(QPointF(x, y), QPointF(x, y + 2.5 * dy));

@@ -2,6 +2,15 @@
 // The tool bar's button pictures, drawn in a handful of flat colours.
 #include <QIcon>
 
-enum class TToolPicture { ZoomIn, ZoomOut, ZoomExtents, ZoomPrevious, ZoomToTriangle, ZoomMode, PanMode, Print };
+enum class TToolPicture {
+    ZoomIn,
+    ZoomOut,
+    ZoomExtents,
+    ZoomPrevious,
+    ZoomToTriangle,
+    ZoomMode,
+    PanMode,
+    Print
+};
 
 QIcon ToolPicture(TToolPicture picture);

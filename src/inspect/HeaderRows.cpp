@@ -25,7 +25,9 @@ QString EnumName(int value, const QString& names) {
 
 std::vector<THeaderRow> HeaderRows(const TVRKHeader& h, QChar separator) {
     auto number = [](long long value) { return QString::number(value); };
-    auto real = [separator](double value) { return FormatGeneral(value, GeneralDigits, separator); };
+    auto real = [separator](double value) {
+        return FormatGeneral(value, GeneralDigits, separator);
+    };
     return {
         {"FileMajorVersion", number(h.FileMajorVersion)},
         {"FileMinorVersion", number(h.FileMinorVersion)},

@@ -107,7 +107,9 @@ bool TTriangle::IsClockwise() const {
 
 void TTriangle::SideLengths(int& shortestSide, int& longestSide, double& shortest,
                             double& longest) const {
-    auto length = [this](int k) { return Distance3D(Corner(*this, k), Corner(*this, NextSide(k))); };
+    auto length = [this](int k) {
+        return Distance3D(Corner(*this, k), Corner(*this, NextSide(k)));
+    };
     shortestSide = longestSide = 1;
     shortest = longest = length(1);
     for (int k = 2; k <= 3; ++k) {

@@ -28,6 +28,5 @@ bool IsRightOf(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r);
 bool PointInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y);
 double InterpolateLinear(double x1, double y1, double x2, double y2, double x);
 bool EdgeAtEasting(const TPoint3D& a, const TPoint3D& b, double x, double& y, double& z);
-double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x,
-                       double y);
+double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y);
 bool VerticesCoincide(const TTriVertex* first, const TTriVertex* second, double tolerance);

@@ -12,8 +12,12 @@
 
 class TTriangleIndex;
 
-inline int NextSide(int k) { return k % 3 + 1; }
-inline int PrevSide(int k) { return (k + 1) % 3 + 1; }
+inline int NextSide(int k) {
+    return k % 3 + 1;
+}
+inline int PrevSide(int k) {
+    return (k + 1) % 3 + 1;
+}
 
 // The common base of vertices and triangles. Their storage comes from object pools: a model
 // holds millions of them.
@@ -32,8 +36,8 @@ public:
         : Northing(northing), Easting(easting), Value(value) {}
     const char* ClassName() const override { return "TTriVertex"; }
     // Widens the six extremes by this vertex.
-    void UpdateExtent(double& minEasting, double& minNorthing, double& minValue,
-                      double& maxEasting, double& maxNorthing, double& maxValue) const;
+    void UpdateExtent(double& minEasting, double& minNorthing, double& minValue, double& maxEasting,
+                      double& maxNorthing, double& maxValue) const;
 
     double Northing;
     double Easting;

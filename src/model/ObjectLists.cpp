@@ -8,7 +8,9 @@ constexpr int32_t IndexArrayTag = 34661;
 constexpr uint16_t ListIndexErrorString = 6112;
 constexpr int ListErrorHelpContext = 80;
 
-int BlockCountFor(int capacity) { return capacity == 0 ? 0 : (capacity - 1) / TBigList::BlockSlots + 1; }
+int BlockCountFor(int capacity) {
+    return capacity == 0 ? 0 : (capacity - 1) / TBigList::BlockSlots + 1;
+}
 int LastBlockSlotsFor(int capacity) {
     return capacity == 0 ? 0 : (capacity - 1) % TBigList::BlockSlots + 1;
 }

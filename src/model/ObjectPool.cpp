@@ -91,7 +91,9 @@ private:
 constexpr std::size_t PoolCount = 8;
 constexpr std::size_t Granule = alignof(double);
 
-std::size_t Rounded(std::size_t size) { return (size + Granule - 1) / Granule * Granule; }
+std::size_t Rounded(std::size_t size) {
+    return (size + Granule - 1) / Granule * Granule;
+}
 
 TFixedPool* PoolFor(std::size_t size) {
     // Pools are never destroyed before the objects they hold: they live for the whole process.

@@ -14,7 +14,9 @@ constexpr double ThinTriangle = 1e-6;
 constexpr double BoxMargin = 1e-9;
 constexpr int MaxCellsPerTriangle = 64;
 
-bool Finite(double v) { return std::isfinite(v); }
+bool Finite(double v) {
+    return std::isfinite(v);
+}
 } // namespace
 
 TTriangleIndex::TPlacement TTriangleIndex::Classify(const TTriangle* triangle, TBox& box) const {

@@ -33,7 +33,7 @@ private:
     const TTriangles& FTriangles;
     double FOriginX = 0, FOriginY = 0, FCellWidth = 1, FCellHeight = 1;
     int FColumns = 0, FRows = 0;
-    std::vector<uint32_t> FCellStart;     // FColumns * FRows + 1 offsets into FCellEntries
-    std::vector<int32_t> FCellEntries;    // triangle positions, ascending within a cell
-    std::vector<int32_t> FEverywhere;     // triangle positions checked by every look-up
+    std::vector<uint32_t> FCellStart;  // FColumns * FRows + 1 offsets into FCellEntries
+    std::vector<int32_t> FCellEntries; // triangle positions, ascending within a cell
+    std::vector<int32_t> FEverywhere;  // triangle positions checked by every look-up
 };

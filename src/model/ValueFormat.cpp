@@ -20,8 +20,9 @@ QString ExponentText(double value, int digits, QChar separator) {
     QString mantissa = text.left(e);
     mantissa.replace(u'.', separator);
     const int exponent = text.mid(e + 1).toInt();
-    return mantissa + QString("E%1%2").arg(exponent < 0 ? '-' : '+').arg(std::abs(exponent), 3, 10,
-                                                                          QChar(u'0'));
+    return mantissa + QString("E%1%2")
+                          .arg(exponent < 0 ? '-' : '+')
+                          .arg(std::abs(exponent), 3, 10, QChar(u'0'));
 }
 } // namespace
 

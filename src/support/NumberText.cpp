@@ -19,14 +19,14 @@ QChar SystemDecimalSeparator() {
 
 QString FormatFixed(double value, int decimals, QChar separator) {
     char buffer[400];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                decimals);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     return WithSeparator(buffer, result.ptr, separator);
 }
 
 QString FormatGeneral(double value, int digits, QChar separator) {
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                                digits);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     return WithSeparator(buffer, result.ptr, separator);
 }

@@ -21,7 +21,8 @@ std::unique_ptr<TStringModule> TStringModule::LoadFromFile(const QString& fileNa
         bool ok = false;
         const uint id = line.left(tab).trimmed().toUInt(&ok);
         if (ok && id <= 0xFFFF)
-            strings[static_cast<uint16_t>(id)] = line.mid(tab + 1).replace(QLatin1String("\\n"), "\n");
+            strings[static_cast<uint16_t>(id)] =
+                line.mid(tab + 1).replace(QLatin1String("\\n"), "\n");
     }
     return std::make_unique<TStringModule>(std::move(strings));
 }

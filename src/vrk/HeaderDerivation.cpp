@@ -50,9 +50,10 @@ void TVandrelTINModel::PrepareHeader() {
     Header.MaximumNorthing = maxNorthing;
     Header.EastingOffsetValue = (minEasting + maxEasting) / 2;
     Header.NorthingOffsetValue = (minNorthing + maxNorthing) / 2;
-    const double halfRange = std::max(maxEasting - Header.EastingOffsetValue,
-                                      maxNorthing - Header.NorthingOffsetValue);
-    Header.VertexCoordinateSize = static_cast<uint8_t>(RealSizeFor(halfRange, CoordinateResolution));
+    const double halfRange =
+        std::max(maxEasting - Header.EastingOffsetValue, maxNorthing - Header.NorthingOffsetValue);
+    Header.VertexCoordinateSize =
+        static_cast<uint8_t>(RealSizeFor(halfRange, CoordinateResolution));
     Header.VertexValueSize = static_cast<uint8_t>(
         RealSizeFor(std::max(std::abs(minValue), std::abs(maxValue)), ValueResolution));
     Header.VertexNumberSize = static_cast<uint8_t>(NumberSizeFor(Vertices().Count()));

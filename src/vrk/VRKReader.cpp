@@ -19,8 +19,12 @@
 namespace {
 constexpr uint16_t MaxFieldBytes = 3 * 8;
 
-int RealBytes(uint8_t size) { return size == 4 ? 4 : 8; }
-int NumberBytes(uint8_t size) { return size == 2 ? 2 : 4; }
+int RealBytes(uint8_t size) {
+    return size == 4 ? 4 : 8;
+}
+int NumberBytes(uint8_t size) {
+    return size == 2 ? 2 : 4;
+}
 
 // Reads one field after another from the bytes of a record.
 class TFieldDecoder {
@@ -125,7 +129,7 @@ void TModelReader::ReadVertices() {
     const uint8_t valueSize = FHeader.VertexValueSize;
     const TSection section =
         TSection{FHeader.StartOffsetOfVertices, FHeader.NumberOfVertices, FHeader.VertexRecordSize,
-                2 * RealBytes(coordinateSize) + RealBytes(valueSize)};
+                 2 * RealBytes(coordinateSize) + RealBytes(valueSize)};
     TTriVertices& vertices = FModel.Vertices();
     CheckCount(vertices, section.Count);
     if (!SectionFits(section, FSize))
@@ -147,9 +151,9 @@ void TModelReader::ReadVertices() {
 void TModelReader::ReadTriangles() {
     const uint8_t vertexSize = FHeader.VertexNumberSize;
     const uint8_t triangleSize = FHeader.TriangleNumberSize;
-    const TSection section =
-        TSection{FHeader.StartOffsetOfTriangles, FHeader.NumberOfTriangles,
-                FHeader.TriangleRecordSize, 3 * NumberBytes(vertexSize) + 3 * NumberBytes(triangleSize)};
+    const TSection section = TSection{FHeader.StartOffsetOfTriangles, FHeader.NumberOfTriangles,
+                                      FHeader.TriangleRecordSize,
+                                      3 * NumberBytes(vertexSize) + 3 * NumberBytes(triangleSize)};
     TTriVertices& vertices = FModel.Vertices();
     TTriangles& triangles = FModel.Triangles();
     CheckCount(triangles, section.Count);
@@ -173,7 +177,8 @@ void TModelReader::ReadTriangles() {
     ReadRecords(FStream, section, [&](int i, TFieldDecoder& fields) {
         TTriangle* triangle = triangles.TriangleAt(i);
         for (int k = 1; k <= 3; ++k)
-            triangle->SetVertex(k, vertices.VertexAt(CheckedIndex(vertices, fields.Number(vertexSize))));
+            triangle->SetVertex(
+                k, vertices.VertexAt(CheckedIndex(vertices, fields.Number(vertexSize))));
         for (int k = 1; k <= 3; ++k) {
             const int32_t number = fields.Number(triangleSize);
             triangle->SetNeighbour(
@@ -185,7 +190,7 @@ void TModelReader::ReadTriangles() {
 void TModelReader::ReadEdges() {
     const uint8_t triangleSize = FHeader.TriangleNumberSize;
     const TSection section = TSection{FHeader.StartOffsetOfEdgeList, FHeader.NumberOfEdgeRecords,
-                                     FHeader.EdgeRecordSize, NumberBytes(triangleSize)};
+                                      FHeader.EdgeRecordSize, NumberBytes(triangleSize)};
     TTriangles& triangles = FModel.Triangles();
     TVRKEdges& edges = FModel.Edges;
     CheckCount(edges, section.Count);
@@ -203,9 +208,9 @@ void TModelReader::ReadEdges() {
 void TModelReader::ReadStartPoints() {
     const uint8_t coordinateSize = FHeader.VertexCoordinateSize;
     const uint8_t triangleSize = FHeader.TriangleNumberSize;
-    const TSection section =
-        TSection{FHeader.StartOffsetOfStartPoints, FHeader.NumberOfStartPoints,
-                FHeader.StartPointRecordSize, 2 * RealBytes(coordinateSize) + NumberBytes(triangleSize)};
+    const TSection section = TSection{FHeader.StartOffsetOfStartPoints, FHeader.NumberOfStartPoints,
+                                      FHeader.StartPointRecordSize,
+                                      2 * RealBytes(coordinateSize) + NumberBytes(triangleSize)};
     TTriangles& triangles = FModel.Triangles();
     TVRKStartPoints& points = FModel.StartPoints;
     CheckCount(points, section.Count);
@@ -222,7 +227,8 @@ void TModelReader::ReadStartPoints() {
     ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
         const double northing = static_cast<double>(fields.Real(coordinateSize) + northingOffset);
         const double easting = static_cast<double>(fields.Real(coordinateSize) + eastingOffset);
-        TTriangle* triangle = triangles.TriangleAt(CheckedIndex(triangles, fields.Number(triangleSize)));
+        TTriangle* triangle =
+            triangles.TriangleAt(CheckedIndex(triangles, fields.Number(triangleSize)));
         points.Add(new TVRKStartPoint(triangle, easting, northing));
     });
 }
@@ -237,7 +243,8 @@ void CheckSignatureAndVersion(const TVRKHeader& header) {
 QString NameOf(const TVRKHeader& header) {
     const char* name = header.DTMModelInternalName;
     const void* nul = std::memchr(name, 0, sizeof header.DTMModelInternalName);
-    const qsizetype length = nul ? static_cast<const char*>(nul) - name : qsizetype(sizeof header.DTMModelInternalName);
+    const qsizetype length =
+        nul ? static_cast<const char*>(nul) - name : qsizetype(sizeof header.DTMModelInternalName);
     return QString::fromLatin1(name, length);
 }
 } // namespace

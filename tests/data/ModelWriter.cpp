@@ -32,8 +32,12 @@ private:
     std::vector<char>& FBytes;
 };
 
-int RealBytes(uint8_t size) { return size == 4 ? 4 : 8; }
-int NumberBytes(uint8_t size) { return size == 2 ? 2 : 4; }
+int RealBytes(uint8_t size) {
+    return size == 4 ? 4 : 8;
+}
+int NumberBytes(uint8_t size) {
+    return size == 2 ? 2 : 4;
+}
 } // namespace
 
 std::vector<char> WriteModel(const TModelData& data, const TWriteOptions& o) {

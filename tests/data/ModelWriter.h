@@ -35,8 +35,8 @@ struct TWriteOptions {
     uint8_t CoordinateSize = 8, ValueSize = 8, VertexNumberSize = 4, TriangleNumberSize = 4;
     double EastingOffset = 0, NorthingOffset = 0;
     uint8_t CoordinateUnits = 1, ValueUnits = 1, InterpolationMethod = 1;
-    int Padding = 0;                 // extra bytes after the fields of every record
-    int GapBetweenSections = 0;      // bytes left between sections
+    int Padding = 0;            // extra bytes after the fields of every record
+    int GapBetweenSections = 0; // bytes left between sections
     std::array<TSectionKind, 4> Order = {TSectionKind::Vertices, TSectionKind::Triangles,
                                          TSectionKind::Edges, TSectionKind::StartPoints};
 };

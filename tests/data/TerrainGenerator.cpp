@@ -15,8 +15,8 @@ TModelData GenerateTerrain(int columns, int rows, double cellSize, uint32_t seed
             const bool inside = i > 0 && j > 0 && i < columns && j < rows;
             const double x = i * cellSize + (inside ? jitter(random) : 0);
             const double y = j * cellSize + (inside ? jitter(random) : 0);
-            const double value = 100 + 20 * std::sin(x / (7 * cellSize)) * std::cos(y / (11 * cellSize)) +
-                                 0.05 * x;
+            const double value =
+                100 + 20 * std::sin(x / (7 * cellSize)) * std::cos(y / (11 * cellSize)) + 0.05 * x;
             data.Vertices.push_back({originEasting + x, originNorthing + y, value});
         }
 
@@ -31,9 +31,9 @@ TModelData GenerateTerrain(int columns, int rows, double cellSize, uint32_t seed
             data.Triangles.push_back({{sw, se, ne},
                                       {j > 0 ? upper(i, j - 1) : -1,
                                        i + 1 < columns ? upper(i + 1, j) : -1, upper(i, j)}});
-            data.Triangles.push_back({{sw, ne, nw},
-                                      {lower(i, j), j + 1 < rows ? lower(i, j + 1) : -1,
-                                       i > 0 ? lower(i - 1, j) : -1}});
+            data.Triangles.push_back(
+                {{sw, ne, nw},
+                 {lower(i, j), j + 1 < rows ? lower(i, j + 1) : -1, i > 0 ? lower(i - 1, j) : -1}});
         }
     for (size_t t = 0; t < data.Triangles.size(); ++t)
         for (int32_t neighbour : data.Triangles[t].Neighbours)

@@ -1,8 +1,8 @@
 #include "inspect/HeaderRows.h"
 #include "TerrainGenerator.h"
 
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 QString ValueOf(const std::vector<THeaderRow>& rows, const char* field) {

@@ -1,8 +1,8 @@
 #include "model/Geometry.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 // A lone triangle with its own vertices.

@@ -1,7 +1,7 @@
 #include "model/ObjectLists.h"
 
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <random>
 
 namespace {
@@ -12,7 +12,9 @@ struct TTracked : TBaseObject {
     int& Freed;
 };
 
-void* Ref(intptr_t value) { return reinterpret_cast<void*>(value); }
+void* Ref(intptr_t value) {
+    return reinterpret_cast<void*>(value);
+}
 
 std::string BoundsMessage(const std::function<void()>& action) {
     try {
@@ -43,7 +45,8 @@ TEST(ObjectListsTest, AccessIsCheckedAgainstCapacityNotCount) {
     EXPECT_EQ(list.Get(1), nullptr); // past Count, inside Capacity
     EXPECT_EQ(BoundsMessage([&] { list.Get(4); }), "List index out of bounds (TObjectList)");
     EXPECT_EQ(BoundsMessage([&] { list.Get(-1); }), "List index out of bounds (TObjectList)");
-    EXPECT_EQ(BoundsMessage([&] { list.Put(4, nullptr); }), "List index out of bounds (TObjectList)");
+    EXPECT_EQ(BoundsMessage([&] { list.Put(4, nullptr); }),
+              "List index out of bounds (TObjectList)");
     EXPECT_EQ(list.Count(), 1);
 }
 
@@ -69,7 +72,8 @@ TEST(ObjectListsTest, SetCapacityKeepsItemsAcrossBlocksAndRefusesBadSizes) {
     EXPECT_EQ(list.Get(0), Ref(1));
     EXPECT_EQ(list.Get(8192), Ref(8193));
 
-    EXPECT_EQ(BoundsMessage([&] { list.SetCapacity(8192); }), "List index out of bounds (TBigList)");
+    EXPECT_EQ(BoundsMessage([&] { list.SetCapacity(8192); }),
+              "List index out of bounds (TBigList)");
     EXPECT_EQ(BoundsMessage([&] { list.SetCapacity(TBigList::MaxCapacity + 1); }),
               "List index out of bounds (TBigList)");
     EXPECT_EQ(list.Capacity(), 8193);

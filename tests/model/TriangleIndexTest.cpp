@@ -1,6 +1,6 @@
 // The look-up index must give exactly the answer of the scan, whatever the mesh holds.
-#include "model/Geometry.h"
 #include "TerrainGenerator.h"
+#include "model/Geometry.h"
 #include "support/Streams.h"
 #include "vrk/VRKModel.h"
 

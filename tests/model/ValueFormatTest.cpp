@@ -1,5 +1,5 @@
-#include "model/Geometry.h"
 #include "model/ValueFormat.h"
+#include "model/Geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "support/Exceptions.h"
 #include "support/Streams.h"
 #include "ModelWriter.h"
+#include "support/Exceptions.h"
 
-#include <gtest/gtest.h>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <numeric>
 
 namespace {

@@ -1,8 +1,8 @@
 #include "VrkInfo.h"
 #include "TerrainGenerator.h"
 
-#include <gtest/gtest.h>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 struct TRun {

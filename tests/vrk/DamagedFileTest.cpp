@@ -1,9 +1,9 @@
 // Damaged files: every one gets its message, leaves the model in a sound state, and never makes
 // the reader allocate out of proportion to the file.
+#include "TerrainGenerator.h"
 #include "model/Geometry.h"
 #include "support/Exceptions.h"
 #include "support/Streams.h"
-#include "TerrainGenerator.h"
 #include "vrk/VRKModel.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +66,8 @@ TEST(DamagedFileTest, HeaderFaultsKeepThePreviousModel) {
     EXPECT_EQ(model.InternalName, "Test model");
 
     // Bytes 19 to 21 of the signature field are not examined.
-    EXPECT_EQ(ReadError(Patched(Small(), [](TVRKHeader& h) { h.FileSignature[17] = 'z'; })), "read");
+    EXPECT_EQ(ReadError(Patched(Small(), [](TVRKHeader& h) { h.FileSignature[17] = 'z'; })),
+              "read");
 }
 
 TEST(DamagedFileTest, BadNumbersNameTheirCollection) {
@@ -110,7 +111,8 @@ TEST(DamagedFileTest, BadCountsNameTheirCollection) {
 TEST(DamagedFileTest, SectionsPastTheEndGiveTheReadErrorAndAnEmptyModel) {
     TVandrelTINModel model;
     ASSERT_EQ(ReadError(model, Small()), "read");
-    EXPECT_EQ(ReadError(model, Patched(Small(), [](TVRKHeader& h) { h.StartOffsetOfEdgeList = 1 << 30; })),
+    EXPECT_EQ(ReadError(model,
+                        Patched(Small(), [](TVRKHeader& h) { h.StartOffsetOfEdgeList = 1 << 30; })),
               "Stream read error");
     ExpectEmpty(model);
     EXPECT_EQ(ReadError(Patched(Small(), [](TVRKHeader& h) { h.StartOffsetOfVertices = -100; })),

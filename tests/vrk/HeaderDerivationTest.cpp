@@ -1,5 +1,5 @@
-#include "support/Streams.h"
 #include "TerrainGenerator.h"
+#include "support/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <gtest/gtest.h>

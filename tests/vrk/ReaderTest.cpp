@@ -1,7 +1,7 @@
+#include "TerrainGenerator.h"
 #include "model/Geometry.h"
 #include "support/Exceptions.h"
 #include "support/Streams.h"
-#include "TerrainGenerator.h"
 #include "vrk/VRKModel.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +51,9 @@ struct TLayoutCase {
 };
 
 TWriteOptions Layout(uint8_t real, uint8_t number, int padding,
-                     std::array<TSectionKind, 4> order = {TSectionKind::Vertices, TSectionKind::Triangles,
-                                                          TSectionKind::Edges, TSectionKind::StartPoints}) {
+                     std::array<TSectionKind, 4> order = {
+                         TSectionKind::Vertices, TSectionKind::Triangles, TSectionKind::Edges,
+                         TSectionKind::StartPoints}) {
     TWriteOptions o;
     o.CoordinateSize = o.ValueSize = real;
     o.VertexNumberSize = o.TriangleNumberSize = number;
@@ -81,14 +82,15 @@ TEST_P(ReaderLayoutTest, ReadsEveryLayoutIntoTheSameModel) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ReaderLayoutTest,
-    ::testing::Values(
-        TLayoutCase{"Doubles32", Layout(8, 4, 0), 0},
-        TLayoutCase{"Singles16", Layout(4, 2, 0), 1e-4},
-        TLayoutCase{"Padded", Layout(8, 2, 5), 0},
-        TLayoutCase{"OtherSizesMeanWide", Layout(0, 0, 0), 0},
-        TLayoutCase{"Reversed", Layout(4, 4, 1, {TSectionKind::StartPoints, TSectionKind::Edges,
-                                                  TSectionKind::Triangles, TSectionKind::Vertices}),
-                    1e-4}),
+    ::testing::Values(TLayoutCase{"Doubles32", Layout(8, 4, 0), 0},
+                      TLayoutCase{"Singles16", Layout(4, 2, 0), 1e-4},
+                      TLayoutCase{"Padded", Layout(8, 2, 5), 0},
+                      TLayoutCase{"OtherSizesMeanWide", Layout(0, 0, 0), 0},
+                      TLayoutCase{"Reversed",
+                                  Layout(4, 4, 1,
+                                         {TSectionKind::StartPoints, TSectionKind::Edges,
+                                          TSectionKind::Triangles, TSectionKind::Vertices}),
+                                  1e-4}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ReaderTest, OffsetsAreAddedInExtendedPrecisionValuesAreAbsolute) {

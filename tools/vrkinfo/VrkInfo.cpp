@@ -15,7 +15,9 @@ const char Usage[] = "usage: vrkinfo FILE\n"
                      "       vrkinfo extents FILE\n"
                      "       vrkinfo find FILE E N [E N ...]\n";
 
-QString Number(double value) { return FormatGeneral(value, 17, u'.'); }
+QString Number(double value) {
+    return FormatGeneral(value, 17, u'.');
+}
 
 void ReadModel(TVandrelTINModel& model, const QString& fileName) {
     TFileStream stream(fileName.toStdString());
@@ -28,8 +30,8 @@ struct TExtent {
 
 TExtent ExtentOf(const TVandrelTINModel& model) {
     TExtent e{};
-    model.Vertices().GetExtent(e.MinEasting, e.MinNorthing, e.MinValue, e.MaxEasting,
-                               e.MaxNorthing, e.MaxValue);
+    model.Vertices().GetExtent(e.MinEasting, e.MinNorthing, e.MinValue, e.MaxEasting, e.MaxNorthing,
+                               e.MaxValue);
     return e;
 }
 
@@ -42,7 +44,7 @@ void PrintExtents(const TVandrelTINModel& model, QTextStream& out) {
     const TExtent e = ExtentOf(model);
     out << QStringList{Number(e.MinEasting), Number(e.MinNorthing), Number(e.MinValue),
                        Number(e.MaxEasting), Number(e.MaxNorthing), Number(e.MaxValue)}
-                .join('\t')
+               .join('\t')
         << '\n';
 }
 
@@ -54,8 +56,8 @@ void PrintFind(const TVandrelTINModel& model, const std::vector<std::pair<double
         if (!triangle)
             out << "none\n";
         else
-            out << triangle->Number << '\t' << (value == NullValue ? QString("null") : Number(value))
-                << '\n';
+            out << triangle->Number << '\t'
+                << (value == NullValue ? QString("null") : Number(value)) << '\n';
     }
 }
 

@@ -1,0 +1,20 @@
+// Runs GUI tests with a QApplication on the offscreen platform; errors that reach the top-level
+// handler are recorded instead of shown in a message box.
+#include "GuiTestSupport.h"
+#include "support/ErrorGuard.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+QStringList& ReportedErrors() {
+    static QStringList errors;
+    return errors;
+}
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    SetErrorReporter([](const QString& message) { ReportedErrors().append(message); });
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include "ModelWriter.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QStringList>
+
+// Messages that reached the application's top-level handler.
+QStringList& ReportedErrors();
+
+// Whether a pixel of the colour lies within radius of (x, y).
+inline bool ColourNear(const QImage& image, int x, int y, QColor colour, int radius = 1) {
+    for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx) {
+            const QPoint p(x + dx, y + dy);
+            if (image.rect().contains(p) && image.pixelColor(p) == colour)
+                return true;
+        }
+    return false;
+}
+
+inline bool ImageHasColour(const QImage& image, QColor colour) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+// Two triangles over the square 0..100: (0,0)-(100,0)-(100,100) and (0,0)-(100,100)-(0,100),
+// sharing the diagonal, with one start point.
+inline TModelData SquareModel() {
+    TModelData data;
+    data.Vertices = {{0, 0, 0}, {100, 0, 10}, {100, 100, 20}, {0, 100, 30}};
+    data.Triangles = {{{1, 2, 3}, {-1, -1, 2}}, {{1, 3, 4}, {1, -1, -1}}};
+    data.Edges = {1, 2};
+    data.StartPoints = {{25, 75, 2}};
+    return data;
+}

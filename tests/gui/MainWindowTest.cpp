@@ -1,0 +1,192 @@
+// The real main window under the offscreen platform, driven with synthetic events.
+#include "app/MainWindow.h"
+#include "Components/MapView.h"
+#include "GuiTestSupport.h"
+#include "support/Exceptions.h"
+#include "vrk/VRKModel.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+struct MainWindowTest : ::testing::Test {
+    void SetUp() override {
+        ReportedErrors().clear();
+        square = dir.filePath("square.vrk");
+        TWriteOptions options;
+        options.Name = "Square";
+        SaveBytes(square.toStdString(), WriteModel(SquareModel(), options));
+    }
+
+    // A shown main window, started with the arguments.
+    std::unique_ptr<TfrmTINMap> Started(QStringList arguments) {
+        auto window = std::make_unique<TfrmTINMap>(std::move(arguments));
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+        return window;
+    }
+
+    QToolButton* Button(TfrmTINMap& window, const char* name) {
+        return window.findChild<QToolButton*>(name);
+    }
+
+    QPoint Pixel(TfrmTINMap& window, double e, double n) {
+        return {window.MapView()->WorldToPixelX(e), window.MapView()->WorldToPixelY(n)};
+    }
+
+    void Hover(TfrmTINMap& window, QPoint at) {
+        QTest::mouseMove(window.MapView()->viewport(), at);
+    }
+
+    void Click(TfrmTINMap& window, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        Hover(window, at);
+        QTest::mouseClick(window.MapView()->viewport(), button, {}, at);
+    }
+
+    QTemporaryDir dir;
+    QString square;
+};
+} // namespace
+
+TEST_F(MainWindowTest, StartsEmptyAndOpensTheFirstArgument) {
+    auto empty = Started({});
+    EXPECT_EQ(empty->windowTitle(), "VRK Viewer");
+    EXPECT_EQ(empty->StatusText(1), "");
+
+    auto window = Started({square, "ignored.vrk"});
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + square + "]");
+    EXPECT_EQ(window->StatusText(1), "Square");
+    EXPECT_EQ(window->Model().Triangles().Count(), 2);
+    EXPECT_FALSE(Button(*window, "btnZoomPrevious")->isEnabled()) << "opening clears the history";
+    EXPECT_DOUBLE_EQ(window->MapView()->State().Zoom, 1);
+    EXPECT_TRUE(ReportedErrors().isEmpty());
+}
+
+TEST_F(MainWindowTest, CursorReadoutShowsTheValueOverATriangle) {
+    auto window = Started({square});
+    Hover(*window, Pixel(*window, 75, 25));
+    const QStringList inside = window->StatusText(0).split(", ");
+    ASSERT_EQ(inside.size(), 3);
+    EXPECT_NEAR(inside[0].toDouble(), 75, 1);
+    Hover(*window, Pixel(*window, -4, 50));
+    EXPECT_EQ(window->StatusText(0).split(", ").size(), 2) << "outside every triangle";
+}
+
+TEST_F(MainWindowTest, ClickSelectsClickOutsideClearsDragSelectsNothing) {
+    auto window = Started({square});
+    QToolButton* zoomToTriangle = Button(*window, "btnZoomToTriangle");
+    Click(*window, Pixel(*window, 75, 25), Qt::RightButton);
+    ASSERT_NE(window->SelectedTriangle(), nullptr);
+    EXPECT_EQ(window->SelectedTriangle()->Number, 1);
+    EXPECT_TRUE(zoomToTriangle->isEnabled());
+
+    Click(*window, Pixel(*window, -4, 50));
+    EXPECT_EQ(window->SelectedTriangle(), nullptr);
+    EXPECT_FALSE(zoomToTriangle->isEnabled());
+
+    const QPoint from = Pixel(*window, 25, 75);
+    QWidget* viewport = window->MapView()->viewport();
+    Hover(*window, from);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, from + QPoint(3, 2));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(3, 2));
+    EXPECT_EQ(window->SelectedTriangle(), nullptr) << "moved 5 pixels";
+}
+
+TEST_F(MainWindowTest, ZoomPreviousFollowsTheHistory) {
+    auto window = Started({square});
+    QToolButton* previous = Button(*window, "btnZoomPrevious");
+    Button(*window, "btnZoomIn")->click();
+    EXPECT_DOUBLE_EQ(window->MapView()->State().Zoom, 2);
+    EXPECT_TRUE(previous->isEnabled());
+    previous->click();
+    EXPECT_DOUBLE_EQ(window->MapView()->State().Zoom, 1);
+    EXPECT_FALSE(previous->isEnabled());
+}
+
+TEST_F(MainWindowTest, ZoomToSelectedTriangleShowsTwiceItsBox) {
+    auto window = Started({square});
+    Click(*window, Pixel(*window, 75, 25));
+    Button(*window, "btnZoomToTriangle")->click();
+    const TMapViewState& view = window->MapView()->State();
+    // Positions hold the view to a millionth of the scroll travel.
+    EXPECT_NEAR(view.ViewLeft + view.ViewWidth / 2, 50, 1e-3);
+    EXPECT_NEAR(view.ViewBottom + view.ViewHeight / 2, 50, 1e-3);
+    EXPECT_GE(view.ViewWidth, 200 - 1e-6);
+    EXPECT_GE(view.ViewHeight, 200 - 1e-6);
+}
+
+TEST_F(MainWindowTest, AFailedOpenKeepsCaptionNameAndViewAndClearsTheSelection) {
+    auto window = Started({square});
+    Click(*window, Pixel(*window, 75, 25));
+    Hover(*window, Pixel(*window, 25, 75));
+    const QString caption = window->windowTitle();
+    const TMapViewState before = window->MapView()->State();
+
+    EXPECT_THROW(window->OpenModel(dir.filePath("missing.vrk")), EFOpenError);
+    EXPECT_EQ(window->windowTitle(), caption);
+
+    std::vector<char> truncated = WriteModel(SquareModel());
+    truncated.resize(truncated.size() - 10);
+    const QString broken = dir.filePath("broken.vrk");
+    SaveBytes(broken.toStdString(), truncated);
+    EXPECT_THROW(window->OpenModel(broken), EReadError);
+    EXPECT_EQ(window->windowTitle(), caption);
+    EXPECT_EQ(window->StatusText(1), "Square");
+    EXPECT_EQ(window->MapView()->State().FrameWidth, before.FrameWidth);
+    EXPECT_EQ(window->SelectedTriangle(), nullptr);
+    EXPECT_EQ(window->Model().Triangles().Count(), 0);
+
+    // The triangle under the mouse went with the model: a click without a move selects nothing.
+    QTest::mouseClick(window->MapView()->viewport(), Qt::LeftButton, {}, Pixel(*window, 25, 75));
+    EXPECT_EQ(window->SelectedTriangle(), nullptr);
+}
+
+TEST_F(MainWindowTest, ErrorsOfTheStartUpFileReachTheTopLevelHandler) {
+    auto window = Started({dir.filePath("missing.vrk")});
+    ASSERT_EQ(ReportedErrors().size(), 1);
+    EXPECT_EQ(ReportedErrors()[0], "Cannot open file " + dir.filePath("missing.vrk"));
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer");
+}
+
+TEST_F(MainWindowTest, PanDragMovesTheViewAndPushesHistory) {
+    auto window = Started({square});
+    Button(*window, "btnZoomIn")->click();
+    window->MapView()->ClearZoomHistory();
+    Button(*window, "btnPanMode")->click();
+    const TMapViewState before = window->MapView()->State();
+    QWidget* viewport = window->MapView()->viewport();
+    const QPoint from(100, 100);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, from + QPoint(50, 30));
+    EXPECT_TRUE(window->MapView()->Dragging());
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(50, 30));
+    const TMapViewState& after = window->MapView()->State();
+    EXPECT_NEAR(after.ViewLeft, before.ViewLeft - 50 * before.ViewWidth / before.ClientWidth, 1e-3);
+    EXPECT_NEAR(after.ViewBottom, before.ViewBottom + 30 * before.ViewHeight / before.ClientHeight,
+                1e-3);
+    EXPECT_TRUE(window->MapView()->CanZoomPrevious());
+}
+
+TEST_F(MainWindowTest, ZoomDragNeedsTheLeftButtonAloneAndAWideEnoughRectangle) {
+    auto window = Started({square});
+    QWidget* viewport = window->MapView()->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+    EXPECT_FALSE(window->MapView()->Dragging());
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(viewport, QPoint(109, 105));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(109, 105));
+    EXPECT_DOUBLE_EQ(window->MapView()->State().Zoom, 1) << "9 pixels wide";
+
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(viewport, QPoint(140, 110));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(140, 110));
+    const TMapViewState& view = window->MapView()->State();
+    EXPECT_NEAR(view.Zoom, view.ClientWidth / 40.0, 1e-9);
+}
