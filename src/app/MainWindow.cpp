@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -173,9 +174,13 @@ void TfrmTINMap::CreateToolBar() {
 
 void TfrmTINMap::CreateStatusBar() {
     statusBar()->setObjectName("StatusBar1");
+    // The position panel is as wide as seven-digit coordinates with a value need.
+    const int positionWidth =
+        fontMetrics().horizontalAdvance("0000000.000, 0000000.000, -0000.000") + 12;
     for (QLabel*& panel : FStatusPanels) {
         panel = new QLabel(this);
-        panel->setFixedWidth(StatusPanelWidth);
+        panel->setFixedWidth(panel == FStatusPanels[0] ? std::max(StatusPanelWidth, positionWidth)
+                                                       : StatusPanelWidth);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(panel);
     }
