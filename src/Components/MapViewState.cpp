@@ -7,12 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 
-int RoundToInt(double value) {
-    if (std::isnan(value))
-        return 0;
-    return static_cast<int>(std::nearbyint(std::clamp(value, double(INT_MIN), double(INT_MAX))));
-}
-
 bool TMapViewState::SetExtents(double minX, double maxX, double minY, double maxY) {
     if (minX == MinX && maxX == MaxX && minY == MinY && maxY == MaxY)
         return false;
@@ -143,16 +137,6 @@ int TMapViewState::ScrollTarget(int position, TScrollCode code, int thumbPositio
         break;
     }
     return static_cast<int>(std::clamp<int64_t>(target, 0, ScrollUnits));
-}
-
-int TMapViewState::WorldToPixelX(double x) const {
-    return DrawRect.Left +
-           RoundToInt((x - ViewLeft) * (DrawRect.Right - DrawRect.Left) / ViewWidth);
-}
-
-int TMapViewState::WorldToPixelY(double y) const {
-    return DrawRect.Bottom -
-           RoundToInt((y - ViewBottom) * (DrawRect.Bottom - DrawRect.Top) / ViewHeight);
 }
 
 int TMapViewState::WorldToPixelDist(double d) const {

@@ -5,7 +5,26 @@
 // shape and the overlays' geometry. TMapView feeds it client sizes and events.
 #include <QString>
 #include <array>
+#include <climits>
+#include <cmath>
 #include <optional>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Round to the nearest integer, halves to even, saturated to the int range. Inline and without
+// a library call: drawing a model rounds millions of coordinates.
+inline int RoundToInt(double value) {
+    if (!(value > -2147483648.0)) // also NaN
+        return value != value ? 0 : INT_MIN;
+    if (value >= 2147483647.0)
+        return INT_MAX;
+#if defined(__SSE2__)
+    return _mm_cvtsd_si32(_mm_set_sd(value)); // the current rounding mode: nearest, halves to even
+#else
+    return static_cast<int>(std::nearbyint(value));
+#endif
+}
 
 struct TIntRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -81,8 +100,14 @@ public:
     // a released thumb lies.
     int ScrollTarget(int position, TScrollCode code, int thumbPosition) const;
 
-    int WorldToPixelX(double x) const;
-    int WorldToPixelY(double y) const;
+    int WorldToPixelX(double x) const {
+        return DrawRect.Left +
+               RoundToInt((x - ViewLeft) * (DrawRect.Right - DrawRect.Left) / ViewWidth);
+    }
+    int WorldToPixelY(double y) const {
+        return DrawRect.Bottom -
+               RoundToInt((y - ViewBottom) * (DrawRect.Bottom - DrawRect.Top) / ViewHeight);
+    }
     int WorldToPixelDist(double d) const;
     double PixelToWorldX(int px) const;
     double PixelToWorldY(int py) const;
@@ -106,9 +131,6 @@ private:
     std::array<THistoryEntry, HistorySize> FHistory{};
     int FHistoryCount = 0;
 };
-
-// Round to the nearest integer, halves to even, saturated to the int range.
-int RoundToInt(double value);
 
 // The scale bar's round length in displayed units (1, 2 or 5 times a power of ten).
 double ScaleBarValue(double viewWidth, int barFraction, double displayConversion);

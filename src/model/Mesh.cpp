@@ -105,10 +105,14 @@ TTriangle* TTriangleMesh::FindTriangleByScan(double x, double y, double& value) 
     return nullptr;
 }
 
-TTriangle* TTriangleMesh::FindTriangle(double x, double y, double& value) const {
+const TTriangleIndex& TTriangleMesh::Index() const {
     if (!FIndex)
         FIndex = std::make_unique<TTriangleIndex>(*FTriangles);
-    TTriangle* triangle = FIndex->Find(x, y);
+    return *FIndex;
+}
+
+TTriangle* TTriangleMesh::FindTriangle(double x, double y, double& value) const {
+    TTriangle* triangle = Index().Find(x, y);
     if (triangle)
         value = triangle->ValueAt(x, y);
     return triangle;

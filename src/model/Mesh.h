@@ -131,6 +131,8 @@ public:
     TTriangle* FindTriangle(double x, double y, double& value) const;
     // The same answer by scanning every triangle; FindTriangle answers through an index.
     TTriangle* FindTriangleByScan(double x, double y, double& value) const;
+    // The look-up index over the triangles, built at the first use.
+    const TTriangleIndex& Index() const;
     // Drops the look-up index; whoever changes the triangles calls it.
     void InvalidateIndex() const;
 

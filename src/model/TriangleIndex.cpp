@@ -158,6 +158,32 @@ TTriangle* TTriangleIndex::Find(double x, double y) const {
     return nullptr;
 }
 
+bool TTriangleIndex::CandidatesInRect(double minX, double minY, double maxX, double maxY,
+                                      std::vector<int32_t>& positions) const {
+    positions.clear();
+    if (!(minX <= maxX && minY <= maxY))
+        return false;
+    const bool outside = maxX < FOriginX || maxY < FOriginY ||
+                         minX > FOriginX + FColumns * FCellWidth ||
+                         minY > FOriginY + FRows * FCellHeight;
+    if (!outside) {
+        const int x0 = CellX(minX), x1 = CellX(maxX), y0 = CellY(minY), y1 = CellY(maxY);
+        const double cells = double(x1 - x0 + 1) * (y1 - y0 + 1);
+        if (cells * 4 > double(FColumns) * FRows)
+            return false;
+        for (int cy = y0; cy <= y1; ++cy)
+            for (int cx = x0; cx <= x1; ++cx) {
+                const size_t cell = static_cast<size_t>(cy) * FColumns + cx;
+                positions.insert(positions.end(), FCellEntries.begin() + FCellStart[cell],
+                                 FCellEntries.begin() + FCellStart[cell + 1]);
+            }
+    }
+    positions.insert(positions.end(), FEverywhere.begin(), FEverywhere.end());
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    return true;
+}
+
 std::size_t TTriangleIndex::MemoryBytes() const {
     return FCellStart.capacity() * sizeof(uint32_t) + FCellEntries.capacity() * sizeof(int32_t) +
            FEverywhere.capacity() * sizeof(int32_t);

@@ -1,0 +1,56 @@
+// Rendering a model in a 1000 x 800 map view: the full view and a view at zoom 100.
+#include "BenchModels.h"
+#include "Components/MapView.h"
+#include "app/ModelDrawing.h"
+#include "support/Streams.h"
+#include "vrk/VRKModel.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+struct TRenderedModel {
+    explicit TRenderedModel(int triangles) {
+        TFileStream stream(BenchModelFile(triangles));
+        Model.ReadFromStream(stream);
+        View.resize(1000, 800);
+        View.show();
+        View.OnPaint = [this](TMapView* sender) { DrawModel(*sender, Model, {}, nullptr); };
+        double minE, minN, minV, maxE, maxN, maxV;
+        Model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+        View.SetExtents(minE, maxE, minN, maxN);
+        View.ZoomExtents();
+    }
+    TVandrelTINModel Model;
+    TMapView View;
+};
+
+void BM_RenderFullView(benchmark::State& state) {
+    TRenderedModel rendered(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        rendered.View.Repaint();
+}
+
+void BM_RenderZoom100(benchmark::State& state) {
+    TRenderedModel rendered(static_cast<int>(state.range(0)));
+    rendered.View.SetZoom(100);
+    for (auto _ : state)
+        rendered.View.Repaint();
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100000)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+}
+} // namespace
+
+BENCHMARK(BM_RenderFullView)->Apply(Sizes);
+BENCHMARK(BM_RenderZoom100)->Apply(Sizes);
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
