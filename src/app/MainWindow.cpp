@@ -1,6 +1,6 @@
 #include "MainWindow.h"
 #include "Components/MapView.h"
-#include "ToolPictures.h"
+#include "support/ToolPictures.h"
 #include "model/Geometry.h"
 #include "support/ErrorGuard.h"
 #include "support/NumberText.h"
@@ -61,11 +61,13 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     MapView1->OnMouseUp = [this](TMapView*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
         MapView1MouseUp(x, y);
     };
+    MapView1->OnDblClick = [this](TMapView*) { MapView1DblClick(); };
 
     CreateActions();
     CreateMenu();
     CreateToolBar();
     CreateStatusBar();
+    CreateInspectionWindows();
 }
 
 TfrmTINMap::~TfrmTINMap() {
@@ -98,9 +100,11 @@ void TfrmTINMap::CreateActions() {
     }
     TriangleInfo1->setCheckable(true);
     mnuOptionsFileHeader->setCheckable(true);
-    // Served by the inspection windows and the About box, which are not part of this window yet.
-    for (QAction* pending : {mnuFileHealthCheck, TriangleInfo1, mnuOptionsFileHeader, About1})
-        pending->setEnabled(false);
+    // The About box is not part of the program yet.
+    About1->setEnabled(false);
+    Wire(TriangleInfo1, &QAction::triggered, &TfrmTINMap::TriangleInfo1Click);
+    Wire(mnuOptionsFileHeader, &QAction::triggered, &TfrmTINMap::mnuOptionsFileHeaderClick);
+    Wire(mnuFileHealthCheck, &QAction::triggered, &TfrmTINMap::mnuFileHealthCheckClick);
     Wire(Open1, &QAction::triggered, &TfrmTINMap::Open1Click);
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
 }
@@ -205,6 +209,7 @@ void TfrmTINMap::showEvent(QShowEvent* event) {
 }
 
 void TfrmTINMap::FormShow() {
+    ConnectInspectionWindows();
     if (!FArguments.isEmpty())
         OpenModel(FArguments.first());
 }
@@ -221,7 +226,7 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.
     FHotTriangle = nullptr;
-    FModel->ReadFromStream(stream);
+    ReadModel(stream);
     SetModelName(FModel->InternalName);
     double minE, minN, minV, maxE, maxN, maxV;
     FModel->Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
@@ -230,6 +235,7 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     MapView1->ClearZoomHistory();
     btnZoomPrevious->setEnabled(false);
     btnZoomToTriangle->setEnabled(false);
+    ShowInspections();
     setWindowTitle("VRK Viewer - [" + fileName + "]");
 }
 
@@ -240,6 +246,7 @@ void TfrmTINMap::SetModelName(const QString& name) {
 void TfrmTINMap::SelectTriangle(TTriangle* triangle) {
     FSelectedTriangle = triangle;
     MapView1->Repaint();
+    ShowSelectionInfo(triangle);
     btnZoomToTriangle->setEnabled(triangle != nullptr);
 }
 

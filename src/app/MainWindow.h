@@ -12,8 +12,12 @@
 class QAction;
 class QLabel;
 class QToolButton;
+class TStream;
 class TMapView;
 class TTriangle;
+class TfrmHealthCheck;
+class TfrmHeaderInfo;
+class TfrmTriInfo;
 class TVandrelTINModel;
 
 class TfrmTINMap : public QMainWindow {
@@ -33,6 +37,11 @@ public:
     QString StatusText(int panel) const;
     TModelLayers Layers() const;
 
+    // The inspection windows (MainWindowWiring.cpp).
+    TfrmTriInfo* TriInfo() const { return frmTriInfo; }
+    TfrmHeaderInfo* HeaderInfo() const { return frmHeaderInfo; }
+    TfrmHealthCheck* HealthCheck() const { return frmHealthCheck; }
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -46,6 +55,19 @@ private:
     void Wire(Sender* sender, Signal signal, Handler handler);
 
     void FormShow();
+    // Inspection window wiring (MainWindowWiring.cpp).
+    void CreateInspectionWindows();
+    void ConnectInspectionWindows();
+    void ReadModel(TStream& stream);
+    void ShowInspections();
+    void ShowSelectionInfo(TTriangle* triangle);
+    void TriangleSelected(QObject* sender, TTriangle* triangle);
+    void TriInfoClose();
+    void HeaderInfoClose();
+    void TriangleInfo1Click();
+    void mnuOptionsFileHeaderClick();
+    void mnuFileHealthCheckClick();
+    void MapView1DblClick();
     void Open1Click();
     void OptionsClick();
     void btnZoomInClick();
@@ -71,6 +93,9 @@ private:
     QAction *Open1, *mnuFileHealthCheck, *Exit1, *mnuOptionsEdges, *mnuOptionsTriangles,
         *mnuOptionsStartPoints, *mnuOptionsLimits, *TriangleInfo1, *mnuOptionsFileHeader, *About1;
     QLabel* FStatusPanels[2];
+    TfrmTriInfo* frmTriInfo = nullptr;
+    TfrmHeaderInfo* frmHeaderInfo = nullptr;
+    TfrmHealthCheck* frmHealthCheck = nullptr;
 };
 
 // The application's title: the task bar's, the message boxes' and the print job's.

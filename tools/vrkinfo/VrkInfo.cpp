@@ -1,5 +1,6 @@
 #include "VrkInfo.h"
 #include "inspect/HeaderRows.h"
+#include "inspect/HealthCheck.h"
 #include "model/Geometry.h"
 #include "support/Exceptions.h"
 #include "support/NumberText.h"
@@ -13,7 +14,8 @@ namespace {
 const char Usage[] = "usage: vrkinfo FILE\n"
                      "       vrkinfo header FILE\n"
                      "       vrkinfo extents FILE\n"
-                     "       vrkinfo find FILE E N [E N ...]\n";
+                     "       vrkinfo find FILE E N [E N ...]\n"
+                     "       vrkinfo check FILE\n";
 
 QString Number(double value) {
     return FormatGeneral(value, 17, u'.');
@@ -61,6 +63,31 @@ void PrintFind(const TVandrelTINModel& model, const std::vector<std::pair<double
     }
 }
 
+// Writes each problem as a line of entity and problem text.
+class TPrintedReport : public THealthReport {
+public:
+    explicit TPrintedReport(QTextStream& out) : FOut(out) {}
+    void AddProblem(const QString& entity, const QString& problem, TTriangle*) override {
+        FOut << entity << '\t' << problem << '\n';
+    }
+
+private:
+    QTextStream& FOut;
+};
+
+// Only counts.
+class TCountedReport : public THealthReport {
+public:
+    void AddProblem(const QString&, const QString&, TTriangle*) override {}
+};
+
+int PrintCheck(const TVandrelTINModel& model, QTextStream& out) {
+    TPrintedReport report(out);
+    const int problems = CheckModel(model, report);
+    out << ProblemSummary(problems) << '\n';
+    return problems == 0 ? ExitDone : ExitProblemsFound;
+}
+
 void PrintSummary(const TVandrelTINModel& model, const QString& fileName, QTextStream& out) {
     out << "File: " << fileName << '\n';
     out << "Model: " << model.InternalName << '\n';
@@ -74,6 +101,8 @@ void PrintSummary(const TVandrelTINModel& model, const QString& fileName, QTextS
         out << "Northing: " << Number(e.MinNorthing) << " to " << Number(e.MaxNorthing) << '\n';
         out << "Value: " << Number(e.MinValue) << " to " << Number(e.MaxValue) << '\n';
     }
+    TCountedReport counted;
+    out << "Health check: " << ProblemSummary(CheckModel(model, counted)) << '\n';
 }
 
 std::optional<std::vector<std::pair<double, double>>> ParsePoints(const QStringList& words) {
@@ -107,7 +136,8 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         points = ParsePoints(arguments.mid(2));
         if (!points)
             return UsageError(err);
-    } else if (!((command == "header" || command == "extents") && arguments.size() == 2) &&
+    } else if (!((command == "header" || command == "extents" || command == "check") &&
+                 arguments.size() == 2) &&
                !command.isEmpty()) {
         return UsageError(err);
     }
@@ -129,6 +159,8 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         PrintExtents(model, out);
     else if (command == "find")
         PrintFind(model, *points, out);
+    else if (command == "check")
+        return PrintCheck(model, out);
     else
         PrintSummary(model, fileName, out);
     return ExitDone;

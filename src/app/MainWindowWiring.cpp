@@ -1,0 +1,83 @@
+// The main window's ties to the inspection windows: their creation, their call-backs, their
+// steps in opening a file and in selecting a triangle, and the commands that show them.
+#include "Components/MapView.h"
+#include "MainWindow.h"
+#include "inspect/HeaderInfoWindow.h"
+#include "inspect/HealthCheckWindow.h"
+#include "inspect/TriangleInfoWindow.h"
+#include "vrk/VRKModel.h"
+
+#include <QAction>
+
+void TfrmTINMap::CreateInspectionWindows() {
+    frmTriInfo = new TfrmTriInfo(this);
+    frmHeaderInfo = new TfrmHeaderInfo(this);
+    frmHealthCheck = new TfrmHealthCheck(this);
+}
+
+void TfrmTINMap::ConnectInspectionWindows() {
+    auto selected = [this](QObject* sender, TTriangle* triangle) { TriangleSelected(sender, triangle); };
+    frmTriInfo->OnSelectTriangle = selected;
+    frmTriInfo->OnClose = [this](QObject*) { TriInfoClose(); };
+    frmTriInfo->Model = FModel.get();
+    frmTriInfo->OnZoomToTriangle = [this](QObject*) { ZoomToSelectedTriangle(); };
+    frmHeaderInfo->OnClose = [this](QObject*) { HeaderInfoClose(); };
+    frmHealthCheck->OnSelectTriangle = selected;
+    frmHealthCheck->OnZoomToTriangle = [this](QObject*) { ZoomToSelectedTriangle(); };
+}
+
+void TfrmTINMap::ReadModel(TStream& stream) {
+    frmTriInfo->Reset();
+    try {
+        FModel->ReadFromStream(stream);
+    } catch (...) {
+        // A read that failed after the model was emptied leaves the check's rows naming
+        // triangles that are gone: they keep their text but select nothing.
+        if (FModel->Triangles().Count() == 0)
+            frmHealthCheck->ForgetTriangles();
+        throw;
+    }
+}
+
+void TfrmTINMap::ShowInspections() {
+    frmHeaderInfo->ShowHeader(FModel->Header);
+    frmHealthCheck->CheckModel(*FModel);
+}
+
+void TfrmTINMap::ShowSelectionInfo(TTriangle* triangle) {
+    if (triangle)
+        frmTriInfo->ShowTriangle(triangle);
+}
+
+void TfrmTINMap::TriangleSelected(QObject*, TTriangle* triangle) {
+    SelectTriangle(triangle);
+}
+
+void TfrmTINMap::TriInfoClose() {
+    TriangleInfo1->setChecked(false);
+}
+
+void TfrmTINMap::HeaderInfoClose() {
+    mnuOptionsFileHeader->setChecked(false);
+}
+
+// The item's check mark has already been inverted by the menu when these run.
+void TfrmTINMap::TriangleInfo1Click() {
+    frmTriInfo->setVisible(TriangleInfo1->isChecked());
+}
+
+void TfrmTINMap::mnuOptionsFileHeaderClick() {
+    frmHeaderInfo->setVisible(mnuOptionsFileHeader->isChecked());
+}
+
+void TfrmTINMap::mnuFileHealthCheckClick() {
+    frmHealthCheck->show();
+    frmHealthCheck->raise();
+}
+
+void TfrmTINMap::MapView1DblClick() {
+    if (TriangleInfo1->isChecked())
+        return;
+    TriangleInfo1->setChecked(true);
+    TriangleInfo1Click();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// TfrmHeaderInfo: every field of the model file's header, one row each, with its value text.
+#include "vrk/VRKHeader.h"
+
+#include <QWidget>
+#include <functional>
+
+class QHeaderView;
+class QTableWidget;
+
+class TfrmHeaderInfo : public QWidget {
+public:
+    explicit TfrmHeaderInfo(QWidget* parent = nullptr);
+
+    void ShowHeader(const TVRKHeader& header);
+    void AddField(const QString& name, const QString& value);
+
+    int RowCount() const;
+    QString Cell(int column, int row) const;
+    int ColumnWidth(int column) const;
+    QHeaderView* HeaderControl() const { return HeaderControl1; }
+
+    std::function<void(QObject* sender)> OnClose;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void HeaderControl1SectionTrack();
+
+    QHeaderView* HeaderControl1;
+    QTableWidget* StringGrid;
+    int FNextRow = 0;
+    bool FPlaced = false;
+};

@@ -1,0 +1,106 @@
+#include "HealthCheck.h"
+#include "model/Geometry.h"
+#include "vrk/VRKModel.h"
+
+namespace {
+constexpr double CoincidenceTolerance = 0.0001; // on the squared distance
+constexpr double MinimumAltitude = 0.000001;
+constexpr double MinimumThinness = 0.005;
+const char OutsideLimits[] = "Outside header limits";
+
+// Counts the rows it passes on.
+class TCountingReport : public THealthReport {
+public:
+    explicit TCountingReport(THealthReport& target) : FTarget(target) {}
+    void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) override {
+        FTarget.AddProblem(entity, problem, triangle);
+        ++Count;
+    }
+    int Count = 0;
+
+private:
+    THealthReport& FTarget;
+};
+
+bool SharesBothPoints(const TTriangle& neighbour, const TTriVertex* p, const TTriVertex* q) {
+    return neighbour.Vertex(neighbour.IndexOfVertex(p)) == p &&
+           neighbour.Vertex(neighbour.IndexOfVertex(q)) == q;
+}
+
+QString NeighbourProblem(const TTriangle& t) {
+    for (int k = 1; k <= 3; ++k) {
+        const TTriangle* neighbour = t.Neighbour(k);
+        if (!neighbour)
+            continue;
+        if (neighbour == &t)
+            return "Neighbour is itself";
+        if (neighbour == t.Neighbour(NextSide(k)))
+            return "Duplicate neighbours";
+        if (!SharesBothPoints(*neighbour, t.Vertex(k), t.Vertex(NextSide(k))))
+            return "Neighbour does not share points";
+        if (t.CrossesNeighbour(k))
+            return "Crossing triangles";
+    }
+    return {};
+}
+} // namespace
+
+QString EntityText(TEntityKind kind, int number) {
+    static const char* const names[] = {"Point", "Triangle", "Edge", "Start point"};
+    return QString("%1 %2").arg(names[kind]).arg(number);
+}
+
+QString ProblemSummary(int problemCount) {
+    return QString("%1 problems found").arg(problemCount);
+}
+
+QString TriangleProblem(const TTriangle& t) {
+    const TTriVertex *v1 = t.Vertex(1), *v2 = t.Vertex(2), *v3 = t.Vertex(3);
+    if (v1 == v2 || v1 == v3 || v2 == v3)
+        return "Duplicate vertex index";
+    if (VerticesCoincide(v1, v2, CoincidenceTolerance) || VerticesCoincide(v1, v3, CoincidenceTolerance) ||
+        VerticesCoincide(v2, v3, CoincidenceTolerance))
+        return "Duplicate vertex coordinates";
+    int shortestSide, longestSide;
+    double shortest, longest;
+    t.SideLengths(shortestSide, longestSide, shortest, longest);
+    if (shortest == 0)
+        return "Zero-length side";
+    const double altitude = t.Area() / longest * 2;
+    if (altitude < MinimumAltitude)
+        return "Zero-area triangle";
+    if (QString problem = NeighbourProblem(t); !problem.isEmpty())
+        return problem;
+    if (altitude / longest < MinimumThinness)
+        return "Thin triangle";
+    return {};
+}
+
+int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
+    TCountingReport report(target);
+    const TVRKHeader& h = model.Header;
+    const double minE = h.MinimumEasting, maxE = h.MaximumEasting;
+    const double minN = h.MinimumNorthing, maxN = h.MaximumNorthing;
+    const double northingOffset = h.NorthingOffsetValue, eastingOffset = h.EastingOffsetValue;
+    if (northingOffset < minN || northingOffset > maxN)
+        report.AddProblem("NorthingOffsetValue", OutsideLimits, nullptr);
+    if (eastingOffset < minE || eastingOffset > maxE)
+        report.AddProblem("EastingOffsetValue", OutsideLimits, nullptr);
+
+    const TTriVertices& vertices = model.Vertices();
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const TTriVertex* v = vertices.VertexAt(i);
+        if (v && (v->Easting < minE || v->Easting > maxE || v->Northing < minN || v->Northing > maxN))
+            report.AddProblem(EntityText(ekPoint, i), "Coordinates outside header limits", nullptr);
+    }
+
+    const TTriangles& triangles = model.Triangles();
+    for (int i = 0; i < triangles.Count(); ++i) {
+        TTriangle* t = triangles.TriangleAt(i);
+        if (!t)
+            continue;
+        if (const QString problem = TriangleProblem(*t); !problem.isEmpty())
+            report.AddProblem(EntityText(ekTriangle, t->Number), problem, t);
+    }
+    return report.Count;
+}

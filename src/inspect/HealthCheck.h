@@ -1,0 +1,27 @@
+#pragma once
+// The health check: a fixed, ordered set of consistency tests over a model. Each problem goes
+// to a report as a row of entity text and problem text; triangle rows carry their triangle.
+// The check window shows the rows in a grid, vrkinfo prints them.
+#include <QString>
+
+class TTriangle;
+class TVandrelTINModel;
+
+enum TEntityKind { ekPoint, ekTriangle, ekEdge, ekStartPoint };
+
+// Where the check writes its rows.
+class THealthReport {
+public:
+    virtual ~THealthReport() = default;
+    virtual void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) = 0;
+};
+
+// Runs the whole check in row order: header offsets, points, triangles. Returns the number of
+// problems.
+int CheckModel(const TVandrelTINModel& model, THealthReport& report);
+// The first failing test's text for one triangle, or an empty text when it passes them all.
+QString TriangleProblem(const TTriangle& triangle);
+// "Triangle 12", "Point 0"...
+QString EntityText(TEntityKind kind, int number);
+// "N problems found".
+QString ProblemSummary(int problemCount);
