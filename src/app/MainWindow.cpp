@@ -1,10 +1,10 @@
 #include "MainWindow.h"
 #include "Components/MapView.h"
-#include "support/ToolPictures.h"
 #include "model/Geometry.h"
 #include "support/ErrorGuard.h"
 #include "support/NumberText.h"
 #include "support/Streams.h"
+#include "support/ToolPictures.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>

@@ -16,7 +16,9 @@ void TfrmTINMap::CreateInspectionWindows() {
 }
 
 void TfrmTINMap::ConnectInspectionWindows() {
-    auto selected = [this](QObject* sender, TTriangle* triangle) { TriangleSelected(sender, triangle); };
+    auto selected = [this](QObject* sender, TTriangle* triangle) {
+        TriangleSelected(sender, triangle);
+    };
     frmTriInfo->OnSelectTriangle = selected;
     frmTriInfo->OnClose = [this](QObject*) { TriInfoClose(); };
     frmTriInfo->Model = FModel.get();

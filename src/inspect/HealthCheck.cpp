@@ -58,7 +58,8 @@ QString TriangleProblem(const TTriangle& t) {
     const TTriVertex *v1 = t.Vertex(1), *v2 = t.Vertex(2), *v3 = t.Vertex(3);
     if (v1 == v2 || v1 == v3 || v2 == v3)
         return "Duplicate vertex index";
-    if (VerticesCoincide(v1, v2, CoincidenceTolerance) || VerticesCoincide(v1, v3, CoincidenceTolerance) ||
+    if (VerticesCoincide(v1, v2, CoincidenceTolerance) ||
+        VerticesCoincide(v1, v3, CoincidenceTolerance) ||
         VerticesCoincide(v2, v3, CoincidenceTolerance))
         return "Duplicate vertex coordinates";
     int shortestSide, longestSide;
@@ -90,7 +91,8 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
     const TTriVertices& vertices = model.Vertices();
     for (int i = 0; i < vertices.Count(); ++i) {
         const TTriVertex* v = vertices.VertexAt(i);
-        if (v && (v->Easting < minE || v->Easting > maxE || v->Northing < minN || v->Northing > maxN))
+        if (v &&
+            (v->Easting < minE || v->Easting > maxE || v->Northing < minN || v->Northing > maxN))
             report.AddProblem(EntityText(ekPoint, i), "Coordinates outside header limits", nullptr);
     }
 

@@ -3,11 +3,11 @@
 #include "vrk/VRKModel.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TfrmHealthCheck::TfrmHealthCheck(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("frmHealthCheck");
@@ -63,8 +63,9 @@ QString TfrmHealthCheck::Cell(int column, int row) const {
 }
 
 TTriangle* TfrmHealthCheck::RowTriangle(int row) const {
-    return row >= 0 && row < static_cast<int>(FRowTriangles.size()) ? FRowTriangles[static_cast<size_t>(row)]
-                                                                     : nullptr;
+    return row >= 0 && row < static_cast<int>(FRowTriangles.size())
+               ? FRowTriangles[static_cast<size_t>(row)]
+               : nullptr;
 }
 
 QString TfrmHealthCheck::Summary() const {
@@ -81,7 +82,8 @@ void TfrmHealthCheck::CheckModel(const TVandrelTINModel& model) {
     lblSummary->setText(ProblemSummary(FProblemCount));
 }
 
-void TfrmHealthCheck::AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) {
+void TfrmHealthCheck::AddProblem(const QString& entity, const QString& problem,
+                                 TTriangle* triangle) {
     if (FNextRow >= RowCount())
         SetRowCount(FNextRow + 5);
     StringGrid->setItem(FNextRow - 1, 0, new QTableWidgetItem(entity));

@@ -19,7 +19,8 @@ public:
     // Replaces the rows and the summary with the check of the model.
     void CheckModel(const TVandrelTINModel& model);
     void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) override;
-    void AddEntityProblem(TEntityKind kind, int number, const QString& problem, TTriangle* triangle);
+    void AddEntityProblem(TEntityKind kind, int number, const QString& problem,
+                          TTriangle* triangle);
     // The model the rows describe has been emptied: rows keep their text but select nothing.
     void ForgetTriangles();
 

@@ -6,10 +6,11 @@ QString TrianglePointsText(const TTriangle& triangle, QChar separator) {
     QString text;
     for (int k = 1; k <= 3; ++k) {
         const TTriVertex* v = triangle.Vertex(k);
-        text += QString("%1: %2, %3, %4\r\n")
-                    .arg(v->Number)
-                    .arg(FormatFixed(v->Easting, 3, separator), FormatFixed(v->Northing, 3, separator),
-                         FormatFixed(v->Value, 3, separator));
+        text +=
+            QString("%1: %2, %3, %4\r\n")
+                .arg(v->Number)
+                .arg(FormatFixed(v->Easting, 3, separator), FormatFixed(v->Northing, 3, separator),
+                     FormatFixed(v->Value, 3, separator));
     }
     return text;
 }

@@ -21,7 +21,8 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+            OnClick)
             RunGuarded(OnClick);
     }
 };
@@ -38,7 +39,8 @@ QLabel* Caption(QWidget* parent, const char* name, const QString& text, int y) {
 }
 } // namespace
 
-TfrmTriInfo::TfrmTriInfo(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint) {
+TfrmTriInfo::TfrmTriInfo(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName("frmTriInfo");
     setWindowTitle("Triangle info");
     setFixedSize(318, 146);
@@ -56,11 +58,12 @@ TfrmTriInfo::TfrmTriInfo(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::MSWin
     int captionWidth = 0;
     for (QLabel* caption :
          {Caption(this, "Label1", "Triangle:", 16), Caption(this, "Label2", "Points:", 40),
-          Caption(this, "Label3", "Direction:", below), Caption(this, "Label4", "Neighbours:", below + 24)})
+          Caption(this, "Label3", "Direction:", below),
+          Caption(this, "Label4", "Neighbours:", below + 24)})
         captionWidth = std::max(captionWidth, caption->width());
     const int x = std::max(88, 16 + captionWidth + 8);
-    const int pointsWidth =
-        std::max(225, fontMetrics().horizontalAdvance("00000: 0000000.000, 0000000.000, -0000.000") + 8);
+    const int pointsWidth = std::max(
+        225, fontMetrics().horizontalAdvance("00000: 0000000.000, 0000000.000, -0000.000") + 8);
     setFixedSize(std::max(318, x + pointsWidth + 8), std::max(146, below + 24 + lineHeight + 14));
     Shape1->setGeometry(rect());
 
@@ -68,7 +71,8 @@ TfrmTriInfo::TfrmTriInfo(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::MSWin
     txtTriNum->setObjectName("txtTriNum");
     txtTriNum->setGeometry(x, 15, 57, 20);
     txtTriNum->installEventFilter(this);
-    connect(txtTriNum, &QLineEdit::returnPressed, this, [this] { RunGuarded([&] { TypedNumber(); }); });
+    connect(txtTriNum, &QLineEdit::returnPressed, this,
+            [this] { RunGuarded([&] { TypedNumber(); }); });
 
     auto tool = [this](const char* name, const QString& hint, QRect geometry) {
         auto* button = new QToolButton(this);
@@ -85,7 +89,8 @@ TfrmTriInfo::TfrmTriInfo(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::MSWin
     btnZoom = tool("btnZoom", "Zoom to triangle", QRect(x + 116, 12, 24, 24));
     btnZoom->setIcon(ToolPicture(TToolPicture::ZoomToTriangle));
     connect(sbBack, &QToolButton::clicked, this, [this] { RunGuarded([&] { sbBackClick(); }); });
-    connect(sbForward, &QToolButton::clicked, this, [this] { RunGuarded([&] { sbForwardClick(); }); });
+    connect(sbForward, &QToolButton::clicked, this,
+            [this] { RunGuarded([&] { sbForwardClick(); }); });
     connect(btnZoom, &QToolButton::clicked, this, [this] { RunGuarded([&] { btnZoomClick(); }); });
 
     lblPoints = new QLabel(this);
@@ -122,7 +127,8 @@ void TfrmTriInfo::DisplayTriangle(TTriangle* triangle) {
     }
     txtTriNum->setText(QString::number(triangle->Number));
     // The label shows the lines; the text keeps the line breaks of the format.
-    lblPoints->setText(TrianglePointsText(*triangle, SystemDecimalSeparator()).trimmed().replace("\r\n", "\n"));
+    lblPoints->setText(
+        TrianglePointsText(*triangle, SystemDecimalSeparator()).trimmed().replace("\r\n", "\n"));
     lblDirection->setText(DirectionText(*triangle));
     for (int k = 1; k <= 3; ++k) {
         FNeighbourTargets[k - 1] = triangle->Neighbour(k);

@@ -5,6 +5,22 @@
 #include <QImage>
 #include <QPoint>
 #include <QStringList>
+#include <QTest>
+#include <QWidget>
+
+// Moves the mouse to a point of the widget. The cursor is moved first one pixel aside: moving
+// it to where it already is sends no event.
+inline void Hover(QWidget* widget, QPoint at) {
+    QTest::mouseMove(widget, at + QPoint(1, 1));
+    QTest::mouseMove(widget, at);
+}
+
+// A double click as the system delivers it: press, release, double click, release.
+inline void DoubleClick(QWidget* widget, QPoint at) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+}
 
 // Messages that reached the application's top-level handler.
 QStringList& ReportedErrors();

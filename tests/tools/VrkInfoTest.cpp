@@ -75,3 +75,18 @@ TEST_F(VrkInfoTest, UnreadableFilesAndWrongUsage) {
     EXPECT_EQ(RunTool({"find", file, "1", "north"}).Status, 2);
     EXPECT_EQ(RunTool({"frobnicate", file}).Status, 2);
 }
+
+TEST_F(VrkInfoTest, CheckListsProblemsAndExitsWithThree) {
+    const TRun clean = RunTool({"check", file});
+    EXPECT_EQ(clean.Status, 0);
+    EXPECT_EQ(clean.Out, "0 problems found\n");
+
+    TModelData data;
+    data.Vertices = {{0, 0, 10}, {10, 0, 20}, {0, 10, 30}};
+    data.Triangles = {{{1, 1, 3}, {-1, -1, -1}}};
+    const QString bad = dir.filePath("bad.vrk");
+    SaveBytes(bad.toStdString(), WriteModel(data));
+    const TRun problems = RunTool({"check", bad});
+    EXPECT_EQ(problems.Status, 3);
+    EXPECT_EQ(problems.Out, "Triangle 1\tDuplicate vertex index\n1 problems found\n");
+}

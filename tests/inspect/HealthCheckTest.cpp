@@ -1,0 +1,158 @@
+// The health check's tests, their order and thresholds, on meshes made for each problem.
+#include "inspect/HealthCheck.h"
+#include "TerrainGenerator.h"
+#include "support/Streams.h"
+#include "vrk/VRKModel.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct TRow {
+    QString Entity, Problem;
+    TTriangle* Triangle;
+};
+
+class TRecordedReport : public THealthReport {
+public:
+    void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) override {
+        Rows.push_back({entity, problem, triangle});
+    }
+    std::vector<TRow> Rows;
+};
+
+// A model read from data, so that numbers and header are as a file gives them.
+struct TCheckedModel {
+    explicit TCheckedModel(const TModelData& data,
+                           const std::function<void(TVRKHeader&)>& patch = {},
+                           const TWriteOptions& options = {}) {
+        std::vector<char> bytes = WriteModel(data, options);
+        if (patch)
+            PatchHeader(bytes, patch);
+        TMemoryStream stream(bytes);
+        Model.ReadFromStream(stream);
+        Count = CheckModel(Model, Report);
+    }
+    QString ProblemOf(int triangleNumber) const {
+        for (const TRow& row : Report.Rows)
+            if (row.Entity == EntityText(ekTriangle, triangleNumber))
+                return row.Problem;
+        return "";
+    }
+    TVandrelTINModel Model;
+    TRecordedReport Report;
+    int Count = 0;
+};
+
+// One triangle over three vertices, with optional neighbours, plus far-away helper triangles.
+TModelData Triangle(std::vector<TModelData::Vertex> vertices,
+                    std::array<int32_t, 3> corners = {1, 2, 3},
+                    std::array<int32_t, 3> neighbours = {-1, -1, -1}) {
+    TModelData data;
+    data.Vertices = std::move(vertices);
+    data.Triangles = {{corners, neighbours}};
+    return data;
+}
+} // namespace
+
+TEST(HealthCheckTest, AGoodTerrainHasNoProblems) {
+    TCheckedModel checked(GenerateTerrain(20, 15));
+    EXPECT_EQ(checked.Count, 0);
+    EXPECT_EQ(ProblemSummary(0), "0 problems found");
+}
+
+TEST(HealthCheckTest, VertexProblemsStopAtTheFirstTest) {
+    // Same vertex reference twice: reported as such even though the area is zero too.
+    EXPECT_EQ(TCheckedModel(Triangle({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}, {1, 1, 3}, {1, -1, -1}))
+                  .ProblemOf(1),
+              "Duplicate vertex index");
+    // 0.005 apart in three dimensions coincide; 0.02 apart do not.
+    EXPECT_EQ(TCheckedModel(Triangle({{0, 0, 0}, {0.003, 0, 0.004}, {0, 10, 0}})).ProblemOf(1),
+              "Duplicate vertex coordinates");
+    EXPECT_NE(TCheckedModel(Triangle({{0, 0, 0}, {0.02, 0, 0}, {0, 10, 0}})).ProblemOf(1),
+              "Duplicate vertex coordinates");
+    EXPECT_EQ(TCheckedModel(Triangle({{5, 5, 1}, {5, 5, 1}, {0, 10, 0}})).ProblemOf(1),
+              "Duplicate vertex coordinates")
+        << "never a zero-length side";
+    EXPECT_EQ(TCheckedModel(Triangle({{0, 0, 0}, {10, 0, 0}, {20, 0, 0}})).ProblemOf(1),
+              "Zero-area triangle");
+}
+
+TEST(HealthCheckTest, ThinTrianglesByTheAltitudeOntoTheLongestSide) {
+    EXPECT_EQ(TCheckedModel(Triangle({{0, 0, 0}, {100, 0, 0}, {50, 0.4, 0}})).ProblemOf(1),
+              "Thin triangle");
+    EXPECT_EQ(TCheckedModel(Triangle({{0, 0, 0}, {100, 0, 0}, {50, 0.6, 0}})).Count, 0);
+}
+
+TEST(HealthCheckTest, NeighbourTestsInOrder) {
+    const std::vector<TModelData::Vertex> square = {
+        {0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}, {5, -5, 0}};
+    {
+        TModelData data = Triangle(square, {1, 2, 3}, {-1, 1, -1});
+        EXPECT_EQ(TCheckedModel(data).ProblemOf(1), "Neighbour is itself");
+    }
+    {
+        // N1 and N3 are the same proper neighbour across side 1; N2 is missing.
+        TModelData data = Triangle(square, {1, 2, 3}, {2, -1, 2});
+        data.Triangles.push_back({{2, 1, 5}, {1, -1, -1}});
+        EXPECT_EQ(TCheckedModel(data).ProblemOf(1), "Duplicate neighbours");
+    }
+    {
+        TModelData data = Triangle(square, {1, 2, 3}, {2, -1, -1});
+        data.Triangles.push_back({{2, 4, 5}, {-1, -1, -1}}); // does not hold vertex 1
+        EXPECT_EQ(TCheckedModel(data).ProblemOf(1), "Neighbour does not share points");
+    }
+    {
+        // Folded over the common side 1-3: both apexes on the same side.
+        TModelData data = Triangle(square, {1, 3, 4}, {2, -1, -1});
+        data.Vertices.push_back({2, 8, 0});
+        data.Triangles.push_back({{3, 1, 6}, {1, -1, -1}});
+        TCheckedModel checked(data);
+        EXPECT_EQ(checked.ProblemOf(1), "Crossing triangles");
+        EXPECT_EQ(checked.ProblemOf(2), "Crossing triangles");
+    }
+    {
+        // The neighbour's apex on the line of the common side: the triangle whose own apex is
+        // left of the side is reported; the neighbour, whose apex is right, is not.
+        TModelData data = Triangle(square, {1, 2, 3}, {2, -1, -1}); // side 1-2, apex (10,10) left
+        data.Vertices.push_back({20, 0, 0});
+        data.Triangles.push_back({{2, 1, 6}, {1, -1, -1}});
+        TCheckedModel checked(data);
+        EXPECT_EQ(checked.ProblemOf(1), "Crossing triangles");
+    }
+}
+
+TEST(HealthCheckTest, HeaderAndPointRowsComeFirstInTheirOrder) {
+    TModelData data = GenerateTerrain(3, 2);
+    TCheckedModel checked(data, [](TVRKHeader& h) {
+        h.NorthingOffsetValue = h.MaximumNorthing + 0.001;
+        h.EastingOffsetValue = h.MinimumEasting - 1;
+        h.MinimumEasting += 5; // puts the vertices of the first column outside
+    });
+    ASSERT_GE(checked.Report.Rows.size(), 3u);
+    EXPECT_EQ(checked.Report.Rows[0].Entity, "NorthingOffsetValue");
+    EXPECT_EQ(checked.Report.Rows[0].Problem, "Outside header limits");
+    EXPECT_EQ(checked.Report.Rows[1].Entity, "EastingOffsetValue");
+    EXPECT_EQ(checked.Report.Rows[2].Entity, "Point 0");
+    EXPECT_EQ(checked.Report.Rows[2].Problem, "Coordinates outside header limits");
+    EXPECT_EQ(checked.Report.Rows[2].Triangle, nullptr);
+
+    TWriteOptions offsetOnLimit;
+    offsetOnLimit.NorthingOffset = 20; // the terrain's northings run from 0 to 20
+    TCheckedModel onLimit(data, {}, offsetOnLimit);
+    EXPECT_EQ(onLimit.Count, 0) << "a value equal to a limit is inside";
+}
+
+TEST(HealthCheckTest, TriangleRowsCarryTheirTriangleInCollectionOrder) {
+    TModelData data = GenerateTerrain(3, 2);
+    data.Triangles[4].Vertices[1] = data.Triangles[4].Vertices[0];
+    data.Triangles[1].Neighbours[2] = 2; // itself
+    TCheckedModel checked(data);
+    ASSERT_GE(checked.Count, 2);
+    EXPECT_EQ(checked.Report.Rows[0].Entity, "Triangle 2");
+    EXPECT_EQ(checked.Report.Rows[0].Problem, "Neighbour is itself");
+    EXPECT_EQ(checked.Report.Rows[0].Triangle, checked.Model.Triangles().Triangle(1));
+    EXPECT_EQ(checked.ProblemOf(5), "Duplicate vertex index");
+    for (size_t i = 1; i < checked.Report.Rows.size(); ++i)
+        EXPECT_LT(checked.Report.Rows[i - 1].Triangle->Number,
+                  checked.Report.Rows[i].Triangle->Number);
+}
