@@ -48,7 +48,7 @@ struct CulledDrawingTest : ::testing::Test {
     }
 
     QImage Rendered(bool plain) {
-        view.OnPaint = [&](TMapView* sender) {
+        view.OnPaint = [this, plain](TMapView* sender) {
             if (!plain)
                 return DrawModel(*sender, model, {false, true, true, false}, nullptr);
             sender->DrawCanvas().Pen.Color = TrianglesColor;
