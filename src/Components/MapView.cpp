@@ -1,6 +1,11 @@
 #include "MapView.h"
+#include "PrintLayout.h"
 #include "support/ErrorGuard.h"
+#include "support/Exceptions.h"
 
+#include <QCoreApplication>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QBitmap>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -233,6 +238,61 @@ void TMapView::DrawDragFigure(TCanvas& canvas) const {
     } else if (FDragKind == TMapMouseMode::mmPan) {
         canvas.LineTo(FDragCurrent.X, FDragCurrent.Y);
     }
+}
+
+namespace {
+TPrinterPage PageOf(const QPrinter& printer) {
+    const QPageLayout layout = printer.pageLayout();
+    const int resolution = printer.resolution();
+    const QRect paint = layout.paintRectPixels(resolution);
+    const QRect full = layout.fullRectPixels(resolution);
+    TPrinterPage page;
+    page.Width = paint.width();
+    page.Height = paint.height();
+    page.DpiX = printer.logicalDpiX();
+    page.DpiY = printer.logicalDpiY();
+    page.Offset = {paint.left() - full.left(), paint.top() - full.top()};
+    page.PhysicalWidth = full.width();
+    page.PhysicalHeight = full.height();
+    return page;
+}
+} // namespace
+
+void TMapView::Print(QPrinter& printer) {
+    printer.setDocName(QCoreApplication::applicationName());
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Exception("The printer could not start the document.");
+    // The screen is the drawing target again however printing ends.
+    struct TRestoreTarget {
+        TMapView& View;
+        ~TRestoreTarget() {
+            View.FDrawCanvas = View.FOwnCanvas.get();
+            View.FState.DrawRect = {0, 0, View.FState.ClientWidth, View.FState.ClientHeight};
+        }
+    } restore{*this};
+
+    TPainterCanvas canvas(painter);
+    canvas.Font = font(); // sized in points, so it keeps its size on paper
+    canvas.TextOut(0, 0, " ");
+    const int textHeight = canvas.TextHeight("A");
+    const bool captions = !LeftCaption.isEmpty() || !MiddleCaption.isEmpty() || !RightCaption.isEmpty();
+    const TIntRect margins{FState.MarginLeft, FState.MarginTop, FState.MarginRight, FState.MarginBottom};
+    const TIntRect r = PrintFrame(PageOf(printer), margins, captions, textHeight, FState.ClientWidth,
+                                  FState.ClientHeight);
+    FState.DrawRect = r;
+    FDrawCanvas = &canvas;
+    canvas.BrushStyle = TBrushStyle::Clear;
+    canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    if (captions) {
+        const int y = r.Bottom + textHeight / 4;
+        canvas.TextOut(r.Left, y, LeftCaption);
+        canvas.TextOut(r.Right - canvas.TextWidth(RightCaption), y, RightCaption);
+        canvas.TextOut((r.Left + r.Right - canvas.TextWidth(MiddleCaption)) / 2, y, MiddleCaption);
+    }
+    DrawContents(canvas, r);
+    if (!painter.end())
+        throw Exception("The printer could not finish the document.");
 }
 
 void TMapView::Repaint() {

@@ -16,6 +16,8 @@ enum TMapViewOption : unsigned { moMouseZoom = 1, moShowScale = 2, moShowAspect 
 using TMapViewOptions = unsigned;
 enum class TMapMouseMode { mmNone, mmZoom, mmPan };
 
+class QPrinter;
+
 class TMapView : public TVandrelCustomControl {
 public:
     using TNotifyEvent = std::function<void(TMapView* sender)>;
@@ -64,6 +66,11 @@ public:
     bool DrawCross(double x, double y);
     // The canvas the owner's OnPaint draws on: the screen image, or the printer's while printing.
     TCanvas& DrawCanvas() { return *FDrawCanvas; }
+
+    // Prints the view inside the margins, framed, with the caption line under the frame; one
+    // page, one job. The drawing target is the screen again afterwards, also on failure.
+    void Print(QPrinter& printer);
+    QString LeftCaption, MiddleCaption, RightCaption;
 
     // Renders the contents now and shows them ("repaint at once").
     void Repaint();

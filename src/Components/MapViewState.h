@@ -62,6 +62,7 @@ public:
     int MinZoomSize = 10;
     int BarFraction = 10;
     double DisplayConversion = 1.0;
+    int MarginLeft = 25, MarginTop = 25, MarginRight = 25, MarginBottom = 25; // millimetres
 
     // Extents, frame, zoom and the visible rectangle.
     double MinX = 0, MaxX = 100, MinY = 0, MaxY = 100;

@@ -157,7 +157,6 @@ void TfrmTINMap::CreateToolBar() {
 
     btnZoomPrevious->setEnabled(false);
     btnZoomToTriangle->setEnabled(false);
-    btnPrint->setEnabled(false); // printing is not part of this window yet
     auto* modes = new QButtonGroup(this);
     for (QToolButton* mode : {btnZoomMode, btnPanMode}) {
         mode->setCheckable(true);
@@ -170,6 +169,7 @@ void TfrmTINMap::CreateToolBar() {
     Wire(btnZoomExtents, &QToolButton::clicked, &TfrmTINMap::btnZoomExtentsClick);
     Wire(btnZoomPrevious, &QToolButton::clicked, &TfrmTINMap::btnZoomPreviousClick);
     Wire(btnZoomToTriangle, &QToolButton::clicked, &TfrmTINMap::ZoomToSelectedTriangle);
+    Wire(btnPrint, &QToolButton::clicked, &TfrmTINMap::btnPrintClick);
     connect(btnZoomMode, &QToolButton::clicked, this,
             [this] { RunGuarded([&] { MapView1->SetMouseMode(TMapMouseMode::mmZoom); }); });
     connect(btnPanMode, &QToolButton::clicked, this,

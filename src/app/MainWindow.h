@@ -12,6 +12,7 @@
 class QAction;
 class QLabel;
 class QToolButton;
+class QPrinter;
 class TStream;
 class TMapView;
 class TTriangle;
@@ -36,6 +37,8 @@ public:
     TMapView* MapView() const { return MapView1; }
     QString StatusText(int panel) const;
     TModelLayers Layers() const;
+    // Sets the caption line and prints the view (Printing.cpp).
+    void PrintView(QPrinter& printer);
 
     // The inspection windows (MainWindowWiring.cpp).
     TfrmTriInfo* TriInfo() const { return frmTriInfo; }
@@ -74,6 +77,7 @@ private:
     void btnZoomOutClick();
     void btnZoomExtentsClick();
     void btnZoomPreviousClick();
+    void btnPrintClick();
     void MapView1Paint();
     void MapView1ViewChanged();
     void MapView1MouseDown(int x, int y);
