@@ -100,8 +100,7 @@ void TfrmTINMap::CreateActions() {
     }
     TriangleInfo1->setCheckable(true);
     mnuOptionsFileHeader->setCheckable(true);
-    // The About box is not part of the program yet.
-    About1->setEnabled(false);
+    Wire(About1, &QAction::triggered, &TfrmTINMap::About1Click);
     Wire(TriangleInfo1, &QAction::triggered, &TfrmTINMap::TriangleInfo1Click);
     Wire(mnuOptionsFileHeader, &QAction::triggered, &TfrmTINMap::mnuOptionsFileHeaderClick);
     Wire(mnuFileHealthCheck, &QAction::triggered, &TfrmTINMap::mnuFileHealthCheckClick);

@@ -71,6 +71,7 @@ private:
     void mnuOptionsFileHeaderClick();
     void mnuFileHealthCheckClick();
     void MapView1DblClick();
+    void About1Click();
     void Open1Click();
     void OptionsClick();
     void btnZoomInClick();

@@ -5,9 +5,11 @@
 #include "inspect/HeaderInfoWindow.h"
 #include "inspect/HealthCheckWindow.h"
 #include "inspect/TriangleInfoWindow.h"
+#include "support/AboutBox.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
+#include <QCoreApplication>
 
 void TfrmTINMap::CreateInspectionWindows() {
     frmTriInfo = new TfrmTriInfo(this);
@@ -82,4 +84,9 @@ void TfrmTINMap::MapView1DblClick() {
         return;
     TriangleInfo1->setChecked(true);
     TriangleInfo1Click();
+}
+
+void TfrmTINMap::About1Click() {
+    TfrmAboutBox box(QCoreApplication::applicationFilePath(), this);
+    box.exec();
 }

@@ -107,6 +107,22 @@ void DrawPicture(QPainter& p, TToolPicture picture) {
         p.drawPath(hand);
         break;
     }
+    case TToolPicture::Application: {
+        // A patch of terrain triangles with its blue outline.
+        const QPointF a(2, 29), b(16, 30), c(30, 28), d(4, 15), e(17, 14), f(29, 13), g(3, 2), h(16, 3), i(30, 2);
+        p.setPen(QPen(Green, 1.2));
+        p.setBrush(QColor(224, 240, 224));
+        for (const auto& t : {std::array{a, b, e}, {a, e, d}, {b, c, f}, {b, f, e}, {d, e, h}, {d, h, g},
+                              {e, f, i}, {e, i, h}})
+            p.drawPolygon(t.data(), 3);
+        p.setPen(QPen(QColor(0, 0, 255), 1.5));
+        p.setBrush(Qt::NoBrush);
+        const QPointF outline[] = {a, b, c, f, i, h, g, d};
+        p.drawPolygon(outline, 8);
+        p.setPen(QPen(Red, 2));
+        p.drawPolygon(std::array{b, f, e}.data(), 3);
+        break;
+    }
     case TToolPicture::Print:
         p.setPen(QPen(Black, 1));
         p.setBrush(White);
@@ -123,7 +139,9 @@ void DrawPicture(QPainter& p, TToolPicture picture) {
 } // namespace
 
 QIcon ToolPicture(TToolPicture picture) {
-    const QSize size = picture == TToolPicture::Print ? QSize(20, 19) : QSize(15, 15);
+    const QSize size = picture == TToolPicture::Print         ? QSize(20, 19)
+                       : picture == TToolPicture::Application ? QSize(32, 32)
+                                                              : QSize(15, 15);
     QIcon icon;
     for (int scale : {1, 2}) {
         QPixmap pixmap(size * scale);

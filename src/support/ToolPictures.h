@@ -1,5 +1,5 @@
 #pragma once
-// The tool bar's button pictures, drawn in a handful of flat colours.
+// The tool bar's button pictures and the program's icon, drawn in a handful of flat colours.
 #include <QIcon>
 
 enum class TToolPicture {
@@ -10,7 +10,8 @@ enum class TToolPicture {
     ZoomToTriangle,
     ZoomMode,
     PanMode,
-    Print
+    Print,
+    Application // the program's icon
 };
 
 QIcon ToolPicture(TToolPicture picture);
