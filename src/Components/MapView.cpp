@@ -3,13 +3,13 @@
 #include "support/ErrorGuard.h"
 #include "support/Exceptions.h"
 
-#include <QCoreApplication>
-#include <QPageLayout>
-#include <QPrinter>
 #include <QBitmap>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 
 // Resources of a static library are registered by hand.
@@ -276,10 +276,12 @@ void TMapView::Print(QPrinter& printer) {
     canvas.Font = font(); // sized in points, so it keeps its size on paper
     canvas.TextOut(0, 0, " ");
     const int textHeight = canvas.TextHeight("A");
-    const bool captions = !LeftCaption.isEmpty() || !MiddleCaption.isEmpty() || !RightCaption.isEmpty();
-    const TIntRect margins{FState.MarginLeft, FState.MarginTop, FState.MarginRight, FState.MarginBottom};
-    const TIntRect r = PrintFrame(PageOf(printer), margins, captions, textHeight, FState.ClientWidth,
-                                  FState.ClientHeight);
+    const bool captions =
+        !LeftCaption.isEmpty() || !MiddleCaption.isEmpty() || !RightCaption.isEmpty();
+    const TIntRect margins{FState.MarginLeft, FState.MarginTop, FState.MarginRight,
+                           FState.MarginBottom};
+    const TIntRect r = PrintFrame(PageOf(printer), margins, captions, textHeight,
+                                  FState.ClientWidth, FState.ClientHeight);
     FState.DrawRect = r;
     FDrawCanvas = &canvas;
     canvas.BrushStyle = TBrushStyle::Clear;

@@ -11,7 +11,8 @@ TIntRect PrintableRect(const TPrinterPage& page, const TIntRect& m) {
     const int top = MMToPrinterPixels(m.Top, page.DpiY) - page.Offset.Y;
     const int right = page.PhysicalWidth - MMToPrinterPixels(m.Right, page.DpiX) - page.Offset.X;
     const int bottom = page.PhysicalHeight - MMToPrinterPixels(m.Bottom, page.DpiY) - page.Offset.Y;
-    return {std::max(left, 0), std::max(top, 0), std::min(right, page.Width), std::min(bottom, page.Height)};
+    return {std::max(left, 0), std::max(top, 0), std::min(right, page.Width),
+            std::min(bottom, page.Height)};
 }
 
 TIntRect PrintFrame(const TPrinterPage& page, const TIntRect& marginsMM, bool captions,

@@ -5,9 +5,9 @@
 
 // A printer's page as the printing code needs it, in device pixels.
 struct TPrinterPage {
-    int Width = 0, Height = 0;   // the printable area
-    int DpiX = 0, DpiY = 0;      // logical pixels per inch
-    TIntPoint Offset;            // of the printable area from the paper's corner
+    int Width = 0, Height = 0; // the printable area
+    int DpiX = 0, DpiY = 0;    // logical pixels per inch
+    TIntPoint Offset;          // of the printable area from the paper's corner
     int PhysicalWidth = 0, PhysicalHeight = 0;
 };
 

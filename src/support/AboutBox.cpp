@@ -52,7 +52,8 @@ void TfrmAboutBox::CreateControls() {
     ProductName = Label(Panel, "ProductName", "?FileDescription", 0, {60, 12});
     lblVersion = Label(Panel, "lblVersion", "Version", 8210, {60, 32});
     lblOS = Label(Panel, "lblOS", "For Windows 95,98,2000 and XP   ", 8213, {60, 52});
-    Copyright = Label(Panel, "Copyright", "Copyright (C) the VRK Viewer developers", 8211, {60, 72});
+    Copyright =
+        Label(Panel, "Copyright", "Copyright (C) the VRK Viewer developers", 8211, {60, 72});
     Comments = Label(Panel, "Comments", "?Comments", 0, {16, 96});
     Comments->AutoSize = false;
     Comments->setWordWrap(true);
@@ -76,7 +77,8 @@ void TfrmAboutBox::FillFromVersionBlock(const QString& executable) {
     try {
         const TVersionResource resource(executable);
         ProductName->SetCaption(resource.StringValue("FileDescription"));
-        setWindowTitle(LoadResText(AboutCaptionString, "About %s").replace("%s", resource.StringValue("ProductName")));
+        setWindowTitle(LoadResText(AboutCaptionString, "About %s")
+                           .replace("%s", resource.StringValue("ProductName")));
         lblVersion->SetCaption(lblVersion->Caption() + " " + resource.FileVersion());
         Copyright->SetCaption(resource.StringValue("LegalCopyright"));
         const int designedHeight = Comments->height();
@@ -84,7 +86,8 @@ void TfrmAboutBox::FillFromVersionBlock(const QString& executable) {
         for (const char* name : {"Comments", "SpecialBuild", "PrivateBuild", "LegalTrademarks"})
             AppendComment(resource, name);
         // The comments label now fits its word-wrapped text; the box grows or shrinks with it.
-        const int fitted = std::max(Comments->heightForWidth(Comments->width()), fontMetrics().height());
+        const int fitted =
+            std::max(Comments->heightForWidth(Comments->width()), fontMetrics().height());
         Comments->resize(Comments->width(), fitted);
         Panel->resize(Panel->width(), Panel->height() + fitted - designedHeight);
         btnOK->move(btnOK->x(), btnOK->y() + fitted - designedHeight);

@@ -11,7 +11,8 @@ namespace {
 // The path with its extension replaced (or added).
 QString WithExtension(const QString& path, const QString& extension) {
     const QFileInfo info(path);
-    const QString base = info.suffix().isEmpty() ? path : path.left(path.size() - info.suffix().size() - 1);
+    const QString base =
+        info.suffix().isEmpty() ? path : path.left(path.size() - info.suffix().size() - 1);
     return base + extension;
 }
 
@@ -56,7 +57,8 @@ void TAddResourceIDs::SetExecute(bool value) {
 
 void TAddResourceIDs::Write() {
     TTextStream script(WithExtension(Filename, ".rc"));
-    script.WriteText("#include \"" + WithExtension(QFileInfo(Filename).fileName(), ".pas") + "\"\r\nSTRINGTABLE\r\n{\r\n");
+    script.WriteText("#include \"" + WithExtension(QFileInfo(Filename).fileName(), ".pas") +
+                     "\"\r\nSTRINGTABLE\r\n{\r\n");
     {
         TTextStream constants(WithExtension(Filename, ".pas"));
         if (parent())
@@ -74,14 +76,15 @@ void TAddResourceIDs::NumberTexts(QObject* component, TTextStream& script, TText
         dialog->SetFilterResourceID(static_cast<uint16_t>(
             Number("F_" + name, dialog->Filter, dialog->FilterResourceID(), script, constants)));
     } else if (auto* control = dynamic_cast<TResCaptionedBase*>(component)) {
-        control->SetResourceID(
-            static_cast<uint16_t>(Number(name, control->Caption(), control->ResourceID(), script, constants)));
+        control->SetResourceID(static_cast<uint16_t>(
+            Number(name, control->Caption(), control->ResourceID(), script, constants)));
         control->SetHintResourceID(static_cast<uint16_t>(
             Number("H_" + name, control->Hint(), control->HintResourceID(), script, constants)));
     } else if (auto* writer = dynamic_cast<TAddResourceIDs*>(component)) {
         if (QWidget* form = writer->OwnerForm())
-            writer->SetFormCaptionResourceID(
-                Number("Caption", form->windowTitle(), writer->FormCaptionResourceID(), script, constants));
+            writer->SetFormCaptionResourceID(Number("Caption", form->windowTitle(),
+                                                    writer->FormCaptionResourceID(), script,
+                                                    constants));
     }
 }
 

@@ -26,8 +26,8 @@ public:
 private:
     void Write();
     void NumberTexts(QObject* component, TTextStream& script, TTextStream& constants);
-    int32_t Number(const QString& namePart, const QString& text, int32_t identifier, TTextStream& script,
-                   TTextStream& constants);
+    int32_t Number(const QString& namePart, const QString& text, int32_t identifier,
+                   TTextStream& script, TTextStream& constants);
     QWidget* OwnerForm() const;
 
     bool FExecute = false;

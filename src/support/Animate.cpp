@@ -18,7 +18,8 @@ void TAnimate::SetActive(bool active) {
 }
 
 void TAnimate::Step() {
-    const int last = FStopFrame > 0 ? std::min(FStopFrame, FClip->FrameCount()) : FClip->FrameCount();
+    const int last =
+        FStopFrame > 0 ? std::min(FStopFrame, FClip->FrameCount()) : FClip->FrameCount();
     FCurrent = FCurrent + 1 < last ? FCurrent + 1 : 0;
     update();
 }

@@ -26,7 +26,9 @@ struct TBytes {
         std::memcpy(&value, Data + at, sizeof value);
         return value;
     }
-    bool Is(size_t at, const char* id) const { return at + 4 <= Size && std::memcmp(Data + at, id, 4) == 0; }
+    bool Is(size_t at, const char* id) const {
+        return at + 4 <= Size && std::memcmp(Data + at, id, 4) == 0;
+    }
     TBytes Sub(size_t at, size_t size) const {
         if (at > Size || Size - at < size)
             Damaged("a chunk runs past its list");
@@ -82,10 +84,12 @@ void Walk(TBytes list, TParsed& parsed, int depth) {
             if (body.Size >= 4)
                 Walk(body.Sub(4, body.Size - 4), parsed, depth + 1);
         } else if (list.Is(at, "avih")) {
-            parsed.MicrosecondsPerFrame = static_cast<int>(std::min<uint32_t>(body.Get<uint32_t>(0), 10000000));
+            parsed.MicrosecondsPerFrame =
+                static_cast<int>(std::min<uint32_t>(body.Get<uint32_t>(0), 10000000));
         } else if (list.Is(at, "strf") && !parsed.Format) {
             parsed.Format = ReadFormat(body);
-        } else if ((list.Data[at + 2] == 'd' && (list.Data[at + 3] == 'b' || list.Data[at + 3] == 'c')) &&
+        } else if ((list.Data[at + 2] == 'd' &&
+                    (list.Data[at + 3] == 'b' || list.Data[at + 3] == 'c')) &&
                    list.Data[at] == '0' && list.Data[at + 1] == '0') {
             if (parsed.Frames.size() >= MaxFrames)
                 Damaged("the clip has too many frames");
@@ -134,7 +138,8 @@ QImage DecodeRaw(TBytes data, const TFormat& f) {
     const size_t stride = (static_cast<size_t>(f.Width) * bytesPerPixel + 3) & ~size_t(3);
     if (data.Size < stride * static_cast<size_t>(f.Height))
         Damaged("a frame is shorter than its size");
-    QImage image(f.Width, f.Height, f.BitCount == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    QImage image(f.Width, f.Height,
+                 f.BitCount == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32);
     if (f.BitCount == 8)
         image.setColorTable(f.Palette);
     for (int y = 0; y < f.Height; ++y) {

@@ -27,15 +27,33 @@ protected:
 };
 
 // How each kind of control reads and writes the text its first identifier feeds.
-inline QString CaptionOf(const QLabel& c) { return c.text(); }
-inline void SetCaptionOf(QLabel& c, const QString& text) { c.setText(text); }
-inline QString CaptionOf(const QAbstractButton& c) { return c.text(); }
-inline void SetCaptionOf(QAbstractButton& c, const QString& text) { c.setText(text); }
-inline QString CaptionOf(const QAction& c) { return c.text(); }
-inline void SetCaptionOf(QAction& c, const QString& text) { c.setText(text); }
-inline QString CaptionOf(const QGroupBox& c) { return c.title(); }
-inline void SetCaptionOf(QGroupBox& c, const QString& text) { c.setTitle(text); }
-inline QString CaptionOf(const TCaptionPanel& c) { return c.Caption; }
+inline QString CaptionOf(const QLabel& c) {
+    return c.text();
+}
+inline void SetCaptionOf(QLabel& c, const QString& text) {
+    c.setText(text);
+}
+inline QString CaptionOf(const QAbstractButton& c) {
+    return c.text();
+}
+inline void SetCaptionOf(QAbstractButton& c, const QString& text) {
+    c.setText(text);
+}
+inline QString CaptionOf(const QAction& c) {
+    return c.text();
+}
+inline void SetCaptionOf(QAction& c, const QString& text) {
+    c.setText(text);
+}
+inline QString CaptionOf(const QGroupBox& c) {
+    return c.title();
+}
+inline void SetCaptionOf(QGroupBox& c, const QString& text) {
+    c.setTitle(text);
+}
+inline QString CaptionOf(const TCaptionPanel& c) {
+    return c.Caption;
+}
 inline void SetCaptionOf(TCaptionPanel& c, const QString& text) {
     c.Caption = text;
     c.update();

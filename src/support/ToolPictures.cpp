@@ -109,11 +109,18 @@ void DrawPicture(QPainter& p, TToolPicture picture) {
     }
     case TToolPicture::Application: {
         // A patch of terrain triangles with its blue outline.
-        const QPointF a(2, 29), b(16, 30), c(30, 28), d(4, 15), e(17, 14), f(29, 13), g(3, 2), h(16, 3), i(30, 2);
+        const QPointF a(2, 29), b(16, 30), c(30, 28), d(4, 15), e(17, 14), f(29, 13), g(3, 2),
+            h(16, 3), i(30, 2);
         p.setPen(QPen(Green, 1.2));
         p.setBrush(QColor(224, 240, 224));
-        for (const auto& t : {std::array{a, b, e}, {a, e, d}, {b, c, f}, {b, f, e}, {d, e, h}, {d, h, g},
-                              {e, f, i}, {e, i, h}})
+        for (const auto& t : {std::array{a, b, e},
+                              {a, e, d},
+                              {b, c, f},
+                              {b, f, e},
+                              {d, e, h},
+                              {d, h, g},
+                              {e, f, i},
+                              {e, i, h}})
             p.drawPolygon(t.data(), 3);
         p.setPen(QPen(QColor(0, 0, 255), 1.5));
         p.setBrush(Qt::NoBrush);

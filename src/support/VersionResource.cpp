@@ -26,13 +26,16 @@ std::optional<QByteArray> ElfSection(const QString& fileName) {
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray elf = file.readAll();
-    if (!elf.startsWith("\x7F" "ELF") || elf.size() < 64 || elf[4] != 2 || elf[5] != 1)
+    if (!elf.startsWith("\x7F"
+                        "ELF") ||
+        elf.size() < 64 || elf[4] != 2 || elf[5] != 1)
         return std::nullopt;
     const auto sectionTable = Load<uint64_t>(elf, 0x28);
     const auto entrySize = Load<uint16_t>(elf, 0x3A);
     const auto count = Load<uint16_t>(elf, 0x3C);
     const auto namesIndex = Load<uint16_t>(elf, 0x3E);
-    if (!sectionTable || !entrySize || !count || !namesIndex || *entrySize < 0x28 || *namesIndex >= *count)
+    if (!sectionTable || !entrySize || !count || !namesIndex || *entrySize < 0x28 ||
+        *namesIndex >= *count)
         return std::nullopt;
     auto header = [&](uint16_t index) { return *sectionTable + uint64_t(index) * *entrySize; };
     const auto namesOffset = Load<uint64_t>(elf, header(*namesIndex) + 0x18);
@@ -48,7 +51,8 @@ std::optional<QByteArray> ElfSection(const QString& fileName) {
         if (nameAt + sizeof SectionName > uint64_t(elf.size()) ||
             std::memcmp(elf.constData() + nameAt, SectionName, sizeof SectionName) != 0)
             continue;
-        if (*size > MaxBlockSize || *offset > uint64_t(elf.size()) || uint64_t(elf.size()) - *offset < *size)
+        if (*size > MaxBlockSize || *offset > uint64_t(elf.size()) ||
+            uint64_t(elf.size()) - *offset < *size)
             return std::nullopt;
         return elf.mid(static_cast<qsizetype>(*offset), static_cast<qsizetype>(*size));
     }
@@ -109,7 +113,8 @@ bool FileVersionInfo(const QString& fileName, std::vector<char>& data) {
     return true;
 }
 
-bool VersionQueryValue(const std::vector<char>& data, const QString& path, std::string_view& value) {
+bool VersionQueryValue(const std::vector<char>& data, const QString& path,
+                       std::string_view& value) {
     std::optional<TNode> node = NodeAt(data, 0, data.size());
     for (const QString& key : path.split(u'\\', Qt::SkipEmptyParts)) {
         if (!node)
@@ -143,12 +148,15 @@ TVersionResource::TVersionResource(const QString& fileName) {
 
 QString TVersionResource::TranslationPath() const {
     std::string_view translation;
-    if (!VersionQueryValue(FVersionData, "\\VarFileInfo\\Translation", translation) || translation.size() < 4)
+    if (!VersionQueryValue(FVersionData, "\\VarFileInfo\\Translation", translation) ||
+        translation.size() < 4)
         return {};
     uint16_t language, codePage;
     std::memcpy(&language, translation.data(), 2);
     std::memcpy(&codePage, translation.data() + 2, 2);
-    auto hex = [](uint16_t word) { return QString::number(word, 16).rightJustified(4, u'0').toUpper(); };
+    auto hex = [](uint16_t word) {
+        return QString::number(word, 16).rightJustified(4, u'0').toUpper();
+    };
     return "\\StringFileInfo\\" + hex(language) + hex(codePage);
 }
 

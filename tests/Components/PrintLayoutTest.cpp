@@ -24,7 +24,8 @@ TEST(PrintLayoutTest, MarginsAreMeasuredFromThePaperEdge) {
     EXPECT_EQ(r, (TIntRect{450, 450, 4800 - 600 - 150, 6000 - 600 - 150}));
     TPrinterPage noBorder = Page();
     noBorder.Offset = {0, 0};
-    EXPECT_EQ(PrintableRect(noBorder, {25, 25, 25, 25}).Left, 600) << "the same distance from the paper";
+    EXPECT_EQ(PrintableRect(noBorder, {25, 25, 25, 25}).Left, 600)
+        << "the same distance from the paper";
     const TIntRect narrow = PrintableRect(Page(), {5, 5, 5, 5});
     EXPECT_EQ(narrow.Left, 0) << "clamped to the printable area";
     EXPECT_EQ(narrow.Right, 4500);

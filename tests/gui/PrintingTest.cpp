@@ -86,7 +86,8 @@ TEST_F(PrintingTest, PageHasTheFrameAtTheMarginsAndTheCaptionLine) {
     layout.Offset = {offset, offset};
     layout.Width = page.width() - 2 * offset;
     layout.Height = page.height() - 2 * offset;
-    const TIntRect frame = PrintFrame(layout, {25, 25, 25, 25}, false, 0, view.ClientWidth, view.ClientHeight);
+    const TIntRect frame =
+        PrintFrame(layout, {25, 25, 25, 25}, false, 0, view.ClientWidth, view.ClientHeight);
     const int middle = (frame.Top + frame.Bottom) / 2 + offset;
     EXPECT_EQ(frame.Left + offset, 300) << "a wide view fills the width: one inch from the edge";
     EXPECT_TRUE(LineAt(page, frame.Left + offset, middle - 50, middle + 50));
@@ -100,5 +101,6 @@ TEST_F(PrintingTest, AFailingPrinterLeavesTheScreenAsTheDrawingTarget) {
     const TMapViewState& view = window->MapView()->State();
     EXPECT_EQ(view.DrawRect, (TIntRect{0, 0, view.ClientWidth, view.ClientHeight}));
     window->MapView()->Repaint();
-    EXPECT_TRUE(ImageHasColour(window->MapView()->Image(), QColor(0, 0, 255))) << "draws on screen again";
+    EXPECT_TRUE(ImageHasColour(window->MapView()->Image(), QColor(0, 0, 255)))
+        << "draws on screen again";
 }

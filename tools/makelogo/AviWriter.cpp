@@ -24,15 +24,17 @@ public:
         if (Bytes.size() % 2)
             Bytes.push_back(0);
     }
-    void Append(const std::vector<char>& data) { Bytes.insert(Bytes.end(), data.begin(), data.end()); }
+    void Append(const std::vector<char>& data) {
+        Bytes.insert(Bytes.end(), data.begin(), data.end());
+    }
 };
 
 std::vector<char> RawRows(const QImage& frame) {
     const int stride = (frame.width() + 3) & ~3;
     std::vector<char> rows(static_cast<size_t>(stride) * frame.height(), 0);
     for (int y = 0; y < frame.height(); ++y)
-        std::memcpy(rows.data() + static_cast<size_t>(frame.height() - 1 - y) * stride, frame.constScanLine(y),
-                    static_cast<size_t>(frame.width()));
+        std::memcpy(rows.data() + static_cast<size_t>(frame.height() - 1 - y) * stride,
+                    frame.constScanLine(y), static_cast<size_t>(frame.width()));
     return rows;
 }
 } // namespace
@@ -60,7 +62,8 @@ std::vector<char> EncodeRle8(const QImage& frame) {
 std::vector<char> WriteAvi(const std::vector<QImage>& frames, int microsecondsPerFrame,
                            TAviCompression compression) {
     const QImage& first = frames.front();
-    const uint32_t width = static_cast<uint32_t>(first.width()), height = static_cast<uint32_t>(first.height());
+    const uint32_t width = static_cast<uint32_t>(first.width()),
+                   height = static_cast<uint32_t>(first.height());
     const bool rle = compression == TAviCompression::Rle8;
     TChunkWriter w;
     const size_t riff = w.Begin("RIFF");
@@ -68,8 +71,8 @@ std::vector<char> WriteAvi(const std::vector<QImage>& frames, int microsecondsPe
     const size_t hdrl = w.Begin("LIST");
     w.Id("hdrl");
     const size_t avih = w.Begin("avih");
-    for (uint32_t v : {uint32_t(microsecondsPerFrame), 0u, 0u, 0u, uint32_t(frames.size()), 0u, 1u, 0u, width,
-                       height, 0u, 0u, 0u, 0u})
+    for (uint32_t v : {uint32_t(microsecondsPerFrame), 0u, 0u, 0u, uint32_t(frames.size()), 0u, 1u,
+                       0u, width, height, 0u, 0u, 0u, 0u})
         w.Put(v);
     w.End(avih);
     const size_t strl = w.Begin("LIST");
@@ -77,8 +80,8 @@ std::vector<char> WriteAvi(const std::vector<QImage>& frames, int microsecondsPe
     const size_t strh = w.Begin("strh");
     w.Id("vids");
     w.Id(rle ? "RLE " : "DIB ");
-    for (uint32_t v : {0u, 0u, 0u, uint32_t(microsecondsPerFrame), 1000000u, 0u, uint32_t(frames.size()), 0u,
-                       0u, 0u})
+    for (uint32_t v : {0u, 0u, 0u, uint32_t(microsecondsPerFrame), 1000000u, 0u,
+                       uint32_t(frames.size()), 0u, 0u, 0u})
         w.Put(v);
     for (int16_t v : {int16_t(0), int16_t(0), int16_t(width), int16_t(height)})
         w.Put(v);

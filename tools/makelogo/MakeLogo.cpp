@@ -8,15 +8,18 @@
 #include <fstream>
 
 namespace {
-const QList<QRgb> Palette = {qRgb(255, 255, 255), qRgb(0, 0, 0),     qRgb(0, 128, 0),   qRgb(0, 0, 255),
-                             qRgb(0, 160, 64),    qRgb(96, 200, 96), qRgb(160, 224, 160), qRgb(255, 0, 0)};
+const QList<QRgb> Palette = {qRgb(255, 255, 255), qRgb(0, 0, 0),    qRgb(0, 128, 0),
+                             qRgb(0, 0, 255),     qRgb(0, 160, 64), qRgb(96, 200, 96),
+                             qRgb(160, 224, 160), qRgb(255, 0, 0)};
 
 QImage Frame(int index, int frames) {
     QImage image(44, 40, QImage::Format_Indexed8);
     image.setColorTable(Palette);
     image.fill(0);
     // A 4 by 3 grid of points, two triangles a cell.
-    auto point = [](int i, int j) { return QPoint(4 + i * 12 + ((i * 7 + j * 3) % 5) - 2, 36 - j * 11); };
+    auto point = [](int i, int j) {
+        return QPoint(4 + i * 12 + ((i * 7 + j * 3) % 5) - 2, 36 - j * 11);
+    };
     std::vector<QPolygon> triangles;
     for (int j = 0; j < 3; ++j)
         for (int i = 0; i < 3; ++i) {

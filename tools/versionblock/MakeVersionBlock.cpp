@@ -9,7 +9,8 @@
 
 int main(int argc, char* argv[]) {
     if (argc != 7) {
-        std::fprintf(stderr, "usage: makeversionblock OUT VERSION NAME DESCRIPTION COPYRIGHT COMMENTS\n");
+        std::fprintf(stderr,
+                     "usage: makeversionblock OUT VERSION NAME DESCRIPTION COPYRIGHT COMMENTS\n");
         return 2;
     }
     TVersionBlockContent content;
@@ -17,7 +18,8 @@ int main(int argc, char* argv[]) {
     std::string part;
     for (size_t i = 0; i < 4 && std::getline(version, part, '.'); ++i)
         content.FileVersion[i] = content.ProductVersion[i] = static_cast<uint16_t>(std::stoi(part));
-    content.Translations.push_back({0x0409, 0x04E4,
+    content.Translations.push_back({0x0409,
+                                    0x04E4,
                                     {{"CompanyName", "The VRK Viewer developers"},
                                      {"FileDescription", argv[4]},
                                      {"FileVersion", argv[2]},

@@ -18,7 +18,8 @@ void PutWord(std::vector<char>& bytes, size_t at, uint16_t value) {
 void AppendUtf16(std::vector<char>& bytes, const QString& text) {
     for (QChar c : text) {
         const uint16_t unit = c.unicode();
-        bytes.insert(bytes.end(), reinterpret_cast<const char*>(&unit), reinterpret_cast<const char*>(&unit) + 2);
+        bytes.insert(bytes.end(), reinterpret_cast<const char*>(&unit),
+                     reinterpret_cast<const char*>(&unit) + 2);
     }
     bytes.push_back(0);
     bytes.push_back(0);
@@ -56,7 +57,10 @@ std::vector<char> FixedInfo(const TVersionBlockContent& c) {
 }
 
 QString TranslationKey(const TVersionBlockContent::Translation& t) {
-    return QString("%1%2").arg(t.Language, 4, 16, QChar('0')).arg(t.CodePage, 4, 16, QChar('0')).toUpper();
+    return QString("%1%2")
+        .arg(t.Language, 4, 16, QChar('0'))
+        .arg(t.CodePage, 4, 16, QChar('0'))
+        .toUpper();
 }
 } // namespace
 
@@ -83,6 +87,7 @@ std::vector<char> WriteVersionBlock(const TVersionBlockContent& content) {
         children.push_back(Node("VarFileInfo", {}, 0, 1,
                                 {Node("Translation", translationList,
                                       static_cast<uint16_t>(translationList.size()), 0)}));
-    const std::vector<char> fixed = content.WriteFixedInfo ? FixedInfo(content) : std::vector<char>();
+    const std::vector<char> fixed =
+        content.WriteFixedInfo ? FixedInfo(content) : std::vector<char>();
     return Node("VS_VERSION_INFO", fixed, static_cast<uint16_t>(fixed.size()), 0, children);
 }

@@ -1,0 +1,72 @@
+// The About box filled from version blocks of written program files.
+#include "ElfWriter.h"
+#include "VersionBlockWriter.h"
+#include "support/AboutBox.h"
+#include "support/Animate.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+struct AboutBoxTest : ::testing::Test {
+    QString Program(const std::vector<std::pair<std::string, std::string>>& strings) {
+        TVersionBlockContent content;
+        content.FileVersion = {2, 1, 0, 34};
+        content.Translations.push_back({0x0409, 0x04E4, strings});
+        const QString path = dir.filePath("program");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(ElfWithSection(".vrkversion", WriteVersionBlock(content)));
+        return path;
+    }
+    QTemporaryDir dir;
+};
+} // namespace
+
+TEST_F(AboutBoxTest, TextsComeFromTheVersionBlock) {
+    TfrmAboutBox box(Program({{"FileDescription", "Model viewer"},
+                              {"ProductName", "Viewer"},
+                              {"LegalCopyright", "(C) Us"},
+                              {"Comments", "First"},
+                              {"LegalTrademarks", "Mark"}}),
+                     nullptr);
+    EXPECT_EQ(box.windowTitle(), "About Viewer");
+    EXPECT_EQ(box.ProductNameText(), "Model viewer");
+    EXPECT_EQ(box.VersionText(), "Version 2.1.0.34");
+    EXPECT_EQ(box.CopyrightText(), "(C) Us");
+    EXPECT_EQ(box.CommentsText(), "First\n\nMark");
+}
+
+TEST_F(AboutBoxTest, NoCommentsShrinkTheBox) {
+    TfrmAboutBox withComments(Program({{"Comments", "One\nTwo\nThree\nFour\nFive\nSix\nSeven"}}), nullptr);
+    TfrmAboutBox without(Program({{"ProductName", "Viewer"}}), nullptr);
+    EXPECT_EQ(without.CommentsText(), "");
+    EXPECT_LT(without.height(), 234);
+    EXPECT_GT(withComments.height(), without.height());
+}
+
+TEST_F(AboutBoxTest, WithoutAVersionBlockTheTitleStandsInAndTheClipIsDropped) {
+    QFile file(dir.filePath("plain"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("no program here");
+    file.close();
+    QCoreApplication::setApplicationName("Vandrel TIN Model Viewer");
+    TfrmAboutBox box(dir.filePath("plain"), nullptr);
+    EXPECT_EQ(box.ProductNameText(), "Vandrel TIN Model Viewer");
+    EXPECT_EQ(box.windowTitle(), "About");
+    EXPECT_EQ(box.VersionText(), "Version");
+    EXPECT_EQ(box.Animation(), nullptr) << "no Vlogo.avi beside it";
+}
+
+TEST_F(AboutBoxTest, TheProgramsOwnBoxPlaysTheLogo) {
+    QWidget mainWindow;
+    mainWindow.setGeometry(100, 100, 600, 500);
+    TfrmAboutBox box(VRK_VIEWER_PATH, &mainWindow);
+    EXPECT_EQ(box.VersionText(), "Version 2.1.0.34");
+    ASSERT_NE(box.Animation(), nullptr);
+    EXPECT_TRUE(box.Animation()->Active());
+    const QPoint centre = box.frameGeometry().center();
+    EXPECT_NEAR(centre.x(), mainWindow.frameGeometry().center().x(), 2);
+}
