@@ -68,21 +68,40 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
     const bool culled = mesh.Index().CandidatesInRect(state.ViewLeft, state.ViewBottom,
                                                       state.ViewRight, state.ViewTop, visible);
     const TVertexPixels pixels = culled ? TVertexPixels() : TVertexPixels(state, mesh.Vertices());
-    auto pass = [&](TColor colour, bool edgesOnly) {
-        view.DrawCanvas().Pen.Color = colour;
+    const TVertexPixels* known = culled ? nullptr : &pixels;
+    auto visit = [&](auto&& draw) {
         if (culled) {
             for (int32_t position : visible)
-                DrawSides(view, *triangles.TriangleAt(position), position, edgesOnly, nullptr);
+                draw(*triangles.TriangleAt(position), position);
             return;
         }
         for (int position = 0; position < triangles.Count(); ++position)
             if (const TTriangle* triangle = triangles.TriangleAt(position))
-                DrawSides(view, *triangle, position, edgesOnly, &pixels);
+                draw(*triangle, position);
     };
-    if (layers.Triangles)
-        pass(TrianglesColor, false);
-    if (layers.Edges)
-        pass(EdgesColor, true);
+    // The triangles pass notes the triangles with a boundary side, so that the edges pass
+    // visits only those.
+    std::vector<int32_t> boundary;
+    if (layers.Triangles) {
+        view.DrawCanvas().Pen.Color = TrianglesColor;
+        visit([&](const TTriangle& triangle, int position) {
+            DrawSides(view, triangle, position, false, known);
+            if (layers.Edges && (!triangle.Neighbour(1) || !triangle.Neighbour(2) || !triangle.Neighbour(3)))
+                boundary.push_back(position);
+        });
+    }
+    if (layers.Edges) {
+        view.DrawCanvas().Pen.Color = EdgesColor;
+        auto drawEdges = [&](const TTriangle& triangle, int position) {
+            DrawSides(view, triangle, position, true, known);
+        };
+        if (layers.Triangles) {
+            for (int32_t position : boundary)
+                drawEdges(*triangles.TriangleAt(position), position);
+        } else {
+            visit(drawEdges);
+        }
+    }
 }
 } // namespace
 

@@ -47,14 +47,18 @@ struct CulledDrawingTest : ::testing::Test {
         view.ZoomExtents();
     }
 
-    QImage Rendered(bool plain) {
-        view.OnPaint = [this, plain](TMapView* sender) {
+    QImage Rendered(bool plain, bool triangles = true, bool edges = true) {
+        view.OnPaint = [this, plain, triangles, edges](TMapView* sender) {
             if (!plain)
-                return DrawModel(*sender, model, {false, true, true, false}, nullptr);
-            sender->DrawCanvas().Pen.Color = TrianglesColor;
-            DrawTriangles(*sender, model.Triangles(), false);
-            sender->DrawCanvas().Pen.Color = EdgesColor;
-            DrawTriangles(*sender, model.Triangles(), true);
+                return DrawModel(*sender, model, {false, triangles, edges, false}, nullptr);
+            if (triangles) {
+                sender->DrawCanvas().Pen.Color = TrianglesColor;
+                DrawTriangles(*sender, model.Triangles(), false);
+            }
+            if (edges) {
+                sender->DrawCanvas().Pen.Color = EdgesColor;
+                DrawTriangles(*sender, model.Triangles(), true);
+            }
         };
         view.Repaint();
         return view.Image();
@@ -76,5 +80,8 @@ TEST_F(CulledDrawingTest, SamePictureAsDrawingEverySideAtAnyView) {
         const QImage plain = Rendered(true);
         ASSERT_TRUE(ImageHasColour(plain, QColor(0, 128, 0)) || v.Zoom > 100) << v.Zoom;
         EXPECT_TRUE(culled == plain) << "zoom " << v.Zoom << " at " << v.X << ", " << v.Y;
+        for (bool triangles : {false, true})
+            EXPECT_TRUE(Rendered(false, triangles, !triangles) == Rendered(true, triangles, !triangles))
+                << "one layer, zoom " << v.Zoom;
     }
 }
