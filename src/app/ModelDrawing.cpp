@@ -86,7 +86,8 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
         view.DrawCanvas().Pen.Color = TrianglesColor;
         visit([&](const TTriangle& triangle, int position) {
             DrawSides(view, triangle, position, false, known);
-            if (layers.Edges && (!triangle.Neighbour(1) || !triangle.Neighbour(2) || !triangle.Neighbour(3)))
+            if (layers.Edges &&
+                (!triangle.Neighbour(1) || !triangle.Neighbour(2) || !triangle.Neighbour(3)))
                 boundary.push_back(position);
         });
     }

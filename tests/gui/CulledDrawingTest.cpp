@@ -81,7 +81,8 @@ TEST_F(CulledDrawingTest, SamePictureAsDrawingEverySideAtAnyView) {
         ASSERT_TRUE(ImageHasColour(plain, QColor(0, 128, 0)) || v.Zoom > 100) << v.Zoom;
         EXPECT_TRUE(culled == plain) << "zoom " << v.Zoom << " at " << v.X << ", " << v.Y;
         for (bool triangles : {false, true})
-            EXPECT_TRUE(Rendered(false, triangles, !triangles) == Rendered(true, triangles, !triangles))
+            EXPECT_TRUE(Rendered(false, triangles, !triangles) ==
+                        Rendered(true, triangles, !triangles))
                 << "one layer, zoom " << v.Zoom;
     }
 }
