@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool imagemagick poppler-utils
+  xvfb xdotool imagemagick poppler-utils fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
