@@ -51,6 +51,13 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     MapView1->SetOptions(moMouseZoom | moShowScale);
     MapView1->SetColor(FromQColor(palette().color(QPalette::Base)));
     setCentralWidget(MapView1);
+
+    CreateActions();
+    CreateMenu();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateInspectionWindows();
+    // The view's events reach the window once every control they touch exists.
     MapView1->OnPaint = [this](TMapView*) { MapView1Paint(); };
     MapView1->OnViewChanged = [this](TMapView*) { MapView1ViewChanged(); };
     MapView1->OnMouseDown = [this](TMapView*, Qt::MouseButton, Qt::KeyboardModifiers, int x,
@@ -62,17 +69,14 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
         MapView1MouseUp(x, y);
     };
     MapView1->OnDblClick = [this](TMapView*) { MapView1DblClick(); };
-
-    CreateActions();
-    CreateMenu();
-    CreateToolBar();
-    CreateStatusBar();
-    CreateInspectionWindows();
 }
 
 TfrmTINMap::~TfrmTINMap() {
-    // The view may still paint while the window goes; it must not reach the model then.
+    // The view may still paint or resize while the window goes; it must not reach the model or
+    // the controls then.
     MapView1->OnPaint = nullptr;
+    MapView1->OnViewChanged = nullptr;
+    MapView1->OnMouseMove = nullptr;
 }
 
 void TfrmTINMap::CreateActions() {
