@@ -41,6 +41,8 @@ TfrmHeaderInfo::TfrmHeaderInfo(QWidget* parent) : QWidget(parent, Qt::Tool) {
     StringGrid->setColumnWidth(0, 150);
     StringGrid->setColumnWidth(1, 150);
     StringGrid->setStyleSheet("QTableWidget { background: palette(window); }");
+    // The value column follows the header bar's second section, which reaches past any width.
+    StringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
