@@ -5,6 +5,7 @@
 #include "support/NumberText.h"
 #include "support/Streams.h"
 #include "support/ToolPictures.h"
+#include "support/WaitCursor.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
@@ -225,6 +226,7 @@ void TfrmTINMap::Open1Click() {
 }
 
 void TfrmTINMap::OpenModel(const QString& fileName) {
+    const TWaitCursor wait; // a model of millions of triangles takes a moment
     TFileStream stream(fileName.toStdString()); // closed on every way out
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.

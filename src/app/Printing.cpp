@@ -2,22 +2,11 @@
 #include "Components/MapView.h"
 #include "MainWindow.h"
 #include "support/NumberText.h"
+#include "support/WaitCursor.h"
 #include "vrk/VRKModel.h"
 
-#include <QApplication>
 #include <QPrintDialog>
 #include <QPrinter>
-
-namespace {
-// The hourglass while printing; the ordinary cursor again however printing ends.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-} // namespace
 
 void TfrmTINMap::btnPrintClick() {
     QPrinter printer(QPrinter::HighResolution);
