@@ -19,11 +19,10 @@ static void InitComponentResources() {
 
 namespace {
 // The open-hand cursor of pan mode, from the program's resources; its hot spot is (2, 2).
-const QCursor& PanHandCursor() {
+// Made when needed rather than kept: a cursor must not outlive the application.
+QCursor PanHandCursor() {
     InitComponentResources();
-    static const QCursor cursor(QBitmap(":/cursors/PanHand.xbm"),
-                                QBitmap(":/cursors/PanHandMask.xbm"), 2, 2);
-    return cursor;
+    return QCursor(QBitmap(":/cursors/PanHand.xbm"), QBitmap(":/cursors/PanHandMask.xbm"), 2, 2);
 }
 
 TScrollCode CodeFor(int action, bool sliderDown) {
