@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrintDialog>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -58,6 +59,17 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     CreateToolBar();
     CreateStatusBar();
     CreateInspectionWindows();
+    OpenDialog = [](QWidget* parent) {
+        QFileDialog dialog(parent);
+        dialog.setNameFilter("Vandrel TIN Models (*.vrk)");
+        dialog.setDefaultSuffix("vrk");
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    PrintDialog = [](QPrinter& printer, QWidget* parent) {
+        QPrintDialog dialog(&printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    };
     // The view's events reach the window once every control they touch exists.
     MapView1->OnPaint = [this](TMapView*) { MapView1Paint(); };
     MapView1->OnViewChanged = [this](TMapView*) { MapView1ViewChanged(); };
@@ -219,14 +231,13 @@ void TfrmTINMap::FormShow() {
 }
 
 void TfrmTINMap::Open1Click() {
-    const QString fileName =
-        QFileDialog::getOpenFileName(this, QString(), QString(), "Vandrel TIN Models (*.vrk)");
+    const QString fileName = OpenDialog(this);
     if (!fileName.isEmpty())
         OpenModel(fileName);
 }
 
 void TfrmTINMap::OpenModel(const QString& fileName) {
-    const TWaitCursor wait; // a model of millions of triangles takes a moment
+    const TWaitCursor wait;                     // a model of millions of triangles takes a moment
     TFileStream stream(fileName.toStdString()); // closed on every way out
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.

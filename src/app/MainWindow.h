@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -39,6 +40,11 @@ public:
     TModelLayers Layers() const;
     // Sets the caption line and prints the view (Printing.cpp).
     void PrintView(QPrinter& printer);
+
+    // The open and print dialogs: the file chosen (empty when cancelled), and whether the user
+    // confirmed the printer. Tests put their own in place of the modal dialogs.
+    std::function<QString(QWidget* parent)> OpenDialog;
+    std::function<bool(QPrinter& printer, QWidget* parent)> PrintDialog;
 
     // The inspection windows (MainWindowWiring.cpp).
     TfrmTriInfo* TriInfo() const { return frmTriInfo; }

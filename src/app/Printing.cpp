@@ -5,15 +5,12 @@
 #include "support/WaitCursor.h"
 #include "vrk/VRKModel.h"
 
-#include <QPrintDialog>
 #include <QPrinter>
 
 void TfrmTINMap::btnPrintClick() {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    PrintView(printer);
+    if (PrintDialog(printer, this))
+        PrintView(printer);
 }
 
 void TfrmTINMap::PrintView(QPrinter& printer) {

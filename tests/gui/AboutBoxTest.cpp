@@ -1,7 +1,7 @@
 // The About box filled from version blocks of written program files.
+#include "support/AboutBox.h"
 #include "ElfWriter.h"
 #include "VersionBlockWriter.h"
-#include "support/AboutBox.h"
 #include "support/Animate.h"
 
 #include <QCoreApplication>
@@ -40,7 +40,8 @@ TEST_F(AboutBoxTest, TextsComeFromTheVersionBlock) {
 }
 
 TEST_F(AboutBoxTest, NoCommentsShrinkTheBox) {
-    TfrmAboutBox withComments(Program({{"Comments", "One\nTwo\nThree\nFour\nFive\nSix\nSeven"}}), nullptr);
+    TfrmAboutBox withComments(Program({{"Comments", "One\nTwo\nThree\nFour\nFive\nSix\nSeven"}}),
+                              nullptr);
     TfrmAboutBox without(Program({{"ProductName", "Viewer"}}), nullptr);
     EXPECT_EQ(without.CommentsText(), "");
     EXPECT_LT(without.height(), 234);

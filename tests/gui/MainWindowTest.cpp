@@ -66,6 +66,21 @@ TEST_F(MainWindowTest, StartsEmptyAndOpensTheFirstArgument) {
     EXPECT_TRUE(ReportedErrors().isEmpty());
 }
 
+TEST_F(MainWindowTest, OpenFromTheMenuAndACancelledDialogChangesNothing) {
+    auto window = Started({});
+    QAction* open = window->findChild<QAction*>("Open1");
+    window->OpenDialog = [](QWidget*) { return QString(); };
+    open->trigger();
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer");
+    window->OpenDialog = [this](QWidget*) { return square; };
+    open->trigger();
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + square + "]");
+    window->OpenDialog = [this](QWidget*) { return dir.filePath("missing.vrk"); };
+    open->trigger();
+    ASSERT_EQ(ReportedErrors().size(), 1) << "the menu's error reaches the top-level handler";
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + square + "]");
+}
+
 TEST_F(MainWindowTest, CursorReadoutShowsTheValueOverATriangle) {
     auto window = Started({square});
     Hover(*window, Pixel(*window, 75, 25));

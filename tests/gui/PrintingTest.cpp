@@ -5,10 +5,12 @@
 #include "app/MainWindow.h"
 #include "support/Exceptions.h"
 
+#include <QApplication>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,9 +97,24 @@ TEST_F(PrintingTest, PageHasTheFrameAtTheMarginsAndTheCaptionLine) {
     EXPECT_FALSE(LineAt(page, frame.Left + offset - 20, middle - 50, middle + 50));
 }
 
+TEST_F(PrintingTest, ACancelledDialogPrintsNothingAndSetsNoCaption) {
+    bool asked = false;
+    window->PrintDialog = [&](QPrinter&, QWidget*) {
+        asked = true;
+        return false;
+    };
+    window->findChild<QToolButton*>("btnPrint")->click();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(window->MapView()->LeftCaption, "");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const TMapViewState& view = window->MapView()->State();
+    EXPECT_EQ(view.DrawRect, (TIntRect{0, 0, view.ClientWidth, view.ClientHeight}));
+}
+
 TEST_F(PrintingTest, AFailingPrinterLeavesTheScreenAsTheDrawingTarget) {
     auto printer = PdfPrinter(dir.filePath("no/such/folder/page.pdf"));
     EXPECT_THROW(window->PrintView(*printer), Exception);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass went";
     const TMapViewState& view = window->MapView()->State();
     EXPECT_EQ(view.DrawRect, (TIntRect{0, 0, view.ClientWidth, view.ClientHeight}));
     window->MapView()->Repaint();

@@ -1,6 +1,6 @@
 // Resource-captioned controls and the string-table writer on a window.
-#include "support/AddResourceIDs.h"
 #include "support/ResourceControls.h"
+#include "support/AddResourceIDs.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,8 +55,9 @@ TEST(ResourceControlsTest, WriterNumbersTextsAndWritesBothFilesByteForByte) {
     writer->SetExecute(true);
     EXPECT_TRUE(writer->Execute());
     EXPECT_EQ(Contents(dir.filePath("_test.pas")), "\tIDS_Test_lblName\t=\t100;\r\n");
-    EXPECT_EQ(Contents(dir.filePath("_test.rc")), "#include \"_test.pas\"\r\nSTRINGTABLE\r\n{\r\n"
-                                                  " IDS_Test_lblName, \"Name: \"\"x\"\"\"\r\n}\r\n");
+    EXPECT_EQ(Contents(dir.filePath("_test.rc")),
+              "#include \"_test.pas\"\r\nSTRINGTABLE\r\n{\r\n"
+              " IDS_Test_lblName, \"Name: \"\"x\"\"\"\r\n}\r\n");
     EXPECT_EQ(label->ResourceID(), 100);
     EXPECT_EQ(label->HintResourceID(), 0) << "an empty hint gets no number";
     EXPECT_EQ(placeholder->ResourceID(), 0);
