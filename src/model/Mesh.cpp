@@ -3,6 +3,8 @@
 #include "ObjectPool.h"
 #include "TriangleIndex.h"
 
+#include <cmath>
+
 void* TTriStoreObject::operator new(std::size_t size) {
     return ObjectPool::Allocate(size);
 }
@@ -97,7 +99,8 @@ TTriangle* TTriangleMesh::FindTriangleByScan(double x, double y, double& value) 
     const TTriangles& triangles = *FTriangles;
     for (int i = 0; i < triangles.Count(); ++i) {
         TTriangle* triangle = triangles.TriangleAt(i);
-        if (triangle && triangle->Contains(x, y)) {
+        if (triangle && triangle->Vertex(1) && triangle->Vertex(2) && triangle->Vertex(3) &&
+            triangle->Contains(x, y)) {
             value = triangle->ValueAt(x, y);
             return triangle;
         }
@@ -112,6 +115,10 @@ const TTriangleIndex& TTriangleMesh::Index() const {
 }
 
 TTriangle* TTriangleMesh::FindTriangle(double x, double y, double& value) const {
+    // Every comparison with a point that is not finite fails, so every triangle holds it: the
+    // scan finds the first at once.
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return FindTriangleByScan(x, y, value);
     TTriangle* triangle = Index().Find(x, y);
     if (triangle)
         value = triangle->ValueAt(x, y);

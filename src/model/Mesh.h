@@ -129,7 +129,8 @@ public:
     // The first triangle in collection order that contains (x, y), with the value there; null
     // (and value untouched) when none does.
     TTriangle* FindTriangle(double x, double y, double& value) const;
-    // The same answer by scanning every triangle; FindTriangle answers through an index.
+    // The same answer by scanning every triangle (those without their three vertices are never
+    // found); FindTriangle answers through an index.
     TTriangle* FindTriangleByScan(double x, double y, double& value) const;
     // The look-up index over the triangles, built at the first use.
     const TTriangleIndex& Index() const;

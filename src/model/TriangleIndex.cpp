@@ -128,15 +128,6 @@ TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangl
 TTriangle* TTriangleIndex::Find(double x, double y) const {
     const int32_t* cellFirst = nullptr;
     const int32_t* cellLast = nullptr;
-    if (!Finite(x) || !Finite(y)) {
-        // Every comparison with such a point fails, so the first valid triangle holds it.
-        for (int i = 0; i < FTriangles.Count(); ++i) {
-            TTriangle* t = FTriangles.TriangleAt(i);
-            if (t && t->Vertex(1) && t->Vertex(2) && t->Vertex(3) && t->Contains(x, y))
-                return t;
-        }
-        return nullptr;
-    }
     const double fx = (x - FOriginX) / FCellWidth;
     const double fy = (y - FOriginY) / FCellHeight;
     if (fx >= 0 && fy >= 0 && fx < FColumns && fy < FRows) {
@@ -183,9 +174,4 @@ bool TTriangleIndex::CandidatesInRect(double minX, double minY, double maxX, dou
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     return true;
-}
-
-std::size_t TTriangleIndex::MemoryBytes() const {
-    return FCellStart.capacity() * sizeof(uint32_t) + FCellEntries.capacity() * sizeof(int32_t) +
-           FEverywhere.capacity() * sizeof(int32_t);
 }

@@ -16,13 +16,13 @@ class TTriangleIndex {
 public:
     // Indexes the triangles as they are now; the index must be rebuilt when they change.
     explicit TTriangleIndex(const TTriangles& triangles);
+    // The point must be finite: the grid has no cell for any other.
     TTriangle* Find(double x, double y) const;
     // The positions, ascending, of every triangle whose box may meet the rectangle (and of those
     // checked everywhere). False, with nothing collected, when the rectangle covers so much of
     // the grid that a pass over all triangles is cheaper.
     bool CandidatesInRect(double minX, double minY, double maxX, double maxY,
                           std::vector<int32_t>& positions) const;
-    std::size_t MemoryBytes() const;
 
 private:
     struct TBox {

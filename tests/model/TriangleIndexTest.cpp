@@ -4,6 +4,7 @@
 #include "support/Streams.h"
 #include "vrk/VRKModel.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -59,6 +60,8 @@ TEST(TriangleIndexTest, AgreesWithTheScanOnTerrainAndSharedSides) {
     ExpectSameAnswers(model, 1e6 - 20, 1e6 + 420, 5e6 - 20, 5e6 + 320, 20000, 2);
     double value = 0;
     EXPECT_EQ(model.FindTriangle(1e6 - 1, 5e6 - 1, value), nullptr);
+    EXPECT_EQ(model.FindTriangle(NAN, 5e6, value), model.Triangles().Triangle(0))
+        << "no comparison holds for such a point, so the first triangle contains it";
     // A grid line of the unjittered boundary lies on sides shared by two triangles.
     for (double x = 1e6; x <= 1e6 + 400; x += 2.5) {
         double a = 0, b = 0;
