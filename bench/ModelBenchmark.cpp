@@ -1,7 +1,7 @@
 // Opening models and finding the triangle under the cursor, at 100,000 to 5,000,000 triangles.
 #include "BenchModels.h"
 #include "model/Geometry.h"
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <benchmark/benchmark.h>

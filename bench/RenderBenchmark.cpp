@@ -2,7 +2,7 @@
 #include "BenchModels.h"
 #include "Components/MapView.h"
 #include "app/ModelDrawing.h"
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "MapView.h"
 #include "PrintLayout.h"
-#include "support/ErrorGuard.h"
-#include "support/Exceptions.h"
+#include "platform/ErrorGuard.h"
+#include "platform/Exceptions.h"
 
 #include <QBitmap>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "MapViewState.h"
 #include "model/ValueFormat.h"
-#include "support/NumberText.h"
+#include "platform/NumberText.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
 // The "Print" command: the print dialog, the caption line and the hourglass.
 #include "Components/MapView.h"
 #include "MainWindow.h"
-#include "support/NumberText.h"
+#include "platform/NumberText.h"
 #include "support/WaitCursor.h"
 #include "vrk/VRKModel.h"
 

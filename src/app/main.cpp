@@ -1,6 +1,6 @@
 #include "MainWindow.h"
-#include "support/ErrorGuard.h"
-#include "support/StringModule.h"
+#include "platform/ErrorGuard.h"
+#include "platform/StringModule.h"
 #include "support/ToolPictures.h"
 
 #include <QApplication>

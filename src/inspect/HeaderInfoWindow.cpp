@@ -1,7 +1,7 @@
 #include "HeaderInfoWindow.h"
 #include "HeaderRows.h"
-#include "support/ErrorGuard.h"
-#include "support/NumberText.h"
+#include "platform/ErrorGuard.h"
+#include "platform/NumberText.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

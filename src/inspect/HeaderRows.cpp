@@ -1,5 +1,5 @@
 #include "HeaderRows.h"
-#include "support/NumberText.h"
+#include "platform/NumberText.h"
 
 #include <QStringList>
 #include <cstring>

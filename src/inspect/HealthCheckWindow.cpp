@@ -1,5 +1,5 @@
 #include "HealthCheckWindow.h"
-#include "support/ErrorGuard.h"
+#include "platform/ErrorGuard.h"
 #include "vrk/VRKModel.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "TriangleDescription.h"
 #include "model/Mesh.h"
-#include "support/NumberText.h"
+#include "platform/NumberText.h"
 
 QString TrianglePointsText(const TTriangle& triangle, QChar separator) {
     QString text;

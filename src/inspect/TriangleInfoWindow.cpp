@@ -1,6 +1,6 @@
 #include "TriangleInfoWindow.h"
-#include "support/ErrorGuard.h"
-#include "support/NumberText.h"
+#include "platform/ErrorGuard.h"
+#include "platform/NumberText.h"
 #include "support/ToolPictures.h"
 #include "vrk/VRKModel.h"
 

@@ -1,5 +1,5 @@
 #include "ObjectLists.h"
-#include "support/StringModule.h"
+#include "platform/StringModule.h"
 
 #include <algorithm>
 

@@ -92,7 +92,7 @@ void InsertionSortIndex(int32_t* array, int left, int right, const TIndexCompare
 
 // Casts a list item to the class a typed accessor promises; another class raises EInvalidCast.
 template <class T> T* CheckedCast(TBaseObject* item);
-#include "support/Exceptions.h"
+#include "platform/Exceptions.h"
 template <class T> T* CheckedCast(TBaseObject* item) {
     if (!item)
         return nullptr;

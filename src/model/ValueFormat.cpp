@@ -1,7 +1,7 @@
 #include "ValueFormat.h"
 #include "Geometry.h"
-#include "support/NumberText.h"
-#include "support/StringModule.h"
+#include "platform/NumberText.h"
+#include "platform/StringModule.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "AddResourceIDs.h"
 #include "ResourceControls.h"
-#include "StringModule.h"
-#include "TextStream.h"
+#include "platform/StringModule.h"
+#include "platform/TextStream.h"
 
 #include <QFileInfo>
 #include <QWidget>

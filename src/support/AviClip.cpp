@@ -1,5 +1,5 @@
 #include "AviClip.h"
-#include "Exceptions.h"
+#include "platform/Exceptions.h"
 
 #include <QFile>
 #include <cstring>

@@ -3,7 +3,7 @@
 // identifiers, and setting one replaces the text it feeds (caption, hint, dialog title or
 // filter) by the string of that number, when the string exists and is not empty. Identifier 0
 // keeps the designed text.
-#include "StringModule.h"
+#include "platform/StringModule.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "VersionResource.h"
-#include "Exceptions.h"
-#include "StringModule.h"
+#include "platform/Exceptions.h"
+#include "platform/StringModule.h"
 
 #include <QFile>
 #include <QStringList>

@@ -11,8 +11,8 @@
 // the end of the file, else the read error at the end), so that memory stays in proportion to
 // the file's size.
 #include "VRKModel.h"
-#include "support/Exceptions.h"
-#include "support/Streams.h"
+#include "platform/Exceptions.h"
+#include "platform/Streams.h"
 
 #include <cstring>
 

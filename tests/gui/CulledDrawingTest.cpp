@@ -4,7 +4,7 @@
 #include "GuiTestSupport.h"
 #include "TerrainGenerator.h"
 #include "app/ModelDrawing.h"
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <QTest>

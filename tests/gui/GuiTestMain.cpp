@@ -1,7 +1,7 @@
 // Runs GUI tests with a QApplication on the offscreen platform; errors that reach the top-level
 // handler are recorded instead of shown in a message box.
 #include "GuiTestSupport.h"
-#include "support/ErrorGuard.h"
+#include "platform/ErrorGuard.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

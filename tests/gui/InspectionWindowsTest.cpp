@@ -5,7 +5,7 @@
 #include "inspect/HeaderInfoWindow.h"
 #include "inspect/HealthCheckWindow.h"
 #include "inspect/TriangleInfoWindow.h"
-#include "support/Exceptions.h"
+#include "platform/Exceptions.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>

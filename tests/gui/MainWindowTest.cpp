@@ -2,7 +2,7 @@
 #include "app/MainWindow.h"
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
-#include "support/Exceptions.h"
+#include "platform/Exceptions.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 #include "app/ModelDrawing.h"
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <QTest>

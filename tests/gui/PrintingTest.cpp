@@ -3,7 +3,7 @@
 #include "Components/PrintLayout.h"
 #include "GuiTestSupport.h"
 #include "app/MainWindow.h"
-#include "support/Exceptions.h"
+#include "platform/Exceptions.h"
 
 #include <QApplication>
 #include <QPageLayout>

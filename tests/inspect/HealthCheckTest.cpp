@@ -1,7 +1,7 @@
 // The health check's tests, their order and thresholds, on meshes made for each problem.
 #include "inspect/HealthCheck.h"
 #include "TerrainGenerator.h"
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The look-up index must give exactly the answer of the scan, whatever the mesh holds.
 #include "TerrainGenerator.h"
 #include "model/Geometry.h"
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <cmath>

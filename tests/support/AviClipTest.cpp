@@ -1,7 +1,7 @@
 // The logo clip's reader on written clips, on the build's clip and on damaged bytes.
-#include "AviWriter.h"
 #include "support/AviClip.h"
-#include "support/Exceptions.h"
+#include "AviWriter.h"
+#include "platform/Exceptions.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

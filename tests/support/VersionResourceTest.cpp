@@ -1,8 +1,8 @@
 // Version blocks written in every layout the About box meets, read back by path.
+#include "support/VersionResource.h"
 #include "ElfWriter.h"
 #include "VersionBlockWriter.h"
-#include "support/Exceptions.h"
-#include "support/VersionResource.h"
+#include "platform/Exceptions.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,7 +21,9 @@ struct VersionResourceTest : ::testing::Test {
         TVersionBlockContent content;
         content.FileVersion = {2, 1, 0, 34};
         content.Translations.push_back(
-            {0x0809, 0x04E4, {{"ProductName", "Viewer"}, {"FileDescription", "Model viewer"}, {"Comments", "Hi"}}});
+            {0x0809,
+             0x04E4,
+             {{"ProductName", "Viewer"}, {"FileDescription", "Model viewer"}, {"Comments", "Hi"}}});
         return content;
     }
     QTemporaryDir dir;

@@ -2,8 +2,8 @@
 // the reader allocate out of proportion to the file.
 #include "TerrainGenerator.h"
 #include "model/Geometry.h"
-#include "support/Exceptions.h"
-#include "support/Streams.h"
+#include "platform/Exceptions.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <gtest/gtest.h>

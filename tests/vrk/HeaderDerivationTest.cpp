@@ -1,5 +1,5 @@
 #include "TerrainGenerator.h"
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "TerrainGenerator.h"
 #include "model/Geometry.h"
-#include "support/Exceptions.h"
-#include "support/Streams.h"
+#include "platform/Exceptions.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 #include "inspect/HeaderRows.h"
 #include "inspect/HealthCheck.h"
 #include "model/Geometry.h"
-#include "support/Exceptions.h"
-#include "support/NumberText.h"
-#include "support/Streams.h"
+#include "platform/Exceptions.h"
+#include "platform/NumberText.h"
+#include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
 #include <new>

@@ -1,6 +1,6 @@
-#include "support/Streams.h"
+#include "platform/Streams.h"
 #include "ModelWriter.h"
-#include "support/Exceptions.h"
+#include "platform/Exceptions.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

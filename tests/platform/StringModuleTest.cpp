@@ -1,4 +1,4 @@
-#include "support/StringModule.h"
+#include "platform/StringModule.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,7 +21,8 @@ TEST(StringModuleTest, ResourceLibraryFiles) {
     const QString path = dir.filePath("strings.txt");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("# comment\n8210\tVersion:\n8213\tFor Linux\\nand more\nnot a line\n70000\ttoo big\n");
+    file.write(
+        "# comment\n8210\tVersion:\n8213\tFor Linux\\nand more\nnot a line\n70000\ttoo big\n");
     file.close();
     const auto module = TStringModule::LoadFromFile(path);
     ASSERT_TRUE(module);
