@@ -68,6 +68,8 @@ TMapView::TMapView(QWidget* parent) : TVandrelCustomControl(parent) {
         const Qt::Orientation orientation = bar->orientation();
         connect(bar, &QAbstractSlider::actionTriggered, this,
                 [this, orientation](int action) { Scrolled(orientation, action); });
+        connect(bar, &QAbstractSlider::valueChanged, this,
+                [this, orientation](int value) { BarMoved(orientation, value); });
     }
 }
 
@@ -158,28 +160,40 @@ void TMapView::ViewChanged() {
 
 void TMapView::ShowScrollPositions() {
     // The thumb's size shows how much of the frame is visible; the steps are the view's own.
-    const int page = FState.ScrollTarget(0, TScrollCode::PageDown, 0);
+    const int page = std::max(1, RoundToInt(FState.PageStep()));
+    const TBarsUpdate ours(*this);
     for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
-        bar->setPageStep(std::max(1, page));
-    horizontalScrollBar()->setValue(FState.HPos);
-    verticalScrollBar()->setValue(FState.VPos);
+        bar->setPageStep(page);
+    horizontalScrollBar()->setValue(RoundToInt(FState.HPos));
+    verticalScrollBar()->setValue(RoundToInt(FState.VPos));
 }
 
 void TMapView::Render() {
-    const QSize size = viewport()->size();
+    const QSize client = viewport()->size();
+    if (client.width() != FState.ClientWidth || client.height() != FState.ClientHeight)
+        Refit(); // the client area changed without a resize reaching the view
+    // The image has the screen's own pixels: on a high-density screen there are more of them
+    // than of the client area's, and markers and overlays scale with the pixels per inch.
+    const double ratio = std::max(1.0, viewport()->devicePixelRatioF());
+    const QSize size = (QSizeF(client) * ratio).toSize().expandedTo(QSize(1, 1));
+    FImage.setDevicePixelRatio(1); // drawn in image pixels
     if (FImage.size() != size) {
-        FImage = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        FImage = QImage(size, QImage::Format_RGB32);
         const double dotsPerMeter = 39.3700787;
-        FImage.setDotsPerMeterX(qRound(logicalDpiX() * dotsPerMeter));
-        FImage.setDotsPerMeterY(qRound(logicalDpiY() * dotsPerMeter));
+        FImage.setDotsPerMeterX(qRound(logicalDpiX() * ratio * dotsPerMeter));
+        FImage.setDotsPerMeterY(qRound(logicalDpiY() * ratio * dotsPerMeter));
     }
     FImage.fill(ToQColor(FColor));
-    FState.ClientWidth = size.width();
-    FState.ClientHeight = size.height();
-    FState.DrawRect = {0, 0, size.width(), size.height()};
     FState.RebuildView();
     FOwnCanvas->Font = font();
-    DrawContents(*FOwnCanvas, FState.DrawRect);
+    DrawContents(*FOwnCanvas, {0, 0, size.width(), size.height()});
+    FImage.setDevicePixelRatio(ratio);
+    // The mouse speaks in the client area's pixels.
+    FState.DrawRect = ClientRect();
+}
+
+TIntRect TMapView::ClientRect() const {
+    return {0, 0, FState.ClientWidth, FState.ClientHeight};
 }
 
 void TMapView::DrawContents(TCanvas& canvas, const TIntRect& rect) {
@@ -226,16 +240,19 @@ void TMapView::DrawOverlays(TCanvas& canvas) {
     }
 }
 
-void TMapView::DrawDragFigure(TCanvas& canvas) const {
+void TMapView::DrawDragFigure(TCanvas& canvas, double ratio) const {
+    // The drag points are client pixels; the image may have more pixels than the client area.
+    const TIntPoint start{RoundToInt(FDragStart.X * ratio), RoundToInt(FDragStart.Y * ratio)};
+    const TIntPoint current{RoundToInt(FDragCurrent.X * ratio), RoundToInt(FDragCurrent.Y * ratio)};
     canvas.Pen = {FColor, 1, TPenStyle::Dot, TPenMode::Xor};
-    canvas.MoveTo(FDragStart.X, FDragStart.Y);
+    canvas.MoveTo(start.X, start.Y);
     if (FDragKind == TMapMouseMode::mmZoom) {
-        canvas.LineTo(FDragStart.X, FDragCurrent.Y);
-        canvas.LineTo(FDragCurrent.X, FDragCurrent.Y);
-        canvas.LineTo(FDragCurrent.X, FDragStart.Y);
-        canvas.LineTo(FDragStart.X, FDragStart.Y);
+        canvas.LineTo(start.X, current.Y);
+        canvas.LineTo(current.X, current.Y);
+        canvas.LineTo(current.X, start.Y);
+        canvas.LineTo(start.X, start.Y);
     } else if (FDragKind == TMapMouseMode::mmPan) {
-        canvas.LineTo(FDragCurrent.X, FDragCurrent.Y);
+        canvas.LineTo(current.X, current.Y);
     }
 }
 
@@ -267,7 +284,7 @@ void TMapView::Print(QPrinter& printer) {
         TMapView& View;
         ~TRestoreTarget() {
             View.FDrawCanvas = View.FOwnCanvas.get();
-            View.FState.DrawRect = {0, 0, View.FState.ClientWidth, View.FState.ClientHeight};
+            View.FState.DrawRect = View.ClientRect();
         }
     } restore{*this};
 
@@ -303,7 +320,7 @@ void TMapView::Repaint() {
 
 void TMapView::paintEvent(QPaintEvent*) {
     RunGuarded([&] {
-        if (FImage.size() != viewport()->size())
+        if (FImage.size() != (QSizeF(viewport()->size()) * FImage.devicePixelRatio()).toSize())
             Render();
         QPainter painter(viewport());
         if (!Dragging()) {
@@ -312,23 +329,35 @@ void TMapView::paintEvent(QPaintEvent*) {
         }
         // The figure goes over a copy, so the rendered model stays as it is.
         QImage shown = FImage.copy();
+        shown.setDevicePixelRatio(1);
         TImageCanvas canvas(shown);
-        DrawDragFigure(canvas);
+        DrawDragFigure(canvas, FImage.devicePixelRatio());
+        shown.setDevicePixelRatio(FImage.devicePixelRatio());
         painter.drawImage(0, 0, shown);
     });
+}
+
+void TMapView::Refit() {
+    const double cx = FState.ViewLeft + FState.ViewWidth / 2;
+    const double cy = FState.ViewBottom + FState.ViewHeight / 2;
+    FState.ClientWidth = viewport()->width();
+    FState.ClientHeight = viewport()->height();
+    FState.DrawRect = ClientRect();
+    FState.ComputeFrame();
+    const THistoryEntry view = FState.CentredView(cx, cy, FState.Zoom);
+    FState.PlaceView(view.Left, view.Bottom, view.Zoom);
+    ShowScrollPositions();
 }
 
 void TMapView::resizeEvent(QResizeEvent* event) {
     TVandrelCustomControl::resizeEvent(event);
     RunGuarded([&] {
-        const double cx = FState.ViewLeft + FState.ViewWidth / 2;
-        const double cy = FState.ViewBottom + FState.ViewHeight / 2;
-        FState.ClientWidth = viewport()->width();
-        FState.ClientHeight = viewport()->height();
-        FState.ComputeFrame();
+        // The bars first: they take their room from the client area, which is then measured.
         SetScrollRange(Qt::Horizontal, 0, TMapViewState::ScrollUnits);
         SetScrollRange(Qt::Vertical, 0, TMapViewState::ScrollUnits);
-        CenterView(false, cx, cy, FState.Zoom);
+        Refit();
+        Repaint();
+        ViewChanged();
     });
 }
 
@@ -339,12 +368,23 @@ void TMapView::Scrolled(Qt::Orientation bar, int action) {
     });
 }
 
+void TMapView::BarMoved(Qt::Orientation bar, int value) {
+    // A position the view did not set (the bar's "Scroll here", say) is a thumb released there.
+    const double position = bar == Qt::Horizontal ? FState.HPos : FState.VPos;
+    if (FSettingBars || value == RoundToInt(position))
+        return;
+    RunGuarded([&] { Scroll(bar, TScrollCode::ThumbPosition, value); });
+}
+
 void TMapView::Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition) {
     QScrollBar* scrollBar = bar == Qt::Horizontal ? horizontalScrollBar() : verticalScrollBar();
-    int& position = bar == Qt::Horizontal ? FState.HPos : FState.VPos;
-    const int target = FState.ScrollTarget(position, code, thumbPosition);
-    // The bar's own step is replaced by the view's; the bar commits what is set here.
-    scrollBar->setSliderPosition(target);
+    double& position = bar == Qt::Horizontal ? FState.HPos : FState.VPos;
+    const double target = FState.ScrollTarget(position, code, thumbPosition);
+    {
+        // The bar's own step is replaced by the view's; the bar commits what is set here.
+        const TBarsUpdate ours(*this);
+        scrollBar->setSliderPosition(RoundToInt(target));
+    }
     if (target == position)
         return;
     position = target;

@@ -100,9 +100,13 @@ private:
     // Pen reset, OnPaint and the overlays, on canvas within rect.
     void DrawContents(TCanvas& canvas, const TIntRect& rect);
     void DrawOverlays(TCanvas& canvas);
-    void DrawDragFigure(TCanvas& canvas) const;
+    void DrawDragFigure(TCanvas& canvas, double ratio) const;
+    TIntRect ClientRect() const;
+    // Fits the frame to the client area as it is now, keeping the centre and the zoom.
+    void Refit();
     void ShowScrollPositions();
     void Scrolled(Qt::Orientation bar, int action);
+    void BarMoved(Qt::Orientation bar, int value);
     void Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition);
     void ViewChanged();
 
@@ -115,4 +119,14 @@ private:
     QImage FImage;
     std::unique_ptr<TImageCanvas> FOwnCanvas;
     TCanvas* FDrawCanvas = nullptr;
+    // Set while the view itself moves its scroll bars.
+    bool FSettingBars = false;
+    struct TBarsUpdate {
+        explicit TBarsUpdate(TMapView& view) : View(view), Was(view.FSettingBars) {
+            view.FSettingBars = true;
+        }
+        ~TBarsUpdate() { View.FSettingBars = Was; }
+        TMapView& View;
+        bool Was;
+    };
 };

@@ -52,10 +52,10 @@ double TMapViewState::ClampZoom(double zoom) const {
     return zoom;
 }
 
-int TMapViewState::PositionFor(double range, double offset) const {
+double TMapViewState::PositionFor(double range, double offset) const {
     if (range * offset < 0.01)
         return 0;
-    return std::clamp(RoundToInt(offset * ScrollUnits / range), 0, ScrollUnits);
+    return std::clamp(offset * ScrollUnits / range, 0.0, double(ScrollUnits));
 }
 
 void TMapViewState::PlaceView(double x, double y, double zoom) {
@@ -105,27 +105,44 @@ std::optional<THistoryEntry> TMapViewState::PopHistory() {
     return FHistory[static_cast<size_t>(--FHistoryCount)];
 }
 
-int TMapViewState::ScrollTarget(int position, TScrollCode code, int thumbPosition) const {
-    int page = RoundToInt(ScrollUnits / Zoom * 0.7);
-    if (page <= 0)
-        page = 1;
-    const int line = std::max(1, page / 10);
-    int64_t target = position;
+namespace {
+// A page in whole positions takes at least this many: below it the rounding would distort it.
+constexpr double WholePageSteps = 10;
+} // namespace
+
+double TMapViewState::PageStep() const {
+    const double page = ScrollUnits / Zoom * 0.7;
+    if (page < WholePageSteps)
+        return page > 0 ? page : 1;
+    return RoundToInt(page);
+}
+
+double TMapViewState::LineStep() const {
+    const double page = PageStep();
+    if (page < WholePageSteps)
+        return page / 10;
+    return std::max(1, int(page) / 10);
+}
+
+double TMapViewState::ScrollTarget(double position, TScrollCode code, int thumbPosition) const {
+    double target = position;
     switch (code) {
     case TScrollCode::LineUp:
-        target = int64_t(position) - line;
+        target = position - LineStep();
         break;
     case TScrollCode::LineDown:
-        target = int64_t(position) + line;
+        target = position + LineStep();
         break;
     case TScrollCode::PageUp:
-        target = int64_t(position) - page;
+        target = position - PageStep();
         break;
     case TScrollCode::PageDown:
-        target = int64_t(position) + page;
+        target = position + PageStep();
         break;
     case TScrollCode::ThumbPosition:
-        target = thumbPosition;
+        // A thumb released where it stands leaves the exact place alone.
+        if (thumbPosition != RoundToInt(position))
+            target = thumbPosition;
         break;
     case TScrollCode::Top:
         target = 0;
@@ -136,7 +153,7 @@ int TMapViewState::ScrollTarget(int position, TScrollCode code, int thumbPositio
     case TScrollCode::Other:
         break;
     }
-    return static_cast<int>(std::clamp<int64_t>(target, 0, ScrollUnits));
+    return std::clamp(target, 0.0, double(ScrollUnits));
 }
 
 int TMapViewState::WorldToPixelDist(double d) const {
@@ -153,6 +170,9 @@ double TMapViewState::PixelToWorldY(int py) const {
 
 std::optional<TPixelSegment> TMapViewState::ClipLine(double x1, double y1, double x2,
                                                      double y2) const {
+    // An end that is not finite has no pixel, and clipping towards it has no answer.
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
+        return std::nullopt;
     if ((x1 <= ViewLeft && x2 <= ViewLeft) || (x1 >= ViewRight && x2 >= ViewRight) ||
         (y1 <= ViewBottom && y2 <= ViewBottom) || (y1 >= ViewTop && y2 >= ViewTop))
         return std::nullopt;

@@ -70,7 +70,9 @@ public:
     double Zoom = 1.0, MaxZoom = 1.0;
     double ViewWidth = 0, ViewHeight = 0;
     double ViewLeft = 0, ViewBottom = 0, ViewRight = 0, ViewTop = 0;
-    int HPos = 0, VPos = 0;
+    // The view's place on the scroll bars' 0 to 1,000,000 travel, kept exactly: the bars show
+    // it rounded. Rounded positions would move the centre at zooms beyond about 10^6.
+    double HPos = 0, VPos = 0;
     int ClientWidth = 0, ClientHeight = 0;
     TIntRect DrawRect{0, 0, 100, 100};
 
@@ -99,7 +101,12 @@ public:
 
     // The new position of a scroll bar at position for a notification; thumbPosition is where
     // a released thumb lies.
-    int ScrollTarget(int position, TScrollCode code, int thumbPosition) const;
+    double ScrollTarget(double position, TScrollCode code, int thumbPosition) const;
+    // A page step of the scroll bars and its tenth, in positions. Whole numbers as long as a
+    // page is at least ten positions; below that, at zooms beyond about 70,000, exact
+    // fractions, so that a step never jumps more than a page.
+    double PageStep() const;
+    double LineStep() const;
 
     int WorldToPixelX(double x) const {
         return DrawRect.Left +
@@ -127,7 +134,7 @@ public:
     THistoryEntry PanDragView(TIntPoint start, TIntPoint current) const;
 
 private:
-    int PositionFor(double range, double offset) const;
+    double PositionFor(double range, double offset) const;
     double FYAspect = 1.0;
     std::array<THistoryEntry, HistorySize> FHistory{};
     int FHistoryCount = 0;

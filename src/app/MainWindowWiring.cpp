@@ -36,9 +36,12 @@ void TfrmTINMap::ReadModel(TStream& stream) {
         FModel->ReadFromStream(stream);
     } catch (...) {
         // A read that failed after the model was emptied leaves the check's rows naming
-        // triangles that are gone: they keep their text but select nothing.
-        if (FModel->Triangles().Count() == 0)
+        // triangles that are gone: they keep their text but select nothing. The map shows the
+        // model as it now is, without the selection that went with the old one.
+        if (FModel->Triangles().Count() == 0) {
             frmHealthCheck->ForgetTriangles();
+            MapView1->Repaint();
+        }
         throw;
     }
 }

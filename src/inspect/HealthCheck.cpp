@@ -2,11 +2,18 @@
 #include "model/Geometry.h"
 #include "vrk/VRKModel.h"
 
+#include <cmath>
+
 namespace {
 constexpr double CoincidenceTolerance = 0.0001; // on the squared distance
 constexpr double MinimumAltitude = 0.000001;
 constexpr double MinimumThinness = 0.005;
 const char OutsideLimits[] = "Outside header limits";
+
+// Written so that a value that is not a number lies outside any limits.
+bool Within(double value, double minimum, double maximum) {
+    return value >= minimum && value <= maximum && std::isfinite(value);
+}
 
 // Counts the rows it passes on.
 class TCountingReport : public THealthReport {
@@ -83,16 +90,16 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
     const double minE = h.MinimumEasting, maxE = h.MaximumEasting;
     const double minN = h.MinimumNorthing, maxN = h.MaximumNorthing;
     const double northingOffset = h.NorthingOffsetValue, eastingOffset = h.EastingOffsetValue;
-    if (northingOffset < minN || northingOffset > maxN)
+    if (!Within(northingOffset, minN, maxN))
         report.AddProblem("NorthingOffsetValue", OutsideLimits, nullptr);
-    if (eastingOffset < minE || eastingOffset > maxE)
+    if (!Within(eastingOffset, minE, maxE))
         report.AddProblem("EastingOffsetValue", OutsideLimits, nullptr);
 
     const TTriVertices& vertices = model.Vertices();
     for (int i = 0; i < vertices.Count(); ++i) {
         const TTriVertex* v = vertices.VertexAt(i);
-        if (v &&
-            (v->Easting < minE || v->Easting > maxE || v->Northing < minN || v->Northing > maxN))
+        if (v && (!Within(v->Easting, minE, maxE) || !Within(v->Northing, minN, maxN) ||
+                  !std::isfinite(v->Value)))
             report.AddProblem(EntityText(ekPoint, i), "Coordinates outside header limits", nullptr);
     }
 

@@ -83,9 +83,11 @@ TfrmTriInfo::TfrmTriInfo(QWidget* parent)
         return button;
     };
     sbBack = tool("sbBack", "Back", QRect(x + 64, 16, 19, 15));
-    sbBack->setArrowType(Qt::LeftArrow);
+    sbBack->setIcon(ToolPicture(TToolPicture::Back));
     sbForward = tool("sbForward", "Forward", QRect(x + 83, 16, 19, 15));
-    sbForward->setArrowType(Qt::RightArrow);
+    sbForward->setIcon(ToolPicture(TToolPicture::Forward));
+    for (QToolButton* arrow : {sbBack, sbForward})
+        arrow->setIconSize(QSize(12, 11));
     btnZoom = tool("btnZoom", "Zoom to triangle", QRect(x + 116, 12, 24, 24));
     btnZoom->setIcon(ToolPicture(TToolPicture::ZoomToTriangle));
     connect(sbBack, &QToolButton::clicked, this, [this] { RunGuarded([&] { sbBackClick(); }); });

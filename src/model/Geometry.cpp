@@ -43,6 +43,11 @@ bool IsRightOf(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r) {
 }
 
 bool PointInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y) {
+    // Every comparison with a corner that is not finite fails, which would put every point of
+    // the plane inside: such a triangle holds none.
+    if (!std::isfinite(a.X) || !std::isfinite(a.Y) || !std::isfinite(b.X) || !std::isfinite(b.Y) ||
+        !std::isfinite(c.X) || !std::isfinite(c.Y))
+        return false;
     const TPoint3D point{x, y, 0};
     const bool first = IsRightOf(a, b, point);
     return IsRightOf(b, c, point) == first && IsRightOf(c, a, point) == first;

@@ -30,6 +30,7 @@ TfrmAboutBox::TfrmAboutBox(const QString& executable, QWidget* mainWindow)
         setFont(mainWindow->font()); // the main window's font
     CreateControls();
     FillFromVersionBlock(executable);
+    setFixedSize(size()); // its controls are placed for this size, on every platform
     if (mainWindow) {
         const QRect main = mainWindow->frameGeometry();
         move(main.left() + (main.width() - frameGeometry().width()) / 2,
@@ -48,7 +49,8 @@ void TfrmAboutBox::CreateControls() {
     imgAppIcon = new QLabel(Panel);
     imgAppIcon->setObjectName("imgAppIcon");
     imgAppIcon->setGeometry(16, 16, 32, 32);
-    imgAppIcon->setEnabled(false);
+    // A picture, not a control: it ignores the mouse but is not drawn greyed.
+    imgAppIcon->setAttribute(Qt::WA_TransparentForMouseEvents);
     ProductName = Label(Panel, "ProductName", "?FileDescription", 0, {60, 12});
     lblVersion = Label(Panel, "lblVersion", "Version", 8210, {60, 32});
     lblOS = Label(Panel, "lblOS", "For Windows 95,98,2000 and XP   ", 8213, {60, 52});

@@ -130,6 +130,15 @@ void DrawPicture(QPainter& p, TToolPicture picture) {
         p.drawPolygon(std::array{b, f, e}.data(), 3);
         break;
     }
+    case TToolPicture::Back:
+    case TToolPicture::Forward: {
+        const bool back = picture == TToolPicture::Back;
+        const QPointF tip(back ? 2 : 10, 5.5), top(back ? 9 : 3, 1.5), bottom(back ? 9 : 3, 9.5);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Black);
+        p.drawPolygon(std::array{tip, top, bottom}.data(), 3);
+        break;
+    }
     case TToolPicture::Print:
         p.setPen(QPen(Black, 1));
         p.setBrush(White);
@@ -145,20 +154,63 @@ void DrawPicture(QPainter& p, TToolPicture picture) {
 }
 } // namespace
 
+namespace {
+QSize PictureSize(TToolPicture picture) {
+    switch (picture) {
+    case TToolPicture::Print:
+        return {20, 19};
+    case TToolPicture::Application:
+        return {32, 32};
+    case TToolPicture::Back:
+    case TToolPicture::Forward:
+        return {12, 11};
+    default:
+        return {15, 15};
+    }
+}
+
+QPixmap Drawn(TToolPicture picture, int scale) {
+    QPixmap pixmap(PictureSize(picture) * scale);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.scale(scale, scale);
+    DrawPicture(painter, picture);
+    painter.end();
+    pixmap.setDevicePixelRatio(scale);
+    return pixmap;
+}
+
+// The disabled look of the classic desktop: the shape in grey over a white copy of it one
+// pixel down and right, whatever the style would make of it.
+QPixmap Disabled(const QPixmap& normal, int scale) {
+    QPixmap pixmap(normal.size());
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    auto shape = [&](QColor colour, int offset) {
+        QPixmap tinted = normal;
+        tinted.setDevicePixelRatio(1);
+        QPainter tint(&tinted);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(tinted.rect(), colour);
+        tint.end();
+        painter.drawPixmap(offset, offset, tinted);
+    };
+    shape(White, scale);
+    shape(Grey, 0);
+    painter.end();
+    pixmap.setDevicePixelRatio(scale);
+    return pixmap;
+}
+} // namespace
+
 QIcon ToolPicture(TToolPicture picture) {
-    const QSize size = picture == TToolPicture::Print         ? QSize(20, 19)
-                       : picture == TToolPicture::Application ? QSize(32, 32)
-                                                              : QSize(15, 15);
     QIcon icon;
     for (int scale : {1, 2}) {
-        QPixmap pixmap(size * scale);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.scale(scale, scale);
-        DrawPicture(painter, picture);
-        painter.end();
-        pixmap.setDevicePixelRatio(scale);
-        icon.addPixmap(pixmap);
+        const QPixmap normal = Drawn(picture, scale);
+        icon.addPixmap(normal, QIcon::Normal);
+        // A black arrow is all shape: the style's own greying leaves it hard to tell apart.
+        if (picture == TToolPicture::Back || picture == TToolPicture::Forward)
+            icon.addPixmap(Disabled(normal, scale), QIcon::Disabled);
     }
     return icon;
 }

@@ -11,7 +11,11 @@ enum class TToolPicture {
     ZoomMode,
     PanMode,
     Print,
+    Back, // the triangle information window's history arrows
+    Forward,
     Application // the program's icon
 };
 
+// The picture at one and two device pixels a pixel; the history arrows have a greyed, embossed
+// look of their own for a disabled button.
 QIcon ToolPicture(TToolPicture picture);

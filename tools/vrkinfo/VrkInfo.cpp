@@ -7,8 +7,10 @@
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
+#include <cmath>
 #include <new>
 #include <optional>
+#include <variant>
 
 namespace {
 const char Usage[] = "usage: vrkinfo FILE\n"
@@ -105,22 +107,37 @@ void PrintSummary(const TVandrelTINModel& model, const QString& fileName, QTextS
     out << "Health check: " << ProblemSummary(CheckModel(model, counted)) << '\n';
 }
 
-std::optional<std::vector<std::pair<double, double>>> ParsePoints(const QStringList& words) {
-    if (words.isEmpty() || words.size() % 2 != 0)
+using TPoints = std::vector<std::pair<double, double>>;
+
+// A coordinate as typed: a finite number in the C locale's notation.
+std::optional<double> ParseCoordinate(const QString& word) {
+    bool ok = false;
+    const double value = word.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
         return std::nullopt;
-    std::vector<std::pair<double, double>> points;
+    return value;
+}
+
+// The points of "find", or the reason they cannot be read.
+std::variant<TPoints, QString> ParsePoints(const QStringList& words) {
+    if (words.isEmpty())
+        return QString("find needs at least one point");
+    if (words.size() % 2 != 0)
+        return QString("find needs an easting and a northing for each point");
+    TPoints points;
     for (qsizetype i = 0; i < words.size(); i += 2) {
-        bool eastingOk = false, northingOk = false;
-        const double easting = words[i].toDouble(&eastingOk);
-        const double northing = words[i + 1].toDouble(&northingOk);
-        if (!eastingOk || !northingOk)
-            return std::nullopt;
-        points.emplace_back(easting, northing);
+        const auto easting = ParseCoordinate(words[i]);
+        const auto northing = ParseCoordinate(words[i + 1]);
+        if (!easting || !northing)
+            return QString("not a number: '%1'").arg(easting ? words[i + 1] : words[i]);
+        points.emplace_back(*easting, *northing);
     }
     return points;
 }
 
-int UsageError(QTextStream& err) {
+int UsageError(QTextStream& err, const QString& reason = {}) {
+    if (!reason.isEmpty())
+        err << "vrkinfo: " << reason << '\n';
     err << Usage;
     return ExitUsage;
 }
@@ -131,11 +148,12 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return UsageError(err);
     const QString command = arguments.size() == 1 ? QString() : arguments[0];
     const QString fileName = arguments.size() == 1 ? arguments[0] : arguments[1];
-    std::optional<std::vector<std::pair<double, double>>> points;
+    TPoints points;
     if (command == "find") {
-        points = ParsePoints(arguments.mid(2));
-        if (!points)
-            return UsageError(err);
+        auto parsed = ParsePoints(arguments.mid(2));
+        if (const QString* reason = std::get_if<QString>(&parsed))
+            return UsageError(err, *reason);
+        points = std::get<TPoints>(std::move(parsed));
     } else if (!((command == "header" || command == "extents" || command == "check") &&
                  arguments.size() == 2) &&
                !command.isEmpty()) {
@@ -158,7 +176,7 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
     else if (command == "extents")
         PrintExtents(model, out);
     else if (command == "find")
-        PrintFind(model, *points, out);
+        PrintFind(model, points, out);
     else if (command == "check")
         return PrintCheck(model, out);
     else
