@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,4 +72,16 @@ TEST_F(AboutBoxTest, TheProgramsOwnBoxPlaysTheLogo) {
     EXPECT_TRUE(box.Animation()->Active());
     const QPoint centre = box.frameGeometry().center();
     EXPECT_NEAR(centre.x(), mainWindow.frameGeometry().center().x(), 2);
+}
+
+TEST_F(AboutBoxTest, FixedSizeAndAPictureThatIsNotGreyed) {
+    TfrmAboutBox box(VRK_VIEWER_PATH, nullptr);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    EXPECT_EQ(box.minimumSize(), box.size());
+    EXPECT_EQ(box.maximumSize(), box.size()) << "the controls are placed for this size";
+    const auto* picture = box.findChild<QLabel*>("imgAppIcon");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->isEnabled()) << "drawn as it is, not greyed";
+    EXPECT_TRUE(picture->testAttribute(Qt::WA_TransparentForMouseEvents));
 }

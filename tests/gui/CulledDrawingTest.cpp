@@ -8,12 +8,13 @@
 #include "vrk/VRKModel.h"
 
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
 namespace {
 // A terrain with overlapping, clockwise and degenerate triangles added after it, whose
-// neighbours are random (so not always mutual).
+// neighbours are random (so not always mutual), and two vertices that are not numbers.
 TModelData AwkwardModel() {
     TModelData data = GenerateTerrain(60, 40, 10, 5);
     std::mt19937 random(3);
@@ -30,6 +31,9 @@ TModelData AwkwardModel() {
             t.Vertices[2] = t.Vertices[0]; // degenerate
         data.Triangles.push_back(t);
     }
+    // Corners that are not numbers: their sides have no pixels, the others are drawn.
+    data.Vertices[5].Easting = std::nan("");
+    data.Vertices[200].Northing = std::nan("");
     return data;
 }
 

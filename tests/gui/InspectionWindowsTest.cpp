@@ -158,11 +158,18 @@ TEST_F(InspectionWindowsTest, WalkingTheMeshWithBackAndForward) {
     info->sbBackClick();
     EXPECT_EQ(info->CurrentNumber(), 1);
     EXPECT_EQ(window->SelectedTriangle(), Triangle(1));
-    EXPECT_FALSE(info->findChild<QToolButton*>("sbBack")->isEnabled());
+    QToolButton* back = info->findChild<QToolButton*>("sbBack");
+    EXPECT_FALSE(back->isEnabled());
     EXPECT_TRUE(info->findChild<QToolButton*>("sbForward")->isEnabled());
+    // A disabled arrow looks disabled.
+    info->show();
+    const QImage disabledLook = back->grab().toImage();
     info->sbForwardClick();
+    ASSERT_TRUE(back->isEnabled());
+    EXPECT_NE(back->grab().toImage(), disabledLook);
     EXPECT_EQ(info->CurrentNumber(), 2);
     EXPECT_EQ(info->History().Length(), 3);
+    info->hide();
     TypeNumber("4");
     EXPECT_EQ(info->History().Length(), 3) << "1, 2, 4: the forward part went";
     EXPECT_FALSE(info->findChild<QToolButton*>("sbForward")->isEnabled());

@@ -6,6 +6,8 @@
 #include "vrk/VRKModel.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -38,9 +40,7 @@ struct MainWindowTest : ::testing::Test {
         return {window.MapView()->WorldToPixelX(e), window.MapView()->WorldToPixelY(n)};
     }
 
-    void Hover(TfrmTINMap& window, QPoint at) {
-        QTest::mouseMove(window.MapView()->viewport(), at);
-    }
+    void Hover(TfrmTINMap& window, QPoint at) { ::Hover(window.MapView()->viewport(), at); }
 
     void Click(TfrmTINMap& window, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         Hover(window, at);
@@ -149,7 +149,12 @@ TEST_F(MainWindowTest, AFailedOpenKeepsCaptionNameAndViewAndClearsTheSelection) 
     truncated.resize(truncated.size() - 10);
     const QString broken = dir.filePath("broken.vrk");
     SaveBytes(broken.toStdString(), truncated);
+    ASSERT_NE(window->SelectedTriangle(), nullptr);
+    EXPECT_TRUE(ImageHasColour(window->MapView()->Image(), Qt::red)) << "selected before";
     EXPECT_THROW(window->OpenModel(broken), EReadError);
+    // The picture follows the emptied model at once: no mesh, no selection.
+    EXPECT_FALSE(ImageHasColour(window->MapView()->Image(), Qt::red));
+    EXPECT_FALSE(ImageHasColour(window->MapView()->Image(), QColor(0, 128, 0)));
     EXPECT_EQ(window->windowTitle(), caption);
     EXPECT_EQ(window->StatusText(1), "Square");
     EXPECT_EQ(window->MapView()->State().FrameWidth, before.FrameWidth);
@@ -173,18 +178,18 @@ TEST_F(MainWindowTest, PanDragMovesTheViewAndPushesHistory) {
     Button(*window, "btnZoomIn")->click();
     window->MapView()->ClearZoomHistory();
     Button(*window, "btnPanMode")->click();
-    const TMapViewState before = window->MapView()->State();
-    QWidget* viewport = window->MapView()->viewport();
-    const QPoint from(100, 100);
+    TMapView& view = *window->MapView();
+    const QPoint from(100, 100), to = from + QPoint(50, 30);
+    const double grabbedE = view.PixelToWorldX(from.x()), grabbedN = view.PixelToWorldY(from.y());
+    QWidget* viewport = view.viewport();
     QTest::mousePress(viewport, Qt::LeftButton, {}, from);
-    QTest::mouseMove(viewport, from + QPoint(50, 30));
-    EXPECT_TRUE(window->MapView()->Dragging());
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, from + QPoint(50, 30));
-    const TMapViewState& after = window->MapView()->State();
-    EXPECT_NEAR(after.ViewLeft, before.ViewLeft - 50 * before.ViewWidth / before.ClientWidth, 1e-3);
-    EXPECT_NEAR(after.ViewBottom, before.ViewBottom + 30 * before.ViewHeight / before.ClientHeight,
-                1e-3);
-    EXPECT_TRUE(window->MapView()->CanZoomPrevious());
+    QTest::mouseMove(viewport, to);
+    EXPECT_TRUE(view.Dragging());
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    // The model point that was grabbed lies under the drop point.
+    EXPECT_NEAR(view.PixelToWorldX(to.x()), grabbedE, 1e-9);
+    EXPECT_NEAR(view.PixelToWorldY(to.y()), grabbedN, 1e-9);
+    EXPECT_TRUE(view.CanZoomPrevious());
 }
 
 TEST_F(MainWindowTest, ZoomDragNeedsTheLeftButtonAloneAndAWideEnoughRectangle) {
@@ -204,4 +209,56 @@ TEST_F(MainWindowTest, ZoomDragNeedsTheLeftButtonAloneAndAWideEnoughRectangle) {
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(140, 110));
     const TMapViewState& view = window->MapView()->State();
     EXPECT_NEAR(view.Zoom, view.ClientWidth / 40.0, 1e-9);
+}
+
+TEST_F(MainWindowTest, AFileRefusedAtItsHeaderKeepsItsPicture) {
+    auto window = Started({square});
+    const QImage before = window->MapView()->Image();
+    const QString text = dir.filePath("text.vrk");
+    SaveBytes(text.toStdString(), std::vector<char>(200, 'x'));
+    EXPECT_THROW(window->OpenModel(text), EVRKReadError);
+    EXPECT_EQ(window->Model().Triangles().Count(), 2);
+    window->MapView()->Repaint();
+    EXPECT_EQ(window->MapView()->Image(), before) << "the model and its picture stay";
+    EXPECT_TRUE(ImageHasColour(before, QColor(0, 128, 0)));
+}
+
+TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
+    auto window = Started({});
+    EXPECT_EQ(window->pos(), QPoint(301, 107));
+    EXPECT_EQ(window->size(), QSize(515, 392));
+    QStringList menus;
+    for (QAction* menu : window->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus.mid(0, 2), (QStringList{"&File", "&Options"}));
+    EXPECT_EQ(menus.last(), "&Help");
+    auto items = [&](int menu) {
+        QStringList texts;
+        for (QAction* item : window->menuBar()->actions()[menu]->menu()->actions())
+            texts << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
+        return texts;
+    };
+    EXPECT_EQ(items(0), (QStringList{"&Open...", "-", "&Health check", "-", "E&xit"}));
+    EXPECT_EQ(items(1), (QStringList{"&Edges [x]", "&Triangles [x]", "&Start points [x]",
+                                     "&Limits [x]", "-", "Triangle &Info", "File &Header"}));
+    EXPECT_EQ(items(int(menus.size()) - 1), QStringList{"&About"});
+    const std::vector<std::pair<const char*, const char*>> tips = {
+        {"btnZoomIn", "Zoom in x2"},
+        {"btnZoomOut", "Zoom out x2"},
+        {"btnZoomExtents", "Zoom extents"},
+        {"btnZoomPrevious", "Zoom previous"},
+        {"btnZoomToTriangle", "Zoom to selected triangle"},
+        {"btnZoomMode", "Zoom mode"},
+        {"btnPanMode", "Pan mode"},
+        {"btnPrint", "Print"}};
+    int left = -1;
+    for (const auto& [name, tip] : tips) {
+        QToolButton* button = Button(*window, name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(button->toolTip(), tip);
+        EXPECT_GT(button->x(), left) << name << " in order";
+        left = button->x();
+    }
+    EXPECT_TRUE(Button(*window, "btnZoomMode")->isChecked());
+    EXPECT_FALSE(Button(*window, "btnPanMode")->isChecked());
 }

@@ -20,6 +20,27 @@ struct MapViewTest : ::testing::Test {
     // Pixels per model unit across and up; the same unless YAspect says otherwise.
     double ScaleX() const { return view.State().ClientWidth / view.State().ViewWidth; }
     double ScaleY() const { return view.State().ClientHeight / view.State().ViewHeight; }
+    // Shows the view with a client area of exactly width by height pixels.
+    void ShowClient(int width, int height) {
+        Show(width, height);
+        const QSize extra = view.size() - view.viewport()->size();
+        view.resize(QSize(width, height) + extra);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(view.viewport()->size(), QSize(width, height));
+    }
+    // Extents 0..1000 by 0..800 in a 500 x 400 client: the frame is -55..1045 by -44..836.
+    void ShowWorkedExample() {
+        ShowClient(500, 400);
+        view.SetExtents(0, 1000, 0, 800);
+        view.ZoomExtents();
+        view.ClearZoomHistory();
+    }
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = {}) {
+        QWidget* client = view.viewport();
+        QTest::mousePress(client, Qt::LeftButton, keys, from);
+        QTest::mouseMove(client, to);
+        QTest::mouseRelease(client, Qt::LeftButton, keys, to);
+    }
     TMapView view;
 };
 } // namespace
@@ -141,4 +162,151 @@ TEST_F(MapViewTest, YAspectStretchesNorthingsAndKeepsTheCorner) {
     EXPECT_EQ(s.HistoryCount(), history);
     view.SetYAspect(0);
     EXPECT_DOUBLE_EQ(s.YAspect(), 1) << "0 means 1";
+}
+
+TEST_F(MapViewTest, ZoomDragOfTheWorkedExampleShowsItsRectangle) {
+    ShowWorkedExample();
+    const TMapViewState& s = view.State();
+    ASSERT_DOUBLE_EQ(s.FrameLeft, -55);
+    ASSERT_DOUBLE_EQ(s.FrameBottom, -44);
+    // From (100, 100) to (300, 120): the rectangle's corner is (300, 260); its lower-left pixel
+    // (100, 260) is model point (165, 264), and the zoom 500 / 200 = 2.5.
+    Drag({100, 100}, {300, 120});
+    EXPECT_DOUBLE_EQ(s.Zoom, 2.5);
+    EXPECT_NEAR(s.ViewLeft, 165, 1e-9);
+    EXPECT_NEAR(s.ViewBottom, 264, 1e-9);
+    EXPECT_DOUBLE_EQ(s.ViewWidth, 440);
+    ASSERT_TRUE(view.ZoomPrevious());
+    EXPECT_DOUBLE_EQ(s.Zoom, 1);
+    EXPECT_DOUBLE_EQ(s.ViewLeft, -55);
+}
+
+TEST_F(MapViewTest, PanDragOfFiftyAndThirtyPixelsMovesTheViewByThatMuchModel) {
+    ShowWorkedExample();
+    view.SetZoom(2); // centre (495, 396): the view 220..770 by 176..616
+    const TMapViewState& s = view.State();
+    EXPECT_NEAR(s.ViewLeft, 220, 1e-9);
+    EXPECT_NEAR(s.ViewBottom, 176, 1e-9);
+    view.SetMouseMode(TMapMouseMode::mmPan);
+    const int history = s.HistoryCount();
+    // 50 pixels of 1.1 model units to the right and 30 of 1.1 down: the drawing follows the
+    // mouse, so the view moves 55 left and 33 up.
+    Drag({200, 200}, {250, 230});
+    EXPECT_NEAR(s.ViewLeft, 165, 1e-9);
+    EXPECT_NEAR(s.ViewBottom, 209, 1e-9);
+    EXPECT_EQ(s.HistoryCount(), history + 1);
+}
+
+TEST_F(MapViewTest, OnlyViewCommandsPushHistory) {
+    ShowWorkedExample();
+    const TMapViewState& s = view.State();
+    view.SetZoom(2);
+    EXPECT_EQ(s.HistoryCount(), 1);
+    view.ZoomExtents();
+    EXPECT_EQ(s.HistoryCount(), 2);
+    view.ZoomToRect(true, 0, 100, 0, 100);
+    EXPECT_EQ(s.HistoryCount(), 3);
+    view.ZoomToRect(false, 0, 200, 0, 200);
+    EXPECT_EQ(s.HistoryCount(), 3);
+    Drag({100, 100}, {300, 120});
+    EXPECT_EQ(s.HistoryCount(), 4);
+    view.SetMouseMode(TMapMouseMode::mmPan);
+    Drag({100, 100}, {100, 100}); // a pan click still sets the view
+    EXPECT_EQ(s.HistoryCount(), 5);
+
+    view.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    view.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    view.resize(view.width() + 30, view.height() - 20);
+    QCoreApplication::processEvents();
+    view.SetYAspect(1.5);
+    EXPECT_EQ(s.HistoryCount(), 5) << "scrolling, resizing and the exaggeration push nothing";
+    // Zoom previous walks back and pushes nothing itself.
+    ASSERT_TRUE(view.ZoomPrevious());
+    EXPECT_NEAR(s.Zoom, 11, 1e-12) << "the drag's 2.5 times 880 / 200, before the pan click";
+    EXPECT_EQ(s.HistoryCount(), 4);
+    ASSERT_TRUE(view.ZoomPrevious());
+    EXPECT_NEAR(s.Zoom, 4.4, 1e-12) << "880 / 200: the rectangle set without a push";
+    ASSERT_TRUE(view.ZoomPrevious());
+    EXPECT_DOUBLE_EQ(s.Zoom, 1) << "the extents, before the 0..100 rectangle";
+    EXPECT_EQ(s.HistoryCount(), 2);
+}
+
+TEST_F(MapViewTest, MouseModesNeedMouseZoom) {
+    ShowWorkedExample();
+    view.SetMouseMode(TMapMouseMode::mmPan);
+    EXPECT_EQ(view.MouseMode(), TMapMouseMode::mmPan);
+    EXPECT_EQ(view.viewport()->cursor().hotSpot(), QPoint(2, 2));
+    view.SetOptions(moShowScale);
+    EXPECT_EQ(view.MouseMode(), TMapMouseMode::mmNone);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::ArrowCursor);
+    view.SetMouseMode(TMapMouseMode::mmPan);
+    EXPECT_EQ(view.MouseMode(), TMapMouseMode::mmNone) << "refused without mouse zoom";
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::ArrowCursor);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, {100, 100});
+    EXPECT_FALSE(view.Dragging());
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, {100, 100});
+}
+
+TEST_F(MapViewTest, PanCursorShowsItsHotSpotOnEveryPlatform) {
+    view.SetMouseMode(TMapMouseMode::mmPan);
+    const QCursor cursor = view.viewport()->cursor();
+    const QImage bitmap = cursor.bitmap().toImage().convertToFormat(QImage::Format_Mono);
+    const QImage mask = cursor.mask().toImage().convertToFormat(QImage::Format_Mono);
+    ASSERT_EQ(bitmap.size(), QSize(32, 32));
+    EXPECT_EQ(cursor.hotSpot(), QPoint(2, 2));
+    // A set bit without its mask bit inverts the screen on one platform and is undefined on the
+    // others: none may be left.
+    int undefined = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            undefined += bitmap.pixelIndex(x, y) == 1 && mask.pixelIndex(x, y) == 0;
+    EXPECT_EQ(undefined, 0);
+    EXPECT_EQ(mask.pixelIndex(2, 2), 1) << "the hot spot is drawn";
+    EXPECT_EQ(bitmap.pixelIndex(2, 2), 1) << "in black";
+    EXPECT_EQ(mask.pixelIndex(3, 3), 1) << "with a white rim";
+    EXPECT_EQ(bitmap.pixelIndex(3, 3), 0);
+}
+
+TEST_F(MapViewTest, OwnerSeesTheViewOfTheDragAtReleaseAndTheZoomFollows) {
+    ShowWorkedExample();
+    std::vector<std::string> events;
+    double zoomAtMouseUp = 0;
+    view.OnMouseDown = [&](TMapView* v, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+        events.push_back(v->Dragging() ? "down, dragging" : "down");
+    };
+    view.OnMouseUp = [&](TMapView* v, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+        zoomAtMouseUp = v->State().Zoom;
+        events.push_back(v->Dragging() ? "up, dragging" : "up");
+    };
+    view.OnViewChanged = [&](TMapView*) { events.push_back("view changed"); };
+    Drag({100, 100}, {300, 120});
+    EXPECT_EQ(events, (std::vector<std::string>{"down, dragging", "up, dragging", "view changed"}));
+    EXPECT_DOUBLE_EQ(zoomAtMouseUp, 1);
+    EXPECT_DOUBLE_EQ(view.State().Zoom, 2.5);
+}
+
+TEST_F(MapViewTest, DraggedRectangleIsShownOverThePictureAndErasedAtRelease) {
+    ShowWorkedExample();
+    view.SetColor(0xFFFFFF);
+    view.SetOptions(moMouseZoom);
+    view.Repaint();
+    auto blackPixels = [&] {
+        const QImage shown = view.viewport()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                n += shown.pixelColor(x, y) == Qt::black;
+        return n;
+    };
+    EXPECT_EQ(blackPixels(), 0);
+    QWidget* client = view.viewport();
+    QTest::mousePress(client, Qt::LeftButton, {}, {100, 100});
+    QTest::mouseMove(client, {300, 104}); // the rectangle (100, 100) to (300, 260)
+    const int shown = blackPixels();
+    // Dotted: every other pixel of the 200 by 160 outline.
+    EXPECT_NEAR(shown, (200 + 160) * 2 / 2, 4);
+    EXPECT_TRUE(ColourNear(view.Image(), 100, 100, Qt::white, 0)) << "the picture stays clean";
+    QTest::mouseRelease(client, Qt::LeftButton, Qt::ShiftModifier, {300, 104}); // cancelled
+    EXPECT_EQ(blackPixels(), 0);
+    EXPECT_DOUBLE_EQ(view.State().Zoom, 1);
 }

@@ -9,9 +9,11 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 struct PrintingTest : ::testing::Test {
@@ -62,39 +64,69 @@ bool LineAt(const QImage& page, int x, int top, int bottom) {
 }
 } // namespace
 
+// The first dark row at or above y in column x, going up.
+int DarkRowAbove(const QImage& page, int x, int y) {
+    for (; y > 0; --y)
+        if (qGray(page.pixel(x, y)) < 128)
+            return y;
+    return -1;
+}
+
+// Where pdftotext puts each word, in points: xMin, yMin, xMax, yMax.
+std::map<QString, QRectF> WordBoxes(const QString& bboxHtml) {
+    std::map<QString, QRectF> boxes;
+    const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    for (auto m = word.globalMatch(bboxHtml); m.hasNext();) {
+        const auto match = m.next();
+        boxes[match.captured(5)] =
+            QRectF(QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()),
+                   QPointF(match.captured(3).toDouble(), match.captured(4).toDouble()));
+    }
+    return boxes;
+}
+
 TEST_F(PrintingTest, PageHasTheFrameAtTheMarginsAndTheCaptionLine) {
+    QCoreApplication::setApplicationName(ApplicationTitle);
+    TMapView& view = *window->MapView();
+    view.SetView(false, 10, 20, 4); // inside the frame: the view's corner is (10, 20)
     const QString pdf = dir.filePath("page.pdf");
     auto printer = PdfPrinter(pdf);
     window->PrintView(*printer);
-    EXPECT_EQ(window->MapView()->LeftCaption.left(8), "Origin: ");
+    EXPECT_EQ(view.LeftCaption, "Origin: 10.000, 20.000");
+    EXPECT_EQ(view.MiddleCaption, "Square");
+    EXPECT_EQ(view.RightCaption, "Printed by VRKViewer");
     ASSERT_TRUE(QFileInfo(pdf).size() > 0);
+    EXPECT_TRUE(
+        Run("pdfinfo", {pdf}).contains(QRegularExpression("Title: +Vandrel TIN Model Viewer")));
 
-    const QString text = Run("pdftotext", {"-layout", pdf, "-"});
-    EXPECT_TRUE(text.contains("Origin: ")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Square"));
-    EXPECT_TRUE(text.contains("Printed by VRKViewer"));
-
-    // Rasterised at the printer's resolution, the frame stands where the layout puts it, one
-    // inch (25 mm at 25 mm to the inch) from the paper edge on the sides it touches.
+    // Rasterised at the printer's 300 pixels per inch, A4 is 2480 pixels wide. The view is wider
+    // than the page's shape, so the frame fills the width between the 25 mm margins, one inch
+    // (at 25 mm to the inch) from each paper edge: columns 300 and 2180.
     Run("pdftoppm", {"-r", "300", "-png", "-singlefile", pdf, dir.filePath("page")});
     const QImage page(dir.filePath("page.png"));
-    ASSERT_FALSE(page.isNull());
-    const TMapViewState& view = window->MapView()->State();
-    const int offset = qRound(10 / 25.4 * 300);
-    TPrinterPage layout;
-    layout.DpiX = layout.DpiY = 300;
-    layout.PhysicalWidth = page.width();
-    layout.PhysicalHeight = page.height();
-    layout.Offset = {offset, offset};
-    layout.Width = page.width() - 2 * offset;
-    layout.Height = page.height() - 2 * offset;
-    const TIntRect frame =
-        PrintFrame(layout, {25, 25, 25, 25}, false, 0, view.ClientWidth, view.ClientHeight);
-    const int middle = (frame.Top + frame.Bottom) / 2 + offset;
-    EXPECT_EQ(frame.Left + offset, 300) << "a wide view fills the width: one inch from the edge";
-    EXPECT_TRUE(LineAt(page, frame.Left + offset, middle - 50, middle + 50));
-    EXPECT_TRUE(LineAt(page, frame.Right + offset, middle - 50, middle + 50));
-    EXPECT_FALSE(LineAt(page, frame.Left + offset - 20, middle - 50, middle + 50));
+    ASSERT_EQ(page.width(), 2480);
+    const int middle = page.height() / 2;
+    EXPECT_TRUE(LineAt(page, 300, middle - 50, middle + 50));
+    EXPECT_TRUE(LineAt(page, 2180, middle - 50, middle + 50));
+    EXPECT_FALSE(LineAt(page, 280, middle - 50, middle + 50));
+    EXPECT_FALSE(LineAt(page, 2200, middle - 50, middle + 50));
+
+    // The caption line stands under the frame: the origin from its left edge, the signature
+    // ending at its right edge, the model name centred.
+    const std::map<QString, QRectF> words = WordBoxes(Run("pdftotext", {"-bbox", pdf, "-"}));
+    ASSERT_TRUE(words.count("Origin:") && words.count("Square") && words.count("VRKViewer"));
+    const double pixel = 72.0 / 300; // points per printer pixel
+    const int frameBottom = DarkRowAbove(page, 900, int(words.at("Origin:").top() / pixel) - 3);
+    EXPECT_GT(frameBottom, middle);
+    const double tolerance = 12 * pixel; // side bearings of the glyphs
+    EXPECT_NEAR(words.at("Origin:").left(), 300 * pixel, tolerance);
+    EXPECT_NEAR(words.at("VRKViewer").right(), 2180 * pixel, tolerance);
+    EXPECT_NEAR(words.at("Square").center().x(), 1240 * pixel, tolerance);
+    for (const char* word : {"Origin:", "Square", "VRKViewer"}) {
+        EXPECT_GT(words.at(word).top(), frameBottom * pixel) << word << " under the frame";
+        EXPECT_LT(words.at(word).top(), frameBottom * pixel + 20) << word << " close under it";
+    }
 }
 
 TEST_F(PrintingTest, ACancelledDialogPrintsNothingAndSetsNoCaption) {

@@ -4,6 +4,7 @@
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -155,4 +156,31 @@ TEST(HealthCheckTest, TriangleRowsCarryTheirTriangleInCollectionOrder) {
     for (size_t i = 1; i < checked.Report.Rows.size(); ++i)
         EXPECT_LT(checked.Report.Rows[i - 1].Triangle->Number,
                   checked.Report.Rows[i].Triangle->Number);
+}
+
+TEST(HealthCheckTest, ValuesThatAreNotFiniteLieOutsideTheLimits) {
+    const double nan = std::nan(""), inf = INFINITY;
+    TModelData data = GenerateTerrain(3, 2);
+    data.Vertices[1].Easting = nan;
+    data.Vertices[2].Northing = -inf;
+    data.Vertices[3].Value = nan;
+    data.Vertices[4].Value = inf;
+    auto limitRows = [](const TCheckedModel& checked) {
+        std::vector<QString> entities;
+        for (const TRow& row : checked.Report.Rows)
+            if (row.Problem.contains("outside header limits", Qt::CaseInsensitive))
+                entities.push_back(row.Entity);
+        return entities;
+    };
+    EXPECT_EQ(limitRows(TCheckedModel(data)),
+              (std::vector<QString>{"Point 1", "Point 2", "Point 3", "Point 4"}));
+    // The offsets are added to every coordinate, so all points go outside with them.
+    const std::vector<QString> offsets =
+        limitRows(TCheckedModel(GenerateTerrain(3, 2), [&](TVRKHeader& h) {
+            h.NorthingOffsetValue = nan;
+            h.EastingOffsetValue = inf;
+        }));
+    ASSERT_GE(offsets.size(), 2u);
+    EXPECT_EQ(offsets[0], "NorthingOffsetValue");
+    EXPECT_EQ(offsets[1], "EastingOffsetValue");
 }

@@ -81,8 +81,23 @@ TEST(ObjectListsTest, SetCapacityKeepsItemsAcrossBlocksAndRefusesBadSizes) {
 
     list.Clear();
     EXPECT_EQ(list.Capacity(), 0);
-    list.SetCapacity(0);
     EXPECT_EQ(BoundsMessage([&] { list.Get(0); }), "List index out of bounds (TBigList)");
+
+    // Capacity 0 on a list that still holds items is refused; on an empty list with storage it
+    // releases the storage.
+    TBigList held;
+    held.Add(Ref(1));
+    const int grown = held.Capacity();
+    EXPECT_EQ(BoundsMessage([&] { held.SetCapacity(0); }), "List index out of bounds (TBigList)");
+    EXPECT_EQ(held.Capacity(), grown);
+    EXPECT_EQ(held.Get(0), Ref(1));
+    TBigList roomy;
+    roomy.SetCapacity(20000);
+    ASSERT_EQ(roomy.Capacity(), 20000);
+    roomy.SetCapacity(0);
+    EXPECT_EQ(roomy.Capacity(), 0);
+    roomy.Add(Ref(7));
+    EXPECT_EQ(roomy.Get(0), Ref(7)) << "a released list grows again";
 }
 
 TEST(ObjectListsTest, OwnedListsFreeWhatTheyHoldPlainListsDoNot) {
@@ -129,6 +144,12 @@ TEST(ObjectListsTest, SortOrdersByReferenceAndReportsProgressOnlyWhenItPartition
                 ASSERT_EQ(list.Get(i), Ref(values[static_cast<size_t>(i)])) << size << " " << i;
             }
             EXPECT_TRUE(list.IsSorted());
+            if (size >= 2 && values.front() != values.back()) {
+                TBigList reversed;
+                for (auto v = values.rbegin(); v != values.rend(); ++v)
+                    reversed.Add(Ref(*v));
+                EXPECT_FALSE(reversed.IsSorted()) << size;
+            }
             if (size <= 11) {
                 EXPECT_EQ(reports, 0);
             }
@@ -141,6 +162,7 @@ TEST(ObjectListsTest, SortOrdersByReferenceAndReportsProgressOnlyWhenItPartition
 
 TEST(ObjectListsTest, IndexArraysCarryTheirTag) {
     int32_t* array = NewIndexArray(5, 10);
+    EXPECT_EQ(array[-2], 0x8765);
     EXPECT_EQ(array[-1], 5);
     EXPECT_EQ(array[0], 10);
     EXPECT_EQ(array[4], 14);

@@ -87,3 +87,30 @@ TEST(TriangleIndexTest, IsRebuiltAfterTheModelIsReadAgain) {
     EXPECT_EQ(model.FindTriangle(5, 5, value), nullptr);
     EXPECT_NE(model.FindTriangle(1005, 1005, value), nullptr);
 }
+
+TEST(TriangleIndexTest, ATriangleWithACornerThatIsNotFiniteHoldsNoPoint) {
+    TTriangleMesh mesh;
+    auto vertex = [&](double e, double n) {
+        auto* v = mesh.Vertices().CreateVertex(e, n, 5);
+        mesh.Vertices().Add(v);
+        return v;
+    };
+    TTriVertex* broken = vertex(std::nan(""), 0);
+    TTriVertex* far = vertex(INFINITY, 0);
+    TTriVertex *a = vertex(0, 0), *b = vertex(10, 0), *c = vertex(0, 10);
+    mesh.Triangles().Add(mesh.Triangles().CreateTriangle(broken, b, c)); // first in order
+    mesh.Triangles().Add(mesh.Triangles().CreateTriangle(a, far, c));
+    TTriangle* good = mesh.Triangles().CreateTriangle(a, b, c);
+    mesh.Triangles().Add(good);
+    for (auto [x, y] : {std::pair{2.0, 2.0}, {500.0, -300.0}, {-1e9, 1e9}}) {
+        double value = 0, scanned = 0;
+        const TTriangle* found = mesh.FindTriangle(x, y, value);
+        EXPECT_EQ(found, mesh.FindTriangleByScan(x, y, scanned));
+        if (x == 2.0) {
+            EXPECT_EQ(found, good) << "the first triangle whose corners are all finite";
+            EXPECT_DOUBLE_EQ(value, 5);
+        } else {
+            EXPECT_EQ(found, nullptr) << x << ", " << y << " is on no good triangle";
+        }
+    }
+}

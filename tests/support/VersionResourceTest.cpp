@@ -79,11 +79,28 @@ TEST_F(VersionResourceTest, FilesWithoutABlockOrFixedInformationAreRefused) {
 
 TEST_F(VersionResourceTest, DamagedBlocksReadAsNothingRatherThanPastTheirEnd) {
     std::vector<char> block = WriteVersionBlock(Content());
+    // A cut block finds only values that lie wholly before the cut, and they read the same as
+    // in the whole block.
+    std::string_view whole;
+    ASSERT_TRUE(VersionQueryValue(block, "\\StringFileInfo\\080904E4\\Comments", whole));
+    const auto offset = [&](std::string_view v, const std::vector<char>& data) {
+        return size_t(v.data() - data.data());
+    };
+    const size_t commentsEnd = offset(whole, block) + whole.size();
     for (size_t cut = 0; cut < block.size(); cut += 7) {
         std::vector<char> damaged(block.begin(), block.begin() + static_cast<long>(cut));
         std::string_view value;
-        VersionQueryValue(damaged, "\\StringFileInfo\\080904E4\\Comments", value);
-        VersionQueryValue(damaged, "\\", value);
+        if (VersionQueryValue(damaged, "\\StringFileInfo\\080904E4\\Comments", value)) {
+            EXPECT_LE(offset(value, damaged) + value.size(), cut) << cut;
+            EXPECT_EQ(value, whole) << cut;
+        }
+        if (VersionQueryValue(damaged, "\\", value)) {
+            EXPECT_LE(offset(value, damaged) + value.size(), cut) << cut;
+        }
+        if (cut < commentsEnd) {
+            EXPECT_FALSE(VersionQueryValue(damaged, "\\StringFileInfo\\080904E4\\Comments", value))
+                << cut;
+        }
     }
     block[0] = '\x7F'; // a length past the end
     std::string_view value;

@@ -73,6 +73,14 @@ TEST_F(VrkInfoTest, UnreadableFilesAndWrongUsage) {
     EXPECT_EQ(RunTool({}).Status, 2);
     EXPECT_EQ(RunTool({"find", file, "1"}).Status, 2);
     EXPECT_EQ(RunTool({"find", file, "1", "north"}).Status, 2);
+    // A coordinate must be a finite number; the one that is not is named.
+    for (const char* word : {"abc", "nan", "inf", "-inf", "1e999", ""}) {
+        const TRun run = RunTool({"find", file, "1", word});
+        EXPECT_EQ(run.Status, 2) << word;
+        EXPECT_TRUE(run.Err.startsWith(QString("vrkinfo: not a number: '%1'\n").arg(word)))
+            << run.Err.toStdString();
+        EXPECT_TRUE(run.Out.isEmpty());
+    }
     EXPECT_EQ(RunTool({"frobnicate", file}).Status, 2);
 }
 
