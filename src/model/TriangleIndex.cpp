@@ -175,3 +175,42 @@ bool TTriangleIndex::CandidatesInRect(double minX, double minY, double maxX, dou
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     return true;
 }
+
+void TTriangleIndex::CandidatesAlongSegment(double x1, double y1, double x2, double y2,
+                                            std::vector<int32_t>& positions) const {
+    positions.clear();
+    if (std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2)) {
+        if (x2 < x1) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+        }
+        // A little more than the rounding of a cell border can move.
+        const double slack = FCellHeight * 1e-6;
+        const int first = CellX(x1), last = CellX(x2);
+        for (int cx = first; cx <= last; ++cx) {
+            // The part of the segment over this column, and the rows under it.
+            const double left = std::max(x1, FOriginX + cx * FCellWidth);
+            const double right = std::min(x2, FOriginX + (cx + 1) * FCellWidth);
+            auto yAt = [&](double x) {
+                return x2 == x1 ? y1 : y1 + (x - x1) * (y2 - y1) / (x2 - x1);
+            };
+            double low = std::min(yAt(left), yAt(right)), high = std::max(yAt(left), yAt(right));
+            if (cx == first || cx == last) {
+                low = std::min({low, cx == first ? y1 : low, cx == last ? y2 : low});
+                high = std::max({high, cx == first ? y1 : high, cx == last ? y2 : high});
+            }
+            if (x2 == x1) {
+                low = std::min(y1, y2);
+                high = std::max(y1, y2);
+            }
+            for (int cy = CellY(low - slack); cy <= CellY(high + slack); ++cy) {
+                const size_t cell = static_cast<size_t>(cy) * FColumns + cx;
+                positions.insert(positions.end(), FCellEntries.begin() + FCellStart[cell],
+                                 FCellEntries.begin() + FCellStart[cell + 1]);
+            }
+        }
+    }
+    positions.insert(positions.end(), FEverywhere.begin(), FEverywhere.end());
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+}

@@ -24,6 +24,11 @@ public:
     bool CandidatesInRect(double minX, double minY, double maxX, double maxY,
                           std::vector<int32_t>& positions) const;
 
+    // The positions, ascending, of every triangle whose box may meet the segment (and of those
+    // checked everywhere): the cells the segment passes through, column by column.
+    void CandidatesAlongSegment(double x1, double y1, double x2, double y2,
+                                std::vector<int32_t>& positions) const;
+
 private:
     struct TBox {
         double MinX, MinY, MaxX, MaxY;

@@ -30,3 +30,9 @@ QString FormatGeneral(double value, int digits, QChar separator) {
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     return WithSeparator(buffer, result.ptr, separator);
 }
+
+QString FormatShortest(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}

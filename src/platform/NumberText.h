@@ -11,3 +11,6 @@ QChar SystemDecimalSeparator();
 QString FormatFixed(double value, int decimals, QChar separator);
 // General notation with up to the given significant digits, no trailing zeros ("%.15g").
 QString FormatGeneral(double value, int digits, QChar separator);
+// The shortest text that reads back as exactly the same double, with a full stop: for files
+// other programs read.
+QString FormatShortest(double value);

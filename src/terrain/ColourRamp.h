@@ -1,0 +1,32 @@
+#pragma once
+// The hypsometric tint: a colour for every elevation of a model's range, low blue-green through
+// green and yellow-brown to a high near-white, looked up in a table so that a pixel costs an
+// index and a load.
+#include <array>
+#include <cstdint>
+
+class TColourRamp {
+public:
+    static constexpr int Steps = 1024;
+    // The ramp stretched over minValue..maxValue; a range of no width gives the middle colour.
+    TColourRamp(double minValue, double maxValue);
+    double MinValue() const { return FMin; }
+    double MaxValue() const { return FMax; }
+    // 0xAARRGGBB with alpha 0xFF, as the screen image stores pixels.
+    uint32_t ColourOf(double value) const { return FTable[IndexOf(value)]; }
+    int IndexOf(double value) const {
+        const double at = (value - FMin) * FScale;
+        if (!(at > 0)) // below, or not a number
+            return 0;
+        return at >= Steps - 1 ? Steps - 1 : static_cast<int>(at);
+    }
+    // The colour at a fraction 0..1 of the range, for the legend.
+    uint32_t ColourAtFraction(double fraction) const;
+
+private:
+    double FMin, FMax, FScale;
+    std::array<uint32_t, Steps> FTable{};
+};
+
+// A colour darkened or lightened by a shading factor (1 leaves it), each channel clamped.
+uint32_t ShadedColour(uint32_t argb, double factor);
