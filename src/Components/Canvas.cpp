@@ -45,7 +45,27 @@ void TImageCanvas::Plot(int x, int y, uint32_t rgb, bool xorMode) {
     *pixel = xorMode ? (*pixel ^ (rgb & 0x00FFFFFFu)) : rgb;
 }
 
+void TImageCanvas::ThickSegment(int x1, int y1, int x2, int y2) {
+    // Two pixels across the line's main direction, by the same walk as a thin line.
+    const uint32_t rgb = ImagePixel(Pen.Color);
+    const bool steep = std::abs(y2 - y1) > std::abs(x2 - x1);
+    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
+        Plot(x, y, rgb, false);
+        if (steep)
+            Plot(x + 1, y, rgb, false);
+        else
+            Plot(x, y + 1, rgb, false);
+    });
+}
+
+void TImageCanvas::DrawImage(int x, int y, const QImage& image) {
+    QPainter painter(&FImage);
+    painter.drawImage(x, y, image);
+}
+
 void TImageCanvas::Segment(int x1, int y1, int x2, int y2) {
+    if (Pen.Width == 2 && Pen.Mode == TPenMode::Copy && Pen.Style == TPenStyle::Solid)
+        return ThickSegment(x1, y1, x2, y2);
     if (Pen.Width > 1 && Pen.Mode == TPenMode::Copy) {
         QPainter painter(&FImage);
         painter.setPen(QPen(ToQColor(Pen.Color), Pen.Width));
@@ -146,4 +166,9 @@ int TPainterCanvas::PixelsPerInchX() const {
 
 int TPainterCanvas::PixelsPerInchY() const {
     return FPainter.device()->logicalDpiY();
+}
+
+void TPainterCanvas::DrawImage(int x, int y, const QImage& image) {
+    FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.drawImage(x, y, image);
 }

@@ -54,6 +54,12 @@ public:
     virtual int TextHeight(const QString& text) = 0;
     virtual int PixelsPerInchX() const = 0;
     virtual int PixelsPerInchY() const = 0;
+    // The pixels themselves, for layers that fill them one by one; null for a device whose
+    // pixels cannot be reached (a printer).
+    virtual QImage* Pixels() { return nullptr; }
+    // An image with its top-left corner at (x, y), one image pixel to a device pixel; its
+    // transparent pixels leave the device as it is.
+    virtual void DrawImage(int x, int y, const QImage& image) = 0;
 
 private:
     int FPenX = 0, FPenY = 0;
@@ -70,9 +76,12 @@ public:
     int TextHeight(const QString& text) override;
     int PixelsPerInchX() const override { return FImage.logicalDpiX(); }
     int PixelsPerInchY() const override { return FImage.logicalDpiY(); }
+    QImage* Pixels() override { return &FImage; }
+    void DrawImage(int x, int y, const QImage& image) override;
 
 private:
     void Plot(int x, int y, uint32_t rgb, bool xorMode);
+    void ThickSegment(int x1, int y1, int x2, int y2);
     QImage& FImage;
     int FDotPhase = 0;
 };
@@ -90,6 +99,7 @@ public:
     int TextHeight(const QString& text) override;
     int PixelsPerInchX() const override;
     int PixelsPerInchY() const override;
+    void DrawImage(int x, int y, const QImage& image) override;
 
 private:
     void ApplyPen();

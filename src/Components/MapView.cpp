@@ -102,6 +102,8 @@ void TMapView::SetMouseMode(TMapMouseMode mode) {
     FMouseMode = mode;
     if (mode == TMapMouseMode::mmPan)
         viewport()->setCursor(PanHandCursor());
+    else if (mode == TMapMouseMode::mmProfile)
+        viewport()->setCursor(Qt::CrossCursor);
     else
         viewport()->unsetCursor();
 }
@@ -325,15 +327,17 @@ void TMapView::paintEvent(QPaintEvent*) {
         QPainter painter(viewport());
         if (!Dragging()) {
             painter.drawImage(0, 0, FImage);
-            return;
+        } else {
+            // The figure goes over a copy, so the rendered model stays as it is.
+            QImage shown = FImage.copy();
+            shown.setDevicePixelRatio(1);
+            TImageCanvas canvas(shown);
+            DrawDragFigure(canvas, FImage.devicePixelRatio());
+            shown.setDevicePixelRatio(FImage.devicePixelRatio());
+            painter.drawImage(0, 0, shown);
         }
-        // The figure goes over a copy, so the rendered model stays as it is.
-        QImage shown = FImage.copy();
-        shown.setDevicePixelRatio(1);
-        TImageCanvas canvas(shown);
-        DrawDragFigure(canvas, FImage.devicePixelRatio());
-        shown.setDevicePixelRatio(FImage.devicePixelRatio());
-        painter.drawImage(0, 0, shown);
+        if (OnPaintOverlay)
+            OnPaintOverlay(this, painter);
     });
 }
 
@@ -395,7 +399,9 @@ void TMapView::Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition) 
 void TMapView::mousePressEvent(QMouseEvent* event) {
     RunGuarded([&] {
         const QPoint at = event->position().toPoint();
-        if (LeftButtonAlone(event) && FMouseMode != TMapMouseMode::mmNone) {
+        const bool drags =
+            FMouseMode == TMapMouseMode::mmZoom || FMouseMode == TMapMouseMode::mmPan;
+        if (LeftButtonAlone(event) && drags) {
             FDragStart = FDragCurrent = {at.x(), at.y()};
             FDragKind = FMouseMode;
         }

@@ -14,8 +14,10 @@
 
 enum TMapViewOption : unsigned { moMouseZoom = 1, moShowScale = 2, moShowAspect = 4 };
 using TMapViewOptions = unsigned;
-enum class TMapMouseMode { mmNone, mmZoom, mmPan };
+// mmProfile: clicks are the owner's (an elevation profile's line); the view drags nothing.
+enum class TMapMouseMode { mmNone, mmZoom, mmPan, mmProfile };
 
+class QPainter;
 class QPrinter;
 
 class TMapView : public TVandrelCustomControl {
@@ -84,6 +86,9 @@ public:
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    // Drawn over the shown picture at every paint, in client pixels; a change needs only
+    // viewport()->update(), never a render.
+    std::function<void(TMapView* sender, QPainter& painter)> OnPaintOverlay;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

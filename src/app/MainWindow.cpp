@@ -55,6 +55,7 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     setCentralWidget(MapView1);
 
     CreateActions();
+    CreateTerrainActions();
     CreateMenu();
     CreateToolBar();
     CreateStatusBar();
@@ -82,6 +83,9 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
         MapView1MouseUp(x, y);
     };
     MapView1->OnDblClick = [this](TMapView*) { MapView1DblClick(); };
+    MapView1->OnPaintOverlay = [this](TMapView*, QPainter& painter) {
+        DrawTerrainOverlay(painter);
+    };
 }
 
 TfrmTINMap::~TfrmTINMap() {
@@ -90,6 +94,7 @@ TfrmTINMap::~TfrmTINMap() {
     MapView1->OnPaint = nullptr;
     MapView1->OnViewChanged = nullptr;
     MapView1->OnMouseMove = nullptr;
+    MapView1->OnPaintOverlay = nullptr;
 }
 
 void TfrmTINMap::CreateActions() {
@@ -137,6 +142,7 @@ void TfrmTINMap::CreateMenu() {
         {mnuOptionsEdges, mnuOptionsTriangles, mnuOptionsStartPoints, mnuOptionsLimits});
     options->addSeparator();
     options->addActions({TriangleInfo1, mnuOptionsFileHeader});
+    CreateTerrainMenu();
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction(About1);
 }
@@ -170,11 +176,13 @@ void TfrmTINMap::CreateToolBar() {
     btnPanMode = button("btnPanMode", "Pan mode", TToolPicture::PanMode);
     bar->addSeparator();
     btnPrint = button("btnPrint", "Print", TToolPicture::Print);
+    bar->addSeparator();
+    btnProfile = button("btnProfile", "Elevation profile", TToolPicture::Profile);
 
     btnZoomPrevious->setEnabled(false);
     btnZoomToTriangle->setEnabled(false);
     auto* modes = new QButtonGroup(this);
-    for (QToolButton* mode : {btnZoomMode, btnPanMode}) {
+    for (QToolButton* mode : {btnZoomMode, btnPanMode, btnProfile}) {
         mode->setCheckable(true);
         modes->addButton(mode);
     }
@@ -186,10 +194,22 @@ void TfrmTINMap::CreateToolBar() {
     Wire(btnZoomPrevious, &QToolButton::clicked, &TfrmTINMap::btnZoomPreviousClick);
     Wire(btnZoomToTriangle, &QToolButton::clicked, &TfrmTINMap::ZoomToSelectedTriangle);
     Wire(btnPrint, &QToolButton::clicked, &TfrmTINMap::btnPrintClick);
-    connect(btnZoomMode, &QToolButton::clicked, this,
-            [this] { RunGuarded([&] { MapView1->SetMouseMode(TMapMouseMode::mmZoom); }); });
-    connect(btnPanMode, &QToolButton::clicked, this,
-            [this] { RunGuarded([&] { MapView1->SetMouseMode(TMapMouseMode::mmPan); }); });
+    // Another mode ends a profile line being drawn.
+    connect(btnZoomMode, &QToolButton::clicked, this, [this] {
+        RunGuarded([&] {
+            CancelProfileLine();
+            MapView1->SetMouseMode(TMapMouseMode::mmZoom);
+            mnuTerrainProfile->setChecked(false);
+        });
+    });
+    connect(btnPanMode, &QToolButton::clicked, this, [this] {
+        RunGuarded([&] {
+            CancelProfileLine();
+            MapView1->SetMouseMode(TMapMouseMode::mmPan);
+            mnuTerrainProfile->setChecked(false);
+        });
+    });
+    Wire(btnProfile, &QToolButton::clicked, &TfrmTINMap::ProfileModeClick);
 }
 
 void TfrmTINMap::CreateStatusBar() {
@@ -242,7 +262,9 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.
     FHotTriangle = nullptr;
+    ModelReadStarts();
     ReadModel(stream);
+    ModelRead();
     SetModelName(FModel->InternalName);
     double minE, minN, minV, maxE, maxN, maxV;
     FModel->Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
@@ -297,7 +319,10 @@ void TfrmTINMap::btnZoomPreviousClick() {
 }
 
 void TfrmTINMap::MapView1Paint() {
+    DrawTerrainLayers();
     DrawModel(*MapView1, *FModel, Layers(), FSelectedTriangle);
+    if (FTerrain.Colours)
+        DrawLegend(*MapView1, *FModel, FTerrainCache);
 }
 
 void TfrmTINMap::MapView1ViewChanged() {
@@ -310,6 +335,10 @@ void TfrmTINMap::MapView1MouseDown(int x, int y) {
 }
 
 void TfrmTINMap::MapView1MouseMove(int x, int y) {
+    if (FProfileDrawing) {
+        FProfileRubber = TPlanPoint{MapView1->PixelToWorldX(x), MapView1->PixelToWorldY(y)};
+        MapView1->viewport()->update();
+    }
     const double easting = MapView1->PixelToWorldX(x);
     const double northing = MapView1->PixelToWorldY(y);
     double value = NullValue;
@@ -322,6 +351,13 @@ void TfrmTINMap::MapView1MouseMove(int x, int y) {
 }
 
 void TfrmTINMap::MapView1MouseUp(int x, int y) {
-    if (std::abs(x - FMouseDownPos.x()) + std::abs(y - FMouseDownPos.y()) < ClickTolerance)
+    const bool click =
+        std::abs(x - FMouseDownPos.x()) + std::abs(y - FMouseDownPos.y()) < ClickTolerance;
+    if (InProfileMode()) {
+        if (click)
+            ProfileClick(x, y);
+        return;
+    }
+    if (click)
         SelectTriangle(FHotTriangle);
 }

@@ -3,12 +3,17 @@
 // the menu and the status bar, opens model files, shows the position under the mouse and keeps
 // the selected triangle.
 #include "ModelDrawing.h"
+#include "TerrainDrawing.h"
+#include "terrain/PlanPoint.h"
+#include "terrain/TerrainCache.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -18,6 +23,7 @@ class TStream;
 class TMapView;
 class TTriangle;
 class TfrmHealthCheck;
+class TfrmProfile;
 class TfrmHeaderInfo;
 class TfrmTriInfo;
 class TVandrelTINModel;
@@ -51,8 +57,20 @@ public:
     TfrmHeaderInfo* HeaderInfo() const { return frmHeaderInfo; }
     TfrmHealthCheck* HealthCheck() const { return frmHealthCheck; }
 
+    // The terrain layers and the elevation profile (TerrainCommands.cpp).
+    const TTerrainLayers& Terrain() const { return FTerrain; }
+    TfrmProfile* Profile() const { return frmProfile; }
+    const std::vector<TPlanPoint>& ProfileLine() const { return FProfileLine; }
+    bool DrawingProfile() const { return FProfileDrawing; }
+    // Asks for a vertical exaggeration (none when cancelled), and for a file to save to (empty
+    // when cancelled). Tests put their own in place of the modal dialogs.
+    std::function<std::optional<double>(double current, QWidget* parent)> ExaggerationDialog;
+    std::function<QString(const QString& caption, const QString& filter, QWidget* parent)>
+        SaveDialog;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateActions();
@@ -90,6 +108,26 @@ private:
     void MapView1MouseDown(int x, int y);
     void MapView1MouseMove(int x, int y);
     void MapView1MouseUp(int x, int y);
+    // Terrain menu, profile mode (TerrainCommands.cpp).
+    void CreateTerrainActions();
+    void CreateTerrainMenu();
+    void TerrainLayersClick();
+    void mnuTerrainExaggerationClick();
+    void mnuTerrainContoursClick();
+    void mnuTerrainShowContoursClick();
+    void mnuTerrainExportContoursClick();
+    void ProfileModeClick();
+    void ModelReadStarts();
+    void ModelRead();
+    TContourSettings ContoursForModel();
+    void DrawTerrainLayers();
+    void DrawTerrainOverlay(QPainter& painter);
+    bool InProfileMode() const;
+    // A click of the profile mode: the first point of a line, or the next.
+    void ProfileClick(int x, int y);
+    void FinishProfileLine();
+    void CancelProfileLine();
+    void ProfileClosed();
 
     std::unique_ptr<TVandrelTINModel> FModel;
     QStringList FArguments;
@@ -107,6 +145,18 @@ private:
     TfrmTriInfo* frmTriInfo = nullptr;
     TfrmHeaderInfo* frmHeaderInfo = nullptr;
     TfrmHealthCheck* frmHealthCheck = nullptr;
+
+    TTerrainLayers FTerrain;
+    bool FContoursChosen = false; // the user has set the contours for this model
+    TTerrainCache FTerrainCache;
+    QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
+        *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile;
+    QToolButton* btnProfile = nullptr;
+    std::vector<TPlanPoint> FProfileLine;
+    bool FProfileDrawing = false;
+    bool FIgnoreProfileRelease = false; // the release that ends a double click
+    std::optional<TPlanPoint> FProfileRubber, FProfileMarker;
+    TfrmProfile* frmProfile = nullptr;
 };
 
 // The application's title: the task bar's, the message boxes' and the print job's.

@@ -83,6 +83,8 @@ void TfrmTINMap::mnuFileHealthCheckClick() {
 }
 
 void TfrmTINMap::MapView1DblClick() {
+    if (InProfileMode()) // the double click ends a profile line instead
+        return FinishProfileLine();
     if (TriangleInfo1->isChecked())
         return;
     TriangleInfo1->setChecked(true);

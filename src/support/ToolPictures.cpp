@@ -130,6 +130,21 @@ void DrawPicture(QPainter& p, TToolPicture picture) {
         p.drawPolygon(std::array{b, f, e}.data(), 3);
         break;
     }
+    case TToolPicture::Profile: {
+        QPainterPath hill;
+        hill.moveTo(0.5, 14);
+        hill.cubicTo(4, 13, 5, 4, 8, 4);
+        hill.cubicTo(11, 4, 11, 10, 14.5, 11);
+        hill.lineTo(14.5, 14.5);
+        hill.lineTo(0.5, 14.5);
+        hill.closeSubpath();
+        p.setPen(QPen(QColor(120, 80, 30), 1));
+        p.setBrush(QColor(220, 200, 140));
+        p.drawPath(hill);
+        p.setPen(QPen(Red, 1.2));
+        p.drawLine(QPointF(1, 2), QPointF(14, 8));
+        break;
+    }
     case TToolPicture::Back:
     case TToolPicture::Forward: {
         const bool back = picture == TToolPicture::Back;

@@ -11,7 +11,8 @@ enum class TToolPicture {
     ZoomMode,
     PanMode,
     Print,
-    Back, // the triangle information window's history arrows
+    Profile, // a line over a hill: the elevation profile mode
+    Back,    // the triangle information window's history arrows
     Forward,
     Application // the program's icon
 };

@@ -1,8 +1,10 @@
 #include "Contours.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -44,6 +46,32 @@ QString ContourSettingsProblem(const TContourSettings& settings, double minValue
                        "a larger one.")
             .arg(MaxContourLevels);
     return {};
+}
+
+namespace {
+std::optional<double> NumberFromText(const QString& text) {
+    bool ok = false;
+    double value = QLocale::system().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+} // namespace
+
+std::variant<TContourSettings, QString> ContourSettingsFromText(const QString& interval,
+                                                                const QString& base, int indexEvery,
+                                                                bool labels, double minValue,
+                                                                double maxValue) {
+    const auto parsedInterval = NumberFromText(interval);
+    if (!parsedInterval)
+        return QString("The interval must be a number greater than 0.");
+    const auto parsedBase = base.trimmed().isEmpty() ? std::optional(0.0) : NumberFromText(base);
+    if (!parsedBase)
+        return QString("The base level must be a number.");
+    TContourSettings settings{*parsedInterval, *parsedBase, indexEvery, labels};
+    if (QString problem = ContourSettingsProblem(settings, minValue, maxValue); !problem.isEmpty())
+        return problem;
+    return settings;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "model/Mesh.h"
 
 #include <QString>
+#include <variant>
 #include <vector>
 
 struct TContourSettings {
@@ -34,6 +35,12 @@ double DefaultContourInterval(double minValue, double maxValue);
 double ContourLevelCount(const TContourSettings& settings, double minValue, double maxValue);
 // Why the settings cannot be used over the range, or an empty text.
 QString ContourSettingsProblem(const TContourSettings& settings, double minValue, double maxValue);
+// The settings as typed (numbers in the user's notation or with a full stop), or why they cannot
+// be used over the range.
+std::variant<TContourSettings, QString> ContourSettingsFromText(const QString& interval,
+                                                                const QString& base, int indexEvery,
+                                                                bool labels, double minValue,
+                                                                double maxValue);
 // The contours of every triangle with three finite corners. The settings must be usable.
 std::vector<TContourLine> TraceContours(const TTriangles& triangles,
                                         const TContourSettings& settings);

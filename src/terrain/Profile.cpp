@@ -142,3 +142,40 @@ std::vector<TProfilePoint> ComputeProfile(const TTriangleMesh& mesh,
     profile.push_back(end);
     return profile;
 }
+
+TProfilePoint ProfileAt(const std::vector<TProfilePoint>& profile, double distance) {
+    if (profile.empty())
+        return {distance, NAN, NAN, NAN, nullptr};
+    distance = std::clamp(distance, profile.front().Distance, profile.back().Distance);
+    // The last breakpoint at or before the distance starts the stretch.
+    auto after = std::upper_bound(profile.begin(), profile.end(), distance,
+                                  [](double d, const TProfilePoint& p) { return d < p.Distance; });
+    const TProfilePoint& start = *std::prev(after);
+    TProfilePoint at = start;
+    at.Distance = distance;
+    if (after != profile.end() && after->Distance > start.Distance) {
+        const double t = (distance - start.Distance) / (after->Distance - start.Distance);
+        at.Easting = start.Easting + t * (after->Easting - start.Easting);
+        at.Northing = start.Northing + t * (after->Northing - start.Northing);
+    }
+    at.Value = start.Triangle ? PlaneValue(*start.Triangle, at.Easting, at.Northing) : NAN;
+    return at;
+}
+
+std::vector<double> RoundTicks(double low, double high, int count) {
+    std::vector<double> ticks;
+    const double range = high - low;
+    if (!(range > 0) || !std::isfinite(range) || count < 1)
+        return ticks;
+    const double rough = range / count;
+    const double decade = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = decade;
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * decade >= rough) {
+            step = m * decade;
+            break;
+        }
+    for (double k = std::ceil(low / step); k * step <= high + step * 1e-9; ++k)
+        ticks.push_back(k * step == 0 ? 0 : k * step);
+    return ticks;
+}

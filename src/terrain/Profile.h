@@ -24,3 +24,10 @@ std::vector<TProfilePoint> ComputeProfile(const TTriangleMesh& mesh,
 double PlaneValue(const TTriangle& triangle, double x, double y);
 // The total length of a line in plan.
 double LineLength(const std::vector<TPlanPoint>& line);
+
+// The profile at a distance along it (clamped to the line): the point, its elevation on the
+// stretch there (NaN in a gap) and that stretch's triangle.
+TProfilePoint ProfileAt(const std::vector<TProfilePoint>& profile, double distance);
+
+// Round steps (1, 2 or 5 times a power of ten) from low to high, about count of them.
+std::vector<double> RoundTicks(double low, double high, int count);

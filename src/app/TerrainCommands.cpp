@@ -1,0 +1,231 @@
+// The main window's Terrain menu: the elevation tint, the hillshade, the contours and their
+// export, and the elevation profile mode with its line on the map and its window.
+#include "Components/MapView.h"
+#include "ContourDialog.h"
+#include "MainWindow.h"
+#include "ProfileWindow.h"
+#include "export/ContourGeoJson.h"
+#include "export/SavedFile.h"
+#include "platform/ErrorGuard.h"
+#include "support/WaitCursor.h"
+#include "vrk/VRKModel.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPainter>
+#include <QToolButton>
+
+namespace {
+const QColor ProfileLineColour(200, 0, 160);
+} // namespace
+
+void TfrmTINMap::CreateTerrainActions() {
+    auto action = [this](const char* name, const QString& text, bool checkable) {
+        auto* item = new QAction(text, this);
+        item->setObjectName(name);
+        item->setCheckable(checkable);
+        return item;
+    };
+    mnuTerrainColours = action("mnuTerrainColours", "&Elevation colours", true);
+    mnuTerrainHillshade = action("mnuTerrainHillshade", "&Hillshade", true);
+    mnuTerrainExaggeration = action("mnuTerrainExaggeration", "Vertical e&xaggeration...", false);
+    mnuTerrainContours = action("mnuTerrainContours", "&Contours...", false);
+    mnuTerrainShowContours = action("mnuTerrainShowContours", "Show contours", true);
+    mnuTerrainExportContours = action("mnuTerrainExportContours", "Export contours...", false);
+    mnuTerrainProfile = action("mnuTerrainProfile", "Elevation &profile", true);
+    Wire(mnuTerrainColours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
+    Wire(mnuTerrainHillshade, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
+    Wire(mnuTerrainShowContours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
+    Wire(mnuTerrainExaggeration, &QAction::triggered, &TfrmTINMap::mnuTerrainExaggerationClick);
+    Wire(mnuTerrainContours, &QAction::triggered, &TfrmTINMap::mnuTerrainContoursClick);
+    Wire(mnuTerrainExportContours, &QAction::triggered, &TfrmTINMap::mnuTerrainExportContoursClick);
+    Wire(mnuTerrainProfile, &QAction::triggered, &TfrmTINMap::ProfileModeClick);
+    ExaggerationDialog = [](double current, QWidget* parent) -> std::optional<double> {
+        bool ok = false;
+        const double value = QInputDialog::getDouble(parent, "Vertical exaggeration",
+                                                     "Elevations stretched by:", current, 0.01,
+                                                     1000, 2, &ok, Qt::WindowFlags(), 0.5);
+        return ok ? std::optional(value) : std::nullopt;
+    };
+    SaveDialog = [](const QString& caption, const QString& filter, QWidget* parent) {
+        return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+    };
+    frmProfile = new TfrmProfile(this);
+    frmProfile->OnHover = [this](std::optional<TPlanPoint> place) {
+        FProfileMarker = place;
+        MapView1->viewport()->update();
+    };
+    frmProfile->OnClose = [this] { ProfileClosed(); };
+}
+
+void TfrmTINMap::CreateTerrainMenu() {
+    QMenu* terrain = menuBar()->addMenu("&Terrain");
+    terrain->addActions({mnuTerrainColours, mnuTerrainHillshade, mnuTerrainExaggeration});
+    terrain->addSeparator();
+    terrain->addActions({mnuTerrainContours, mnuTerrainShowContours, mnuTerrainExportContours});
+    terrain->addSeparator();
+    terrain->addAction(mnuTerrainProfile);
+}
+
+void TfrmTINMap::TerrainLayersClick() {
+    FTerrain.Colours = mnuTerrainColours->isChecked();
+    FTerrain.Hillshade = mnuTerrainHillshade->isChecked();
+    if (mnuTerrainShowContours->isChecked() && !FContoursChosen)
+        FTerrain.Contour = ContoursForModel();
+    FTerrain.Contours = mnuTerrainShowContours->isChecked();
+    MapView1->Repaint();
+}
+
+void TfrmTINMap::mnuTerrainExaggerationClick() {
+    if (const auto value = ExaggerationDialog(FTerrain.Exaggeration, this)) {
+        FTerrain.Exaggeration = *value;
+        if (FTerrain.Hillshade)
+            MapView1->Repaint();
+    }
+}
+
+TContourSettings TfrmTINMap::ContoursForModel() {
+    if (FContoursChosen)
+        return FTerrain.Contour;
+    const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
+    TContourSettings settings;
+    settings.Interval = DefaultContourInterval(low, high);
+    return settings;
+}
+
+void TfrmTINMap::mnuTerrainContoursClick() {
+    const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
+    TfrmContours dialog(ContoursForModel(), low, high, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    FTerrain.Contour = dialog.Settings();
+    FContoursChosen = true;
+    FTerrain.Contours = true;
+    mnuTerrainShowContours->setChecked(true);
+    MapView1->Repaint();
+}
+
+void TfrmTINMap::mnuTerrainExportContoursClick() {
+    QString fileName = SaveDialog("Export contours", "GeoJSON files (*.geojson *.json)", this);
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += ".geojson";
+    const TWaitCursor wait;
+    const auto& lines = FTerrainCache.Contours(FModel->Triangles(), ContoursForModel());
+    SaveFile(fileName, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
+}
+
+void TfrmTINMap::ModelReadStarts() {
+    // Every triangle is replaced: what was computed from them, and a line drawn over them, go.
+    FTerrainCache.Reset();
+    CancelProfileLine();
+    frmProfile->close();
+}
+
+void TfrmTINMap::ModelRead() {
+    FContoursChosen = false;
+    FTerrain.Contour = ContoursForModel();
+}
+
+void TfrmTINMap::DrawTerrainLayers() {
+    TTerrainLayers layers = FTerrain;
+    if (layers.Contours) {
+        // Settings that would give more levels than allowed on this model are never traced.
+        const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
+        layers.Contours = ContourSettingsProblem(layers.Contour, low, high).isEmpty();
+    }
+    if (layers.Colours || layers.Hillshade || layers.Contours)
+        DrawTerrain(*MapView1, *FModel, layers, FTerrainCache);
+}
+
+bool TfrmTINMap::InProfileMode() const {
+    return MapView1->MouseMode() == TMapMouseMode::mmProfile;
+}
+
+void TfrmTINMap::ProfileModeClick() {
+    MapView1->SetMouseMode(TMapMouseMode::mmProfile);
+    const bool on = InProfileMode(); // refused without mouse zoom
+    mnuTerrainProfile->setChecked(on);
+    btnProfile->setChecked(on);
+    if (!on)
+        (MapView1->MouseMode() == TMapMouseMode::mmPan ? btnPanMode : btnZoomMode)
+            ->setChecked(true);
+}
+
+void TfrmTINMap::ProfileClick(int x, int y) {
+    if (FIgnoreProfileRelease) {
+        FIgnoreProfileRelease = false;
+        return;
+    }
+    const TPlanPoint point{MapView1->PixelToWorldX(x), MapView1->PixelToWorldY(y)};
+    if (!FProfileDrawing) { // a new line replaces the one shown
+        FProfileLine.clear();
+        FProfileMarker.reset();
+        FProfileDrawing = true;
+    }
+    FProfileLine.push_back(point);
+    FProfileRubber = point;
+    MapView1->viewport()->update();
+}
+
+void TfrmTINMap::FinishProfileLine() {
+    FIgnoreProfileRelease = true;
+    if (!FProfileDrawing)
+        return;
+    FProfileDrawing = false;
+    FProfileRubber.reset();
+    const TWaitCursor wait;
+    frmProfile->ShowProfile(ComputeProfile(*FModel, FProfileLine), LineLength(FProfileLine));
+    MapView1->viewport()->update();
+}
+
+void TfrmTINMap::CancelProfileLine() {
+    if (!FProfileDrawing)
+        return;
+    FProfileDrawing = false;
+    FProfileRubber.reset();
+    FProfileLine.clear();
+    MapView1->viewport()->update();
+}
+
+void TfrmTINMap::ProfileClosed() {
+    if (FProfileDrawing)
+        return; // a new line is on its way
+    FProfileLine.clear();
+    FProfileMarker.reset();
+    MapView1->viewport()->update();
+}
+
+void TfrmTINMap::DrawTerrainOverlay(QPainter& painter) {
+    if (FProfileLine.empty() && !FProfileMarker)
+        return;
+    auto pixel = [this](const TPlanPoint& p) {
+        return QPointF(MapView1->WorldToPixelX(p.X), MapView1->WorldToPixelY(p.Y));
+    };
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(ProfileLineColour, 2));
+    for (size_t i = 1; i < FProfileLine.size(); ++i)
+        painter.drawLine(pixel(FProfileLine[i - 1]), pixel(FProfileLine[i]));
+    if (FProfileDrawing && FProfileRubber && !FProfileLine.empty()) {
+        painter.setPen(QPen(ProfileLineColour, 1, Qt::DashLine));
+        painter.drawLine(pixel(FProfileLine.back()), pixel(*FProfileRubber));
+    }
+    if (FProfileMarker) {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(QColor(255, 230, 0));
+        painter.drawEllipse(pixel(*FProfileMarker), 4, 4);
+    }
+}
+
+void TfrmTINMap::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && FProfileDrawing) {
+        RunGuarded([&] { CancelProfileLine(); });
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}

@@ -1,0 +1,209 @@
+#include "TerrainDrawing.h"
+#include "Components/MapView.h"
+#include "model/TriangleIndex.h"
+#include "model/ValueFormat.h"
+#include "platform/NumberText.h"
+#include "terrain/Hillshade.h"
+#include "terrain/TerrainCache.h"
+#include "terrain/TriangleFill.h"
+#include "vrk/VRKModel.h"
+
+#include <cmath>
+
+namespace {
+// Model coordinates to the fill target's pixels, unrounded: pixel centres are whole numbers.
+struct TFillTransform {
+    double ViewLeft, ViewBottom, ScaleX, ScaleY, OriginX, OriginY;
+    TFillCorner Corner(const TTriVertex& v) const {
+        return {OriginX + (v.Easting - ViewLeft) * ScaleX,
+                OriginY - (v.Northing - ViewBottom) * ScaleY, v.Value};
+    }
+};
+
+TFillStyle StyleOf(const TTerrainLayers& layers, const TColourRamp& ramp, uint8_t shade) {
+    TFillStyle style;
+    if (layers.Colours)
+        style.Ramp = &ramp;
+    if (layers.Hillshade) {
+        if (layers.Colours)
+            style.Light = int(std::lround(TintFactor(shade) * 256));
+        else
+            style.Colour = 0xFF000000u | uint32_t(shade) << 16 | uint32_t(shade) << 8 | shade;
+    }
+    return style;
+}
+
+void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
+               TTerrainCache& cache) {
+    const TMapViewState& state = view.State();
+    const TIntRect& r = state.DrawRect;
+    TCanvas& canvas = view.DrawCanvas();
+    QImage* image = canvas.Pixels();
+    QImage scratch;
+    TFillTransform transform{state.ViewLeft,
+                             state.ViewBottom,
+                             (r.Right - r.Left) / state.ViewWidth,
+                             (r.Bottom - r.Top) / state.ViewHeight,
+                             double(r.Left),
+                             double(r.Bottom)};
+    if (!image) { // a printer: the frame's pixels in an image of their own
+        scratch = QImage(r.Right - r.Left, r.Bottom - r.Top, QImage::Format_ARGB32_Premultiplied);
+        scratch.fill(Qt::transparent);
+        image = &scratch;
+        transform.OriginX = 0;
+        transform.OriginY = r.Bottom - r.Top;
+    }
+    const TPixelTarget target{reinterpret_cast<uint32_t*>(image->bits()), image->width(),
+                              image->height(), image->bytesPerLine() / 4};
+    const TColourRamp& ramp = cache.Ramp(model.Vertices());
+    static const std::vector<uint8_t> noShades;
+    const std::vector<uint8_t>& shades =
+        layers.Hillshade ? cache.Shades(model.Triangles(), layers.Exaggeration) : noShades;
+    const TTriangles& triangles = model.Triangles();
+    auto fill = [&](int position) {
+        const TTriangle* t = triangles.TriangleAt(position);
+        if (!t || !t->Vertex(1) || !t->Vertex(2) || !t->Vertex(3))
+            return;
+        const uint8_t shade = layers.Hillshade ? shades[size_t(position)] : 0;
+        FillTriangle(target, transform.Corner(*t->Vertex(1)), transform.Corner(*t->Vertex(2)),
+                     transform.Corner(*t->Vertex(3)), StyleOf(layers, ramp, shade));
+    };
+    std::vector<int32_t> visible;
+    if (model.Index().CandidatesInRect(state.ViewLeft, state.ViewBottom, state.ViewRight,
+                                       state.ViewTop, visible))
+        for (int32_t position : visible)
+            fill(position);
+    else
+        for (int position = 0; position < triangles.Count(); ++position)
+            fill(position);
+    if (!scratch.isNull())
+        canvas.DrawImage(r.Left, r.Top, scratch);
+}
+
+// The point halfway along a line, by its length in plan.
+TPlanPoint Halfway(const TContourLine& line) {
+    double length = 0;
+    for (size_t i = 1; i < line.Points.size(); ++i)
+        length += std::hypot(line.Points[i].X - line.Points[i - 1].X,
+                             line.Points[i].Y - line.Points[i - 1].Y);
+    double left = length / 2;
+    for (size_t i = 1; i < line.Points.size(); ++i) {
+        const TPlanPoint &p = line.Points[i - 1], &q = line.Points[i];
+        const double piece = std::hypot(q.X - p.X, q.Y - p.Y);
+        if (piece >= left && piece > 0)
+            return {p.X + (q.X - p.X) * left / piece, p.Y + (q.Y - p.Y) * left / piece};
+        left -= piece;
+    }
+    return line.Points.front();
+}
+
+void DrawContours(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
+                  TTerrainCache& cache) {
+    const TMapViewState& s = view.State();
+    const std::vector<TContourLine>& lines = cache.Contours(model.Triangles(), layers.Contour);
+    const std::vector<TPlanBox>& boxes = cache.ContourBoxes();
+    TCanvas& canvas = view.DrawCanvas();
+    const TPen pen = canvas.Pen;
+    const int thin = std::max(1, canvas.PixelsPerInchX() / 96);
+    canvas.Pen.Color = ContourColor;
+    std::vector<size_t> labelled;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TPlanBox& box = boxes[i];
+        if (box.MaxX < s.ViewLeft || box.MinX > s.ViewRight || box.MaxY < s.ViewBottom ||
+            box.MinY > s.ViewTop)
+            continue;
+        canvas.Pen.Width = lines[i].Index ? 2 * thin : thin;
+        const std::vector<TPlanPoint>& points = lines[i].Points;
+        for (size_t k = 1; k < points.size(); ++k)
+            view.DrawLine(points[k - 1].X, points[k - 1].Y, points[k].X, points[k].Y);
+        if (lines[i].Index && layers.Contour.Labels)
+            labelled.push_back(i);
+    }
+    canvas.Pen = pen;
+    if (labelled.empty())
+        return;
+    // Labels over the lines, on the view's colour, where the line is long enough on screen.
+    const TBrushStyle brush = canvas.BrushStyle;
+    const TColor brushColor = canvas.BrushColor, fontColor = canvas.FontColor;
+    canvas.BrushStyle = TBrushStyle::Solid;
+    canvas.BrushColor = view.Color();
+    canvas.FontColor = ContourColor;
+    canvas.Font = view.font();
+    const double pixelsPerUnit = (s.DrawRect.Right - s.DrawRect.Left) / s.ViewWidth;
+    for (size_t i : labelled) {
+        const TPlanBox& box = boxes[i];
+        const QString text = LevelText(lines[i].Level);
+        const int width = canvas.TextWidth(text), height = canvas.TextHeight(text);
+        if (std::max(box.MaxX - box.MinX, box.MaxY - box.MinY) * pixelsPerUnit < 3.0 * width)
+            continue;
+        const TPlanPoint at = Halfway(lines[i]);
+        if (!s.CrossVisible(at.X, at.Y))
+            continue;
+        canvas.TextOut(s.WorldToPixelX(at.X) - width / 2, s.WorldToPixelY(at.Y) - height / 2, text);
+    }
+    canvas.BrushStyle = brush;
+    canvas.BrushColor = brushColor;
+    canvas.FontColor = fontColor;
+}
+
+TColor ToColor(uint32_t argb) {
+    return ((argb >> 16) & 0xFF) | (argb & 0xFF00) | ((argb & 0xFF) << 16);
+}
+} // namespace
+
+QString LevelText(double level) {
+    return TrimZeros(FormatFixed(level, 3, SystemDecimalSeparator()), 0);
+}
+
+void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
+                 TTerrainCache& cache) {
+    if (layers.Colours || layers.Hillshade)
+        DrawFills(view, model, layers, cache);
+    if (layers.Contours)
+        DrawContours(view, model, layers, cache);
+}
+
+void DrawLegend(TMapView& view, const TVandrelTINModel& model, TTerrainCache& cache) {
+    const TMapViewState& s = view.State();
+    const TIntRect& r = s.DrawRect;
+    TCanvas& canvas = view.DrawCanvas();
+    const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
+    const auto [low, high] = cache.ValueRange(model.Vertices());
+    const TColourRamp& ramp = cache.Ramp(model.Vertices());
+    const QChar separator = SystemDecimalSeparator();
+    const QString top = FormatFixed(high, 3, separator), bottom = FormatFixed(low, 3, separator);
+    const TPen pen = canvas.Pen;
+    const TBrushStyle brush = canvas.BrushStyle;
+    const TColor brushColor = canvas.BrushColor, fontColor = canvas.FontColor;
+    canvas.Font = view.font();
+    canvas.FontColor = FromQColor(view.palette().color(QPalette::WindowText));
+    const int textWidth = std::max(canvas.TextWidth(top), canvas.TextWidth(bottom));
+    const int textHeight = canvas.TextHeight(top);
+    const int margin = dpiX * 10 / 96, gap = dpiX * 4 / 96;
+    const int barWidth = dpiX * 12 / 96;
+    const int barHeight = std::min(dpiY * 120 / 96, (r.Bottom - r.Top) / 2);
+    const int barRight = r.Right - margin, barLeft = barRight - barWidth;
+    const int barBottom = r.Bottom - margin - textHeight / 2, barTop = barBottom - barHeight;
+    if (barHeight < 2 * textHeight || barLeft - gap - textWidth < r.Left)
+        return; // no room
+    // A box in the view's colour keeps the texts legible over the tint.
+    canvas.Pen = {canvas.FontColor, 1, TPenStyle::Solid, TPenMode::Copy};
+    canvas.BrushStyle = TBrushStyle::Solid;
+    canvas.BrushColor = view.Color();
+    canvas.Rectangle(barLeft - 2 * gap - textWidth, barTop - textHeight / 2 - gap,
+                     barRight + gap + 1, barBottom + textHeight / 2 + gap + 1);
+    for (int y = barTop; y < barBottom; ++y) {
+        canvas.Pen.Color =
+            ToColor(ramp.ColourAtFraction(double(barBottom - 1 - y) / (barHeight - 1)));
+        canvas.Segment(barLeft, y, barRight, y);
+    }
+    canvas.Pen.Color = canvas.FontColor;
+    canvas.BrushStyle = TBrushStyle::Clear;
+    canvas.Rectangle(barLeft, barTop, barRight + 1, barBottom + 1);
+    canvas.TextOut(barLeft - gap - canvas.TextWidth(top), barTop - textHeight / 2, top);
+    canvas.TextOut(barLeft - gap - canvas.TextWidth(bottom), barBottom - textHeight / 2, bottom);
+    canvas.Pen = pen;
+    canvas.BrushStyle = brush;
+    canvas.BrushColor = brushColor;
+    canvas.FontColor = fontColor;
+}

@@ -1,0 +1,60 @@
+#include "TerrainCache.h"
+#include "Hillshade.h"
+
+#include <algorithm>
+#include <cmath>
+
+void TTerrainCache::Reset() {
+    *this = TTerrainCache();
+}
+
+std::pair<double, double> TTerrainCache::ValueRange(const TTriVertices& vertices) {
+    if (!FRange) {
+        double low = INFINITY, high = -INFINITY;
+        for (int i = 0; i < vertices.Count(); ++i)
+            if (const TTriVertex* v = vertices.VertexAt(i); v && std::isfinite(v->Value)) {
+                low = std::min(low, v->Value);
+                high = std::max(high, v->Value);
+            }
+        FRange = low <= high ? std::pair{low, high} : std::pair{0.0, 0.0};
+    }
+    return *FRange;
+}
+
+const TColourRamp& TTerrainCache::Ramp(const TTriVertices& vertices) {
+    if (!FRamp) {
+        const auto [low, high] = ValueRange(vertices);
+        FRamp = std::make_unique<TColourRamp>(low, high);
+    }
+    return *FRamp;
+}
+
+const std::vector<uint8_t>& TTerrainCache::Shades(const TTriangles& triangles,
+                                                  double exaggeration) {
+    if (FShadesExaggeration != exaggeration) {
+        FShades = TriangleShades(triangles, exaggeration);
+        FShadesExaggeration = exaggeration;
+    }
+    return FShades;
+}
+
+const std::vector<TContourLine>& TTerrainCache::Contours(const TTriangles& triangles,
+                                                         const TContourSettings& settings) {
+    if (FContourSettings != settings) {
+        FContours = TraceContours(triangles, settings);
+        FContourBoxes.clear();
+        FContourBoxes.reserve(FContours.size());
+        for (const TContourLine& line : FContours) {
+            TPlanBox box{INFINITY, INFINITY, -INFINITY, -INFINITY};
+            for (const TPlanPoint& p : line.Points) {
+                box.MinX = std::min(box.MinX, p.X);
+                box.MinY = std::min(box.MinY, p.Y);
+                box.MaxX = std::max(box.MaxX, p.X);
+                box.MaxY = std::max(box.MaxY, p.Y);
+            }
+            FContourBoxes.push_back(box);
+        }
+        FContourSettings = settings;
+    }
+    return FContours;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// What the terrain layers compute once per model and keep until the model is read again: the
+// range of elevations with its colour ramp, the triangles' shades for one exaggeration, and the
+// contours for one set of contour settings with each line's box. Each is made when first asked
+// for.
+#include "ColourRamp.h"
+#include "Contours.h"
+#include "model/Mesh.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct TPlanBox {
+    double MinX, MinY, MaxX, MaxY;
+};
+
+class TTerrainCache {
+public:
+    // Forgets everything: the model changed.
+    void Reset();
+
+    // The finite elevations' range over the vertices (0, 0 when there is none).
+    std::pair<double, double> ValueRange(const TTriVertices& vertices);
+    const TColourRamp& Ramp(const TTriVertices& vertices);
+    const std::vector<uint8_t>& Shades(const TTriangles& triangles, double exaggeration);
+    const std::vector<TContourLine>& Contours(const TTriangles& triangles,
+                                              const TContourSettings& settings);
+    // The boxes of the lines Contours gave last.
+    const std::vector<TPlanBox>& ContourBoxes() const { return FContourBoxes; }
+
+private:
+    std::optional<std::pair<double, double>> FRange;
+    std::unique_ptr<TColourRamp> FRamp;
+    std::optional<double> FShadesExaggeration;
+    std::vector<uint8_t> FShades;
+    std::optional<TContourSettings> FContourSettings;
+    std::vector<TContourLine> FContours;
+    std::vector<TPlanBox> FContourBoxes;
+};
