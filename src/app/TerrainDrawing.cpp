@@ -8,6 +8,7 @@
 #include "terrain/TriangleFill.h"
 #include "vrk/VRKModel.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -20,13 +21,24 @@ struct TFillTransform {
     }
 };
 
+// The light of a tint for each shade, in 256ths.
+const std::array<int, 256>& TintLights() {
+    static const std::array<int, 256> lights = [] {
+        std::array<int, 256> table{};
+        for (int shade = 0; shade < 256; ++shade)
+            table[size_t(shade)] = int(std::lround(TintFactor(uint8_t(shade)) * 256));
+        return table;
+    }();
+    return lights;
+}
+
 TFillStyle StyleOf(const TTerrainLayers& layers, const TColourRamp& ramp, uint8_t shade) {
     TFillStyle style;
     if (layers.Colours)
         style.Ramp = &ramp;
     if (layers.Hillshade) {
         if (layers.Colours)
-            style.Light = int(std::lround(TintFactor(shade) * 256));
+            style.Light = TintLights()[shade];
         else
             style.Colour = 0xFF000000u | uint32_t(shade) << 16 | uint32_t(shade) << 8 | shade;
     }

@@ -1,0 +1,65 @@
+// The terrain computations on generated models: contours at about 50 levels, the triangles'
+// shades, and the profile of a line across the whole model.
+#include "BenchModels.h"
+#include "platform/Streams.h"
+#include "terrain/Contours.h"
+#include "terrain/Hillshade.h"
+#include "terrain/Profile.h"
+#include "vrk/VRKModel.h"
+
+#include <benchmark/benchmark.h>
+#include <map>
+#include <memory>
+
+namespace {
+const TVandrelTINModel& Model(int triangles) {
+    static std::map<int, std::unique_ptr<TVandrelTINModel>> models;
+    auto& model = models[triangles];
+    if (!model) {
+        model = std::make_unique<TVandrelTINModel>();
+        TFileStream stream(BenchModelFile(triangles));
+        model->ReadFromStream(stream);
+        model->Index(); // built once, as the viewer has it before any profile
+    }
+    return *model;
+}
+
+void BM_Contours50Levels(benchmark::State& state) {
+    const TVandrelTINModel& model = Model(static_cast<int>(state.range(0)));
+    double minE, minN, minV, maxE, maxN, maxV;
+    model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    TContourSettings settings;
+    settings.Interval = (maxV - minV) / 50;
+    size_t lines = 0;
+    for (auto _ : state)
+        lines = TraceContours(model.Triangles(), settings).size();
+    state.counters["lines"] = double(lines);
+}
+
+void BM_TriangleShades(benchmark::State& state) {
+    const TVandrelTINModel& model = Model(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TriangleShades(model.Triangles(), 2).data());
+}
+
+void BM_ProfileAcrossTheModel(benchmark::State& state) {
+    const TVandrelTINModel& model = Model(static_cast<int>(state.range(0)));
+    double minE, minN, minV, maxE, maxN, maxV;
+    model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    const std::vector<TPlanPoint> line{{minE - 1, minN + 0.3}, {maxE + 1, maxN - 0.7}};
+    size_t points = 0;
+    for (auto _ : state)
+        points = ComputeProfile(model, line).size();
+    state.counters["breakpoints"] = double(points);
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(1000000)->Arg(2000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+}
+} // namespace
+
+BENCHMARK(BM_Contours50Levels)->Apply(Sizes);
+BENCHMARK(BM_TriangleShades)->Apply(Sizes);
+BENCHMARK(BM_ProfileAcrossTheModel)->Arg(2000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

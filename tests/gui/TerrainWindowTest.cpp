@@ -1,0 +1,259 @@
+// The Terrain menu, the contour dialog and the profile mode, driven as a user would.
+#include "Components/MapView.h"
+#include "GuiTestSupport.h"
+#include "SurfaceModel.h"
+#include "app/ContourDialog.h"
+#include "app/MainWindow.h"
+#include "app/ProfileWindow.h"
+#include "vrk/VRKModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+// A cone: 0 at the rim of radius 50 about (50, 50), 100 at the top.
+double Cone(double x, double y) {
+    return 100 - 2 * std::min(50.0, std::hypot(x - 50, y - 50));
+}
+
+struct TerrainWindowTest : ::testing::Test {
+    void SetUp() override {
+        ReportedErrors().clear();
+        model = dir.filePath("cone.vrk");
+        SaveBytes(model.toStdString(), WriteModel(SurfaceModel(20, 20, 5, Cone)));
+        window = std::make_unique<TfrmTINMap>(QStringList{model});
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+    }
+    QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
+    QToolButton* Button(const char* name) { return window->findChild<QToolButton*>(name); }
+    QWidget* Client() { return window->MapView()->viewport(); }
+    QPoint Pixel(double e, double n) {
+        return {window->MapView()->WorldToPixelX(e), window->MapView()->WorldToPixelY(n)};
+    }
+    void Click(QPoint at) {
+        Hover(Client(), at);
+        QTest::mouseClick(Client(), Qt::LeftButton, {}, at);
+    }
+    // Runs the contour dialog, typing the interval and pressing OK until it closes or a second
+    // text is needed; returns the problems shown.
+    QStringList RunContourDialog(const QStringList& intervals) {
+        QStringList problems;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = dynamic_cast<TfrmContours*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (const QString& interval : intervals) {
+                dialog->findChild<QLineEdit*>("txtInterval")->setText(interval);
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                if (!dialog->isVisible())
+                    return;
+                problems << dialog->findChild<QLabel*>("lblProblem")->text();
+            }
+            dialog->reject();
+        });
+        Action("mnuTerrainContours")->trigger();
+        return problems;
+    }
+    QTemporaryDir dir;
+    QString model;
+    std::unique_ptr<TfrmTINMap> window;
+};
+
+int CountColour(const QImage& image, QColor colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == colour;
+    return n;
+}
+} // namespace
+
+TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
+    QStringList menus;
+    for (QAction* menu : window->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&Terrain", "&Help"}));
+    QStringList items;
+    for (QAction* item : window->menuBar()->actions()[2]->menu()->actions())
+        items << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
+    EXPECT_EQ(items, (QStringList{"&Elevation colours", "&Hillshade", "Vertical e&xaggeration...",
+                                  "-", "&Contours...", "Show contours", "Export contours...", "-",
+                                  "Elevation &profile"}));
+    EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
+    EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
+}
+
+TEST_F(TerrainWindowTest, LayersSwitchedOnAndOffAgainLeaveThePictureAsItWas) {
+    const QImage plain = window->MapView()->Image();
+    for (const char* layer :
+         {"mnuTerrainColours", "mnuTerrainHillshade", "mnuTerrainShowContours"}) {
+        Action(layer)->trigger();
+        EXPECT_NE(window->MapView()->Image(), plain) << layer;
+        Action(layer)->trigger();
+        EXPECT_EQ(window->MapView()->Image(), plain) << layer;
+    }
+    // The cone's top is pale in the tint.
+    Action("mnuTerrainColours")->trigger();
+    const QImage tinted = window->MapView()->Image();
+    const QPoint top = Pixel(50, 50);
+    int palest = 0;
+    for (int dy = -3; dy <= 3; ++dy)
+        for (int dx = -3; dx <= 3; ++dx) {
+            const QColor c = tinted.pixelColor(top + QPoint(dx, dy));
+            palest = std::max(palest, std::min({c.red(), c.green(), c.blue()}));
+        }
+    EXPECT_GT(palest, 200);
+    // All three together: the fills under the contours, the triangle sides on top.
+    Action("mnuTerrainHillshade")->trigger();
+    Action("mnuTerrainShowContours")->trigger();
+    const QImage all = window->MapView()->Image();
+    EXPECT_GT(CountColour(all, QColor(0, 128, 0)), 100) << "triangle sides drawn over the fills";
+    EXPECT_GT(CountColour(all, QColor(0x96, 0x5A, 0x1E)), 50) << "contours";
+}
+
+TEST_F(TerrainWindowTest, TheContourDialogRefusesBadIntervalsAndShowsTheLayerOnOk) {
+    const QStringList problems = RunContourDialog({"0", "-5", "abc", "0.001", "12.5"});
+    ASSERT_EQ(problems.size(), 4);
+    EXPECT_TRUE(problems[0].contains("greater than 0"));
+    EXPECT_TRUE(problems[1].contains("greater than 0"));
+    EXPECT_TRUE(problems[2].contains("greater than 0"));
+    EXPECT_TRUE(problems[3].contains("more than 10000 levels"));
+    EXPECT_TRUE(Action("mnuTerrainShowContours")->isChecked());
+    EXPECT_DOUBLE_EQ(window->Terrain().Contour.Interval, 12.5);
+    EXPECT_TRUE(window->Terrain().Contours);
+    // A cancelled dialog changes nothing.
+    RunContourDialog({});
+    EXPECT_DOUBLE_EQ(window->Terrain().Contour.Interval, 12.5);
+    // Show contours switches the layer off and on again.
+    const QImage shown = window->MapView()->Image();
+    Action("mnuTerrainShowContours")->trigger();
+    EXPECT_FALSE(window->Terrain().Contours);
+    Action("mnuTerrainShowContours")->trigger();
+    EXPECT_EQ(window->MapView()->Image(), shown);
+}
+
+TEST_F(TerrainWindowTest, ContoursExportAsGeoJson) {
+    const QString file = dir.filePath("contours");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return file; };
+    Action("mnuTerrainExportContours")->trigger();
+    QFile written(file + ".geojson");
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << "the extension is added";
+    const QJsonDocument document = QJsonDocument::fromJson(written.readAll());
+    EXPECT_EQ(document["type"].toString(), "FeatureCollection");
+    // The cone from 0 to 100 gets the default interval 10: closed rings at 10 to 90 (0 is the
+    // flat ground round it, 100 only its top point).
+    const QJsonArray features = document["features"].toArray();
+    ASSERT_EQ(features.size(), 9);
+    for (const QJsonValue& feature : features) {
+        const QJsonArray points = feature["geometry"]["coordinates"].toArray();
+        EXPECT_EQ(points.first(), points.last());
+    }
+    EXPECT_TRUE(ReportedErrors().isEmpty());
+}
+
+TEST_F(TerrainWindowTest, ProfileModeDrawsALineByClicksAndADoubleClickShowsItsProfile) {
+    Button("btnProfile")->click();
+    EXPECT_TRUE(Action("mnuTerrainProfile")->isChecked());
+    EXPECT_EQ(window->MapView()->MouseMode(), TMapMouseMode::mmProfile);
+    Click(Pixel(10, 50));
+    EXPECT_TRUE(window->DrawingProfile());
+    EXPECT_EQ(window->SelectedTriangle(), nullptr) << "a click draws, it does not select";
+    Click(Pixel(50, 50));
+    DoubleClick(Client(), Pixel(90, 20));
+    EXPECT_FALSE(window->DrawingProfile());
+    ASSERT_EQ(window->ProfileLine().size(), 3u);
+    TfrmProfile* profile = window->Profile();
+    ASSERT_TRUE(profile->isVisible());
+    const auto& points = profile->Plot()->Profile();
+    ASSERT_GT(points.size(), 10u);
+    EXPECT_TRUE(profile->Plot()->Note().isEmpty());
+    // The cone's top lies on the line: the highest breakpoint is near 100.
+    double highest = 0;
+    for (const TProfilePoint& p : points)
+        highest = std::max(highest, p.Value);
+    EXPECT_NEAR(highest, 100, 3);
+
+    // The readout follows the mouse over the plot, and the map marks the place.
+    const QImage before = Client()->grab().toImage();
+    QTest::mouseMove(profile->Plot(), QPoint(profile->Plot()->width() / 2, 50));
+    EXPECT_TRUE(profile->ReadoutText().startsWith("Distance "))
+        << profile->ReadoutText().toStdString();
+    QCoreApplication::processEvents();
+    EXPECT_NE(Client()->grab().toImage(), before) << "the marker";
+
+    // Saved as CSV, a row a breakpoint.
+    const QString csv = dir.filePath("profile.csv");
+    profile->SaveDialog = [&](QWidget*) { return csv; };
+    profile->findChild<QPushButton*>("btnExport")->click();
+    QFile written(csv);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().count('\n'), qsizetype(points.size()) + 1);
+
+    // Closing the window takes the line off the map.
+    profile->close();
+    EXPECT_TRUE(window->ProfileLine().empty());
+}
+
+TEST_F(TerrainWindowTest, EscapeOrAnotherModeCancelsALineAndEmptyLinesGetANote) {
+    Button("btnProfile")->click();
+    Click(Pixel(10, 50));
+    Click(Pixel(40, 50));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->DrawingProfile());
+    EXPECT_TRUE(window->ProfileLine().empty());
+    Click(Pixel(10, 50));
+    Button("btnZoomMode")->click();
+    EXPECT_FALSE(window->DrawingProfile());
+    EXPECT_FALSE(Action("mnuTerrainProfile")->isChecked());
+    EXPECT_EQ(window->MapView()->MouseMode(), TMapMouseMode::mmZoom);
+
+    // A double click on the first point: a line of no length.
+    Action("mnuTerrainProfile")->trigger();
+    DoubleClick(Client(), Pixel(30, 30));
+    ASSERT_TRUE(window->Profile()->isVisible());
+    EXPECT_TRUE(window->Profile()->Plot()->Note().contains("no length"));
+    // Wholly off the mesh.
+    Click(Pixel(-20, -20));
+    DoubleClick(Client(), Pixel(-20, 110));
+    EXPECT_TRUE(window->Profile()->Plot()->Note().contains("does not cross"));
+    EXPECT_TRUE(ReportedErrors().isEmpty()) << "notes, not error boxes";
+}
+
+TEST_F(TerrainWindowTest, ThePrintedPageCarriesTheTint) {
+    Action("mnuTerrainColours")->trigger();
+    const QString pdf = dir.filePath("page.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(150);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    window->PrintView(printer);
+    QProcess::execute("pdftoppm", {"-r", "50", "-png", "-singlefile", pdf, dir.filePath("page")});
+    const QImage page(dir.filePath("page.png"));
+    ASSERT_FALSE(page.isNull());
+    int coloured = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            coloured += std::max({c.red(), c.green(), c.blue()}) -
+                            std::min({c.red(), c.green(), c.blue()}) >
+                        40;
+        }
+    EXPECT_GT(coloured, 1000);
+}
