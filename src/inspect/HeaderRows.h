@@ -4,11 +4,13 @@
 
 #include <QChar>
 #include <QString>
+#include <QVariant>
 #include <vector>
 
 struct THeaderRow {
     QString Field;
     QString Value;
+    QVariant Raw = {}; // the field's own value: a number, or the text of a character field
 };
 
 // The rows of a header; doubles are written with the given decimal separator.

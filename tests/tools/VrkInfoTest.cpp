@@ -1,6 +1,10 @@
 #include "VrkInfo.h"
 #include "TerrainGenerator.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -97,4 +101,131 @@ TEST_F(VrkInfoTest, CheckListsProblemsAndExitsWithThree) {
     const TRun problems = RunTool({"check", bad});
     EXPECT_EQ(problems.Status, 3);
     EXPECT_EQ(problems.Out, "Triangle 1\tDuplicate vertex index\n1 problems found\n");
+}
+
+TEST_F(VrkInfoTest, HelpVersionAndWrongUsageFollowTheCommandLineConventions) {
+    for (const char* help : {"--help", "-h"}) {
+        const TRun run = RunTool({help});
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_TRUE(run.Err.isEmpty());
+        for (const char* word : {"header", "extents", "find", "check", "convert", "contours",
+                                 "profile", "--json", "Exit status"})
+            EXPECT_TRUE(run.Out.contains(word)) << word;
+    }
+    const TRun version = RunTool({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "vrkinfo 2.1.0.34\n");
+    for (const QStringList& wrong : {QStringList{},
+                                     {"--frobnicate", file},
+                                     {"header", file, file},
+                                     {"find", file},
+                                     {"convert", file},
+                                     {"contours", file, "out.geojson"},
+                                     {"profile", file, "1", "2"},
+                                     {"--format"},
+                                     {"convert", "--json", file, "out.obj"}}) {
+        const TRun run = RunTool(wrong);
+        EXPECT_EQ(run.Status, 2) << wrong.join(' ').toStdString();
+        const QStringList lines = run.Err.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << run.Err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith("vrkinfo: "));
+        EXPECT_EQ(lines[1], "Try 'vrkinfo --help'.");
+        EXPECT_TRUE(run.Out.isEmpty());
+    }
+}
+
+TEST_F(VrkInfoTest, ManyFilesEachUnderItsNameWithTheWorstStatus) {
+    const QString broken = dir.filePath("broken.vrk");
+    SaveBytes(broken.toStdString(), std::vector<char>(10, 'x'));
+    TModelData bad;
+    bad.Vertices = {{0, 0, 0}, {10, 0, 0}, {20, 0, 0}};
+    bad.Triangles = {{{1, 2, 3}, {-1, -1, -1}}};
+    const QString problems = dir.filePath("problems.vrk");
+    SaveBytes(problems.toStdString(), WriteModel(bad));
+
+    const TRun check = RunTool({"check", file, problems});
+    EXPECT_EQ(check.Status, 3);
+    EXPECT_TRUE(check.Out.startsWith("==> " + file + " <==\n0 problems found\n\n==> " + problems +
+                                     " <==\n"))
+        << check.Out.toStdString();
+    const TRun all = RunTool({"check", broken, file, problems});
+    EXPECT_EQ(all.Status, 1) << "unreadable is worst";
+    EXPECT_TRUE(all.Out.contains("==> " + problems + " <==")) << "the others still ran";
+    EXPECT_TRUE(all.Err.contains("Stream read error") || all.Err.contains("not a Vandrel"));
+    const TRun summaries = RunTool({file, problems});
+    EXPECT_EQ(summaries.Status, 0);
+    EXPECT_EQ(summaries.Out.count("==> "), 2);
+    EXPECT_EQ(summaries.Out.count("Triangles: "), 2);
+}
+
+TEST_F(VrkInfoTest, JsonDocumentsWithExactNumbersAndStableKeys) {
+    auto json = [](const TRun& run) {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(run.Out.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << run.Out.toStdString();
+        return document;
+    };
+    const QJsonDocument header = json(RunTool({"--json", "header", file}));
+    EXPECT_EQ(header["rows"].toArray().size(), 29);
+    EXPECT_EQ(header["rows"][0]["name"].toString(), "FileMajorVersion");
+    EXPECT_EQ(header["fields"]["NumberOfTriangles"].toInt(), 2);
+    EXPECT_EQ(header["fields"]["FileSignature"].toString(), "QDS TIN DTM FILE");
+
+    const QJsonDocument found = json(RunTool({"find", "--json", file, "2.5", "2.5", "99", "99"}));
+    EXPECT_EQ(found["points"][0]["triangle"].toInt(), 1);
+    EXPECT_DOUBLE_EQ(found["points"][0]["value"].toDouble(), 17.5);
+    EXPECT_TRUE(found["points"][1]["triangle"].isNull());
+
+    const QJsonDocument check = json(RunTool({"--json", "check", file}));
+    EXPECT_EQ(check["count"].toInt(), 0);
+    EXPECT_EQ(check["summary"].toString(), "0 problems found");
+    EXPECT_TRUE(check["problems"].isArray());
+
+    // A number that needs all 17 digits comes back exactly.
+    TModelData data;
+    data.Vertices = {{0.1 + 0.2, 1.0 / 3, 2.0 / 7}, {10, 0, 0}, {0, 10, 0}};
+    data.Triangles = {{{1, 2, 3}, {-1, -1, -1}}};
+    const QString exact = dir.filePath("exact.vrk");
+    SaveBytes(exact.toStdString(), WriteModel(data));
+    const QJsonDocument extents = json(RunTool({"--json", "extents", exact}));
+    EXPECT_EQ(extents["extents"]["minValue"].toDouble(), 0.0);
+    EXPECT_EQ(extents["extents"]["maxValue"].toDouble(), 2.0 / 7);
+    const QJsonDocument summary = json(RunTool({"--json", exact}));
+    EXPECT_EQ(summary["triangles"].toInt(), 1);
+    EXPECT_EQ(summary["extents"]["maxValue"].toDouble(), 2.0 / 7);
+    const QJsonDocument many = json(RunTool({"--json", exact, file}));
+    ASSERT_TRUE(many.isArray());
+    EXPECT_EQ(many[1]["file"].toString(), file);
+}
+
+TEST_F(VrkInfoTest, ConvertContoursAndProfileWriteWholeFilesOrNone) {
+    const QString obj = dir.filePath("model.obj");
+    EXPECT_EQ(RunTool({"convert", file, obj}).Status, 0);
+    QFile written(obj);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().count("\nv "), 4);
+    const QString forced = dir.filePath("model.mesh");
+    EXPECT_EQ(RunTool({"convert", "--format", "2dm", file, forced}).Status, 0);
+    EXPECT_TRUE(QFile::exists(forced));
+    EXPECT_EQ(RunTool({"convert", file, dir.filePath("model.txt")}).Status, 2) << "no format";
+    const TRun unwritable = RunTool({"convert", file, dir.filePath("no/such/dir/model.ply")});
+    EXPECT_EQ(unwritable.Status, 1);
+    EXPECT_TRUE(unwritable.Err.startsWith("Cannot create file "));
+
+    const QString geojson = dir.filePath("contours.geojson");
+    EXPECT_EQ(RunTool({"contours", file, "--interval", "5", geojson}).Status, 0);
+    QFile contours(geojson);
+    ASSERT_TRUE(contours.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(contours.readAll())["features"].toArray().size(), 5)
+        << "15, 20, 25, 30, 35 over 10..40";
+    const TRun zero = RunTool({"contours", file, "--interval", "0", dir.filePath("zero.geojson")});
+    EXPECT_EQ(zero.Status, 2);
+    EXPECT_FALSE(QFile::exists(dir.filePath("zero.geojson")));
+
+    const TRun profile = RunTool({"profile", file, "-5", "5", "15", "5"});
+    EXPECT_EQ(profile.Status, 0);
+    const QStringList rows = profile.Out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(rows[0], "distance,easting,northing,elevation,triangle");
+    EXPECT_EQ(rows[1], "0,-5,5,,") << "starts off the mesh";
+    EXPECT_EQ(rows.last(), "20,15,5,,");
 }

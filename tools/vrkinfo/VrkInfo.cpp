@@ -1,26 +1,79 @@
 #include "VrkInfo.h"
+#include "export/ContourGeoJson.h"
+#include "export/ModelWriters.h"
+#include "export/ProfileCsv.h"
+#include "export/SavedFile.h"
 #include "inspect/HeaderRows.h"
 #include "inspect/HealthCheck.h"
 #include "model/Geometry.h"
 #include "platform/Exceptions.h"
 #include "platform/NumberText.h"
 #include "platform/Streams.h"
+#include "terrain/Contours.h"
+#include "terrain/Profile.h"
 #include "vrk/VRKModel.h"
 
+#include <QBuffer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cmath>
 #include <new>
 #include <optional>
-#include <variant>
 
 namespace {
-const char Usage[] = "usage: vrkinfo FILE\n"
-                     "       vrkinfo header FILE\n"
-                     "       vrkinfo extents FILE\n"
-                     "       vrkinfo find FILE E N [E N ...]\n"
-                     "       vrkinfo check FILE\n";
+const char Usage[] = "usage: vrkinfo [--json] FILE...\n"
+                     "       vrkinfo [--json] header FILE\n"
+                     "       vrkinfo [--json] extents FILE\n"
+                     "       vrkinfo [--json] find FILE E N [E N ...]\n"
+                     "       vrkinfo [--json] check FILE...\n"
+                     "       vrkinfo convert [--format FORMAT] FILE OUT\n"
+                     "       vrkinfo contours FILE --interval I [--base B] OUT\n"
+                     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...]\n"
+                     "       vrkinfo --help | --version\n";
+
+const char Help[] =
+    "Facts about VRK terrain model files, and the model in other formats.\n"
+    "\n"
+    "  FILE...           a short summary of each file: name, counts, extents, health\n"
+    "  header FILE       the 29 header fields: field name, TAB, value text\n"
+    "  extents FILE      min easting, min northing, min value, max easting, max northing,\n"
+    "                    max value, TAB-separated\n"
+    "  find FILE E N...  per point: triangle number, TAB, interpolated value (\"null\" for no\n"
+    "                    value), or \"none\" when no triangle holds it\n"
+    "  check FILE...     per problem: entity, TAB, problem; then \"N problems found\"\n"
+    "  convert FILE OUT  the model as LandXML 1.2 (.xml), binary PLY (.ply), Wavefront OBJ\n"
+    "                    (.obj) or 2DM (.2dm), by OUT's extension or --format\n"
+    "  contours FILE --interval I [--base B] OUT\n"
+    "                    the contours base + k * interval as GeoJSON LineStrings\n"
+    "  profile FILE E1 N1 E2 N2...\n"
+    "                    the exact profile along the line as CSV: distance, easting,\n"
+    "                    northing, elevation, triangle\n"
+    "\n"
+    "Options:\n"
+    "  --json            one JSON document on standard output instead of the text\n"
+    "  --format FORMAT   landxml, ply, obj or 2dm\n"
+    "  --interval I      the contour interval, greater than 0\n"
+    "  --base B          the level one contour passes through (default 0)\n"
+    "  -h, --help        this text\n"
+    "  --version         the program's name and version\n"
+    "\n"
+    "Numbers are written with a full stop: 17 significant digits in text, exactly in JSON\n"
+    "and in the converted files. With several files each result comes under a line\n"
+    "\"==> FILE <==\".\n"
+    "\n"
+    "Exit status: 0 done (check: no problem found), 1 a file could not be read or\n"
+    "written (the reason on standard error), 2 wrong usage, 3 check found problems.\n"
+    "With several files: 1 if any could not be read, else 3 if any has problems, else 0.\n";
 
 QString Number(double value) {
     return FormatGeneral(value, 17, u'.');
+}
+
+// JSON has no NaN or infinity: such a number is null.
+QJsonValue JsonNumber(double value) {
+    return std::isfinite(value) ? QJsonValue(value) : QJsonValue();
 }
 
 void ReadModel(TVandrelTINModel& model, const QString& fileName) {
@@ -39,77 +92,19 @@ TExtent ExtentOf(const TVandrelTINModel& model) {
     return e;
 }
 
-void PrintHeader(const TVandrelTINModel& model, QTextStream& out) {
-    for (const THeaderRow& row : HeaderRows(model.Header, u'.'))
-        out << row.Field << '\t' << row.Value << '\n';
-}
-
-void PrintExtents(const TVandrelTINModel& model, QTextStream& out) {
-    const TExtent e = ExtentOf(model);
-    out << QStringList{Number(e.MinEasting), Number(e.MinNorthing), Number(e.MinValue),
-                       Number(e.MaxEasting), Number(e.MaxNorthing), Number(e.MaxValue)}
-               .join('\t')
-        << '\n';
-}
-
-void PrintFind(const TVandrelTINModel& model, const std::vector<std::pair<double, double>>& points,
-               QTextStream& out) {
-    for (const auto& [easting, northing] : points) {
-        double value = NullValue;
-        const TTriangle* triangle = model.FindTriangle(easting, northing, value);
-        if (!triangle)
-            out << "none\n";
-        else
-            out << triangle->Number << '\t'
-                << (value == NullValue ? QString("null") : Number(value)) << '\n';
-    }
-}
-
-// Writes each problem as a line of entity and problem text.
-class TPrintedReport : public THealthReport {
-public:
-    explicit TPrintedReport(QTextStream& out) : FOut(out) {}
-    void AddProblem(const QString& entity, const QString& problem, TTriangle*) override {
-        FOut << entity << '\t' << problem << '\n';
-    }
-
-private:
-    QTextStream& FOut;
-};
-
-// Only counts.
-class TCountedReport : public THealthReport {
-public:
-    void AddProblem(const QString&, const QString&, TTriangle*) override {}
-};
-
-int PrintCheck(const TVandrelTINModel& model, QTextStream& out) {
-    TPrintedReport report(out);
-    const int problems = CheckModel(model, report);
-    out << ProblemSummary(problems) << '\n';
-    return problems == 0 ? ExitDone : ExitProblemsFound;
-}
-
-void PrintSummary(const TVandrelTINModel& model, const QString& fileName, QTextStream& out) {
-    out << "File: " << fileName << '\n';
-    out << "Model: " << model.InternalName << '\n';
-    out << "Vertices: " << model.Vertices().Count() << '\n';
-    out << "Triangles: " << model.Triangles().Count() << '\n';
-    out << "Edge records: " << model.Edges.Count() << '\n';
-    out << "Start points: " << model.StartPoints.Count() << '\n';
-    if (model.Vertices().Count() > 0) {
-        const TExtent e = ExtentOf(model);
-        out << "Easting: " << Number(e.MinEasting) << " to " << Number(e.MaxEasting) << '\n';
-        out << "Northing: " << Number(e.MinNorthing) << " to " << Number(e.MaxNorthing) << '\n';
-        out << "Value: " << Number(e.MinValue) << " to " << Number(e.MaxValue) << '\n';
-    }
-    TCountedReport counted;
-    out << "Health check: " << ProblemSummary(CheckModel(model, counted)) << '\n';
+QJsonObject ExtentJson(const TExtent& e) {
+    return {{"minEasting", JsonNumber(e.MinEasting)},   {"minNorthing", JsonNumber(e.MinNorthing)},
+            {"minValue", JsonNumber(e.MinValue)},       {"maxEasting", JsonNumber(e.MaxEasting)},
+            {"maxNorthing", JsonNumber(e.MaxNorthing)}, {"maxValue", JsonNumber(e.MaxValue)}};
 }
 
 using TPoints = std::vector<std::pair<double, double>>;
 
-// A coordinate as typed: a finite number in the C locale's notation.
+// Wrong usage, with its reason: the status and the lines to write.
+struct TUsageError {
+    QString Reason;
+};
+
 std::optional<double> ParseCoordinate(const QString& word) {
     bool ok = false;
     const double value = word.toDouble(&ok);
@@ -118,68 +113,398 @@ std::optional<double> ParseCoordinate(const QString& word) {
     return value;
 }
 
-// The points of "find", or the reason they cannot be read.
-std::variant<TPoints, QString> ParsePoints(const QStringList& words) {
-    if (words.isEmpty())
-        return QString("find needs at least one point");
+TPoints ParsePoints(const QStringList& words, int atLeast) {
+    if (words.size() < 2 * atLeast)
+        throw TUsageError{atLeast == 1 ? "find needs at least one point"
+                                       : "profile needs at least two points"};
     if (words.size() % 2 != 0)
-        return QString("find needs an easting and a northing for each point");
+        throw TUsageError{"an easting needs its northing"};
     TPoints points;
     for (qsizetype i = 0; i < words.size(); i += 2) {
         const auto easting = ParseCoordinate(words[i]);
         const auto northing = ParseCoordinate(words[i + 1]);
         if (!easting || !northing)
-            return QString("not a number: '%1'").arg(easting ? words[i + 1] : words[i]);
+            throw TUsageError{QString("not a number: '%1'").arg(easting ? words[i + 1] : words[i])};
         points.emplace_back(*easting, *northing);
     }
     return points;
 }
 
-int UsageError(QTextStream& err, const QString& reason = {}) {
-    if (!reason.isEmpty())
-        err << "vrkinfo: " << reason << '\n';
-    err << Usage;
-    return ExitUsage;
+// The options and the words left when they are taken out.
+struct TCommandLine {
+    bool Json = false, Help = false, Version = false;
+    std::optional<QString> Format, Interval, Base;
+    QStringList Words;
+};
+
+TCommandLine ParseOptions(const QStringList& arguments) {
+    TCommandLine line;
+    bool optionsEnd = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (optionsEnd || !(a.startsWith("--") || a == "-h")) {
+            line.Words << a;
+            continue;
+        }
+        auto value = [&](std::optional<QString>& into) {
+            if (i + 1 >= arguments.size())
+                throw TUsageError{QString("option '%1' needs a value").arg(a)};
+            into = arguments[++i];
+        };
+        if (a == "--")
+            optionsEnd = true;
+        else if (a == "--json")
+            line.Json = true;
+        else if (a == "-h" || a == "--help")
+            line.Help = true;
+        else if (a == "--version")
+            line.Version = true;
+        else if (a == "--format")
+            value(line.Format);
+        else if (a == "--interval")
+            value(line.Interval);
+        else if (a == "--base")
+            value(line.Base);
+        else
+            throw TUsageError{QString("unknown option '%1'").arg(a)};
+    }
+    return line;
+}
+
+// Only counts.
+class TCountedReport : public THealthReport {
+public:
+    void AddProblem(const QString&, const QString&, TTriangle*) override {}
+};
+
+class TRun {
+public:
+    TRun(const TCommandLine& line, QTextStream& out, QTextStream& err)
+        : FLine(line), FOut(out), FErr(err) {}
+
+    int Command(const QString& command, const QStringList& rest);
+
+private:
+    // Reads a model; false, with the message written, when it cannot be read.
+    bool Read(TVandrelTINModel& model, const QString& fileName);
+    int Summary(const QStringList& files);
+    int Check(const QStringList& files);
+    int Header(const QString& file);
+    int Extents(const QString& file);
+    int Find(const QString& file, const TPoints& points);
+    int Convert(const QString& file, const QString& output);
+    int Contours(const QString& file, const QString& output);
+    int Profile(const QString& file, const TPoints& points);
+    // Runs one file's work for each file, under its name when there are several; the worst
+    // status wins.
+    int EachFile(const QStringList& files,
+                 const std::function<int(const QString&, QJsonObject&)>& work);
+    void WriteJson(const QJsonValue& value);
+
+    const TCommandLine& FLine;
+    QTextStream &FOut, &FErr;
+    QString FLastError;
+};
+
+bool TRun::Read(TVandrelTINModel& model, const QString& fileName) {
+    try {
+        ReadModel(model, fileName);
+        return true;
+    } catch (const Exception& error) {
+        FLastError = QString::fromStdString(error.Message());
+    } catch (const std::bad_alloc&) {
+        FLastError = "Out of memory";
+    }
+    FErr << FLastError << '\n';
+    return false;
+}
+
+void TRun::WriteJson(const QJsonValue& value) {
+    const QJsonDocument document =
+        value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+    FOut << QString::fromUtf8(document.toJson(QJsonDocument::Indented));
+}
+
+int Worst(int a, int b) {
+    auto rank = [](int status) {
+        return status == ExitUnreadable ? 2 : status == ExitProblemsFound ? 1 : 0;
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+
+int TRun::EachFile(const QStringList& files,
+                   const std::function<int(const QString&, QJsonObject&)>& work) {
+    int status = ExitDone;
+    QJsonArray results;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (files.size() > 1 && !FLine.Json)
+            FOut << (i > 0 ? "\n" : "") << "==> " << files[i] << " <==\n";
+        FOut.flush();
+        QJsonObject result{{"file", files[i]}};
+        const int one = work(files[i], result);
+        if (one == ExitUnreadable)
+            result["error"] = FLastError;
+        results.append(result);
+        status = Worst(status, one);
+    }
+    if (FLine.Json)
+        WriteJson(files.size() == 1 ? QJsonValue(results[0]) : QJsonValue(results));
+    return status;
+}
+
+int TRun::Summary(const QStringList& files) {
+    return EachFile(files, [&](const QString& file, QJsonObject& json) {
+        TVandrelTINModel model;
+        if (!Read(model, file))
+            return int(ExitUnreadable);
+        TCountedReport counted;
+        const int problems = CheckModel(model, counted);
+        if (FLine.Json) {
+            json["model"] = model.InternalName;
+            json["vertices"] = model.Vertices().Count();
+            json["triangles"] = model.Triangles().Count();
+            json["edgeRecords"] = model.Edges.Count();
+            json["startPoints"] = model.StartPoints.Count();
+            if (model.Vertices().Count() > 0)
+                json["extents"] = ExtentJson(ExtentOf(model));
+            json["problems"] = problems;
+            return int(ExitDone);
+        }
+        FOut << "File: " << file << '\n';
+        FOut << "Model: " << model.InternalName << '\n';
+        FOut << "Vertices: " << model.Vertices().Count() << '\n';
+        FOut << "Triangles: " << model.Triangles().Count() << '\n';
+        FOut << "Edge records: " << model.Edges.Count() << '\n';
+        FOut << "Start points: " << model.StartPoints.Count() << '\n';
+        if (model.Vertices().Count() > 0) {
+            const TExtent e = ExtentOf(model);
+            FOut << "Easting: " << Number(e.MinEasting) << " to " << Number(e.MaxEasting) << '\n';
+            FOut << "Northing: " << Number(e.MinNorthing) << " to " << Number(e.MaxNorthing)
+                 << '\n';
+            FOut << "Value: " << Number(e.MinValue) << " to " << Number(e.MaxValue) << '\n';
+        }
+        FOut << "Health check: " << ProblemSummary(problems) << '\n';
+        return int(ExitDone);
+    });
+}
+
+// The problems as rows, kept for the text or the JSON.
+class TRowReport : public THealthReport {
+public:
+    void AddProblem(const QString& entity, const QString& problem, TTriangle*) override {
+        Rows.push_back({entity, problem});
+    }
+    std::vector<std::pair<QString, QString>> Rows;
+};
+
+int TRun::Check(const QStringList& files) {
+    return EachFile(files, [&](const QString& file, QJsonObject& json) {
+        TVandrelTINModel model;
+        if (!Read(model, file))
+            return int(ExitUnreadable);
+        TRowReport report;
+        const int problems = CheckModel(model, report);
+        if (FLine.Json) {
+            QJsonArray rows;
+            for (const auto& [entity, problem] : report.Rows)
+                rows.append(QJsonObject{{"entity", entity}, {"problem", problem}});
+            json["problems"] = rows;
+            json["count"] = problems;
+            json["summary"] = ProblemSummary(problems);
+        } else {
+            for (const auto& [entity, problem] : report.Rows)
+                FOut << entity << '\t' << problem << '\n';
+            FOut << ProblemSummary(problems) << '\n';
+        }
+        return problems == 0 ? int(ExitDone) : int(ExitProblemsFound);
+    });
+}
+
+int TRun::Header(const QString& file) {
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    const std::vector<THeaderRow> rows = HeaderRows(model.Header, u'.');
+    if (!FLine.Json) {
+        for (const THeaderRow& row : rows)
+            FOut << row.Field << '\t' << row.Value << '\n';
+        return ExitDone;
+    }
+    QJsonArray list;
+    QJsonObject fields;
+    for (const THeaderRow& row : rows) {
+        list.append(QJsonObject{{"name", row.Field}, {"value", row.Value}});
+        fields[row.Field] = row.Raw.typeId() == QMetaType::Double
+                                ? JsonNumber(row.Raw.toDouble())
+                                : QJsonValue::fromVariant(row.Raw);
+    }
+    WriteJson(QJsonObject{{"file", file}, {"rows", list}, {"fields", fields}});
+    return ExitDone;
+}
+
+int TRun::Extents(const QString& file) {
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    const TExtent e = ExtentOf(model);
+    if (FLine.Json) {
+        WriteJson(QJsonObject{{"file", file}, {"extents", ExtentJson(e)}});
+        return ExitDone;
+    }
+    FOut << QStringList{Number(e.MinEasting), Number(e.MinNorthing), Number(e.MinValue),
+                        Number(e.MaxEasting), Number(e.MaxNorthing), Number(e.MaxValue)}
+                .join('\t')
+         << '\n';
+    return ExitDone;
+}
+
+int TRun::Find(const QString& file, const TPoints& points) {
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    QJsonArray found;
+    for (const auto& [easting, northing] : points) {
+        double value = NullValue;
+        const TTriangle* triangle = model.FindTriangle(easting, northing, value);
+        if (FLine.Json) {
+            const bool known = triangle && value != NullValue;
+            found.append(
+                QJsonObject{{"easting", easting},
+                            {"northing", northing},
+                            {"triangle", triangle ? QJsonValue(triangle->Number) : QJsonValue()},
+                            {"value", known ? JsonNumber(value) : QJsonValue()}});
+        } else if (!triangle) {
+            FOut << "none\n";
+        } else {
+            FOut << triangle->Number << '\t'
+                 << (value == NullValue ? QString("null") : Number(value)) << '\n';
+        }
+    }
+    if (FLine.Json)
+        WriteJson(QJsonObject{{"file", file}, {"points", found}});
+    return ExitDone;
+}
+
+int TRun::Convert(const QString& file, const QString& output) {
+    TModelFormat format;
+    if (FLine.Format ? !ModelFormatFromName(*FLine.Format, format)
+                     : !ModelFormatFromExtension(output, format))
+        throw TUsageError{FLine.Format ? QString("unknown format '%1'").arg(*FLine.Format)
+                                       : QString("cannot tell the format from '%1': name it with "
+                                                 "--format")
+                                             .arg(output)};
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    try {
+        SaveFile(output, [&](QIODevice& out) { WriteModel(model, format, out); });
+    } catch (const Exception& error) {
+        FErr << QString::fromStdString(error.Message()) << '\n';
+        return ExitUnreadable;
+    }
+    return ExitDone;
+}
+
+int TRun::Contours(const QString& file, const QString& output) {
+    if (!FLine.Interval)
+        throw TUsageError{"contours needs --interval"};
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    double minE, minN, minV, maxE, maxN, maxV;
+    model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    const auto settings =
+        ContourSettingsFromText(*FLine.Interval, FLine.Base.value_or("0"), 0, false, minV, maxV);
+    if (const QString* problem = std::get_if<QString>(&settings))
+        throw TUsageError{*problem};
+    try {
+        const auto lines = TraceContours(model.Triangles(), std::get<TContourSettings>(settings));
+        SaveFile(output, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
+    } catch (const Exception& error) {
+        FErr << QString::fromStdString(error.Message()) << '\n';
+        return ExitUnreadable;
+    }
+    return ExitDone;
+}
+
+int TRun::Profile(const QString& file, const TPoints& points) {
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    std::vector<TPlanPoint> line;
+    for (const auto& [e, n] : points)
+        line.push_back({e, n});
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    WriteProfileCsv(ComputeProfile(model, line), buffer);
+    FOut << QString::fromLatin1(buffer.data());
+    return ExitDone;
+}
+
+int TRun::Command(const QString& command, const QStringList& rest) {
+    auto exactly = [&](qsizetype count) {
+        if (rest.size() != count)
+            throw TUsageError{
+                QString("%1 needs %2").arg(command, count == 1 ? "one FILE" : "FILE and OUT")};
+    };
+    auto textOnly = [&] {
+        if (FLine.Json)
+            throw TUsageError{QString("%1 has no --json output").arg(command)};
+    };
+    if (command == "header")
+        return exactly(1), Header(rest[0]);
+    if (command == "extents")
+        return exactly(1), Extents(rest[0]);
+    if (command == "check") {
+        if (rest.isEmpty())
+            throw TUsageError{"check needs at least one FILE"};
+        return Check(rest);
+    }
+    if (command == "find") {
+        if (rest.isEmpty())
+            throw TUsageError{"find needs a FILE and points"};
+        return Find(rest[0], ParsePoints(rest.mid(1), 1));
+    }
+    if (command == "convert")
+        return textOnly(), exactly(2), Convert(rest[0], rest[1]);
+    if (command == "contours")
+        return textOnly(), exactly(2), Contours(rest[0], rest[1]);
+    if (command == "profile") {
+        textOnly();
+        if (rest.isEmpty())
+            throw TUsageError{"profile needs a FILE and points"};
+        return Profile(rest[0], ParsePoints(rest.mid(1), 2));
+    }
+    return Summary(command.isEmpty() ? rest : QStringList{command} + rest);
 }
 } // namespace
 
 int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    if (arguments.isEmpty())
-        return UsageError(err);
-    const QString command = arguments.size() == 1 ? QString() : arguments[0];
-    const QString fileName = arguments.size() == 1 ? arguments[0] : arguments[1];
-    TPoints points;
-    if (command == "find") {
-        auto parsed = ParsePoints(arguments.mid(2));
-        if (const QString* reason = std::get_if<QString>(&parsed))
-            return UsageError(err, *reason);
-        points = std::get<TPoints>(std::move(parsed));
-    } else if (!((command == "header" || command == "extents" || command == "check") &&
-                 arguments.size() == 2) &&
-               !command.isEmpty()) {
-        return UsageError(err);
-    }
-
-    TVandrelTINModel model;
     try {
-        ReadModel(model, fileName);
-    } catch (const Exception& error) {
-        err << QString::fromStdString(error.Message()) << '\n';
-        return ExitUnreadable;
-    } catch (const std::bad_alloc&) {
-        err << "Out of memory\n";
-        return ExitUnreadable;
+        const TCommandLine line = ParseOptions(arguments);
+        if (line.Help) {
+            out << Usage << '\n' << Help;
+            return ExitDone;
+        }
+        if (line.Version) {
+            out << "vrkinfo " << VRK_VERSION << '\n';
+            return ExitDone;
+        }
+        if (line.Words.isEmpty())
+            throw TUsageError{"no FILE given"};
+        static const QStringList commands{"header",  "extents",  "find",   "check",
+                                          "convert", "contours", "profile"};
+        const bool named = commands.contains(line.Words[0]) && line.Words.size() > 1;
+        // A first word that is neither a command nor a file is a mistyped command.
+        if (!named && line.Words.size() > 1 && !QFileInfo::exists(line.Words[0]))
+            throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
+        if (!named && (line.Format || line.Interval || line.Base))
+            throw TUsageError{"--format, --interval and --base belong to convert and contours"};
+        TRun run(line, out, err);
+        return named ? run.Command(line.Words[0], line.Words.mid(1))
+                     : run.Command(QString(), line.Words);
+    } catch (const TUsageError& usage) {
+        err << "vrkinfo: " << usage.Reason << '\n' << "Try 'vrkinfo --help'.\n";
+        return ExitUsage;
     }
-
-    if (command == "header")
-        PrintHeader(model, out);
-    else if (command == "extents")
-        PrintExtents(model, out);
-    else if (command == "find")
-        PrintFind(model, points, out);
-    else if (command == "check")
-        return PrintCheck(model, out);
-    else
-        PrintSummary(model, fileName, out);
-    return ExitDone;
 }

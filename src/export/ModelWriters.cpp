@@ -1,0 +1,246 @@
+#include "ModelWriters.h"
+#include "platform/Exceptions.h"
+#include "platform/NumberText.h"
+#include "vrk/VRKModel.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+#include <QXmlStreamWriter>
+#include <cmath>
+#include <cstring>
+
+namespace {
+QByteArray Number(double value) {
+    return FormatShortest(value).toLatin1();
+}
+
+// The 1-based number a triangle gives its corner, checked against the collection.
+int VertexNumber(const TVandrelTINModel& model, const TTriVertex* v) {
+    if (!v || v->Number < 1 || v->Number > model.Vertices().Count() ||
+        model.Vertices().VertexAt(v->Number - 1) != v)
+        throw Exception("A triangle has a corner that is not among the model's points.");
+    return v->Number;
+}
+
+// Text formats have no place for a value that is not a finite number.
+void RefuseNonFinite(const TVandrelTINModel& model, const char* format) {
+    const TTriVertices& vertices = model.Vertices();
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const TTriVertex* v = vertices.VertexAt(i);
+        if (!std::isfinite(v->Easting) || !std::isfinite(v->Northing) || !std::isfinite(v->Value))
+            throw Exception(QString("Point %1 has a coordinate or value that is not a finite "
+                                    "number, which %2 cannot hold.")
+                                .arg(i + 1)
+                                .arg(format)
+                                .toStdString());
+    }
+}
+
+template <class Visit> void ForEachTriangle(const TVandrelTINModel& model, Visit visit) {
+    const TTriangles& triangles = model.Triangles();
+    for (int i = 0; i < triangles.Count(); ++i) {
+        const TTriangle* t = triangles.TriangleAt(i);
+        visit(*t, VertexNumber(model, t->Vertex(1)), VertexNumber(model, t->Vertex(2)),
+              VertexNumber(model, t->Vertex(3)));
+    }
+}
+
+QString LinearUnit(int units) {
+    return units == 2 ? "foot" : units == 3 ? "USSurveyFoot" : "meter";
+}
+
+void WriteLandXml(const TVandrelTINModel& model, QIODevice& out) {
+    RefuseNonFinite(model, "LandXML");
+    QXmlStreamWriter xml(&out);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement("LandXML");
+    xml.writeDefaultNamespace("http://www.landxml.org/schema/LandXML-1.2");
+    xml.writeAttribute("version", "1.2");
+    xml.writeStartElement("Units");
+    const bool metric = model.Header.CoordinateUnits != 2 && model.Header.CoordinateUnits != 3;
+    xml.writeStartElement(metric ? "Metric" : "Imperial");
+    xml.writeAttribute("linearUnit", LinearUnit(model.Header.CoordinateUnits));
+    xml.writeAttribute("areaUnit", metric ? "squareMeter" : "squareFoot");
+    xml.writeAttribute("volumeUnit", metric ? "cubicMeter" : "cubicFeet");
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeStartElement("Surfaces");
+    xml.writeStartElement("Surface");
+    xml.writeAttribute("name", model.InternalName);
+    xml.writeStartElement("Definition");
+    xml.writeAttribute("surfType", "TIN");
+    xml.writeStartElement("Pnts");
+    const TTriVertices& vertices = model.Vertices();
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const TTriVertex* v = vertices.VertexAt(i);
+        xml.writeStartElement("P");
+        xml.writeAttribute("id", QString::number(i + 1));
+        // LandXML lists a point as northing, easting, elevation.
+        xml.writeCharacters(Number(v->Northing) + ' ' + Number(v->Easting) + ' ' +
+                            Number(v->Value));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeStartElement("Faces");
+    ForEachTriangle(model, [&](const TTriangle& t, int a, int b, int c) {
+        xml.writeStartElement("F");
+        QStringList neighbours;
+        for (int k = 1; k <= 3; ++k)
+            neighbours << QString::number(t.Neighbour(k) ? t.Neighbour(k)->Number : 0);
+        xml.writeAttribute("n", neighbours.join(' '));
+        xml.writeCharacters(QString("%1 %2 %3").arg(a).arg(b).arg(c));
+        xml.writeEndElement();
+    });
+    xml.writeEndElement(); // Faces
+    xml.writeEndElement(); // Definition
+    // The start points and the edge list, which LandXML has no element of its own for.
+    xml.writeStartElement("Feature");
+    xml.writeAttribute("name", "StartPoints");
+    xml.writeAttribute("code", "VRK");
+    for (int i = 0; i < model.StartPoints.Count(); ++i) {
+        const TVRKStartPoint* p = model.StartPoints.StartPoints(i);
+        xml.writeStartElement("Property");
+        xml.writeAttribute("label", "StartPoint");
+        xml.writeAttribute("value", Number(p->Easting) + ' ' + Number(p->Northing) + ' ' +
+                                        QByteArray::number(p->Triangle ? p->Triangle->Number : 0));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeStartElement("Feature");
+    xml.writeAttribute("name", "EdgeList");
+    xml.writeAttribute("code", "VRK");
+    for (int i = 0; i < model.Edges.Count(); ++i) {
+        const auto* t = static_cast<const TTriangle*>(model.Edges.Get(i));
+        xml.writeStartElement("Property");
+        xml.writeAttribute("label", "EdgeTriangle");
+        xml.writeAttribute("value", QString::number(t ? t->Number : 0));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndElement(); // Surface
+    xml.writeEndElement(); // Surfaces
+    xml.writeEndElement(); // LandXML
+    xml.writeEndDocument();
+    if (xml.hasError())
+        throw Exception("The LandXML text could not be written.");
+}
+
+template <class T> void Put(QByteArray& bytes, T value) {
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof value); // little-endian host
+}
+
+void WritePly(const TVandrelTINModel& model, QIODevice& out) {
+    const TTriVertices& vertices = model.Vertices();
+    QByteArray bytes = "ply\nformat binary_little_endian 1.0\ncomment VRK model " +
+                       model.InternalName.toUtf8().replace('\n', ' ') + "\nelement vertex " +
+                       QByteArray::number(vertices.Count()) +
+                       "\nproperty double x\nproperty double y\nproperty double z\nelement face " +
+                       QByteArray::number(model.Triangles().Count()) +
+                       "\nproperty list uchar int vertex_indices\nend_header\n";
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const TTriVertex* v = vertices.VertexAt(i);
+        Put(bytes, v->Easting);
+        Put(bytes, v->Northing);
+        Put(bytes, v->Value);
+        if (bytes.size() > (1 << 20)) {
+            out.write(bytes);
+            bytes.clear();
+        }
+    }
+    ForEachTriangle(model, [&](const TTriangle&, int a, int b, int c) {
+        Put(bytes, uint8_t(3));
+        Put(bytes, int32_t(a - 1));
+        Put(bytes, int32_t(b - 1));
+        Put(bytes, int32_t(c - 1));
+        if (bytes.size() > (1 << 20)) {
+            out.write(bytes);
+            bytes.clear();
+        }
+    });
+    out.write(bytes);
+}
+
+// Text a line at a time, in large writes.
+class TLineWriter {
+public:
+    explicit TLineWriter(QIODevice& out) : FOut(out) {}
+    ~TLineWriter() { FOut.write(FText); }
+    void Line(const QByteArray& line) {
+        FText += line;
+        FText += '\n';
+        if (FText.size() > (1 << 20)) {
+            FOut.write(FText);
+            FText.clear();
+        }
+    }
+
+private:
+    QIODevice& FOut;
+    QByteArray FText;
+};
+
+void WriteObj(const TVandrelTINModel& model, QIODevice& out) {
+    RefuseNonFinite(model, "OBJ");
+    TLineWriter text(out);
+    text.Line("# VRK model " + model.InternalName.toUtf8().replace('\n', ' '));
+    const TTriVertices& vertices = model.Vertices();
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const TTriVertex* v = vertices.VertexAt(i);
+        text.Line("v " + Number(v->Easting) + ' ' + Number(v->Northing) + ' ' + Number(v->Value));
+    }
+    ForEachTriangle(model, [&](const TTriangle&, int a, int b, int c) {
+        text.Line("f " + QByteArray::number(a) + ' ' + QByteArray::number(b) + ' ' +
+                  QByteArray::number(c));
+    });
+}
+
+void Write2dm(const TVandrelTINModel& model, QIODevice& out) {
+    RefuseNonFinite(model, "2DM");
+    TLineWriter text(out);
+    text.Line("MESH2D");
+    ForEachTriangle(model, [&](const TTriangle& t, int a, int b, int c) {
+        text.Line("E3T " + QByteArray::number(t.Number) + ' ' + QByteArray::number(a) + ' ' +
+                  QByteArray::number(b) + ' ' + QByteArray::number(c) + " 1");
+    });
+    const TTriVertices& vertices = model.Vertices();
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const TTriVertex* v = vertices.VertexAt(i);
+        text.Line("ND " + QByteArray::number(i + 1) + ' ' + Number(v->Easting) + ' ' +
+                  Number(v->Northing) + ' ' + Number(v->Value));
+    }
+}
+} // namespace
+
+bool ModelFormatFromName(const QString& name, TModelFormat& format) {
+    const QString n = name.toLower();
+    if (n == "landxml" || n == "xml")
+        format = TModelFormat::LandXml;
+    else if (n == "ply")
+        format = TModelFormat::Ply;
+    else if (n == "obj")
+        format = TModelFormat::Obj;
+    else if (n == "2dm")
+        format = TModelFormat::Mesh2dm;
+    else
+        return false;
+    return true;
+}
+
+bool ModelFormatFromExtension(const QString& fileName, TModelFormat& format) {
+    const QString suffix = QFileInfo(fileName).suffix();
+    return !suffix.isEmpty() && ModelFormatFromName(suffix, format);
+}
+
+void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& out) {
+    switch (format) {
+    case TModelFormat::LandXml:
+        return WriteLandXml(model, out);
+    case TModelFormat::Ply:
+        return WritePly(model, out);
+    case TModelFormat::Obj:
+        return WriteObj(model, out);
+    case TModelFormat::Mesh2dm:
+        return Write2dm(model, out);
+    }
+}
