@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <cmath>
 
 // Resources of a static library are registered by hand.
 static void InitComponentResources() {
@@ -460,13 +462,13 @@ void TMapView::keyPressEvent(QKeyEvent* event) {
     RunGuarded([&] {
         switch (event->key()) {
         case Qt::Key_Left:
-            return Scroll(Qt::Horizontal, TScrollCode::LineUp, 0);
+            return PanBy(-0.1, 0);
         case Qt::Key_Right:
-            return Scroll(Qt::Horizontal, TScrollCode::LineDown, 0);
+            return PanBy(0.1, 0);
         case Qt::Key_Up:
-            return Scroll(Qt::Vertical, TScrollCode::LineUp, 0);
+            return PanBy(0, 0.1);
         case Qt::Key_Down:
-            return Scroll(Qt::Vertical, TScrollCode::LineDown, 0);
+            return PanBy(0, -0.1);
         case Qt::Key_PageUp:
             return Scroll(Qt::Vertical, TScrollCode::PageUp, 0);
         case Qt::Key_PageDown:
@@ -478,5 +480,37 @@ void TMapView::keyPressEvent(QKeyEvent* event) {
         default:
             event->ignore();
         }
+    });
+}
+
+void TMapView::PanBy(double across, double up) {
+    SetView(false, FState.ViewLeft + across * FState.ViewWidth,
+            FState.ViewBottom + up * FState.ViewHeight, FState.Zoom);
+}
+
+void TMapView::ZoomAbout(bool push, int x, int y, double factor) {
+    const double zoom = FState.ClampZoom(FState.Zoom * factor);
+    if (zoom == FState.Zoom || FState.ClientWidth <= 0 || FState.ClientHeight <= 0)
+        return;
+    const double px = FState.PixelToWorldX(x), py = FState.PixelToWorldY(y);
+    const double width = FState.FrameWidth / zoom, height = FState.FrameHeight / zoom;
+    SetView(push, px - x * width / FState.ClientWidth,
+            py - (FState.ClientHeight - y) * height / FState.ClientHeight, zoom);
+}
+
+void TMapView::wheelEvent(QWheelEvent* event) {
+    RunGuarded([&] {
+        // A notch (120 eighths of a degree) zooms by the square root of 2; a trackpad's pixels
+        // count as a notch every 120.
+        const int steps =
+            event->pixelDelta().y() != 0 ? event->pixelDelta().y() : event->angleDelta().y();
+        if (steps == 0 || FDragKind != TMapMouseMode::mmNone)
+            return event->ignore();
+        const bool gestureStarts = !FLastWheel.isValid() || FLastWheel.elapsed() > 400 ||
+                                   event->phase() == Qt::ScrollBegin;
+        FLastWheel.start();
+        const QPoint at = event->position().toPoint();
+        ZoomAbout(gestureStarts, at.x(), at.y(), std::pow(2.0, steps / 240.0));
+        event->accept();
     });
 }

@@ -8,6 +8,7 @@
 #include "MapViewState.h"
 #include "VandrelCustomControl.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <functional>
 #include <memory>
@@ -47,6 +48,8 @@ public:
     void SetView(bool push, double x, double y, double zoom);
     void CenterView(bool push, double cx, double cy, double zoom);
     void SetZoom(double zoom);
+    // Zooms by factor keeping the model point under the client pixel (x, y) where it is.
+    void ZoomAbout(bool push, int x, int y, double factor);
     void ZoomToRect(bool push, double minX, double maxX, double minY, double maxY);
     void ZoomExtents() { SetView(true, FState.FrameLeft, FState.FrameBottom, 1); }
     bool ZoomPrevious();
@@ -98,6 +101,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void scrollContentsBy(int, int) override {}
 
 private:
@@ -114,6 +118,8 @@ private:
     void BarMoved(Qt::Orientation bar, int value);
     void Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition);
     void ViewChanged();
+    // Moves the view by fractions of its width and height, as scrolling does (no history).
+    void PanBy(double across, double up);
 
     TMapViewState FState;
     TMapViewOptions FOptions = moMouseZoom;
@@ -124,6 +130,8 @@ private:
     QImage FImage;
     std::unique_ptr<TImageCanvas> FOwnCanvas;
     TCanvas* FDrawCanvas = nullptr;
+    // When the last wheel step came: steps close together are one gesture, one history entry.
+    QElapsedTimer FLastWheel;
     // Set while the view itself moves its scroll bars.
     bool FSettingBars = false;
     struct TBarsUpdate {

@@ -10,15 +10,20 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 #include <cstdlib>
 
@@ -53,6 +58,7 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     MapView1->SetOptions(moMouseZoom | moShowScale);
     MapView1->SetColor(FromQColor(palette().color(QPalette::Base)));
     setCentralWidget(MapView1);
+    setAcceptDrops(true);
 
     CreateActions();
     CreateTerrainActions();
@@ -246,8 +252,39 @@ void TfrmTINMap::showEvent(QShowEvent* event) {
 
 void TfrmTINMap::FormShow() {
     ConnectInspectionWindows();
-    if (!FArguments.isEmpty())
-        OpenModel(FArguments.first());
+    if (FArguments.isEmpty())
+        return;
+    // The window is painted before a big model keeps it busy for seconds.
+    repaint();
+    OpenModel(FArguments.first());
+}
+
+namespace {
+// The first local .vrk file among what is dragged, or nothing.
+QString DroppedModel(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        const QFileInfo file(url.toLocalFile());
+        if (url.isLocalFile() && file.isFile() &&
+            file.suffix().compare("vrk", Qt::CaseInsensitive) == 0)
+            return file.filePath();
+    }
+    return {};
+}
+} // namespace
+
+void TfrmTINMap::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedModel(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TfrmTINMap::dropEvent(QDropEvent* event) {
+    const QString fileName = DroppedModel(event->mimeData());
+    if (fileName.isEmpty())
+        return;
+    event->acceptProposedAction();
+    RunGuarded([&] { OpenModel(fileName); });
 }
 
 void TfrmTINMap::Open1Click() {

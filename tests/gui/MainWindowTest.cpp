@@ -8,9 +8,11 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -261,4 +263,35 @@ TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
     }
     EXPECT_TRUE(Button(*window, "btnZoomMode")->isChecked());
     EXPECT_FALSE(Button(*window, "btnPanMode")->isChecked());
+}
+
+namespace {
+bool Drop(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return true;
+}
+} // namespace
+
+TEST_F(MainWindowTest, ADroppedModelOpensAsFileOpenDoes) {
+    auto window = Started({});
+    const QString text = dir.filePath("notes.txt");
+    SaveBytes(text.toStdString(), std::vector<char>(5, 'x'));
+    EXPECT_FALSE(Drop(window.get(), {QUrl::fromLocalFile(text)})) << "another kind: refused";
+    EXPECT_FALSE(Drop(window.get(), {QUrl::fromLocalFile(dir.path())})) << "a folder";
+    EXPECT_TRUE(Drop(window.get(), {QUrl::fromLocalFile(text), QUrl::fromLocalFile(square)}));
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + square + "]") << "the first .vrk";
+    EXPECT_EQ(window->Model().Triangles().Count(), 2);
+    const QString broken = dir.filePath("broken.vrk");
+    SaveBytes(broken.toStdString(), std::vector<char>(200, 'x'));
+    EXPECT_TRUE(Drop(window.get(), {QUrl::fromLocalFile(broken)}));
+    ASSERT_EQ(ReportedErrors().size(), 1);
+    EXPECT_EQ(ReportedErrors()[0], "File is not a Vandrel TIN Model.");
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + square + "]");
 }

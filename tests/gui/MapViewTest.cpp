@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -309,4 +311,54 @@ TEST_F(MapViewTest, DraggedRectangleIsShownOverThePictureAndErasedAtRelease) {
     QTest::mouseRelease(client, Qt::LeftButton, Qt::ShiftModifier, {300, 104}); // cancelled
     EXPECT_EQ(blackPixels(), 0);
     EXPECT_DOUBLE_EQ(view.State().Zoom, 1);
+}
+
+namespace {
+void Wheel(QWidget* client, QPoint at, int angle, QPoint pixels = {}) {
+    QWheelEvent event(at, client->mapToGlobal(at), pixels, QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(client, &event);
+}
+} // namespace
+
+TEST_F(MapViewTest, TheWheelZoomsAboutThePointUnderTheCursorOnceAGesture) {
+    ShowWorkedExample();
+    const TMapViewState& s = view.State();
+    const QPoint at(120, 300);
+    const double e = view.PixelToWorldX(at.x()), n = view.PixelToWorldY(at.y());
+    Wheel(view.viewport(), at, 120);
+    EXPECT_NEAR(s.Zoom, std::sqrt(2.0), 1e-12) << "a notch: the square root of 2";
+    EXPECT_NEAR(view.PixelToWorldX(at.x()), e, 1e-9) << "the point stays under the cursor";
+    EXPECT_NEAR(view.PixelToWorldY(at.y()), n, 1e-9);
+    Wheel(view.viewport(), at, 240);
+    EXPECT_NEAR(s.Zoom, 2 * std::sqrt(2.0), 1e-12);
+    EXPECT_EQ(s.HistoryCount(), 1) << "one gesture, one entry";
+    ASSERT_TRUE(view.ZoomPrevious());
+    EXPECT_DOUBLE_EQ(s.Zoom, 1);
+    Wheel(view.viewport(), at, 0, QPoint(0, -240)); // a trackpad: pixels
+    EXPECT_NEAR(s.Zoom, 0.5, 1e-12);
+    view.SetZoom(s.MaxZoom);
+    const double left = s.ViewLeft;
+    Wheel(view.viewport(), at, 1200);
+    EXPECT_DOUBLE_EQ(s.Zoom, s.MaxZoom) << "within the zoom limits";
+    EXPECT_DOUBLE_EQ(s.ViewLeft, left);
+}
+
+TEST_F(MapViewTest, ArrowKeysPanATenthOfTheView) {
+    ShowWorkedExample();
+    view.SetZoom(4); // 275 by 220 model units
+    const TMapViewState& s = view.State();
+    const double left = s.ViewLeft, bottom = s.ViewBottom;
+    const int history = s.HistoryCount();
+    QTest::keyClick(&view, Qt::Key_Right);
+    EXPECT_NEAR(s.ViewLeft, left + 27.5, 1e-9);
+    QTest::keyClick(&view, Qt::Key_Up);
+    EXPECT_NEAR(s.ViewBottom, bottom + 22, 1e-9);
+    QTest::keyClick(&view, Qt::Key_Left);
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_NEAR(s.ViewLeft, left, 1e-9);
+    EXPECT_NEAR(s.ViewBottom, bottom, 1e-9);
+    EXPECT_EQ(s.HistoryCount(), history);
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_DOUBLE_EQ(s.VPos, 0) << "Home keeps its step";
 }
