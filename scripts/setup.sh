@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev dpkg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick poppler-utils fonts-dejavu-core
 )

@@ -317,6 +317,18 @@ void TMapView::Print(QPrinter& printer) {
         throw Exception("The printer could not finish the document.");
 }
 
+void TMapView::DrawPicture(TCanvas& canvas, const TIntRect& rect) {
+    struct TRestoreTarget {
+        TMapView& View;
+        ~TRestoreTarget() {
+            View.FDrawCanvas = View.FOwnCanvas.get();
+            View.FState.DrawRect = View.ClientRect();
+        }
+    } restore{*this};
+    canvas.Font = font();
+    DrawContents(canvas, rect);
+}
+
 void TMapView::Repaint() {
     Render();
     viewport()->repaint();

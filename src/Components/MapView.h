@@ -76,6 +76,9 @@ public:
     // page, one job. The drawing target is the screen again afterwards, also on failure.
     void Print(QPrinter& printer);
     QString LeftCaption, MiddleCaption, RightCaption;
+    // Draws what the screen shows (every layer and the overlays) on canvas, the view fitted to
+    // rect; the drawing target is the screen again afterwards, also on failure.
+    void DrawPicture(TCanvas& canvas, const TIntRect& rect);
 
     // Renders the contents now and shows them ("repaint at once").
     void Repaint();

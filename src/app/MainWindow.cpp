@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 #include "Components/MapView.h"
+#include "PictureExport.h"
 #include "model/Geometry.h"
 #include "platform/ErrorGuard.h"
 #include "platform/NumberText.h"
@@ -14,6 +15,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -134,6 +136,14 @@ void TfrmTINMap::CreateActions() {
     Wire(mnuFileHealthCheck, &QAction::triggered, &TfrmTINMap::mnuFileHealthCheckClick);
     Wire(Open1, &QAction::triggered, &TfrmTINMap::Open1Click);
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    mnuFileExportPicture = action("mnuFileExportPicture", "Export &picture...");
+    Wire(mnuFileExportPicture, &QAction::triggered, &TfrmTINMap::mnuFileExportPictureClick);
+    PictureWidthDialog = [](int windowWidth, QWidget* parent) -> std::optional<int> {
+        bool ok = false;
+        const int width = QInputDialog::getInt(parent, "Export picture",
+                                               "Width in pixels:", windowWidth, 16, 20000, 1, &ok);
+        return ok ? std::optional(width) : std::nullopt;
+    };
 }
 
 void TfrmTINMap::CreateMenu() {
@@ -141,6 +151,7 @@ void TfrmTINMap::CreateMenu() {
     file->addAction(Open1);
     file->addSeparator();
     file->addAction(mnuFileHealthCheck);
+    file->addAction(mnuFileExportPicture);
     file->addSeparator();
     file->addAction(Exit1);
     QMenu* options = menuBar()->addMenu("&Options");
@@ -397,4 +408,20 @@ void TfrmTINMap::MapView1MouseUp(int x, int y) {
     }
     if (click)
         SelectTriangle(FHotTriangle);
+}
+
+void TfrmTINMap::mnuFileExportPictureClick() {
+    const QString fileName =
+        SaveDialog("Export picture",
+                   "PNG pictures (*.png);;SVG drawings (*.svg);;PDF documents (*.pdf)", this);
+    if (fileName.isEmpty())
+        return;
+    const TMapViewState& view = MapView1->State();
+    const auto width = PictureWidthDialog(view.ClientWidth, this);
+    if (!width)
+        return;
+    const int height =
+        std::max(1, qRound(double(*width) * view.ClientHeight / std::max(1, view.ClientWidth)));
+    const TWaitCursor wait;
+    ExportPicture(*MapView1, fileName, *width, height);
 }

@@ -67,6 +67,9 @@ public:
     std::function<std::optional<double>(double current, QWidget* parent)> ExaggerationDialog;
     std::function<QString(const QString& caption, const QString& filter, QWidget* parent)>
         SaveDialog;
+    // Asks for the width of an exported picture, the window's own offered first (none when
+    // cancelled).
+    std::function<std::optional<int>(int windowWidth, QWidget* parent)> PictureWidthDialog;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -119,6 +122,7 @@ private:
     void mnuTerrainShowContoursClick();
     void mnuTerrainExportContoursClick();
     void ProfileModeClick();
+    void mnuFileExportPictureClick();
     void ModelReadStarts();
     void ModelRead();
     TContourSettings ContoursForModel();
@@ -151,6 +155,7 @@ private:
     TTerrainLayers FTerrain;
     bool FContoursChosen = false; // the user has set the contours for this model
     TTerrainCache FTerrainCache;
+    QAction* mnuFileExportPicture;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile;
     QToolButton* btnProfile = nullptr;

@@ -6,6 +6,7 @@
 #include "vrk/VRKModel.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -240,7 +241,9 @@ TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
             texts << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
         return texts;
     };
-    EXPECT_EQ(items(0), (QStringList{"&Open...", "-", "&Health check", "-", "E&xit"}));
+    EXPECT_EQ(items(0),
+              (QStringList{"&Open...", "-", "&Health check", "Export &picture...", "-", "E&xit"}))
+        << "additions before the last separator";
     EXPECT_EQ(items(1), (QStringList{"&Edges [x]", "&Triangles [x]", "&Start points [x]",
                                      "&Limits [x]", "-", "Triangle &Info", "File &Header"}));
     EXPECT_EQ(items(int(menus.size()) - 1), QStringList{"&About"});
@@ -294,4 +297,46 @@ TEST_F(MainWindowTest, ADroppedModelOpensAsFileOpenDoes) {
     ASSERT_EQ(ReportedErrors().size(), 1);
     EXPECT_EQ(ReportedErrors()[0], "File is not a Vandrel TIN Model.");
     EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + square + "]");
+}
+
+TEST_F(MainWindowTest, ThePictureIsWhatTheScreenShowsAsPngSvgOrPdf) {
+    auto window = Started({square});
+    Click(*window, Pixel(*window, 75, 25)); // the selection is in the picture too
+    const TMapViewState& view = window->MapView()->State();
+    QString target;
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return target; };
+    window->PictureWidthDialog = [](int width, QWidget*) { return std::optional(width); };
+    QAction* exportPicture = window->findChild<QAction*>("mnuFileExportPicture");
+
+    target = dir.filePath("view.png");
+    exportPicture->trigger();
+    const QImage png(target);
+    ASSERT_FALSE(png.isNull());
+    EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32), window->MapView()->Image())
+        << "pixel for pixel the screen's image";
+
+    window->PictureWidthDialog = [](int width, QWidget*) { return std::optional(2 * width); };
+    target = dir.filePath("large.png");
+    exportPicture->trigger();
+    EXPECT_EQ(QImage(target).size(), QSize(2 * view.ClientWidth, 2 * view.ClientHeight));
+
+    target = dir.filePath("view.svg");
+    exportPicture->trigger();
+    QFile svg(target);
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QByteArray drawing = svg.readAll();
+    EXPECT_TRUE(drawing.contains("<svg")) << "a drawing";
+    EXPECT_TRUE(drawing.contains("#0000ff")) << "with the boundary's blue";
+
+    target = dir.filePath("view.pdf");
+    exportPicture->trigger();
+    QFile pdf(target);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(ReportedErrors().isEmpty());
+
+    target = dir.filePath("no/such/folder/view.png");
+    exportPicture->trigger();
+    ASSERT_EQ(ReportedErrors().size(), 1);
+    EXPECT_TRUE(ReportedErrors()[0].startsWith("Cannot create file "));
 }
