@@ -11,6 +11,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
+# The Debian package: built, its files checked, installed in a scratch root and run.
+rm -f build/vrkviewer_*.deb
+(cd build && cpack -G DEB >/dev/null)
+bash tests/package/check-package.sh build/vrkviewer_*.deb samples/sample.vrk
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVRK_SANITIZE=ON
 cmake --build build-sanitize -j2

@@ -229,3 +229,11 @@ QIcon ToolPicture(TToolPicture picture) {
     }
     return icon;
 }
+
+void PaintToolPicture(QPainter& painter, TToolPicture picture, QSizeF size) {
+    const QSize natural = PictureSize(picture);
+    painter.save();
+    painter.scale(size.width() / natural.width(), size.height() / natural.height());
+    DrawPicture(painter, picture);
+    painter.restore();
+}

@@ -1,6 +1,9 @@
 #pragma once
 // The tool bar's button pictures and the program's icon, drawn in a handful of flat colours.
 #include <QIcon>
+#include <QSizeF>
+
+class QPainter;
 
 enum class TToolPicture {
     ZoomIn,
@@ -20,3 +23,5 @@ enum class TToolPicture {
 // The picture at one and two device pixels a pixel; the history arrows have a greyed, embossed
 // look of their own for a disabled button.
 QIcon ToolPicture(TToolPicture picture);
+// Draws the picture filling size, at any scale: for the icons the installation carries.
+void PaintToolPicture(QPainter& painter, TToolPicture picture, QSizeF size);
