@@ -17,9 +17,11 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrintDialog>
+#include <QProgressBar>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -241,6 +243,24 @@ void TfrmTINMap::CreateStatusBar() {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(panel);
     }
+    FReadProgress = new QProgressBar(this);
+    FReadProgress->setObjectName("ReadProgress");
+    FReadProgress->setRange(0, 1000);
+    FReadProgress->setMaximumWidth(160);
+    FReadProgress->setTextVisible(false);
+    statusBar()->addPermanentWidget(FReadProgress);
+    FReadProgress->hide();
+    // Only the bar is painted while a model reads: no other input reaches a half-read model.
+    FModel->OnReadProgress = [this](int64_t done, int64_t total) {
+        if (FModel->Header.NumberOfTriangles <= ProgressThreshold || total <= 0)
+            return;
+        if (!FReadProgress->isVisible()) {
+            FReadProgress->show();
+            statusBar()->layout()->activate();
+        }
+        FReadProgress->setValue(int(done * 1000 / total));
+        FReadProgress->repaint();
+    };
 }
 
 QString TfrmTINMap::StatusText(int panel) const {
@@ -311,7 +331,13 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     // The triangle under the mouse goes too: reading replaces every triangle.
     FHotTriangle = nullptr;
     ModelReadStarts();
-    ReadModel(stream);
+    {
+        struct THideProgress {
+            QProgressBar* Bar;
+            ~THideProgress() { Bar->hide(); }
+        } hide{FReadProgress};
+        ReadModel(stream);
+    }
     ModelRead();
     SetModelName(FModel->InternalName);
     double minE, minN, minV, maxE, maxN, maxV;

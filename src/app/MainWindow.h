@@ -19,6 +19,7 @@ class QAction;
 class QLabel;
 class QToolButton;
 class QPrinter;
+class QProgressBar;
 class TStream;
 class TMapView;
 class TTriangle;
@@ -70,6 +71,9 @@ public:
     // Asks for the width of an exported picture, the window's own offered first (none when
     // cancelled).
     std::function<std::optional<int>(int windowWidth, QWidget* parent)> PictureWidthDialog;
+    // Models of more triangles than this show a progress bar while they are read.
+    int ProgressThreshold = 500000;
+    QProgressBar* ReadProgress() const { return FReadProgress; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -148,6 +152,7 @@ private:
     QAction *Open1, *mnuFileHealthCheck, *Exit1, *mnuOptionsEdges, *mnuOptionsTriangles,
         *mnuOptionsStartPoints, *mnuOptionsLimits, *TriangleInfo1, *mnuOptionsFileHeader, *About1;
     QLabel* FStatusPanels[2];
+    QProgressBar* FReadProgress = nullptr;
     TfrmTriInfo* frmTriInfo = nullptr;
     TfrmHeaderInfo* frmHeaderInfo = nullptr;
     TfrmHealthCheck* frmHealthCheck = nullptr;

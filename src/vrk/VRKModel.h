@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // The model read from a file: a triangle mesh of the file's own vertex and triangle classes,
 // with the header record, the model's internal name, the edge list and the start points.
 #include "VRKHeader.h"
@@ -71,6 +72,9 @@ public:
     // Reads a whole model. On a failure once the previous model has been cleared, the model is
     // left empty (with the new header) before the error propagates.
     void ReadFromStream(TStream& stream);
+    // Told during a read how many of the file's records have been read, of how many, about a
+    // hundred times; the header has been read by then.
+    std::function<void(int64_t done, int64_t total)> OnReadProgress;
 
     TVRKVertices& VRKVertices() const { return static_cast<TVRKVertices&>(*FVertices); }
     TVRKTriangles& VRKTriangles() const { return static_cast<TVRKTriangles&>(*FTriangles); }

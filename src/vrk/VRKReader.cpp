@@ -76,8 +76,30 @@ bool SectionFits(const TSection& section, int64_t streamSize) {
     return std::min(first, last) >= 0 && std::max(first, last) + section.FieldBytes <= streamSize;
 }
 
+// Counts the records read and tells the model's listener every step of them.
+class TReadProgress {
+public:
+    TReadProgress(const TVandrelTINModel& model, const TVRKHeader& h)
+        : FListener(model.OnReadProgress),
+          FTotal(int64_t(std::max(0, h.NumberOfVertices)) + std::max(0, h.NumberOfTriangles) +
+                 std::max(0, h.NumberOfEdgeRecords) + std::max(0, h.NumberOfStartPoints)),
+          FStep(std::max<int64_t>(1024, FTotal / 128)), FNext(FStep) {}
+    void Record() {
+        if (++FDone == FNext) {
+            FNext += FStep;
+            if (FListener)
+                FListener(FDone, FTotal);
+        }
+    }
+
+private:
+    const std::function<void(int64_t, int64_t)>& FListener;
+    int64_t FTotal, FStep, FNext, FDone = 0;
+};
+
 // Calls decode(i, fields) for every record in file order.
-template <class Decode> void ReadRecords(TStream& stream, const TSection& section, Decode decode) {
+template <class Decode>
+void ReadRecords(TStream& stream, const TSection& section, TReadProgress& progress, Decode decode) {
     char fields[MaxFieldBytes];
     int64_t position = section.Offset;
     for (int32_t i = 0; i < section.Count; ++i) {
@@ -86,6 +108,7 @@ template <class Decode> void ReadRecords(TStream& stream, const TSection& sectio
         TFieldDecoder decoder(fields);
         decode(i, decoder);
         position += section.RecordSize;
+        progress.Record();
     }
 }
 
@@ -110,7 +133,8 @@ void CheckCount(const TBigList& list, int32_t count) {
 class TModelReader {
 public:
     TModelReader(TVandrelTINModel& model, TStream& stream)
-        : FModel(model), FStream(stream), FHeader(model.Header), FSize(stream.Size()) {}
+        : FModel(model), FStream(stream), FHeader(model.Header), FSize(stream.Size()),
+          FProgress(model, model.Header) {}
 
     void ReadVertices();
     void ReadTriangles();
@@ -122,6 +146,7 @@ private:
     TStream& FStream;
     const TVRKHeader& FHeader;
     int64_t FSize;
+    TReadProgress FProgress;
 };
 
 void TModelReader::ReadVertices() {
@@ -133,12 +158,12 @@ void TModelReader::ReadVertices() {
     TTriVertices& vertices = FModel.Vertices();
     CheckCount(vertices, section.Count);
     if (!SectionFits(section, FSize))
-        ReadRecords(FStream, section, [](int, TFieldDecoder&) {});
+        ReadRecords(FStream, section, FProgress, [](int, TFieldDecoder&) {});
 
     vertices.SetCapacity(section.Count);
     const long double northingOffset = FHeader.NorthingOffsetValue;
     const long double eastingOffset = FHeader.EastingOffsetValue;
-    ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+    ReadRecords(FStream, section, FProgress, [&](int, TFieldDecoder& fields) {
         const double northing = static_cast<double>(fields.Real(coordinateSize) + northingOffset);
         const double easting = static_cast<double>(fields.Real(coordinateSize) + eastingOffset);
         const double value = fields.Real(valueSize);
@@ -158,7 +183,7 @@ void TModelReader::ReadTriangles() {
     TTriangles& triangles = FModel.Triangles();
     CheckCount(triangles, section.Count);
     if (!SectionFits(section, FSize)) {
-        ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+        ReadRecords(FStream, section, FProgress, [&](int, TFieldDecoder& fields) {
             for (int k = 0; k < 3; ++k)
                 CheckedIndex(vertices, fields.Number(vertexSize));
             for (int k = 0; k < 3; ++k)
@@ -174,7 +199,7 @@ void TModelReader::ReadTriangles() {
         triangle->Number = i + 1;
         triangles.Add(triangle);
     }
-    ReadRecords(FStream, section, [&](int i, TFieldDecoder& fields) {
+    ReadRecords(FStream, section, FProgress, [&](int i, TFieldDecoder& fields) {
         TTriangle* triangle = triangles.TriangleAt(i);
         for (int k = 1; k <= 3; ++k)
             triangle->SetVertex(
@@ -195,12 +220,12 @@ void TModelReader::ReadEdges() {
     TVRKEdges& edges = FModel.Edges;
     CheckCount(edges, section.Count);
     if (!SectionFits(section, FSize))
-        ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+        ReadRecords(FStream, section, FProgress, [&](int, TFieldDecoder& fields) {
             CheckedIndex(triangles, fields.Number(triangleSize));
         });
 
     edges.SetCapacity(section.Count);
-    ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+    ReadRecords(FStream, section, FProgress, [&](int, TFieldDecoder& fields) {
         edges.Add(triangles.TriangleAt(CheckedIndex(triangles, fields.Number(triangleSize))));
     });
 }
@@ -215,7 +240,7 @@ void TModelReader::ReadStartPoints() {
     TVRKStartPoints& points = FModel.StartPoints;
     CheckCount(points, section.Count);
     if (!SectionFits(section, FSize))
-        ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+        ReadRecords(FStream, section, FProgress, [&](int, TFieldDecoder& fields) {
             fields.Real(coordinateSize);
             fields.Real(coordinateSize);
             CheckedIndex(triangles, fields.Number(triangleSize));
@@ -224,7 +249,7 @@ void TModelReader::ReadStartPoints() {
     points.SetCapacity(section.Count);
     const long double northingOffset = FHeader.NorthingOffsetValue;
     const long double eastingOffset = FHeader.EastingOffsetValue;
-    ReadRecords(FStream, section, [&](int, TFieldDecoder& fields) {
+    ReadRecords(FStream, section, FProgress, [&](int, TFieldDecoder& fields) {
         const double northing = static_cast<double>(fields.Real(coordinateSize) + northingOffset);
         const double easting = static_cast<double>(fields.Real(coordinateSize) + eastingOffset);
         TTriangle* triangle =

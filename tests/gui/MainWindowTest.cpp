@@ -5,11 +5,13 @@
 #include "platform/Exceptions.h"
 #include "vrk/VRKModel.h"
 
+#include "TerrainGenerator.h"
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -339,4 +341,29 @@ TEST_F(MainWindowTest, ThePictureIsWhatTheScreenShowsAsPngSvgOrPdf) {
     exportPicture->trigger();
     ASSERT_EQ(ReportedErrors().size(), 1);
     EXPECT_TRUE(ReportedErrors()[0].startsWith("Cannot create file "));
+}
+
+TEST_F(MainWindowTest, AProgressBarFollowsTheReadingOfABigModel) {
+    const QString big = dir.filePath("big.vrk");
+    SaveBytes(big.toStdString(), WriteModel(GenerateTerrain(60, 50)));
+    auto window = Started({});
+    QProgressBar* bar = window->ReadProgress();
+    std::vector<int> shown;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        EXPECT_TRUE(bar->isVisible());
+        shown.push_back(value);
+    });
+    window->OpenModel(big);
+    EXPECT_TRUE(shown.empty()) << "6,000 triangles: no bar";
+    window->ProgressThreshold = 1000;
+    window->OpenModel(big);
+    ASSERT_GE(shown.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_GT(shown.back(), 900);
+    EXPECT_FALSE(bar->isVisible()) << "gone when the model is read";
+    std::vector<char> cut = WriteModel(GenerateTerrain(60, 50));
+    cut.resize(cut.size() - 100);
+    SaveBytes(big.toStdString(), cut);
+    EXPECT_THROW(window->OpenModel(big), Exception);
+    EXPECT_FALSE(bar->isVisible()) << "and when the read fails";
 }
