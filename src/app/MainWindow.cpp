@@ -28,6 +28,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 
@@ -246,7 +247,7 @@ void TfrmTINMap::CreateStatusBar() {
     FReadProgress = new QProgressBar(this);
     FReadProgress->setObjectName("ReadProgress");
     FReadProgress->setRange(0, 1000);
-    FReadProgress->setMaximumWidth(160);
+    FReadProgress->setMaximumWidth(100);
     FReadProgress->setTextVisible(false);
     statusBar()->addPermanentWidget(FReadProgress);
     FReadProgress->hide();
@@ -281,13 +282,38 @@ void TfrmTINMap::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, [this] { RunGuarded([&] { FormShow(); }); });
 }
 
+// Runs its work once, just after the first paint of the widget it watches, then goes.
+class TFirstPaint : public QObject {
+public:
+    TFirstPaint(QObject* parent, std::function<void()> work)
+        : QObject(parent), FWork(std::move(work)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !FDone) {
+            FDone = true;
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, parent(), [work = FWork] { RunGuarded(work); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> FWork;
+    bool FDone = false;
+};
+
 void TfrmTINMap::FormShow() {
     ConnectInspectionWindows();
     if (FArguments.isEmpty())
         return;
-    // The window is painted before a big model keeps it busy for seconds.
-    repaint();
-    OpenModel(FArguments.first());
+    // The window is on the screen, painted, before a big model keeps it busy for seconds: the
+    // file is read once the map has shown its first picture.
+    if (windowHandle() && windowHandle()->isExposed()) {
+        repaint();
+        return OpenModel(FArguments.first());
+    }
+    auto* firstPaint = new TFirstPaint(this, [this] { OpenModel(FArguments.first()); });
+    MapView1->viewport()->installEventFilter(firstPaint);
 }
 
 namespace {
