@@ -1,9 +1,11 @@
 #include "ModelDrawing.h"
 #include "Components/MapView.h"
+#include "Components/ParallelDrawing.h"
 #include "model/TriangleIndex.h"
 #include "vrk/VRKModel.h"
 
 #include <climits>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -38,8 +40,9 @@ private:
     std::vector<TIntPoint> FPixels;
 };
 
-void DrawSides(TMapView& view, const TTriangle& triangle, int position, bool edgesOnly,
-               const TVertexPixels* pixels) {
+// Draws on canvas what DrawLine would draw of each side that passes the side test.
+void DrawSides(const TMapViewState& view, TCanvas& canvas, const TTriangle& triangle, int position,
+               bool edgesOnly, const TVertexPixels* pixels) {
     for (int k = 1; k <= 3; ++k) {
         const TTriangle* neighbour = triangle.Neighbour(k);
         if (neighbour && (edgesOnly || position >= neighbour->Number))
@@ -49,16 +52,17 @@ void DrawSides(TMapView& view, const TTriangle& triangle, int position, bool edg
         const TIntPoint* pa = pixels ? pixels->Find(a) : nullptr;
         const TIntPoint* pb = pa ? pixels->Find(b) : nullptr;
         if (pb)
-            view.DrawCanvas().Segment(pa->X, pa->Y, pb->X, pb->Y);
-        else
-            view.DrawLine(a->Easting, a->Northing, b->Easting, b->Northing);
+            canvas.Segment(pa->X, pa->Y, pb->X, pb->Y);
+        else if (const auto s = view.ClipLine(a->Easting, a->Northing, b->Easting, b->Northing))
+            canvas.Segment(s->X1, s->Y1, s->X2, s->Y2);
     }
 }
 
 // Draws the triangle layers. A view that shows a small part of the model visits only the
 // triangles the look-up index places near it (any other triangle lies wholly outside, where
 // DrawLine rejects every side); a view of most of the model visits all, with vertex pixels
-// computed once. Both give the picture of drawing every side through DrawLine.
+// computed once. Both give the picture of drawing every side through DrawLine. Each layer is one
+// colour, so its sides may be drawn in any order: the triangles are shared out over the cores.
 void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelLayers& layers) {
     if (!layers.Triangles && !layers.Edges)
         return;
@@ -69,45 +73,48 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
                                                       state.ViewRight, state.ViewTop, visible);
     const TVertexPixels pixels = culled ? TVertexPixels() : TVertexPixels(state, mesh.Vertices());
     const TVertexPixels* known = culled ? nullptr : &pixels;
-    auto visit = [&](auto&& draw) {
-        if (culled) {
-            for (int32_t position : visible)
-                draw(*triangles.TriangleAt(position), position);
-            return;
-        }
-        for (int position = 0; position < triangles.Count(); ++position)
-            if (const TTriangle* triangle = triangles.TriangleAt(position))
-                draw(*triangle, position);
-    };
+    const int count = culled ? int(visible.size()) : triangles.Count();
+    auto at = [&](int i) { return culled ? visible[size_t(i)] : i; };
+    TCanvas& canvas = view.DrawCanvas();
     // The triangles pass notes the triangles with a boundary side, so that the edges pass
     // visits only those.
     std::vector<int32_t> boundary;
+    std::mutex boundaryLock;
     if (layers.Triangles) {
-        view.DrawCanvas().Pen.Color = TrianglesColor;
-        visit([&](const TTriangle& triangle, int position) {
-            DrawSides(view, triangle, position, false, known);
-            if (layers.Edges &&
-                (!triangle.Neighbour(1) || !triangle.Neighbour(2) || !triangle.Neighbour(3)))
-                boundary.push_back(position);
+        canvas.Pen.Color = TrianglesColor;
+        DrawInShares(canvas, count, [&](TCanvas& share, int first, int last) {
+            std::vector<int32_t> found;
+            for (int i = first; i < last; ++i) {
+                const int position = at(i);
+                const TTriangle* triangle = triangles.TriangleAt(position);
+                if (!triangle)
+                    continue;
+                DrawSides(state, share, *triangle, position, false, known);
+                if (layers.Edges &&
+                    (!triangle->Neighbour(1) || !triangle->Neighbour(2) || !triangle->Neighbour(3)))
+                    found.push_back(position);
+            }
+            const std::lock_guard<std::mutex> hold(boundaryLock);
+            boundary.insert(boundary.end(), found.begin(), found.end());
         });
     }
     if (layers.Edges) {
-        view.DrawCanvas().Pen.Color = EdgesColor;
-        auto drawEdges = [&](const TTriangle& triangle, int position) {
-            DrawSides(view, triangle, position, true, known);
-        };
-        if (layers.Triangles) {
-            for (int32_t position : boundary)
-                drawEdges(*triangles.TriangleAt(position), position);
-        } else {
-            visit(drawEdges);
-        }
+        canvas.Pen.Color = EdgesColor;
+        const bool listed = layers.Triangles;
+        DrawInShares(canvas, listed ? int(boundary.size()) : count,
+                     [&](TCanvas& share, int first, int last) {
+                         for (int i = first; i < last; ++i) {
+                             const int position = listed ? boundary[size_t(i)] : at(i);
+                             if (const TTriangle* triangle = triangles.TriangleAt(position))
+                                 DrawSides(state, share, *triangle, position, true, known);
+                         }
+                     });
     }
 }
 } // namespace
 
 void DrawTriangleSides(TMapView& view, const TTriangle& triangle, int position, bool edgesOnly) {
-    DrawSides(view, triangle, position, edgesOnly, nullptr);
+    DrawSides(view.State(), view.DrawCanvas(), triangle, position, edgesOnly, nullptr);
 }
 
 void DrawTriangles(TMapView& view, const TTriangles& triangles, bool edgesOnly) {

@@ -1,5 +1,6 @@
 #include "TerrainDrawing.h"
 #include "Components/MapView.h"
+#include "Components/ParallelDrawing.h"
 #include "model/TriangleIndex.h"
 #include "model/ValueFormat.h"
 #include "platform/NumberText.h"
@@ -65,29 +66,33 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
         transform.OriginX = 0;
         transform.OriginY = r.Bottom - r.Top;
     }
-    const TPixelTarget target{reinterpret_cast<uint32_t*>(image->bits()), image->width(),
-                              image->height(), image->bytesPerLine() / 4};
     const TColourRamp& ramp = cache.Ramp(model.Vertices());
     static const std::vector<uint8_t> noShades;
     const std::vector<uint8_t>& shades =
         layers.Hillshade ? cache.Shades(model.Triangles(), layers.Exaggeration) : noShades;
     const TTriangles& triangles = model.Triangles();
-    auto fill = [&](int position) {
-        const TTriangle* t = triangles.TriangleAt(position);
-        if (!t || !t->Vertex(1) || !t->Vertex(2) || !t->Vertex(3))
-            return;
-        const uint8_t shade = layers.Hillshade ? shades[size_t(position)] : 0;
-        FillTriangle(target, transform.Corner(*t->Vertex(1)), transform.Corner(*t->Vertex(2)),
-                     transform.Corner(*t->Vertex(3)), StyleOf(layers, ramp, shade));
-    };
     std::vector<int32_t> visible;
-    if (model.Index().CandidatesInRect(state.ViewLeft, state.ViewBottom, state.ViewRight,
-                                       state.ViewTop, visible))
-        for (int32_t position : visible)
-            fill(position);
-    else
-        for (int position = 0; position < triangles.Count(); ++position)
-            fill(position);
+    const bool culled = model.Index().CandidatesInRect(state.ViewLeft, state.ViewBottom,
+                                                       state.ViewRight, state.ViewTop, visible);
+    const int count = culled ? int(visible.size()) : triangles.Count();
+    TImageCanvas scratchCanvas(*image);
+    TCanvas& pixels = scratch.isNull() ? canvas : scratchCanvas;
+    // Shares drawn in order and laid over in order: a pixel of overlapping triangles ends as the
+    // last of them leaves it, as one core would.
+    DrawInShares(pixels, count, [&](TCanvas& share, int first, int last) {
+        QImage& bits = *share.Pixels();
+        const TPixelTarget target{reinterpret_cast<uint32_t*>(bits.bits()), bits.width(),
+                                  bits.height(), bits.bytesPerLine() / 4};
+        for (int i = first; i < last; ++i) {
+            const int position = culled ? visible[size_t(i)] : i;
+            const TTriangle* t = triangles.TriangleAt(position);
+            if (!t || !t->Vertex(1) || !t->Vertex(2) || !t->Vertex(3))
+                continue;
+            const uint8_t shade = layers.Hillshade ? shades[size_t(position)] : 0;
+            FillTriangle(target, transform.Corner(*t->Vertex(1)), transform.Corner(*t->Vertex(2)),
+                         transform.Corner(*t->Vertex(3)), StyleOf(layers, ramp, shade));
+        }
+    });
     if (!scratch.isNull())
         canvas.DrawImage(r.Left, r.Top, scratch);
 }

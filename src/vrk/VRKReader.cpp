@@ -76,13 +76,18 @@ bool SectionFits(const TSection& section, int64_t streamSize) {
     return std::min(first, last) >= 0 && std::max(first, last) + section.FieldBytes <= streamSize;
 }
 
+// A packed header field by value (a reference to it would be misaligned), negatives as 0.
+int64_t Positive(int32_t count) {
+    return count > 0 ? count : 0;
+}
+
 // Counts the records read and tells the model's listener every step of them.
 class TReadProgress {
 public:
     TReadProgress(const TVandrelTINModel& model, const TVRKHeader& h)
         : FListener(model.OnReadProgress),
-          FTotal(int64_t(std::max(0, h.NumberOfVertices)) + std::max(0, h.NumberOfTriangles) +
-                 std::max(0, h.NumberOfEdgeRecords) + std::max(0, h.NumberOfStartPoints)),
+          FTotal(Positive(h.NumberOfVertices) + Positive(h.NumberOfTriangles) +
+                 Positive(h.NumberOfEdgeRecords) + Positive(h.NumberOfStartPoints)),
           FStep(std::max<int64_t>(1024, FTotal / 128)), FNext(FStep) {}
     void Record() {
         if (++FDone == FNext) {

@@ -1,0 +1,79 @@
+#include "ParallelDrawing.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <exception>
+#include <thread>
+#include <vector>
+
+namespace {
+// Below this many items a layer is drawn on one core: starting threads would cost more.
+int MinimumShared = 20000;
+
+int DefaultShares() {
+    bool ok = false;
+    const int wanted = qEnvironmentVariableIntValue("VRK_RENDER_THREADS", &ok);
+    if (ok && wanted > 0)
+        return std::min(wanted, 64);
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+}
+
+int& Shares() {
+    static int shares = DefaultShares();
+    return shares;
+}
+
+// Lays the drawn pixels of a share (alpha set) over the target.
+void LayOver(QImage& target, const QImage& share) {
+    for (int y = 0; y < target.height(); ++y) {
+        auto* to = reinterpret_cast<uint32_t*>(target.scanLine(y));
+        const auto* from = reinterpret_cast<const uint32_t*>(share.constScanLine(y));
+        for (int x = 0; x < target.width(); ++x)
+            if (from[x] >> 24)
+                to[x] = from[x] | 0xFF000000u;
+    }
+}
+} // namespace
+
+int DrawingShares() {
+    return Shares();
+}
+
+void SetDrawingShares(int shares, int minimumShared) {
+    Shares() = std::clamp(shares, 1, 64);
+    MinimumShared = std::max(1, minimumShared);
+}
+
+void DrawInShares(TCanvas& target, int count,
+                  const std::function<void(TCanvas& canvas, int first, int last)>& draw) {
+    QImage* image = target.Pixels();
+    const int shares = std::min(DrawingShares(), std::max(1, count / MinimumShared));
+    if (!image || shares <= 1)
+        return draw(target, 0, count);
+    std::vector<QImage> images(static_cast<size_t>(shares));
+    std::vector<std::exception_ptr> failures(static_cast<size_t>(shares));
+    auto share = [&](int i) {
+        try {
+            images[size_t(i)] = QImage(image->size(), QImage::Format_ARGB32);
+            images[size_t(i)].fill(0);
+            images[size_t(i)].setDotsPerMeterX(image->dotsPerMeterX());
+            images[size_t(i)].setDotsPerMeterY(image->dotsPerMeterY());
+            TImageCanvas canvas(images[size_t(i)]);
+            canvas.Pen = target.Pen;
+            draw(canvas, int(int64_t(count) * i / shares), int(int64_t(count) * (i + 1) / shares));
+        } catch (...) {
+            failures[size_t(i)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 1; i < shares; ++i)
+        threads.emplace_back(share, i);
+    share(0);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    for (const QImage& drawn : images)
+        LayOver(*image, drawn);
+}
