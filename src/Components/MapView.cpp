@@ -196,6 +196,11 @@ void TMapView::Render() {
     FState.DrawRect = ClientRect();
 }
 
+TMapView::TScreenTarget::~TScreenTarget() {
+    View.FDrawCanvas = View.FOwnCanvas.get();
+    View.FState.DrawRect = View.ClientRect();
+}
+
 TIntRect TMapView::ClientRect() const {
     return {0, 0, FState.ClientWidth, FState.ClientHeight};
 }
@@ -283,14 +288,7 @@ void TMapView::Print(QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer))
         throw Exception("The printer could not start the document.");
-    // The screen is the drawing target again however printing ends.
-    struct TRestoreTarget {
-        TMapView& View;
-        ~TRestoreTarget() {
-            View.FDrawCanvas = View.FOwnCanvas.get();
-            View.FState.DrawRect = View.ClientRect();
-        }
-    } restore{*this};
+    const TScreenTarget restore(*this); // however printing ends
 
     TPainterCanvas canvas(painter);
     canvas.Font = font(); // sized in points, so it keeps its size on paper
@@ -318,13 +316,7 @@ void TMapView::Print(QPrinter& printer) {
 }
 
 void TMapView::DrawPicture(TCanvas& canvas, const TIntRect& rect) {
-    struct TRestoreTarget {
-        TMapView& View;
-        ~TRestoreTarget() {
-            View.FDrawCanvas = View.FOwnCanvas.get();
-            View.FState.DrawRect = View.ClientRect();
-        }
-    } restore{*this};
+    const TScreenTarget restore(*this);
     canvas.Font = font();
     DrawContents(canvas, rect);
 }

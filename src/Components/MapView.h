@@ -114,6 +114,12 @@ private:
     void DrawOverlays(TCanvas& canvas);
     void DrawDragFigure(TCanvas& canvas, double ratio) const;
     TIntRect ClientRect() const;
+    // Makes the screen the drawing target again when it goes.
+    struct TScreenTarget {
+        explicit TScreenTarget(TMapView& view) : View(view) {}
+        ~TScreenTarget();
+        TMapView& View;
+    };
     // Fits the frame to the client area as it is now, keeping the centre and the zoom.
     void Refit();
     void ShowScrollPositions();

@@ -150,6 +150,12 @@ TTriangle* TTriangleIndex::Find(double x, double y) const {
     return nullptr;
 }
 
+void TTriangleIndex::AddEverywhereAndSort(std::vector<int32_t>& positions) const {
+    positions.insert(positions.end(), FEverywhere.begin(), FEverywhere.end());
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+}
+
 bool TTriangleIndex::CandidatesInRect(double minX, double minY, double maxX, double maxY,
                                       std::vector<int32_t>& positions) const {
     positions.clear();
@@ -170,9 +176,7 @@ bool TTriangleIndex::CandidatesInRect(double minX, double minY, double maxX, dou
                                  FCellEntries.begin() + FCellStart[cell + 1]);
             }
     }
-    positions.insert(positions.end(), FEverywhere.begin(), FEverywhere.end());
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    AddEverywhereAndSort(positions);
     return true;
 }
 
@@ -210,7 +214,5 @@ void TTriangleIndex::CandidatesAlongSegment(double x1, double y1, double x2, dou
             }
         }
     }
-    positions.insert(positions.end(), FEverywhere.begin(), FEverywhere.end());
-    std::sort(positions.begin(), positions.end());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    AddEverywhereAndSort(positions);
 }

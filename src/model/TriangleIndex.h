@@ -39,6 +39,8 @@ private:
     int CellX(double x) const;
     int CellY(double y) const;
     bool CoversFewCells(const TBox& box) const;
+    // Adds the triangles checked everywhere, then sorts and drops repeats.
+    void AddEverywhereAndSort(std::vector<int32_t>& positions) const;
 
     const TTriangles& FTriangles;
     double FOriginX = 0, FOriginY = 0, FCellWidth = 1, FCellHeight = 1;

@@ -12,14 +12,6 @@ QImage White(int w, int h) {
     image.fill(Qt::white);
     return image;
 }
-
-int Count(const QImage& image, QColor colour) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixelColor(x, y) == colour;
-    return n;
-}
 } // namespace
 
 TEST(CanvasTest, LinesLeaveOutTheirEndPixel) {
@@ -28,15 +20,15 @@ TEST(CanvasTest, LinesLeaveOutTheirEndPixel) {
     canvas.Pen.Color = 0x000000;
     canvas.MoveTo(2, 5);
     canvas.LineTo(9, 5);
-    EXPECT_EQ(Count(image, Qt::black), 7);
+    EXPECT_EQ(CountColour(image, Qt::black), 7);
     EXPECT_EQ(image.pixelColor(8, 5), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(9, 5), QColor(Qt::white));
     canvas.MoveTo(15, 15);
     canvas.LineTo(15, 15);
-    EXPECT_EQ(Count(image, Qt::black), 7) << "a line to its own start draws nothing";
+    EXPECT_EQ(CountColour(image, Qt::black), 7) << "a line to its own start draws nothing";
     canvas.MoveTo(10, 10);
     canvas.LineTo(-50, -30); // runs off the image without harm
-    EXPECT_GT(Count(image, Qt::black), 7);
+    EXPECT_GT(CountColour(image, Qt::black), 7);
 }
 
 TEST(CanvasTest, ExclusiveOrRectangleKeepsItsCornersAndIsUndoneByDrawingItAgain) {
@@ -51,11 +43,11 @@ TEST(CanvasTest, ExclusiveOrRectangleKeepsItsCornersAndIsUndoneByDrawingItAgain)
         canvas.LineTo(5, 5);
     };
     rectangle();
-    EXPECT_EQ(Count(image, Qt::black), 60) << "each corner drawn once: 4 sides of 15";
+    EXPECT_EQ(CountColour(image, Qt::black), 60) << "each corner drawn once: 4 sides of 15";
     for (QPoint corner : {QPoint(5, 5), QPoint(5, 20), QPoint(20, 20), QPoint(20, 5)})
         EXPECT_EQ(image.pixelColor(corner), QColor(Qt::black));
     rectangle();
-    EXPECT_EQ(Count(image, Qt::white), 900);
+    EXPECT_EQ(CountColour(image, Qt::white), 900);
 }
 
 TEST(CanvasTest, CrossArmsAreSevenPixelsAtNinetySixDotsPerInch) {
@@ -76,7 +68,7 @@ TEST(CanvasTest, CrossArmsAreSevenPixelsAtNinetySixDotsPerInch) {
     EXPECT_FALSE(onEdge);
     const int dpi = view.Image().logicalDpiX();
     const int arm = 2 * (dpi * 6 / 192) + 1;
-    EXPECT_EQ(Count(view.Image(), QColor(255, 0, 0)), 2 * arm - 1);
+    EXPECT_EQ(CountColour(view.Image(), QColor(255, 0, 0)), 2 * arm - 1);
     if (dpi == 96) {
         EXPECT_EQ(arm, 7);
     }

@@ -36,6 +36,14 @@ inline bool ColourNear(const QImage& image, int x, int y, QColor colour, int rad
     return false;
 }
 
+inline int CountColour(const QImage& image, QColor colour) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y) == colour;
+    return n;
+}
+
 inline bool ImageHasColour(const QImage& image, QColor colour) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)

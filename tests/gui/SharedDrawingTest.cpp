@@ -38,7 +38,10 @@ struct SharedDrawingTest : ::testing::Test {
         view.ZoomExtents();
         terrain.Contour.Interval = 2;
     }
-    void TearDown() override { SetDrawingShares(DefaultShareCount); }
+    void TearDown() override {
+        view.OnPaint = nullptr;
+        SetDrawingShares(DefaultShareCount);
+    }
 
     QImage Rendered(int shares, const TModelLayers& layers, bool colours, bool shade,
                     bool contours) {
@@ -46,7 +49,7 @@ struct SharedDrawingTest : ::testing::Test {
         terrain.Colours = colours;
         terrain.Hillshade = shade;
         terrain.Contours = contours;
-        view.OnPaint = [&](TMapView* sender) {
+        view.OnPaint = [this, layers](TMapView* sender) {
             DrawTerrain(*sender, model, terrain, cache);
             DrawModel(*sender, model, layers, model.Triangles().Triangle(5));
             if (terrain.Colours)

@@ -75,14 +75,6 @@ struct TerrainWindowTest : ::testing::Test {
     QString model;
     std::unique_ptr<TfrmTINMap> window;
 };
-
-int CountColour(const QImage& image, QColor colour) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixelColor(x, y) == colour;
-    return n;
-}
 } // namespace
 
 TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
