@@ -111,7 +111,7 @@ void BM_FindByScan(benchmark::State& state) {
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(100000)->Arg(1000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+    b->Arg(100000)->Arg(1000000)->Arg(5000000)->Arg(20000000)->Unit(benchmark::kMillisecond);
 }
 } // namespace
 

@@ -54,7 +54,7 @@ void BM_ProfileAcrossTheModel(benchmark::State& state) {
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(1000000)->Arg(2000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
+    b->Arg(1000000)->Arg(2000000)->Arg(5000000)->Arg(20000000)->Unit(benchmark::kMillisecond);
 }
 } // namespace
 
