@@ -178,15 +178,14 @@ void TMapView::Render() {
         Refit(); // the client area changed without a resize reaching the view
     // The image has the screen's own pixels: on a high-density screen there are more of them
     // than of the client area's, and markers and overlays scale with the pixels per inch.
-    const double ratio = std::max(1.0, viewport()->devicePixelRatioF());
-    const QSize size = (QSizeF(client) * ratio).toSize().expandedTo(QSize(1, 1));
+    const double ratio = DeviceRatio();
+    const QSize size = ImageSize();
     FImage.setDevicePixelRatio(1); // drawn in image pixels
-    if (FImage.size() != size) {
+    if (FImage.size() != size)
         FImage = QImage(size, QImage::Format_RGB32);
-        const double dotsPerMeter = 39.3700787;
-        FImage.setDotsPerMeterX(qRound(logicalDpiX() * ratio * dotsPerMeter));
-        FImage.setDotsPerMeterY(qRound(logicalDpiY() * ratio * dotsPerMeter));
-    }
+    const double dotsPerMeter = 39.3700787;
+    FImage.setDotsPerMeterX(qRound(logicalDpiX() * ratio * dotsPerMeter));
+    FImage.setDotsPerMeterY(qRound(logicalDpiY() * ratio * dotsPerMeter));
     FImage.fill(ToQColor(FColor));
     FState.RebuildView();
     FOwnCanvas->Font = font();
@@ -199,6 +198,14 @@ void TMapView::Render() {
 TMapView::TScreenTarget::~TScreenTarget() {
     View.FDrawCanvas = View.FOwnCanvas.get();
     View.FState.DrawRect = View.ClientRect();
+}
+
+double TMapView::DeviceRatio() const {
+    return std::max(1.0, viewport()->devicePixelRatioF());
+}
+
+QSize TMapView::ImageSize() const {
+    return (QSizeF(viewport()->size()) * DeviceRatio()).toSize().expandedTo(QSize(1, 1));
 }
 
 TIntRect TMapView::ClientRect() const {
@@ -328,7 +335,7 @@ void TMapView::Repaint() {
 
 void TMapView::paintEvent(QPaintEvent*) {
     RunGuarded([&] {
-        if (FImage.size() != (QSizeF(viewport()->size()) * FImage.devicePixelRatio()).toSize())
+        if (FImage.size() != ImageSize() || FImage.devicePixelRatio() != DeviceRatio())
             Render();
         QPainter painter(viewport());
         if (!Dragging()) {

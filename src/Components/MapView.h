@@ -114,6 +114,9 @@ private:
     void DrawOverlays(TCanvas& canvas);
     void DrawDragFigure(TCanvas& canvas, double ratio) const;
     TIntRect ClientRect() const;
+    // The screen's device pixels a client pixel, and the rendered image's size in them.
+    double DeviceRatio() const;
+    QSize ImageSize() const;
     // Makes the screen the drawing target again when it goes.
     struct TScreenTarget {
         explicit TScreenTarget(TMapView& view) : View(view) {}

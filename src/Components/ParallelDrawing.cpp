@@ -50,17 +50,23 @@ void DrawInShares(TCanvas& target, int count,
     const int shares = std::min(DrawingShares(), std::max(1, count / MinimumShared));
     if (!image || shares <= 1)
         return draw(target, 0, count);
+    // The first share draws on the target itself; the others are laid over it in order.
     std::vector<QImage> images(static_cast<size_t>(shares));
     std::vector<std::exception_ptr> failures(static_cast<size_t>(shares));
+    auto range = [&](int i) {
+        return std::pair{int(int64_t(count) * i / shares), int(int64_t(count) * (i + 1) / shares)};
+    };
     auto share = [&](int i) {
         try {
-            images[size_t(i)] = QImage(image->size(), QImage::Format_ARGB32);
-            images[size_t(i)].fill(0);
-            images[size_t(i)].setDotsPerMeterX(image->dotsPerMeterX());
-            images[size_t(i)].setDotsPerMeterY(image->dotsPerMeterY());
-            TImageCanvas canvas(images[size_t(i)]);
+            QImage& own = images[size_t(i)];
+            own = QImage(image->size(), QImage::Format_ARGB32);
+            own.fill(0);
+            own.setDotsPerMeterX(image->dotsPerMeterX());
+            own.setDotsPerMeterY(image->dotsPerMeterY());
+            TImageCanvas canvas(own);
             canvas.Pen = target.Pen;
-            draw(canvas, int(int64_t(count) * i / shares), int(int64_t(count) * (i + 1) / shares));
+            const auto [first, last] = range(i);
+            draw(canvas, first, last);
         } catch (...) {
             failures[size_t(i)] = std::current_exception();
         }
@@ -68,12 +74,17 @@ void DrawInShares(TCanvas& target, int count,
     std::vector<std::thread> threads;
     for (int i = 1; i < shares; ++i)
         threads.emplace_back(share, i);
-    share(0);
+    try {
+        const auto [first, last] = range(0);
+        draw(target, first, last);
+    } catch (...) {
+        failures[0] = std::current_exception();
+    }
     for (std::thread& thread : threads)
         thread.join();
     for (const std::exception_ptr& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
-    for (const QImage& drawn : images)
-        LayOver(*image, drawn);
+    for (size_t i = 1; i < images.size(); ++i)
+        LayOver(*image, images[i]);
 }

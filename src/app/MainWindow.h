@@ -129,7 +129,8 @@ private:
     void mnuFileExportPictureClick();
     void ModelReadStarts();
     void ModelRead();
-    TContourSettings ContoursForModel();
+    // Contours at the round interval that suits the model's range.
+    TContourSettings DefaultContours();
     void DrawTerrainLayers();
     void DrawTerrainOverlay(QPainter& painter);
     bool InProfileMode() const;
@@ -158,7 +159,6 @@ private:
     TfrmHealthCheck* frmHealthCheck = nullptr;
 
     TTerrainLayers FTerrain;
-    bool FContoursChosen = false; // the user has set the contours for this model
     TTerrainCache FTerrainCache;
     QAction* mnuFileExportPicture;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,

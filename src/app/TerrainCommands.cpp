@@ -74,8 +74,6 @@ void TfrmTINMap::CreateTerrainMenu() {
 void TfrmTINMap::TerrainLayersClick() {
     FTerrain.Colours = mnuTerrainColours->isChecked();
     FTerrain.Hillshade = mnuTerrainHillshade->isChecked();
-    if (mnuTerrainShowContours->isChecked() && !FContoursChosen)
-        FTerrain.Contour = ContoursForModel();
     FTerrain.Contours = mnuTerrainShowContours->isChecked();
     MapView1->Repaint();
 }
@@ -88,9 +86,7 @@ void TfrmTINMap::mnuTerrainExaggerationClick() {
     }
 }
 
-TContourSettings TfrmTINMap::ContoursForModel() {
-    if (FContoursChosen)
-        return FTerrain.Contour;
+TContourSettings TfrmTINMap::DefaultContours() {
     const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
     TContourSettings settings;
     settings.Interval = DefaultContourInterval(low, high);
@@ -99,11 +95,10 @@ TContourSettings TfrmTINMap::ContoursForModel() {
 
 void TfrmTINMap::mnuTerrainContoursClick() {
     const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
-    TfrmContours dialog(ContoursForModel(), low, high, this);
+    TfrmContours dialog(FTerrain.Contour, low, high, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     FTerrain.Contour = dialog.Settings();
-    FContoursChosen = true;
     FTerrain.Contours = true;
     mnuTerrainShowContours->setChecked(true);
     MapView1->Repaint();
@@ -116,7 +111,7 @@ void TfrmTINMap::mnuTerrainExportContoursClick() {
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName += ".geojson";
     const TWaitCursor wait;
-    const auto& lines = FTerrainCache.Contours(FModel->Triangles(), ContoursForModel());
+    const auto& lines = FTerrainCache.Contours(FModel->Triangles(), FTerrain.Contour);
     SaveFile(fileName, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
 }
 
@@ -128,19 +123,14 @@ void TfrmTINMap::ModelReadStarts() {
 }
 
 void TfrmTINMap::ModelRead() {
-    FContoursChosen = false;
-    FTerrain.Contour = ContoursForModel();
+    // Settings chosen for another model's range may not suit this one.
+    FTerrain.Contour = DefaultContours();
 }
 
 void TfrmTINMap::DrawTerrainLayers() {
-    TTerrainLayers layers = FTerrain;
-    if (layers.Contours) {
-        // Settings that would give more levels than allowed on this model are never traced.
-        const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
-        layers.Contours = ContourSettingsProblem(layers.Contour, low, high).isEmpty();
-    }
-    if (layers.Colours || layers.Hillshade || layers.Contours)
-        DrawTerrain(*MapView1, *FModel, layers, FTerrainCache);
+    // The contour settings always suit the model: checked by the dialog, reset at every read.
+    if (FTerrain.Colours || FTerrain.Hillshade || FTerrain.Contours)
+        DrawTerrain(*MapView1, *FModel, FTerrain, FTerrainCache);
 }
 
 bool TfrmTINMap::InProfileMode() const {

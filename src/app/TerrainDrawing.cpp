@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace {
 // Model coordinates to the fill target's pixels, unrounded: pixel centres are whole numbers.
@@ -75,8 +76,10 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
     const bool culled = model.Index().CandidatesInRect(state.ViewLeft, state.ViewBottom,
                                                        state.ViewRight, state.ViewTop, visible);
     const int count = culled ? int(visible.size()) : triangles.Count();
-    TImageCanvas scratchCanvas(*image);
-    TCanvas& pixels = scratch.isNull() ? canvas : scratchCanvas;
+    std::optional<TImageCanvas> scratchCanvas;
+    if (!scratch.isNull())
+        scratchCanvas.emplace(scratch);
+    TCanvas& pixels = scratchCanvas ? *scratchCanvas : canvas;
     // Shares drawn in order and laid over in order: a pixel of overlapping triangles ends as the
     // last of them leaves it, as one core would.
     DrawInShares(pixels, count, [&](TCanvas& share, int first, int last) {

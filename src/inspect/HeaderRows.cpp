@@ -24,61 +24,48 @@ QString EnumName(int value, const QString& names) {
 }
 
 std::vector<THeaderRow> HeaderRows(const TVRKHeader& h, QChar separator) {
-    auto number = [](long long value) { return QString::number(value); };
-    auto real = [separator](double value) {
-        return FormatGeneral(value, GeneralDigits, separator);
+    // Each row: the field's name, its text, and its own value.
+    auto number = [](const char* name, long long value) {
+        return THeaderRow{name, QString::number(value), QVariant(qlonglong(value))};
     };
-    // The row's raw value, filled in below in the same order.
-    auto withRaw = [](std::vector<THeaderRow> rows, const std::vector<QVariant>& raw) {
-        for (size_t i = 0; i < rows.size(); ++i)
-            rows[i].Raw = raw[i];
-        return rows;
+    auto real = [separator](const char* name, double value) {
+        return THeaderRow{name, FormatGeneral(value, GeneralDigits, separator), QVariant(value)};
     };
-    auto text = [](const auto& field) { return QVariant(CharacterField(field)); };
-    auto n = [](auto value) { return QVariant(static_cast<qlonglong>(value)); };
-    auto d = [](double value) { return QVariant(value); };
-    const std::vector<QVariant> raw = {
-        n(h.FileMajorVersion),        n(h.FileMinorVersion),     text(h.FileSignature),
-        text(h.DTMModelInternalName), n(h.CoordinateUnits),      n(h.VertexValueUnits),
-        n(h.InterpolationMethod),     d(h.NorthingOffsetValue),  d(h.EastingOffsetValue),
-        d(h.MinimumNorthing),         d(h.MinimumEasting),       d(h.MaximumNorthing),
-        d(h.MaximumEasting),          n(h.VertexCoordinateSize), n(h.VertexValueSize),
-        n(h.VertexNumberSize),        n(h.TriangleNumberSize),   n(h.StartOffsetOfVertices),
-        n(h.NumberOfVertices),        n(h.VertexRecordSize),     n(h.StartOffsetOfTriangles),
-        n(h.NumberOfTriangles),       n(h.TriangleRecordSize),   n(h.StartOffsetOfEdgeList),
-        n(h.NumberOfEdgeRecords),     n(h.EdgeRecordSize),       n(h.StartOffsetOfStartPoints),
-        n(h.NumberOfStartPoints),     n(h.StartPointRecordSize)};
-    return withRaw(
-        {
-            {"FileMajorVersion", number(h.FileMajorVersion)},
-            {"FileMinorVersion", number(h.FileMinorVersion)},
-            {"FileSignature", CharacterField(h.FileSignature)},
-            {"DTMModelInternalName", CharacterField(h.DTMModelInternalName)},
-            {"CoordinateUnits", EnumName(h.CoordinateUnits, UnitNames)},
-            {"VertexValueUnits", EnumName(h.VertexValueUnits, UnitNames)},
-            {"InterpolationMethod", EnumName(h.InterpolationMethod, InterpolationNames)},
-            {"NorthingOffsetValue", real(h.NorthingOffsetValue)},
-            {"EastingOffsetValue", real(h.EastingOffsetValue)},
-            {"MinimumNorthing", real(h.MinimumNorthing)},
-            {"MinimumEasting", real(h.MinimumEasting)},
-            {"MaximumNorthing", real(h.MaximumNorthing)},
-            {"MaximumEasting", real(h.MaximumEasting)},
-            {"VertexCoordinateSize", number(h.VertexCoordinateSize)},
-            {"VertexValueSize", number(h.VertexValueSize)},
-            {"VertexNumberSize", number(h.VertexNumberSize)},
-            {"TriangleNumberSize", number(h.TriangleNumberSize)},
-            {"StartOffsetOfVertices", number(h.StartOffsetOfVertices)},
-            {"NumberOfVertices", number(h.NumberOfVertices)},
-            {"VertexRecordSize", number(h.VertexRecordSize)},
-            {"StartOffsetOfTriangles", number(h.StartOffsetOfTriangles)},
-            {"NumberOfTriangles", number(h.NumberOfTriangles)},
-            {"TriangleRecordSize", number(h.TriangleRecordSize)},
-            {"StartOffsetOfEdgeList", number(h.StartOffsetOfEdgeList)},
-            {"NumberOfEdgeRecords", number(h.NumberOfEdgeRecords)},
-            {"EdgeRecordSize", number(h.EdgeRecordSize)},
-            {"StartOffsetOfStartPoints", number(h.StartOffsetOfStartPoints)},
-            {"NumberOfStartPoints", number(h.NumberOfStartPoints)},
-            {"StartPointRecordSize", number(h.StartPointRecordSize)},
-        },
-        raw);
+    auto named = [](const char* name, int value, const char* names) {
+        return THeaderRow{name, EnumName(value, names), QVariant(qlonglong(value))};
+    };
+    auto text = [](const char* name, const QString& value) {
+        return THeaderRow{name, value, QVariant(value)};
+    };
+    return {
+        number("FileMajorVersion", h.FileMajorVersion),
+        number("FileMinorVersion", h.FileMinorVersion),
+        text("FileSignature", CharacterField(h.FileSignature)),
+        text("DTMModelInternalName", CharacterField(h.DTMModelInternalName)),
+        named("CoordinateUnits", h.CoordinateUnits, UnitNames),
+        named("VertexValueUnits", h.VertexValueUnits, UnitNames),
+        named("InterpolationMethod", h.InterpolationMethod, InterpolationNames),
+        real("NorthingOffsetValue", h.NorthingOffsetValue),
+        real("EastingOffsetValue", h.EastingOffsetValue),
+        real("MinimumNorthing", h.MinimumNorthing),
+        real("MinimumEasting", h.MinimumEasting),
+        real("MaximumNorthing", h.MaximumNorthing),
+        real("MaximumEasting", h.MaximumEasting),
+        number("VertexCoordinateSize", h.VertexCoordinateSize),
+        number("VertexValueSize", h.VertexValueSize),
+        number("VertexNumberSize", h.VertexNumberSize),
+        number("TriangleNumberSize", h.TriangleNumberSize),
+        number("StartOffsetOfVertices", h.StartOffsetOfVertices),
+        number("NumberOfVertices", h.NumberOfVertices),
+        number("VertexRecordSize", h.VertexRecordSize),
+        number("StartOffsetOfTriangles", h.StartOffsetOfTriangles),
+        number("NumberOfTriangles", h.NumberOfTriangles),
+        number("TriangleRecordSize", h.TriangleRecordSize),
+        number("StartOffsetOfEdgeList", h.StartOffsetOfEdgeList),
+        number("NumberOfEdgeRecords", h.NumberOfEdgeRecords),
+        number("EdgeRecordSize", h.EdgeRecordSize),
+        number("StartOffsetOfStartPoints", h.StartOffsetOfStartPoints),
+        number("NumberOfStartPoints", h.NumberOfStartPoints),
+        number("StartPointRecordSize", h.StartPointRecordSize),
+    };
 }

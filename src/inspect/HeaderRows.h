@@ -10,7 +10,7 @@
 struct THeaderRow {
     QString Field;
     QString Value;
-    QVariant Raw = {}; // the field's own value: a number, or the text of a character field
+    QVariant Raw; // the field's own value: a number, or the text of a character field
 };
 
 // The rows of a header; doubles are written with the given decimal separator.

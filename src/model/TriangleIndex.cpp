@@ -192,20 +192,14 @@ void TTriangleIndex::CandidatesAlongSegment(double x1, double y1, double x2, dou
         const double slack = FCellHeight * 1e-6;
         const int first = CellX(x1), last = CellX(x2);
         for (int cx = first; cx <= last; ++cx) {
-            // The part of the segment over this column, and the rows under it.
-            const double left = std::max(x1, FOriginX + cx * FCellWidth);
-            const double right = std::min(x2, FOriginX + (cx + 1) * FCellWidth);
-            auto yAt = [&](double x) {
-                return x2 == x1 ? y1 : y1 + (x - x1) * (y2 - y1) / (x2 - x1);
-            };
-            double low = std::min(yAt(left), yAt(right)), high = std::max(yAt(left), yAt(right));
-            if (cx == first || cx == last) {
-                low = std::min({low, cx == first ? y1 : low, cx == last ? y2 : low});
-                high = std::max({high, cx == first ? y1 : high, cx == last ? y2 : high});
-            }
-            if (x2 == x1) {
-                low = std::min(y1, y2);
-                high = std::max(y1, y2);
+            // The rows under the part of the segment over this column (all of it if vertical).
+            double low = std::min(y1, y2), high = std::max(y1, y2);
+            if (x2 != x1) {
+                auto yAt = [&](double x) { return y1 + (x - x1) * (y2 - y1) / (x2 - x1); };
+                const double left = yAt(std::max(x1, FOriginX + cx * FCellWidth));
+                const double right = yAt(std::min(x2, FOriginX + (cx + 1) * FCellWidth));
+                low = std::min(left, right);
+                high = std::max(left, right);
             }
             for (int cy = CellY(low - slack); cy <= CellY(high + slack); ++cy) {
                 const size_t cell = static_cast<size_t>(cy) * FColumns + cx;

@@ -49,8 +49,3 @@ uint32_t TColourRamp::ColourAtFraction(double fraction) const {
     return FTable[static_cast<size_t>(
         std::clamp(static_cast<int>(fraction * (Steps - 1)), 0, Steps - 1))];
 }
-
-uint32_t ShadedColour(uint32_t argb, double factor) {
-    return Pack(((argb >> 16) & 0xFF) * factor, ((argb >> 8) & 0xFF) * factor,
-                (argb & 0xFF) * factor);
-}

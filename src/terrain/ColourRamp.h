@@ -14,19 +14,16 @@ public:
     double MaxValue() const { return FMax; }
     // 0xAARRGGBB with alpha 0xFF, as the screen image stores pixels.
     uint32_t ColourOf(double value) const { return FTable[IndexOf(value)]; }
+    // The colour at a fraction 0..1 of the range, for the legend.
+    uint32_t ColourAtFraction(double fraction) const;
+
+private:
     int IndexOf(double value) const {
         const double at = (value - FMin) * FScale;
         if (!(at > 0)) // below, or not a number
             return 0;
         return at >= Steps - 1 ? Steps - 1 : static_cast<int>(at);
     }
-    // The colour at a fraction 0..1 of the range, for the legend.
-    uint32_t ColourAtFraction(double fraction) const;
-
-private:
     double FMin, FMax, FScale;
     std::array<uint32_t, Steps> FTable{};
 };
-
-// A colour darkened or lightened by a shading factor (1 leaves it), each channel clamped.
-uint32_t ShadedColour(uint32_t argb, double factor);

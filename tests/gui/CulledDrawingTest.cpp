@@ -45,10 +45,7 @@ struct CulledDrawingTest : ::testing::Test {
         view.SetOptions(0);
         view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-        double minE, minN, minV, maxE, maxN, maxV;
-        model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
-        view.SetExtents(minE, maxE, minN, maxN);
-        view.ZoomExtents();
+        ZoomToMesh(view, model);
     }
 
     QImage Rendered(bool plain, bool triangles = true, bool edges = true) {

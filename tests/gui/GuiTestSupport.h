@@ -1,5 +1,7 @@
 #pragma once
+#include "Components/MapView.h"
 #include "ModelWriter.h"
+#include "model/Mesh.h"
 
 #include <QColor>
 #include <QImage>
@@ -61,4 +63,12 @@ inline TModelData SquareModel() {
     data.Edges = {1, 2};
     data.StartPoints = {{25, 75, 2}};
     return data;
+}
+
+// Zooms the view to the extents of the mesh's vertices, as opening a model does.
+inline void ZoomToMesh(TMapView& view, const TTriangleMesh& mesh) {
+    double minE, minN, minV, maxE, maxN, maxV;
+    mesh.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    view.SetExtents(minE, maxE, minN, maxN);
+    view.ZoomExtents();
 }

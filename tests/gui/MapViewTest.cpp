@@ -22,6 +22,13 @@ struct MapViewTest : ::testing::Test {
     // Pixels per model unit across and up; the same unless YAspect says otherwise.
     double ScaleX() const { return view.State().ClientWidth / view.State().ViewWidth; }
     double ScaleY() const { return view.State().ClientHeight / view.State().ViewHeight; }
+    // A 400 x 300 view of the square 0..1000 at the zoom given, about its centre.
+    void ShowZoomed(double zoom) {
+        Show(400, 300);
+        view.SetExtents(0, 1000, 0, 1000);
+        view.ZoomExtents();
+        view.SetZoom(zoom);
+    }
     // Shows the view with a client area of exactly width by height pixels.
     void ShowClient(int width, int height) {
         Show(width, height);
@@ -59,10 +66,7 @@ TEST_F(MapViewTest, FirstShowFitsTheFrameToTheClientAreaInsideTheScrollBars) {
 }
 
 TEST_F(MapViewTest, ScrollHereFromTheBarsMenuMovesThePictureAndTheNextStepStartsThere) {
-    Show(400, 300);
-    view.SetExtents(0, 1000, 0, 1000);
-    view.ZoomExtents();
-    view.SetZoom(4);
+    ShowZoomed(4);
     int changes = 0;
     view.OnViewChanged = [&](TMapView*) { ++changes; };
     QScrollBar* bar = view.horizontalScrollBar();
@@ -90,10 +94,7 @@ TEST_F(MapViewTest, ScrollHereFromTheBarsMenuMovesThePictureAndTheNextStepStarts
 }
 
 TEST_F(MapViewTest, ThumbReleasedMovesTheViewOnceAndTrackingDoesNot) {
-    Show(400, 300);
-    view.SetExtents(0, 1000, 0, 1000);
-    view.ZoomExtents();
-    view.SetZoom(4);
+    ShowZoomed(4);
     const int history = view.State().HistoryCount();
     int changes = 0;
     view.OnViewChanged = [&](TMapView*) { ++changes; };
@@ -129,10 +130,7 @@ TEST_F(MapViewTest, DeepZoomKeepsItsCentreAndAStepMovesLessThanAView) {
 }
 
 TEST_F(MapViewTest, ResizeKeepsCentreAndZoomAndPushesNothing) {
-    Show(400, 300);
-    view.SetExtents(0, 1000, 0, 1000);
-    view.ZoomExtents();
-    view.SetZoom(2);
+    ShowZoomed(2);
     const TMapViewState& s = view.State();
     const double cx = s.ViewLeft + s.ViewWidth / 2, cy = s.ViewBottom + s.ViewHeight / 2;
     const int history = s.HistoryCount();
@@ -149,10 +147,7 @@ TEST_F(MapViewTest, ResizeKeepsCentreAndZoomAndPushesNothing) {
 }
 
 TEST_F(MapViewTest, YAspectStretchesNorthingsAndKeepsTheCorner) {
-    Show(400, 300);
-    view.SetExtents(0, 1000, 0, 1000);
-    view.ZoomExtents();
-    view.SetZoom(2);
+    ShowZoomed(2);
     const TMapViewState& s = view.State();
     const double left = s.ViewLeft, bottom = s.ViewBottom;
     const int history = s.HistoryCount();

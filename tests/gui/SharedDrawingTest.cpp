@@ -32,10 +32,7 @@ struct SharedDrawingTest : ::testing::Test {
         view.SetOptions(moMouseZoom | moShowScale | moShowAspect);
         view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-        double minE, minN, minV, maxE, maxN, maxV;
-        model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
-        view.SetExtents(minE, maxE, minN, maxN);
-        view.ZoomExtents();
+        ZoomToMesh(view, model);
         terrain.Contour.Interval = 2;
     }
     void TearDown() override {

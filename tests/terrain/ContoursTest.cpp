@@ -125,7 +125,7 @@ TEST(ContoursTest, JoiningNeedsNoNeighbourLinksAndNoSharedVertices) {
     }
 }
 
-TEST(ContoursTest, FlatDegenerateAndBrokenMeshesEndWithoutLines) {
+TEST(ContoursTest, FlatEmptyAndBrokenMeshesGiveNoLinesOrOnlyFinitePoints) {
     EXPECT_TRUE(
         TTraced(SurfaceModel(4, 4, 10, [](double, double) { return 7; }), Every(1)).Lines.empty());
     EXPECT_TRUE(TTraced(TModelData{}, Every(1)).Lines.empty());

@@ -100,7 +100,7 @@ QJsonObject ExtentJson(const TExtent& e) {
 
 using TPoints = std::vector<std::pair<double, double>>;
 
-// Wrong usage, with its reason: the status and the lines to write.
+// Wrong usage, with its reason; reported with exit status 2.
 struct TUsageError {
     QString Reason;
 };
