@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
+#include <cstdint>
 #include <new>
 #include <sys/mman.h>
+#include <unistd.h>
 #include <vector>
 
 // Under AddressSanitizer every object gets its own allocation, so that a use after free or an
@@ -25,18 +26,28 @@ public:
     ~TFixedPool() { ReleaseChunks(); }
     std::size_t ObjectSize() const { return FSize; }
 
+    // An object counts as live only once it exists: a chunk that cannot be had leaves the
+    // count as it was, so the pool still empties when the objects made before are freed.
     void* Allocate() {
-        ++FLive;
+        void* object;
         if (FFree) {
-            void* object = FFree;
+            object = FFree;
             FFree = *static_cast<void**>(FFree);
-            return object;
+        } else {
+            if (FNext == FEnd)
+                AddChunk();
+            object = FNext;
+            FNext += FSize;
         }
-        if (FNext == FEnd)
-            AddChunk();
-        void* object = FNext;
-        FNext += FSize;
+        ++FLive;
         return object;
+    }
+
+    std::size_t MappedBytes() const {
+        std::size_t bytes = 0;
+        for (const TChunk& chunk : FChunks)
+            bytes += chunk.Bytes;
+        return bytes;
     }
 
     void Release(void* object) {
@@ -47,40 +58,73 @@ public:
     }
 
 private:
+    struct TChunk {
+        char* Start;
+        std::size_t Bytes;
+    };
+
     void AddChunk() {
-        // Chunks grow from 64 objects to 8 MB, so a small model wastes little. Large chunks
-        // ask for huge pages: a model of millions of objects otherwise spends more time in
-        // page faults than in reading.
-        std::size_t bytes = std::min(std::max<std::size_t>(64, FAllocated) * FSize, MaxChunk);
-        char* chunk = nullptr;
-        if (bytes >= HugePage) {
-            bytes = bytes / HugePage * HugePage;
-            chunk = static_cast<char*>(std::aligned_alloc(HugePage, bytes));
-            if (chunk)
-                ::madvise(chunk, bytes, MADV_HUGEPAGE);
-        } else {
-            chunk = static_cast<char*>(std::malloc(bytes));
-        }
-        if (!chunk)
-            throw std::bad_alloc();
+        // Chunks grow from 64 objects to 8 MB, so a small model wastes little. They are mapped
+        // from the system directly, so that freeing them gives the memory back at once, where
+        // the C library's heap may keep it.
+        const std::size_t bytes = ChunkBytes();
+        FChunks.reserve(FChunks.size() + 1); // before the mapping, which nothing else would free
+        char* chunk = MapChunk(bytes);
         const std::size_t objects = bytes / FSize;
-        FChunks.push_back(chunk);
+        FChunks.push_back({chunk, bytes});
         FNext = chunk;
         FEnd = chunk + objects * FSize;
         FAllocated += objects;
     }
 
+    std::size_t ChunkBytes() const {
+        const std::size_t wanted =
+            std::min(std::max<std::size_t>(64, FAllocated) * FSize, MaxChunk);
+        const std::size_t page = PageBytes();
+        const std::size_t unit = wanted >= HugePage ? HugePage : page;
+        return std::max(wanted / unit, std::size_t(1)) * unit;
+    }
+
+    // Large chunks ask for huge pages: a model of millions of objects otherwise spends more
+    // time in page faults than in reading. Huge pages need an aligned start, so a little more
+    // is mapped and the ends cut off.
+    static char* MapChunk(std::size_t bytes) {
+        const std::size_t slack = bytes >= HugePage ? HugePage : 0;
+        void* mapped = ::mmap(nullptr, bytes + slack, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw std::bad_alloc();
+        char* start = static_cast<char*>(mapped);
+        if (slack) {
+            char* aligned = reinterpret_cast<char*>(
+                (reinterpret_cast<std::uintptr_t>(start) + HugePage - 1) / HugePage * HugePage);
+            if (aligned > start)
+                ::munmap(start, static_cast<std::size_t>(aligned - start));
+            if (char* end = start + bytes + slack; end > aligned + bytes)
+                ::munmap(aligned + bytes, static_cast<std::size_t>(end - (aligned + bytes)));
+            start = aligned;
+            ::madvise(start, bytes, MADV_HUGEPAGE);
+        }
+        return start;
+    }
+
+    static std::size_t PageBytes() {
+        static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        return page;
+    }
+
     void ReleaseChunks() {
-        for (char* chunk : FChunks)
-            std::free(chunk);
+        for (const TChunk& chunk : FChunks)
+            ::munmap(chunk.Start, chunk.Bytes);
         FChunks.clear();
+        FChunks.shrink_to_fit();
         FFree = nullptr;
         FNext = FEnd = nullptr;
         FAllocated = 0;
     }
 
     std::size_t FSize;
-    std::vector<char*> FChunks;
+    std::vector<TChunk> FChunks;
     void* FFree = nullptr;
     char* FNext = nullptr;
     char* FEnd = nullptr;
@@ -95,9 +139,14 @@ std::size_t Rounded(std::size_t size) {
     return (size + Granule - 1) / Granule * Granule;
 }
 
-TFixedPool* PoolFor(std::size_t size) {
-    // Pools are never destroyed before the objects they hold: they live for the whole process.
+// Pools are never destroyed before the objects they hold: they live for the whole process.
+std::array<TFixedPool*, PoolCount>& Pools() {
     static std::array<TFixedPool*, PoolCount> pools{};
+    return pools;
+}
+
+TFixedPool* PoolFor(std::size_t size) {
+    auto& pools = Pools();
     const std::size_t rounded = Rounded(size);
     for (TFixedPool*& pool : pools) {
         if (!pool)
@@ -124,5 +173,13 @@ void Release(void* object, std::size_t size) noexcept {
         return;
     }
     ::operator delete(object);
+}
+
+std::size_t MappedBytes() {
+    std::size_t bytes = 0;
+    for (const TFixedPool* pool : Pools())
+        if (pool)
+            bytes += pool->MappedBytes();
+    return bytes;
 }
 } // namespace ObjectPool

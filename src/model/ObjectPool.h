@@ -8,4 +8,6 @@
 namespace ObjectPool {
 void* Allocate(std::size_t size);
 void Release(void* object, std::size_t size) noexcept;
+// The bytes the pools hold from the system: 0 once every pooled object is freed.
+std::size_t MappedBytes();
 } // namespace ObjectPool

@@ -13,9 +13,21 @@ constexpr double ThinTriangle = 1e-6;
 // the rounding of the containment test can move a point.
 constexpr double BoxMargin = 1e-9;
 constexpr int MaxCellsPerTriangle = 64;
+// Beyond this magnitude the products of the containment test, and the spans and margins of the
+// boxes, may overflow: what such a triangle contains no longer follows from its box, so it is
+// checked everywhere. Within it every product stays far below the largest double.
+constexpr double LargeCoordinate = 1e150;
 
-bool Finite(double v) {
-    return std::isfinite(v);
+bool Moderate(double v) {
+    return std::abs(v) <= LargeCoordinate; // false for NaN and the infinities too
+}
+
+// The cell, 0 to cells - 1, that a position in cell units falls in; clamped before it becomes an
+// integer, as a far-away or non-finite position has no integer (a NaN counts as the first).
+int ClampedCell(double position, int cells) {
+    if (!(position >= 0))
+        return 0;
+    return position >= cells ? cells - 1 : static_cast<int>(position);
 }
 } // namespace
 
@@ -25,8 +37,8 @@ TTriangleIndex::TPlacement TTriangleIndex::Classify(const TTriangle* triangle, T
     const TPoint3D a = VertexPoint(*triangle->Vertex(1));
     const TPoint3D b = VertexPoint(*triangle->Vertex(2));
     const TPoint3D c = VertexPoint(*triangle->Vertex(3));
-    if (!Finite(a.X) || !Finite(a.Y) || !Finite(b.X) || !Finite(b.Y) || !Finite(c.X) ||
-        !Finite(c.Y))
+    if (!Moderate(a.X) || !Moderate(a.Y) || !Moderate(b.X) || !Moderate(b.Y) || !Moderate(c.X) ||
+        !Moderate(c.Y))
         return TPlacement::Everywhere;
     box = {std::min({a.X, b.X, c.X}), std::min({a.Y, b.Y, c.Y}), std::max({a.X, b.X, c.X}),
            std::max({a.Y, b.Y, c.Y})};
@@ -69,11 +81,11 @@ void TTriangleIndex::ChooseGrid(double minX, double minY, double maxX, double ma
 }
 
 int TTriangleIndex::CellX(double x) const {
-    return std::clamp(static_cast<int>(std::floor((x - FOriginX) / FCellWidth)), 0, FColumns - 1);
+    return ClampedCell((x - FOriginX) / FCellWidth, FColumns);
 }
 
 int TTriangleIndex::CellY(double y) const {
-    return std::clamp(static_cast<int>(std::floor((y - FOriginY) / FCellHeight)), 0, FRows - 1);
+    return ClampedCell((y - FOriginY) / FCellHeight, FRows);
 }
 
 bool TTriangleIndex::CoversFewCells(const TBox& box) const {
@@ -126,6 +138,10 @@ TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangl
 }
 
 TTriangle* TTriangleIndex::Find(double x, double y) const {
+    // At a point this far out the side tests of any triangle may overflow, and a test that gives
+    // no number fails: which triangles hold it no longer follows from their boxes.
+    if (!Moderate(x) || !Moderate(y))
+        return FirstContainingAnywhere(x, y);
     const int32_t* cellFirst = nullptr;
     const int32_t* cellLast = nullptr;
     const double fx = (x - FOriginX) / FCellWidth;
@@ -145,6 +161,16 @@ TTriangle* TTriangleIndex::Find(double x, double y) const {
             position = *everywhere++;
         TTriangle* triangle = FTriangles.TriangleAt(position);
         if (triangle->Contains(x, y))
+            return triangle;
+    }
+    return nullptr;
+}
+
+TTriangle* TTriangleIndex::FirstContainingAnywhere(double x, double y) const {
+    for (int i = 0; i < FTriangles.Count(); ++i) {
+        TTriangle* triangle = FTriangles.TriangleAt(i);
+        TBox unused;
+        if (Classify(triangle, unused) != TPlacement::Skip && triangle->Contains(x, y))
             return triangle;
     }
     return nullptr;
@@ -200,6 +226,10 @@ void TTriangleIndex::CandidatesAlongSegment(double x1, double y1, double x2, dou
                 const double right = yAt(std::min(x2, FOriginX + (cx + 1) * FCellWidth));
                 low = std::min(left, right);
                 high = std::max(left, right);
+                if (!std::isfinite(low) || !std::isfinite(high)) { // overflowed: every row
+                    low = -INFINITY;
+                    high = INFINITY;
+                }
             }
             for (int cy = CellY(low - slack); cy <= CellY(high + slack); ++cy) {
                 const size_t cell = static_cast<size_t>(cy) * FColumns + cx;

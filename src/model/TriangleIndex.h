@@ -4,7 +4,7 @@
 // microseconds instead of tens of milliseconds.
 //
 // Triangles that contain points far outside their box (degenerate or nearly degenerate ones,
-// whose corners lie on a line, and those with non-finite coordinates) and triangles whose box
+// whose corners lie on a line, and those with huge or non-finite coordinates) and triangles whose box
 // spans many cells are kept in a list that every look-up checks.
 #include <cstdint>
 #include <vector>
@@ -16,7 +16,8 @@ class TTriangleIndex {
 public:
     // Indexes the triangles as they are now; the index must be rebuilt when they change.
     explicit TTriangleIndex(const TTriangles& triangles);
-    // The point must be finite: the grid has no cell for any other.
+    // The point must be finite: the grid has no cell for any other. A point very far out is
+    // tested against every triangle.
     TTriangle* Find(double x, double y) const;
     // The positions, ascending, of every triangle whose box may meet the rectangle (and of those
     // checked everywhere). False, with nothing collected, when the rectangle covers so much of
@@ -39,6 +40,8 @@ private:
     int CellX(double x) const;
     int CellY(double y) const;
     bool CoversFewCells(const TBox& box) const;
+    // The first triangle in collection order that holds the point, testing every one.
+    TTriangle* FirstContainingAnywhere(double x, double y) const;
     // Adds the triangles checked everywhere, then sorts and drops repeats.
     void AddEverywhereAndSort(std::vector<int32_t>& positions) const;
 

@@ -30,7 +30,9 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
 }
 
 TFileStream::TFileStream(const std::string& fileName) {
-    FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a named pipe or a device would wait for a writer for ever; without blocking it
+    // returns at once, and anything but a regular file is refused.
+    FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat info {};
     if (FHandle < 0 || ::fstat(FHandle, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (FHandle >= 0)

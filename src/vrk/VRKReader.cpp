@@ -11,6 +11,7 @@
 // the end of the file, else the read error at the end), so that memory stays in proportion to
 // the file's size.
 #include "VRKModel.h"
+#include "platform/Memory.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
 
@@ -292,8 +293,10 @@ void TVandrelTINModel::ReadFromStream(TStream& stream) {
         reader.ReadEdges();
         reader.ReadStartPoints();
     } catch (...) {
-        // A partly read model would hold triangles without vertices; nothing of it is kept.
+        // A partly read model would hold triangles without vertices; nothing of it is kept,
+        // and what it held goes back to the system before the error is shown.
         Clear();
+        ReturnFreeMemory();
         throw;
     }
 }

@@ -114,3 +114,44 @@ TEST(TriangleIndexTest, ATriangleWithACornerThatIsNotFiniteHoldsNoPoint) {
         }
     }
 }
+
+TEST(TriangleIndexTest, AgreesWithTheScanAtTheEndsOfTheDoubleRange) {
+    // Triangles of every size, from metres to the largest doubles, around the origin and at both
+    // ends of the range: spans, margins and the containment test's products overflow there.
+    TTriangleMesh mesh;
+    auto vertex = [&](double e, double n) {
+        auto* v = mesh.Vertices().CreateVertex(e, n, 1);
+        mesh.Vertices().Add(v);
+        return v;
+    };
+    const double top = std::numeric_limits<double>::max();
+    auto triangle = [&](double e, double n, double size) {
+        mesh.Triangles().Add(mesh.Triangles().CreateTriangle(vertex(e, n), vertex(e + size, n),
+                                                             vertex(e, n + size)));
+    };
+    triangle(-top, -top, 1e300);
+    triangle(top - 1e300, top - 1e300, 1e300 / 2);
+    triangle(-1e308, 1e308, 5e307);
+    triangle(-10, -10, 20);
+    triangle(1e200, -1e200, 1e199);
+    triangle(-top, -top, top); // reaches from one end past the middle
+    // Small triangles of every orientation: at a far point their side tests overflow, and a
+    // test that gives no number fails, which can put the far point inside them.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> near(-100, 100);
+    for (int i = 0; i < 300; ++i)
+        mesh.Triangles().Add(mesh.Triangles().CreateTriangle(vertex(near(random), near(random)),
+                                                             vertex(near(random), near(random)),
+                                                             vertex(near(random), near(random))));
+    ExpectSameAnswers(mesh, -top, top, -top, top, 5000, 3);
+    ExpectSameAnswers(mesh, -1e301, 1e301, -1e301, 1e301, 2000, 4);
+    ExpectSameAnswers(mesh, -120, 120, -120, 120, 5000, 5);
+    for (double x : {1e308, -1e308, top, -top, 0.0})
+        for (double y : {1e308, -1e308, top, -top, 0.0}) {
+            double a = 0, b = 0;
+            EXPECT_EQ(mesh.FindTriangle(x, y, a), mesh.FindTriangleByScan(x, y, b))
+                << x << ", " << y;
+        }
+    double value = 0;
+    EXPECT_NE(mesh.FindTriangle(-1e308, -1e308, value), nullptr) << "the scan finds one here";
+}

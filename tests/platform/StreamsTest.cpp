@@ -3,8 +3,12 @@
 #include "platform/Exceptions.h"
 
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 std::vector<char> Counting(size_t size) {
@@ -43,4 +47,27 @@ TEST(StreamsTest, OpeningFailuresNameTheFile) {
     }
     QTemporaryDir dir;
     EXPECT_THROW(TFileStream(dir.path().toStdString()), EFOpenError) << "a folder is no file";
+}
+
+TEST(StreamsTest, NamedPipesAndDevicesAreRefusedAtOnce) {
+    QTemporaryDir dir;
+    const std::string pipe = dir.filePath("model.vrk").toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto opening = std::async(std::launch::async, [&] {
+        try {
+            TFileStream stream(pipe);
+        } catch (const EFOpenError& error) {
+            return error.Message();
+        }
+        return std::string("opened");
+    });
+    if (opening.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        // Let the blocked open return, so that the test ends.
+        const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        opening.wait();
+        ::close(writer);
+        FAIL() << "opening a named pipe waited for a writer";
+    }
+    EXPECT_EQ(opening.get(), "Cannot open file " + pipe);
+    EXPECT_THROW(TFileStream("/dev/null"), EFOpenError);
 }
