@@ -366,8 +366,9 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     }
     ModelRead();
     SetModelName(FModel->InternalName);
-    double minE, minN, minV, maxE, maxN, maxV;
-    FModel->Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    // A vertex at an infinite or undefined place would leave no scale to draw the rest with.
+    double minE, minN, maxE, maxN;
+    FModel->Vertices().GetFiniteExtent(minE, minN, maxE, maxN);
     MapView1->SetExtents(minE, maxE, minN, maxN);
     MapView1->ZoomExtents();
     MapView1->ClearZoomHistory();

@@ -9,6 +9,7 @@ constexpr double CoincidenceTolerance = 0.0001; // on the squared distance
 constexpr double MinimumAltitude = 0.000001;
 constexpr double MinimumThinness = 0.005;
 const char OutsideLimits[] = "Outside header limits";
+const QString PointOutsideLimits = QStringLiteral("Coordinates outside header limits");
 
 // Written so that a value that is not a number lies outside any limits.
 bool Within(double value, double minimum, double maximum) {
@@ -21,6 +22,11 @@ public:
     explicit TCountingReport(THealthReport& target) : FTarget(target) {}
     void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) override {
         FTarget.AddProblem(entity, problem, triangle);
+        ++Count;
+    }
+    void AddEntityProblem(TEntityKind kind, int number, const QString& problem,
+                          TTriangle* triangle) override {
+        FTarget.AddEntityProblem(kind, number, problem, triangle);
         ++Count;
     }
     int Count = 0;
@@ -100,7 +106,7 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
         const TTriVertex* v = vertices.VertexAt(i);
         if (v && (!Within(v->Easting, minE, maxE) || !Within(v->Northing, minN, maxN) ||
                   !std::isfinite(v->Value)))
-            report.AddProblem(EntityText(ekPoint, i), "Coordinates outside header limits", nullptr);
+            report.AddEntityProblem(ekPoint, i, PointOutsideLimits, nullptr);
     }
 
     const TTriangles& triangles = model.Triangles();
@@ -109,7 +115,7 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
         if (!t)
             continue;
         if (const QString problem = TriangleProblem(*t); !problem.isEmpty())
-            report.AddProblem(EntityText(ekTriangle, t->Number), problem, t);
+            report.AddEntityProblem(ekTriangle, t->Number, problem, t);
     }
     return report.Count;
 }

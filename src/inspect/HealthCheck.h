@@ -9,11 +9,20 @@ class TVandrelTINModel;
 
 enum TEntityKind { ekPoint, ekTriangle, ekEdge, ekStartPoint };
 
+// "Triangle 12", "Point 0"...
+QString EntityText(TEntityKind kind, int number);
+
 // Where the check writes its rows.
 class THealthReport {
 public:
     virtual ~THealthReport() = default;
     virtual void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) = 0;
+    // A point or triangle row: the entity text is the kind's name and the number. A report that
+    // keeps millions of rows may store the two instead of the text.
+    virtual void AddEntityProblem(TEntityKind kind, int number, const QString& problem,
+                                  TTriangle* triangle) {
+        AddProblem(EntityText(kind, number), problem, triangle);
+    }
 };
 
 // Runs the whole check in row order: header offsets, points, triangles. Returns the number of
@@ -21,7 +30,5 @@ public:
 int CheckModel(const TVandrelTINModel& model, THealthReport& report);
 // The first failing test's text for one triangle, or an empty text when it passes them all.
 QString TriangleProblem(const TTriangle& triangle);
-// "Triangle 12", "Point 0"...
-QString EntityText(TEntityKind kind, int number);
 // "N problems found".
 QString ProblemSummary(int problemCount);

@@ -1,13 +1,14 @@
 #include "HealthCheckWindow.h"
+#include "HealthCheckRows.h"
 #include "platform/ErrorGuard.h"
+#include "platform/Memory.h"
 #include "vrk/VRKModel.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
-#include <algorithm>
 
 TfrmHealthCheck::TfrmHealthCheck(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("frmHealthCheck");
@@ -17,55 +18,51 @@ TfrmHealthCheck::TfrmHealthCheck(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     lblSummary = new QLabel(this);
     lblSummary->setObjectName("lblSummary");
-    StringGrid = new QTableWidget(0, 2, this);
+    lblSummary->setContentsMargins(8, 0, 0, 0); // the text starts at 16, as the grid's does not
+    FRows = new THealthCheckRows(this);
+    StringGrid = new QTableView(this);
     StringGrid->setObjectName("StringGrid");
-    StringGrid->setHorizontalHeaderLabels({"Entity", "Problem"});
+    StringGrid->setModel(FRows);
     StringGrid->setColumnWidth(0, 150);
     StringGrid->setColumnWidth(1, 207);
     StringGrid->verticalHeader()->hide();
+    // Every row has the one height, so the view never measures millions of rows.
+    StringGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid->verticalHeader()->setDefaultSectionSize(20);
     StringGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid->setWordWrap(false);
     StringGrid->horizontalHeader()->setHighlightSections(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(lblSummary);
     layout->addWidget(StringGrid, 1);
-    SetRowCount(2);
 
     // A click on a row, or a move of the current row by the keyboard, chooses the row; a mouse
     // press that moves the current row is left to the click that follows it.
-    connect(StringGrid, &QTableWidget::cellClicked, this,
-            [this](int row, int) { RunGuarded([&] { StringGridClick(row + 1); }); });
-    connect(StringGrid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
-        if (QApplication::mouseButtons() == Qt::NoButton && row >= 0)
-            RunGuarded([&] { StringGridClick(row + 1); });
+    connect(StringGrid, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        RunGuarded([&] { StringGridClick(index.row() + 1); });
     });
-    connect(StringGrid, &QTableWidget::cellDoubleClicked, this,
-            [this](int, int) { RunGuarded([&] { StringGridDblClick(); }); });
-}
-
-void TfrmHealthCheck::SetRowCount(int rows) {
-    StringGrid->setRowCount(rows - 1);
-    FRowTriangles.resize(static_cast<size_t>(rows), nullptr);
+    connect(StringGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (QApplication::mouseButtons() == Qt::NoButton && current.isValid())
+                    RunGuarded([&] { StringGridClick(current.row() + 1); });
+            });
+    connect(StringGrid, &QTableView::doubleClicked, this,
+            [this](const QModelIndex&) { RunGuarded([&] { StringGridDblClick(); }); });
 }
 
 int TfrmHealthCheck::RowCount() const {
-    return StringGrid->rowCount() + 1;
+    return FRows->GridRowCount();
 }
 
 QString TfrmHealthCheck::Cell(int column, int row) const {
-    if (row == 0)
-        return StringGrid->horizontalHeaderItem(column)->text();
-    const QTableWidgetItem* item = StringGrid->item(row - 1, column);
-    return item ? item->text() : QString();
+    return FRows->Cell(column, row);
 }
 
 TTriangle* TfrmHealthCheck::RowTriangle(int row) const {
-    return row >= 0 && row < static_cast<int>(FRowTriangles.size())
-               ? FRowTriangles[static_cast<size_t>(row)]
-               : nullptr;
+    return FRows->Triangle(row);
 }
 
 QString TfrmHealthCheck::Summary() const {
@@ -74,35 +71,38 @@ QString TfrmHealthCheck::Summary() const {
 
 void TfrmHealthCheck::CheckModel(const TVandrelTINModel& model) {
     FProblemCount = 0;
-    FNextRow = 1;
-    StringGrid->clearContents();
-    FRowTriangles.assign(FRowTriangles.size(), nullptr);
-    SetRowCount(2);
-    ::CheckModel(model, *this);
+    FRows->BeginCheck();
+    try {
+        ::CheckModel(model, *this);
+    } catch (...) {
+        // Rows that ran out of memory are all let go before the error is shown, which needs
+        // memory of its own; a partial list would pass for the whole one.
+        FRows->Clear();
+        FRows->EndCheck();
+        FProblemCount = 0;
+        lblSummary->setText("The check could not be completed");
+        ReturnFreeMemory();
+        throw;
+    }
+    FRows->EndCheck();
     lblSummary->setText(ProblemSummary(FProblemCount));
 }
 
 void TfrmHealthCheck::AddProblem(const QString& entity, const QString& problem,
                                  TTriangle* triangle) {
-    if (FNextRow >= RowCount())
-        SetRowCount(FNextRow + 5);
-    StringGrid->setItem(FNextRow - 1, 0, new QTableWidgetItem(entity));
-    StringGrid->setItem(FNextRow - 1, 1, new QTableWidgetItem(problem));
-    FRowTriangles[static_cast<size_t>(FNextRow)] = triangle;
-    ++FNextRow;
+    FRows->AddProblem(entity, problem, triangle);
     ++FProblemCount;
 }
 
 void TfrmHealthCheck::AddEntityProblem(TEntityKind kind, int number, const QString& problem,
                                        TTriangle* triangle) {
-    AddProblem(EntityText(kind, number), problem, kind == ekTriangle ? triangle : nullptr);
+    FRows->AddEntityProblem(kind, number, problem, kind == ekTriangle ? triangle : nullptr);
+    ++FProblemCount;
 }
 
 void TfrmHealthCheck::ForgetTriangles() {
-    if (std::none_of(FRowTriangles.begin(), FRowTriangles.end(), [](TTriangle* t) { return t; }))
-        return;
-    FRowTriangles.assign(FRowTriangles.size(), nullptr);
-    lblSummary->setText(ProblemSummary(FProblemCount) + " in a model that is no longer loaded");
+    if (FRows->ForgetTriangles())
+        lblSummary->setText(ProblemSummary(FProblemCount) + " in a model that is no longer loaded");
 }
 
 void TfrmHealthCheck::StringGridClick(int row) {

@@ -7,10 +7,10 @@
 
 #include <QWidget>
 #include <functional>
-#include <vector>
 
 class QLabel;
-class QTableWidget;
+class QTableView;
+class THealthCheckRows;
 
 class TfrmHealthCheck : public QWidget, public THealthReport {
 public:
@@ -20,7 +20,7 @@ public:
     void CheckModel(const TVandrelTINModel& model);
     void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) override;
     void AddEntityProblem(TEntityKind kind, int number, const QString& problem,
-                          TTriangle* triangle);
+                          TTriangle* triangle) override;
     // The model the rows describe has been emptied: rows keep their text but select nothing.
     void ForgetTriangles();
 
@@ -34,13 +34,11 @@ public:
     std::function<void(QObject* sender)> OnZoomToTriangle;
 
 private:
-    void SetRowCount(int rows);
     void StringGridClick(int row);
     void StringGridDblClick();
 
     QLabel* lblSummary;
-    QTableWidget* StringGrid;
-    std::vector<TTriangle*> FRowTriangles; // by grid row; row 0 is the title row
+    QTableView* StringGrid;
+    THealthCheckRows* FRows;
     int FProblemCount = 0;
-    int FNextRow = 1;
 };

@@ -3,7 +3,9 @@
 #include "ObjectPool.h"
 #include "TriangleIndex.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 void* TTriStoreObject::operator new(std::size_t size) {
     return ObjectPool::Allocate(size);
@@ -50,6 +52,30 @@ void TTriVertices::GetExtent(double& minEasting, double& minNorthing, double& mi
         if (const TTriVertex* vertex = VertexAt(i))
             vertex->UpdateExtent(minEasting, minNorthing, minValue, maxEasting, maxNorthing,
                                  maxValue);
+}
+
+void TTriVertices::GetFiniteExtent(double& minEasting, double& minNorthing, double& maxEasting,
+                                   double& maxNorthing) const {
+    minEasting = minNorthing = 1e99;
+    maxEasting = maxNorthing = -1e99;
+    for (int i = 0; i < Count(); ++i) {
+        const TTriVertex* v = VertexAt(i);
+        if (!v || !std::isfinite(v->Easting) || !std::isfinite(v->Northing))
+            continue;
+        minEasting = std::min(minEasting, v->Easting);
+        maxEasting = std::max(maxEasting, v->Easting);
+        minNorthing = std::min(minNorthing, v->Northing);
+        maxNorthing = std::max(maxNorthing, v->Northing);
+    }
+    const double half = std::numeric_limits<double>::max() / 2;
+    auto narrow = [half](double& low, double& high) {
+        if (!std::isfinite(high - low)) {
+            low = std::max(low, -half);
+            high = std::min(high, half);
+        }
+    };
+    narrow(minEasting, maxEasting);
+    narrow(minNorthing, maxNorthing);
 }
 
 TTriVertex* TTriVertices::CreateVertex(double easting, double northing, double value) {

@@ -82,6 +82,10 @@ public:
     TTriVertex* VertexAt(int i) const { return static_cast<TTriVertex*>(At(i)); }
     void GetExtent(double& minEasting, double& minNorthing, double& minValue, double& maxEasting,
                    double& maxNorthing, double& maxValue) const;
+    // The plan extent of the vertices whose easting and northing are finite, narrowed where
+    // its width or height would not be: what a view can show. Empty (1e99 to -1e99) when none is.
+    void GetFiniteExtent(double& minEasting, double& minNorthing, double& maxEasting,
+                         double& maxNorthing) const;
     virtual TTriVertex* CreateVertex(double easting, double northing, double value);
 };
 

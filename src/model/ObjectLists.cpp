@@ -1,4 +1,5 @@
 #include "ObjectLists.h"
+#include "ObjectPool.h"
 #include "platform/StringModule.h"
 
 #include <algorithm>
@@ -66,8 +67,25 @@ int TBigList::Remove(void* item) {
     return position;
 }
 
+TBigList::TBlock TBigList::NewBlock(int slotsInBlock) {
+    const auto slotCount = static_cast<std::size_t>(slotsInBlock);
+    if (slotsInBlock != BlockSlots)
+        return TBlock(
+            new void* [slotCount](), TBlockRelease { slotCount });
+    auto* block = static_cast<void**>(ObjectPool::Allocate(slotCount * sizeof(void*)));
+    std::fill_n(block, slotCount, nullptr);
+    return TBlock(block, TBlockRelease{slotCount});
+}
+
+void TBigList::TBlockRelease::operator()(void** block) const noexcept {
+    if (Slots == static_cast<size_t>(BlockSlots))
+        ObjectPool::Release(block, Slots * sizeof(void*));
+    else
+        delete[] block;
+}
+
 void TBigList::ResizeLastBlock(int oldSlots, int newSlots) {
-    auto block = std::make_unique<void*[]>(static_cast<size_t>(newSlots)); // zeroed
+    TBlock block = NewBlock(newSlots);
     std::copy_n(FBlocks.back().get(), std::min(oldSlots, newSlots), block.get());
     FBlocks.back() = std::move(block);
 }
@@ -91,7 +109,7 @@ void TBigList::SetCapacity(int newCapacity) {
         FBlocks.reserve(static_cast<size_t>(newBlocks));
         for (int b = oldBlocks; b < newBlocks; ++b) {
             const int blockSize = b == newBlocks - 1 ? newLast : BlockSlots;
-            FBlocks.push_back(std::make_unique<void*[]>(static_cast<size_t>(blockSize)));
+            FBlocks.push_back(NewBlock(blockSize));
         }
     }
     if (newBlocks == 0)

@@ -55,9 +55,18 @@ public:
     TProgressEvent OnProgress;
 
 private:
+    // Full blocks come from a pool of their own, so that a model's hundreds of megabytes of
+    // slots go back to the system when it is cleared; a heap would keep them behind any small
+    // allocation made after them.
+    struct TBlockRelease {
+        size_t Slots;
+        void operator()(void** block) const noexcept;
+    };
+    using TBlock = std::unique_ptr<void*[], TBlockRelease>;
+    static TBlock NewBlock(int slotsInBlock); // zeroed
     void ResizeLastBlock(int oldSlots, int newSlots);
 
-    std::vector<std::unique_ptr<void*[]>> FBlocks; // the directory
+    std::vector<TBlock> FBlocks; // the directory
     int FCount = 0;
     int FCapacity = 0;
 };

@@ -139,18 +139,26 @@ std::size_t Rounded(std::size_t size) {
     return (size + Granule - 1) / Granule * Granule;
 }
 
-// Pools are never destroyed before the objects they hold: they live for the whole process.
-std::array<TFixedPool*, PoolCount>& Pools() {
-    static std::array<TFixedPool*, PoolCount> pools{};
+// Pools are never destroyed before the objects they hold: they live for the whole process. They
+// sit in static storage, not on the heap, where one small pool made during a read would pin the
+// heap's end above everything the read allocated and keep it from being given back.
+struct TPools {
+    alignas(TFixedPool) unsigned char Storage[PoolCount][sizeof(TFixedPool)];
+    std::array<TFixedPool*, PoolCount> Made{};
+};
+
+TPools& Pools() {
+    static TPools pools;
     return pools;
 }
 
 TFixedPool* PoolFor(std::size_t size) {
-    auto& pools = Pools();
+    TPools& pools = Pools();
     const std::size_t rounded = Rounded(size);
-    for (TFixedPool*& pool : pools) {
+    for (std::size_t i = 0; i < PoolCount; ++i) {
+        TFixedPool*& pool = pools.Made[i];
         if (!pool)
-            pool = new TFixedPool(rounded);
+            pool = new (pools.Storage[i]) TFixedPool(rounded);
         if (pool->ObjectSize() == rounded)
             return pool;
     }
@@ -177,7 +185,7 @@ void Release(void* object, std::size_t size) noexcept {
 
 std::size_t MappedBytes() {
     std::size_t bytes = 0;
-    for (const TFixedPool* pool : Pools())
+    for (const TFixedPool* pool : Pools().Made)
         if (pool)
             bytes += pool->MappedBytes();
     return bytes;

@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include <cmath>
+
 #include <QLocale>
 #include <charconv>
 
@@ -17,7 +19,15 @@ QChar SystemDecimalSeparator() {
     return point.isEmpty() ? QChar(u'.') : point.front();
 }
 
+QString NonFiniteText(double value) {
+    if (std::isnan(value))
+        return QStringLiteral("NaN"); // whatever its sign bit
+    return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+}
+
 QString FormatFixed(double value, int decimals, QChar separator) {
+    if (!std::isfinite(value))
+        return NonFiniteText(value);
     char buffer[400];
     auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
@@ -25,6 +35,8 @@ QString FormatFixed(double value, int decimals, QChar separator) {
 }
 
 QString FormatGeneral(double value, int digits, QChar separator) {
+    if (!std::isfinite(value))
+        return NonFiniteText(value);
     char buffer[64];
     auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);

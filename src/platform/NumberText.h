@@ -7,6 +7,8 @@
 
 // The decimal separator of the user's locale settings.
 QChar SystemDecimalSeparator();
+// Numbers that are not finite read "NaN", "INF" and "-INF" in every display.
+QString NonFiniteText(double value);
 // Fixed notation with the given number of decimals ("%.3f"), no group separator.
 QString FormatFixed(double value, int decimals, QChar separator);
 // General notation with up to the given significant digits, no trailing zeros ("%.15g").

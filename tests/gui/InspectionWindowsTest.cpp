@@ -43,7 +43,7 @@ struct InspectionWindowsTest : ::testing::Test {
 
     QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
     TTriangle* Triangle(int number) { return window->Model().Triangles().Triangle(number - 1); }
-    QTableWidget* Grid(QWidget* owner) { return owner->findChild<QTableWidget*>("StringGrid"); }
+    QTableView* Grid(QWidget* owner) { return owner->findChild<QTableView*>("StringGrid"); }
     void TypeNumber(const QString& text) {
         window->TriInfo()->findChild<QLineEdit*>("txtTriNum")->setText(text);
         window->TriInfo()->TypedNumber();
@@ -89,8 +89,34 @@ TEST_F(InspectionWindowsTest, HealthCheckGridGrowsFiveRowsAtATimeAndForgetsEarli
     EXPECT_EQ(check.Cell(0, 3), "") << "nothing of the earlier rows stays";
 }
 
+namespace {
+// A check window whose memory runs out at its second triangle row.
+class TStarvedHealthCheck : public TfrmHealthCheck {
+public:
+    void AddEntityProblem(TEntityKind kind, int number, const QString& problem,
+                          TTriangle* triangle) override {
+        if (kind == ekTriangle && ++FTriangleRows == 2)
+            throw std::bad_alloc();
+        TfrmHealthCheck::AddEntityProblem(kind, number, problem, triangle);
+    }
+
+private:
+    int FTriangleRows = 0;
+};
+} // namespace
+
+TEST_F(InspectionWindowsTest, ACheckThatRunsOutOfMemoryLetsItsRowsGoAndSaysSo) {
+    TStarvedHealthCheck check;
+    EXPECT_THROW(check.CheckModel(window->Model()), std::bad_alloc);
+    EXPECT_EQ(check.RowCount(), 2);
+    EXPECT_EQ(check.Cell(0, 1), "") << "a partial list would pass for the whole one";
+    EXPECT_EQ(check.RowTriangle(1), nullptr);
+    EXPECT_EQ(check.Summary(), "The check could not be completed");
+    EXPECT_EQ(Grid(&check)->model()->rowCount(), 1) << "the view was told";
+}
+
 TEST_F(InspectionWindowsTest, ChoosingAProblemRowSelectsAndADoubleClickZooms) {
-    QTableWidget* grid = Grid(window->HealthCheck());
+    QTableView* grid = Grid(window->HealthCheck());
     window->HealthCheck()->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window->HealthCheck()));
     const QRect row = grid->visualRect(grid->model()->index(0, 0));
@@ -222,7 +248,7 @@ TEST_F(InspectionWindowsTest, AFailedReadKeepsThePreviousContentAndNoStaleTriang
     EXPECT_EQ(window->TriInfo()->History().Length(), 0);
 
     // Choosing the old row or zooming hands nothing to the main window.
-    QTableWidget* grid = Grid(check);
+    QTableView* grid = Grid(check);
     check->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(check));
     const QRect row = grid->visualRect(grid->model()->index(0, 0));

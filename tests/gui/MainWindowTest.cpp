@@ -96,6 +96,22 @@ TEST_F(MainWindowTest, CursorReadoutShowsTheValueOverATriangle) {
     EXPECT_EQ(window->StatusText(0).split(", ").size(), 2) << "outside every triangle";
 }
 
+TEST_F(MainWindowTest, AVertexAtNoFinitePlaceLeavesTheRestDrawnAndReadable) {
+    TModelData data = SquareModel();
+    data.Vertices.push_back({INFINITY, 50, 0});
+    data.Vertices.push_back({NAN, -INFINITY, 0});
+    data.Triangles.push_back({{1, 2, 5}, {-1, -1, -1}});
+    const QString file = dir.filePath("infinite.vrk");
+    SaveBytes(file.toStdString(), WriteModel(data));
+    auto window = Started({file});
+    const TMapViewState& view = window->MapView()->State();
+    EXPECT_TRUE(std::isfinite(view.Zoom) && view.Zoom > 0);
+    EXPECT_GT(CountColour(window->MapView()->Image(), Qt::black), 50) << "the square is drawn";
+    Hover(*window, Pixel(*window, 75, 25));
+    EXPECT_EQ(window->StatusText(0).split(", ").size(), 3) << window->StatusText(0).toStdString();
+    EXPECT_FALSE(window->StatusText(0).contains("nan"));
+}
+
 TEST_F(MainWindowTest, ClickSelectsClickOutsideClearsDragSelectsNothing) {
     auto window = Started({square});
     QToolButton* zoomToTriangle = Button(*window, "btnZoomToTriangle");

@@ -1,6 +1,7 @@
 #include "model/ValueFormat.h"
 #include "model/Geometry.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 // The tests run in the C locale, whose decimal separator is a full stop.
@@ -9,6 +10,9 @@ TEST(ValueFormatTest, FormatValue) {
     EXPECT_EQ(FormatValue(3, -2.5), "-2.500");
     EXPECT_EQ(FormatValue(2, NullValue), "<Null>");
     EXPECT_EQ(FormatValue(0, 1.5e15), "1.500000000E+015") << "more integer digits than precision";
+    EXPECT_EQ(FormatValue(3, -std::nan("")), "NaN") << "whatever its sign bit";
+    EXPECT_EQ(FormatValue(3, INFINITY), "INF");
+    EXPECT_EQ(FormatValue(1, -INFINITY), "-INF");
 }
 
 TEST(ValueFormatTest, TrimZeros) {

@@ -5,6 +5,7 @@
 #include "export/SavedFile.h"
 #include "inspect/HeaderRows.h"
 #include "inspect/HealthCheck.h"
+#include "inspect/HealthCheckRows.h"
 #include "model/Geometry.h"
 #include "platform/Exceptions.h"
 #include "platform/NumberText.h"
@@ -288,32 +289,24 @@ int TRun::Summary(const QStringList& files) {
     });
 }
 
-// The problems as rows, kept for the text or the JSON.
-class TRowReport : public THealthReport {
-public:
-    void AddProblem(const QString& entity, const QString& problem, TTriangle*) override {
-        Rows.push_back({entity, problem});
-    }
-    std::vector<std::pair<QString, QString>> Rows;
-};
-
 int TRun::Check(const QStringList& files) {
     return EachFile(files, [&](const QString& file, QJsonObject& json) {
         TVandrelTINModel model;
         if (!Read(model, file))
             return int(ExitUnreadable);
-        TRowReport report;
+        THealthCheckRows report; // the problems kept compactly for the text or the JSON
         const int problems = CheckModel(model, report);
         if (FLine.Json) {
             QJsonArray rows;
-            for (const auto& [entity, problem] : report.Rows)
-                rows.append(QJsonObject{{"entity", entity}, {"problem", problem}});
+            for (int row = 1; row <= report.ProblemCount(); ++row)
+                rows.append(
+                    QJsonObject{{"entity", report.Cell(0, row)}, {"problem", report.Cell(1, row)}});
             json["problems"] = rows;
             json["count"] = problems;
             json["summary"] = ProblemSummary(problems);
         } else {
-            for (const auto& [entity, problem] : report.Rows)
-                FOut << entity << '\t' << problem << '\n';
+            for (int row = 1; row <= report.ProblemCount(); ++row)
+                FOut << report.Cell(0, row) << '\t' << report.Cell(1, row) << '\n';
             FOut << ProblemSummary(problems) << '\n';
         }
         return problems == 0 ? int(ExitDone) : int(ExitProblemsFound);
