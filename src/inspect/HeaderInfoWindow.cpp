@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -40,9 +41,31 @@ TfrmHeaderInfo::TfrmHeaderInfo(QWidget* parent) : QWidget(parent, Qt::Tool) {
     StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid->setColumnWidth(0, 150);
     StringGrid->setColumnWidth(1, 150);
-    StringGrid->setStyleSheet("QTableWidget { background: palette(window); }");
+    StringGrid->setStyleSheet("QTableView { background: palette(window); }");
     // The value column follows the header bar's second section, which reaches past any width.
+    // The grid never scrolls sideways (moving to a value would otherwise scroll the names
+    // away), so the first column stays fixed.
     StringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(StringGrid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value != 0)
+            StringGrid->horizontalScrollBar()->setValue(0);
+    });
+    StringGrid->installEventFilter(this);
+
+    FFixedRow = new QTableView(StringGrid);
+    FFixedRow->setObjectName("FixedRow");
+    FFixedRow->setModel(StringGrid->model());
+    FFixedRow->setSelectionModel(StringGrid->selectionModel());
+    FFixedRow->horizontalHeader()->hide();
+    FFixedRow->verticalHeader()->hide();
+    FFixedRow->verticalHeader()->setDefaultSectionSize(18);
+    FFixedRow->setShowGrid(false);
+    FFixedRow->setFrameShape(QFrame::NoFrame);
+    FFixedRow->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FFixedRow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FFixedRow->setFocusPolicy(Qt::NoFocus);
+    FFixedRow->setAttribute(Qt::WA_TransparentForMouseEvents); // clicks and the wheel: the grid's
+    FFixedRow->setStyleSheet("QTableView { background: palette(window); }");
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -59,10 +82,13 @@ void TfrmHeaderInfo::ShowHeader(const TVRKHeader& header) {
     StringGrid->setRowCount(29);
     for (const THeaderRow& row : HeaderRows(header, SystemDecimalSeparator()))
         AddField(row.Field, row.Value);
-    // The names are cut nowhere: the first column is widened to the longest when the font needs.
-    const int designed = HeaderControl1->sectionSize(0);
+    // The names are cut nowhere: the first section is widened to the longest when the font
+    // needs, and the grid follows the sections whether they changed or not.
     StringGrid->resizeColumnToContents(0);
-    HeaderControl1->resizeSection(0, std::max(designed, StringGrid->columnWidth(0) + 8));
+    HeaderControl1->resizeSection(
+        0, std::max(HeaderControl1->sectionSize(0), StringGrid->columnWidth(0) + 8));
+    HeaderControl1SectionTrack();
+    PlaceFixedRow();
 }
 
 void TfrmHeaderInfo::AddField(const QString& name, const QString& value) {
@@ -85,8 +111,23 @@ int TfrmHeaderInfo::ColumnWidth(int column) const {
 }
 
 void TfrmHeaderInfo::HeaderControl1SectionTrack() {
-    StringGrid->setColumnWidth(0, HeaderControl1->sectionSize(0));
-    StringGrid->setColumnWidth(1, HeaderControl1->sectionSize(1));
+    for (int column = 0; column < 2; ++column) {
+        StringGrid->setColumnWidth(column, HeaderControl1->sectionSize(column));
+        FFixedRow->setColumnWidth(column, HeaderControl1->sectionSize(column));
+    }
+}
+
+void TfrmHeaderInfo::PlaceFixedRow() {
+    const QRect viewport = StringGrid->viewport()->geometry();
+    FFixedRow->setVisible(StringGrid->rowCount() > 0);
+    FFixedRow->setGeometry(viewport.x(), viewport.y(), viewport.width(), StringGrid->rowHeight(0));
+    FFixedRow->raise();
+}
+
+bool TfrmHeaderInfo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == StringGrid && event->type() == QEvent::Resize)
+        PlaceFixedRow();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmHeaderInfo::closeEvent(QCloseEvent* event) {

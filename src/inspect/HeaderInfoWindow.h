@@ -6,6 +6,7 @@
 #include <functional>
 
 class QHeaderView;
+class QTableView;
 class QTableWidget;
 
 class TfrmHeaderInfo : public QWidget {
@@ -26,11 +27,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void HeaderControl1SectionTrack();
+    void PlaceFixedRow();
 
     QHeaderView* HeaderControl1;
     QTableWidget* StringGrid;
+    // The grid's first row drawn again over its top, where it stays while the rest scrolls.
+    QTableView* FFixedRow;
     int FNextRow = 0;
     bool FPlaced = false;
 };

@@ -10,7 +10,9 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,9 +46,19 @@ struct InspectionWindowsTest : ::testing::Test {
     QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
     TTriangle* Triangle(int number) { return window->Model().Triangles().Triangle(number - 1); }
     QTableView* Grid(QWidget* owner) { return owner->findChild<QTableView*>("StringGrid"); }
+    // Types the number into the box and presses Enter, as the user does.
     void TypeNumber(const QString& text) {
-        window->TriInfo()->findChild<QLineEdit*>("txtTriNum")->setText(text);
-        window->TriInfo()->TypedNumber();
+        QLineEdit* box = window->TriInfo()->findChild<QLineEdit*>("txtTriNum");
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    void Press(const char* button) {
+        QTest::mouseClick(window->TriInfo()->findChild<QToolButton*>(button), Qt::LeftButton);
+    }
+    void ClickNeighbour(int k) {
+        QWidget* link = window->TriInfo()->findChild<QWidget*>(QString("lblNeighbour%1").arg(k));
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, link->height() / 2));
     }
     QPoint Pixel(double e, double n) {
         return {window->MapView()->WorldToPixelX(e), window->MapView()->WorldToPixelY(n)};
@@ -180,32 +192,33 @@ TEST_F(InspectionWindowsTest, WalkingTheMeshWithBackAndForward) {
     TypeNumber("2");
     TypeNumber("3");
     ASSERT_EQ(info->History().Length(), 3);
-    info->sbBackClick();
-    info->sbBackClick();
+    info->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(info));
+    Press("sbBack");
+    EXPECT_EQ(info->CurrentNumber(), 2) << "one step back";
+    Press("sbBack");
     EXPECT_EQ(info->CurrentNumber(), 1);
     EXPECT_EQ(window->SelectedTriangle(), Triangle(1));
     QToolButton* back = info->findChild<QToolButton*>("sbBack");
     EXPECT_FALSE(back->isEnabled());
     EXPECT_TRUE(info->findChild<QToolButton*>("sbForward")->isEnabled());
     // A disabled arrow looks disabled.
-    info->show();
     const QImage disabledLook = back->grab().toImage();
-    info->sbForwardClick();
+    Press("sbForward");
     ASSERT_TRUE(back->isEnabled());
     EXPECT_NE(back->grab().toImage(), disabledLook);
     EXPECT_EQ(info->CurrentNumber(), 2);
     EXPECT_EQ(info->History().Length(), 3);
-    info->hide();
     TypeNumber("4");
     EXPECT_EQ(info->History().Length(), 3) << "1, 2, 4: the forward part went";
     EXPECT_FALSE(info->findChild<QToolButton*>("sbForward")->isEnabled());
 
     // Neighbour links: triangle 1's side 3 leads to triangle 2; its side 1 has none.
     TypeNumber("1");
-    info->NeighbourClick(3);
+    ClickNeighbour(3);
     EXPECT_EQ(info->CurrentNumber(), 2);
     TypeNumber("1");
-    info->NeighbourClick(1);
+    ClickNeighbour(1);
     EXPECT_EQ(window->SelectedTriangle(), nullptr) << "None clears the selection";
     EXPECT_EQ(info->CurrentNumber(), 1) << "while the window keeps its triangle";
 }
@@ -226,9 +239,63 @@ TEST_F(InspectionWindowsTest, TypedNumbersOutOfRangeOrNotNumbers) {
     EXPECT_EQ(window->SelectedTriangle(), Triangle(2));
 }
 
-TEST_F(InspectionWindowsTest, HeaderBarSectionsSetTheColumnWidths) {
-    window->HeaderInfo()->HeaderControl()->resizeSection(0, 200);
-    EXPECT_EQ(window->HeaderInfo()->ColumnWidth(0), 200);
+TEST_F(InspectionWindowsTest, ANumberIsTakenWhenTheFocusLeavesTheBox) {
+    TfrmTriInfo* info = window->TriInfo();
+    info->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(info));
+    info->activateWindow();
+    QLineEdit* box = info->findChild<QLineEdit*>("txtTriNum");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, "3");
+    EXPECT_EQ(info->CurrentNumber(), 0) << "nothing before Enter or the focus leaving";
+    info->findChild<QToolButton*>("btnZoom")->setFocus();
+    EXPECT_EQ(info->CurrentNumber(), 3);
+    EXPECT_EQ(window->SelectedTriangle(), Triangle(3));
+}
+
+TEST_F(InspectionWindowsTest, TheHeaderGridFollowsItsBarAfterEveryReadAndDrag) {
+    TfrmHeaderInfo* header = window->HeaderInfo();
+    QHeaderView* bar = header->HeaderControl();
+    auto expectInLine = [&](const char* when) {
+        for (int column = 0; column < 2; ++column)
+            EXPECT_EQ(header->ColumnWidth(column), bar->sectionSize(column)) << when << column;
+    };
+    expectInLine("first read");
+    window->OpenModel(problems);
+    expectInLine("second read");
+    bar->resizeSection(0, 200);
+    EXPECT_EQ(header->ColumnWidth(0), 200);
+    window->OpenModel(problems);
+    expectInLine("a read after a drag");
+    EXPECT_EQ(bar->sectionSize(0), 200) << "the dragged width stays";
+}
+
+TEST_F(InspectionWindowsTest, TheHeaderGridsFirstRowStaysWhenTheRestScrolls) {
+    TfrmHeaderInfo* header = window->HeaderInfo();
+    header->resize(300, 120);
+    header->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(header));
+    QTableWidget* grid = header->findChild<QTableWidget*>("StringGrid");
+    const QRect firstRow(0, 0, grid->width() - 20, grid->rowHeight(0));
+    const QImage before = grid->grab(firstRow).toImage();
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    ASSERT_GT(grid->verticalScrollBar()->value(), 0) << "the window is small enough to scroll";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->grab(firstRow).toImage(), before) << "row 0 in place";
+    EXPECT_GT(grid->rowAt(grid->rowHeight(0) + 2), 1) << "the rows under it moved";
+    // Moving to a value never scrolls the names away.
+    grid->setCurrentCell(5, 1);
+    grid->scrollTo(grid->model()->index(5, 1));
+    EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+}
+
+TEST_F(InspectionWindowsTest, TheHealthSummaryStartsAtSixteen) {
+    TfrmHealthCheck* check = window->HealthCheck();
+    check->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(check));
+    QLabel* summary = check->findChild<QLabel*>("lblSummary");
+    EXPECT_EQ(summary->mapTo(check, summary->contentsRect().topLeft()), QPoint(16, 8));
 }
 
 TEST_F(InspectionWindowsTest, AFailedReadKeepsThePreviousContentAndNoStaleTriangle) {

@@ -119,6 +119,15 @@ TEST(HealthCheckTest, NeighbourTestsInOrder) {
         data.Triangles.push_back({{2, 1, 6}, {1, -1, -1}});
         TCheckedModel checked(data);
         EXPECT_EQ(checked.ProblemOf(1), "Crossing triangles");
+        EXPECT_EQ(checked.ProblemOf(2), "Zero-area triangle")
+            << "the neighbour, flat itself, fails an earlier test and never reaches this one";
+    }
+    {
+        // The same neighbour beside a triangle whose apex is right of the side: no row.
+        TModelData data = Triangle(square, {1, 2, 5}, {2, -1, -1}); // apex (5,-5), right of 1-2
+        data.Vertices.push_back({20, 0, 0});
+        data.Triangles.push_back({{2, 1, 6}, {1, -1, -1}});
+        EXPECT_EQ(TCheckedModel(data).ProblemOf(1), "");
     }
 }
 
