@@ -50,7 +50,7 @@ TfrmHeaderInfo::TfrmHeaderInfo(QWidget* parent) : QWidget(parent, Qt::Tool) {
         if (value != 0)
             StringGrid->horizontalScrollBar()->setValue(0);
     });
-    StringGrid->installEventFilter(this);
+    StringGrid->viewport()->installEventFilter(this); // its size is final when it hears it
 
     FFixedRow = new QTableView(StringGrid);
     FFixedRow->setObjectName("FixedRow");
@@ -125,7 +125,7 @@ void TfrmHeaderInfo::PlaceFixedRow() {
 }
 
 bool TfrmHeaderInfo::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == StringGrid && event->type() == QEvent::Resize)
+    if (watched == StringGrid->viewport() && event->type() == QEvent::Resize)
         PlaceFixedRow();
     return QWidget::eventFilter(watched, event);
 }

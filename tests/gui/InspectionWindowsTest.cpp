@@ -276,6 +276,7 @@ TEST_F(InspectionWindowsTest, TheHeaderGridsFirstRowStaysWhenTheRestScrolls) {
     header->resize(300, 120);
     header->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(header));
+    QCoreApplication::processEvents();
     QTableWidget* grid = header->findChild<QTableWidget*>("StringGrid");
     const QRect firstRow(0, 0, grid->width() - 20, grid->rowHeight(0));
     const QImage before = grid->grab(firstRow).toImage();
