@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPainter>
+#include <cmath>
 #include <cstdlib>
 
 QColor ToQColor(TColor color) {
@@ -133,7 +134,27 @@ void TPainterCanvas::ApplyPen() {
 
 void TPainterCanvas::Segment(int x1, int y1, int x2, int y2) {
     ApplyPen();
-    FPainter.drawLine(x1, y1, x2, y2);
+    if (Pen.Width > 1) {
+        FPainter.drawLine(x1, y1, x2, y2);
+        return;
+    }
+    // A thin line leaves out its last pixel here too, as on the screen: the line ends one
+    // step short along its main direction.
+    if (x1 == x2 && y1 == y2)
+        return;
+    const int dx = x2 - x1, dy = y2 - y1;
+    int endX, endY;
+    if (std::abs(dx) >= std::abs(dy)) {
+        endX = x2 - (dx > 0 ? 1 : -1);
+        endY = y1 + static_cast<int>(std::lround(double(endX - x1) * dy / dx));
+    } else {
+        endY = y2 - (dy > 0 ? 1 : -1);
+        endX = x1 + static_cast<int>(std::lround(double(endY - y1) * dx / dy));
+    }
+    if (endX == x1 && endY == y1)
+        FPainter.drawPoint(x1, y1);
+    else
+        FPainter.drawLine(x1, y1, endX, endY);
 }
 
 void TPainterCanvas::Rectangle(int left, int top, int right, int bottom) {

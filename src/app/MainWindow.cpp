@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "Components/ElidedLabel.h"
 #include "Components/MapView.h"
 #include "PictureExport.h"
 #include "model/Geometry.h"
@@ -21,7 +22,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -167,6 +170,30 @@ void TfrmTINMap::CreateMenu() {
     help->addAction(About1);
 }
 
+// The usual keys of map programs for the zoom buttons, named in their tool tips. A key of a
+// disabled button does nothing, as its click does.
+void TfrmTINMap::AddZoomKeys() {
+    const QKeySequence keypadPlus(
+        QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus));
+    const QKeySequence keypadMinus(
+        QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus));
+    const std::pair<QToolButton*, QList<QKeySequence>> keys[] = {
+        {btnZoomIn,
+         {QKeySequence("Ctrl++"), QKeySequence("Ctrl+="), QKeySequence("Ctrl+Shift+="),
+          keypadPlus}},
+        {btnZoomOut, {QKeySequence("Ctrl+-"), keypadMinus}},
+        {btnZoomExtents, {QKeySequence("Ctrl+0")}},
+        {btnZoomPrevious, {QKeySequence("Alt+Left"), QKeySequence(Qt::Key_Backspace)}}};
+    for (const auto& [button, sequences] : keys) {
+        for (const QKeySequence& sequence : sequences) {
+            auto* shortcut = new QShortcut(sequence, this);
+            connect(shortcut, &QShortcut::activated, button, &QToolButton::click);
+        }
+        button->setToolTip(button->toolTip() + " (" +
+                           sequences.front().toString(QKeySequence::NativeText) + ")");
+    }
+}
+
 void TfrmTINMap::CreateToolBar() {
     auto* bar = new QToolBar(this);
     bar->setObjectName("pnlToolBar");
@@ -199,6 +226,7 @@ void TfrmTINMap::CreateToolBar() {
     bar->addSeparator();
     btnProfile = button("btnProfile", "Elevation profile", TToolPicture::Profile);
 
+    AddZoomKeys();
     btnZoomPrevious->setEnabled(false);
     btnZoomToTriangle->setEnabled(false);
     auto* modes = new QButtonGroup(this);
@@ -237,12 +265,17 @@ void TfrmTINMap::CreateStatusBar() {
     // The position panel is as wide as seven-digit coordinates with a value need.
     const int positionWidth =
         fontMetrics().horizontalAdvance("0000000.000, 0000000.000, -0000.000") + 12;
-    for (QLabel*& panel : FStatusPanels) {
-        panel = new QLabel(this);
-        panel->setFixedWidth(panel == FStatusPanels[0] ? std::max(StatusPanelWidth, positionWidth)
-                                                       : StatusPanelWidth);
+    // The readout keeps the width it needs; the name gives way in a narrow window and is cut
+    // with an ellipsis rather than drawn over the readout.
+    FStatusPanels[0] = new QLabel(this);
+    FStatusPanels[0]->setFixedWidth(std::max(StatusPanelWidth, positionWidth));
+    FModelNamePanel = new TElidedLabel(this);
+    FStatusPanels[1] = FModelNamePanel;
+    FModelNamePanel->setMaximumWidth(StatusPanelWidth);
+    FModelNamePanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    for (QLabel* panel : FStatusPanels) {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(panel);
+        statusBar()->addWidget(panel, panel == FModelNamePanel ? 1 : 0);
     }
     FReadProgress = new QProgressBar(this);
     FReadProgress->setObjectName("ReadProgress");
@@ -265,7 +298,7 @@ void TfrmTINMap::CreateStatusBar() {
 }
 
 QString TfrmTINMap::StatusText(int panel) const {
-    return FStatusPanels[panel]->text();
+    return panel == 1 ? FModelNamePanel->FullText() : FStatusPanels[panel]->text();
 }
 
 TModelLayers TfrmTINMap::Layers() const {
@@ -379,7 +412,7 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
 }
 
 void TfrmTINMap::SetModelName(const QString& name) {
-    FStatusPanels[1]->setText(name);
+    FModelNamePanel->SetFullText(name);
 }
 
 void TfrmTINMap::SelectTriangle(TTriangle* triangle) {

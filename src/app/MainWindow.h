@@ -19,6 +19,7 @@ class QAction;
 class QLabel;
 class QToolButton;
 class QPrinter;
+class TElidedLabel;
 class QProgressBar;
 class TStream;
 class TMapView;
@@ -85,6 +86,7 @@ private:
     void CreateActions();
     void CreateMenu();
     void CreateToolBar();
+    void AddZoomKeys();
     void CreateStatusBar();
     // Connects a signal to a handler that runs through the application's top-level handler.
     template <class Sender, class Signal, class Handler>
@@ -141,6 +143,7 @@ private:
     void ProfileClosed();
 
     std::unique_ptr<TVandrelTINModel> FModel;
+    std::unique_ptr<QPrinter> FPrinter; // made at the first print
     QStringList FArguments;
     bool FShown = false;
     QPoint FMouseDownPos;
@@ -153,6 +156,7 @@ private:
     QAction *Open1, *mnuFileHealthCheck, *Exit1, *mnuOptionsEdges, *mnuOptionsTriangles,
         *mnuOptionsStartPoints, *mnuOptionsLimits, *TriangleInfo1, *mnuOptionsFileHeader, *About1;
     QLabel* FStatusPanels[2];
+    TElidedLabel* FModelNamePanel; // FStatusPanels[1]
     QProgressBar* FReadProgress = nullptr;
     TfrmTriInfo* frmTriInfo = nullptr;
     TfrmHeaderInfo* frmHeaderInfo = nullptr;

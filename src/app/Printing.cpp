@@ -7,10 +7,13 @@
 
 #include <QPrinter>
 
+// One printer for the program's run: the next print dialog opens with the printer and the
+// settings chosen in the last one.
 void TfrmTINMap::btnPrintClick() {
-    QPrinter printer(QPrinter::HighResolution);
-    if (PrintDialog(printer, this))
-        PrintView(printer);
+    if (!FPrinter)
+        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (PrintDialog(*FPrinter, this))
+        PrintView(*FPrinter);
 }
 
 void TfrmTINMap::PrintView(QPrinter& printer) {

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "MainWindow.h"
 #include "platform/ErrorGuard.h"
 #include "platform/StringModule.h"
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <memory>
+#include <vector>
 
 namespace {
 constexpr uint16_t ResourceLibraryString = 999;
@@ -24,7 +26,20 @@ std::unique_ptr<TStringModule> ChooseStringModule() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const TCommandLine line = SplitCommandLine(arguments);
+    // Qt sees only the options it may apply; they live as long as the application.
+    std::vector<QByteArray> qtBytes;
+    for (const QString& argument : line.QtArguments)
+        qtBytes.push_back(argument.toLocal8Bit());
+    std::vector<char*> qtArgv;
+    for (QByteArray& bytes : qtBytes)
+        qtArgv.push_back(bytes.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtBytes.size());
+    QApplication application(qtArgc, qtArgv.data());
     const std::unique_ptr<TStringModule> strings = ChooseStringModule();
     QApplication::setApplicationName(ApplicationTitle);
     QApplication::setWindowIcon(ToolPicture(TToolPicture::Application));
@@ -33,7 +48,7 @@ int main(int argc, char* argv[]) {
     SetErrorReporter([](const QString& message) {
         QMessageBox::critical(QApplication::activeWindow(), ApplicationTitle, message);
     });
-    TfrmTINMap mainWindow(QApplication::arguments().mid(1));
+    TfrmTINMap mainWindow(line.ModelFile.isEmpty() ? QStringList() : QStringList{line.ModelFile});
     mainWindow.show();
     const int status = QApplication::exec();
     SetStringModule(nullptr);

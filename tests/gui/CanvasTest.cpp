@@ -3,6 +3,7 @@
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
@@ -29,6 +30,32 @@ TEST(CanvasTest, LinesLeaveOutTheirEndPixel) {
     canvas.MoveTo(10, 10);
     canvas.LineTo(-50, -30); // runs off the image without harm
     EXPECT_GT(CountColour(image, Qt::black), 7);
+}
+
+TEST(CanvasTest, ThePrintersCanvasLeavesOutTheEndPixelToo) {
+    // The canvas that draws on paper, here on an image of its own.
+    QImage image = White(40, 40);
+    {
+        QPainter painter(&image);
+        TPainterCanvas canvas(painter);
+        canvas.Pen.Color = 0x000000;
+        canvas.MoveTo(2, 5);
+        canvas.LineTo(9, 5); // 7 pixels, as on the screen
+        canvas.MoveTo(30, 2);
+        canvas.LineTo(30, 10); // 8 pixels
+        canvas.MoveTo(20, 20);
+        canvas.LineTo(20, 20); // nothing
+        canvas.MoveTo(10, 30);
+        canvas.LineTo(11, 30); // one pixel
+        canvas.MoveTo(2, 12);
+        canvas.LineTo(8, 18); // a diagonal of 6
+    }
+    EXPECT_EQ(CountColour(image, Qt::black), 7 + 8 + 1 + 6);
+    EXPECT_EQ(image.pixelColor(8, 5), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(9, 5), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(30, 10), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(7, 17), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(8, 18), QColor(Qt::white));
 }
 
 TEST(CanvasTest, ExclusiveOrRectangleKeepsItsCornersAndIsUndoneByDrawingItAgain) {

@@ -13,6 +13,8 @@ QStringList& ReportedErrors() {
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The tests' pixel figures are for 96 dots per inch, whatever the machine's font setting.
+    qputenv("QT_FONT_DPI", "96");
     QApplication application(argc, argv);
     SetErrorReporter([](const QString& message) { ReportedErrors().append(message); });
     ::testing::InitGoogleTest(&argc, argv);

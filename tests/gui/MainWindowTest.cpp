@@ -2,20 +2,25 @@
 #include "app/MainWindow.h"
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
+#include "app/CommandLine.h"
 #include "platform/Exceptions.h"
 #include "vrk/VRKModel.h"
 
 #include "TerrainGenerator.h"
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,10 +93,17 @@ TEST_F(MainWindowTest, OpenFromTheMenuAndACancelledDialogChangesNothing) {
 
 TEST_F(MainWindowTest, CursorReadoutShowsTheValueOverATriangle) {
     auto window = Started({square});
-    Hover(*window, Pixel(*window, 75, 25));
-    const QStringList inside = window->StatusText(0).split(", ");
-    ASSERT_EQ(inside.size(), 3);
-    EXPECT_NEAR(inside[0].toDouble(), 75, 1);
+    const QPoint at = Pixel(*window, 75, 25);
+    Hover(*window, at);
+    // Triangle 1 has corners (0, 0, 0), (100, 0, 10), (100, 100, 20): its plane is
+    // z = 0.1 e + 0.1 n. Three decimals each, by hand.
+    const double e = window->MapView()->PixelToWorldX(at.x());
+    const double n = window->MapView()->PixelToWorldY(at.y());
+    ASSERT_NEAR(e, 75, 1);
+    ASSERT_NEAR(n, 25, 1);
+    char expected[80];
+    std::snprintf(expected, sizeof expected, "%.3f, %.3f, %.3f", e, n, 0.1 * e + 0.1 * n);
+    EXPECT_EQ(window->StatusText(0).toStdString(), expected);
     Hover(*window, Pixel(*window, -4, 50));
     EXPECT_EQ(window->StatusText(0).split(", ").size(), 2) << "outside every triangle";
 }
@@ -152,8 +164,12 @@ TEST_F(MainWindowTest, ZoomToSelectedTriangleShowsTwiceItsBox) {
     // Positions hold the view to a millionth of the scroll travel.
     EXPECT_NEAR(view.ViewLeft + view.ViewWidth / 2, 50, 1e-3);
     EXPECT_NEAR(view.ViewBottom + view.ViewHeight / 2, 50, 1e-3);
-    EXPECT_GE(view.ViewWidth, 200 - 1e-6);
-    EXPECT_GE(view.ViewHeight, 200 - 1e-6);
+    // Triangle 1's box is 0 to 100 both ways: the frame is -50 to 150, 200 square, widened
+    // along the client's longer side to its shape.
+    const double w = view.ClientWidth, h = view.ClientHeight;
+    EXPECT_NEAR(view.ViewWidth, w >= h ? 200 * w / h : 200, 1e-3);
+    EXPECT_NEAR(view.ViewHeight, w >= h ? 200 : 200 * h / w, 1e-3);
+    EXPECT_NEAR(view.ViewLeft, 50 - view.ViewWidth / 2, 1e-3);
 }
 
 TEST_F(MainWindowTest, AFailedOpenKeepsCaptionNameAndViewAndClearsTheSelection) {
@@ -266,10 +282,10 @@ TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
                                      "&Limits [x]", "-", "Triangle &Info", "File &Header"}));
     EXPECT_EQ(items(int(menus.size()) - 1), QStringList{"&About"});
     const std::vector<std::pair<const char*, const char*>> tips = {
-        {"btnZoomIn", "Zoom in x2"},
-        {"btnZoomOut", "Zoom out x2"},
-        {"btnZoomExtents", "Zoom extents"},
-        {"btnZoomPrevious", "Zoom previous"},
+        {"btnZoomIn", "Zoom in x2 (Ctrl++)"},
+        {"btnZoomOut", "Zoom out x2 (Ctrl+-)"},
+        {"btnZoomExtents", "Zoom extents (Ctrl+0)"},
+        {"btnZoomPrevious", "Zoom previous (Alt+Left)"},
         {"btnZoomToTriangle", "Zoom to selected triangle"},
         {"btnZoomMode", "Zoom mode"},
         {"btnPanMode", "Pan mode"},
@@ -382,4 +398,114 @@ TEST_F(MainWindowTest, AProgressBarFollowsTheReadingOfABigModel) {
     SaveBytes(big.toStdString(), cut);
     EXPECT_THROW(window->OpenModel(big), Exception);
     EXPECT_FALSE(bar->isVisible()) << "and when the read fails";
+}
+
+TEST_F(MainWindowTest, EachLayerItemOfTheOptionsMenuSwitchesItsOwnLayer) {
+    // Limits wider than the mesh, so that no side hides them.
+    std::vector<char> bytes = WriteModel(SquareModel());
+    PatchHeader(bytes, [](TVRKHeader& h) {
+        h.MinimumEasting = h.MinimumNorthing = -10;
+        h.MaximumEasting = h.MaximumNorthing = 110;
+    });
+    const QString file = dir.filePath("limits.vrk");
+    SaveBytes(file.toStdString(), bytes);
+    auto window = Started({file});
+    const std::pair<const char*, bool TModelLayers::*> items[] = {
+        {"mnuOptionsEdges", &TModelLayers::Edges},
+        {"mnuOptionsTriangles", &TModelLayers::Triangles},
+        {"mnuOptionsStartPoints", &TModelLayers::StartPoints},
+        {"mnuOptionsLimits", &TModelLayers::Limits}};
+    for (const auto& [name, layer] : items) {
+        QAction* item = window->findChild<QAction*>(name);
+        const QImage before = window->MapView()->Image().copy();
+        item->trigger();
+        const TModelLayers off = window->Layers();
+        for (const auto& [other, otherLayer] : items)
+            EXPECT_EQ(off.*otherLayer, other != name) << name << " switches only " << name;
+        EXPECT_NE(window->MapView()->Image(), before) << name << " changes the picture";
+        item->trigger();
+        EXPECT_TRUE(window->Layers().*layer);
+        EXPECT_EQ(window->MapView()->Image(), before) << name << " back on";
+    }
+}
+
+TEST_F(MainWindowTest, ANarrowWindowCutsTheModelNameAndKeepsTheReadout) {
+    TWriteOptions options;
+    options.Name = "A model name far too long to fit";
+    const QString file = dir.filePath("long.vrk");
+    SaveBytes(file.toStdString(), WriteModel(SquareModel(), options));
+    auto window = Started({file});
+    QLabel* readout = window->findChild<QStatusBar*>("StatusBar1")->findChildren<QLabel*>()[0];
+    const int readoutWidth = readout->width();
+    window->resize(readoutWidth + 120, window->height());
+    QCoreApplication::processEvents();
+    QList<QLabel*> panels = window->findChild<QStatusBar*>("StatusBar1")->findChildren<QLabel*>();
+    ASSERT_GE(panels.size(), 2);
+    QLabel* name = panels[1];
+    EXPECT_EQ(readout->width(), readoutWidth) << "the readout keeps its width";
+    EXPECT_LE(readout->geometry().right(), name->geometry().left()) << "side by side";
+    EXPECT_LT(name->width(), 120);
+    EXPECT_TRUE(name->text().endsWith(QChar(0x2026))) << name->text().toStdString();
+    EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()), name->contentsRect().width());
+    EXPECT_EQ(window->StatusText(1), options.Name.c_str()) << "the whole name is kept";
+    window->resize(1000, window->height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(name->text(), options.Name.c_str()) << "and shown whole again";
+}
+
+TEST_F(MainWindowTest, TheSecondPrintDialogHasTheFirstOnesPrinterAndSettings) {
+    auto window = Started({square});
+    std::vector<QPrinter*> printers;
+    window->PrintDialog = [&](QPrinter& printer, QWidget*) {
+        if (printers.empty())
+            printer.setCopyCount(3); // chosen in the first dialog
+        else
+            EXPECT_EQ(printer.copyCount(), 3);
+        printers.push_back(&printer);
+        return false;
+    };
+    Button(*window, "btnPrint")->click();
+    Button(*window, "btnPrint")->click();
+    ASSERT_EQ(printers.size(), 2u);
+    EXPECT_EQ(printers[0], printers[1]);
+}
+
+TEST_F(MainWindowTest, TheZoomCommandsHaveTheirKeys) {
+    auto window = Started({square});
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const TMapViewState& view = window->MapView()->State();
+    QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(view.Zoom, 2);
+    QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(view.Zoom, 4);
+    QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(view.Zoom, 2);
+    QTest::keyClick(window.get(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_DOUBLE_EQ(view.Zoom, 4) << "back to the zoom before";
+    QTest::keyClick(window.get(), Qt::Key_Backspace);
+    EXPECT_DOUBLE_EQ(view.Zoom, 2);
+    QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(view.Zoom, 1);
+}
+
+TEST_F(MainWindowTest, TheModelFileIsTheFirstArgumentThatIsNoOption) {
+    auto split = [](QStringList arguments) {
+        arguments.prepend("vrkviewer");
+        return SplitCommandLine(arguments);
+    };
+    TCommandLine line = split({"-reverse", "model.vrk", "other.vrk"});
+    EXPECT_EQ(line.ModelFile, "model.vrk");
+    EXPECT_EQ(line.QtArguments, QStringList{"vrkviewer"}) << "the look is not changed";
+    line = split({"-style", "fusion", "--stylesheet", "x.qss", "model.vrk"});
+    EXPECT_EQ(line.ModelFile, "model.vrk") << "an option's value is no file";
+    EXPECT_EQ(line.QtArguments, QStringList{"vrkviewer"});
+    line = split({"-platform", "offscreen", "-display", ":1", "m.vrk"});
+    EXPECT_EQ(line.QtArguments,
+              (QStringList{"vrkviewer", "-platform", "offscreen", "-display", ":1"}));
+    EXPECT_EQ(line.ModelFile, "m.vrk");
+    line = split({"--", "-reverse"});
+    EXPECT_EQ(line.ModelFile, "-reverse") << "after -- a file, whatever its name";
+    EXPECT_EQ(line.QtArguments, QStringList{"vrkviewer"});
+    EXPECT_EQ(split({}).ModelFile, "");
 }
