@@ -61,6 +61,9 @@ bool KeysOrButtonsHeld(const QMouseEvent* event) {
 } // namespace
 
 TMapView::TMapView(QWidget* parent) : TVandrelCustomControl(parent) {
+    FExactRender = new QTimer(this);
+    FExactRender->setSingleShot(true);
+    connect(FExactRender, &QTimer::timeout, this, [this] { RunGuarded([&] { Repaint(); }); });
     FOwnCanvas = std::make_unique<TImageCanvas>(FImage);
     FDrawCanvas = FOwnCanvas.get();
     viewport()->setMouseTracking(true);
@@ -172,7 +175,35 @@ void TMapView::ShowScrollPositions() {
     verticalScrollBar()->setValue(RoundToInt(FState.VPos));
 }
 
+void TMapView::SetViewInMotion(bool push, double x, double y, double zoom) {
+    if (FRenderMilliseconds <= FrameMilliseconds)
+        return SetView(push, x, y, zoom);
+    if (push)
+        FState.PushHistory();
+    FState.PlaceView(x, y, zoom);
+    FState.RebuildView(); // the mouse and the overlays use the new view at once
+    ShowScrollPositions();
+    FExactRender->start(MotionPauseMilliseconds);
+    viewport()->update();
+    ViewChanged();
+}
+
+bool TMapView::ShowsMovedImage() const {
+    return FExactRender->isActive();
+}
+
+QRectF TMapView::RenderedRectNow() const {
+    const double sx = FState.ClientWidth / FState.ViewWidth;
+    const double sy = FState.ClientHeight / FState.ViewHeight;
+    return QRectF((FRenderedLeft - FState.ViewLeft) * sx,
+                  (FState.ViewTop - (FRenderedBottom + FRenderedHeight)) * sy, FRenderedWidth * sx,
+                  FRenderedHeight * sy);
+}
+
 void TMapView::Render() {
+    QElapsedTimer timer;
+    timer.start();
+    FExactRender->stop();
     const QSize client = viewport()->size();
     if (client.width() != FState.ClientWidth || client.height() != FState.ClientHeight)
         Refit(); // the client area changed without a resize reaching the view
@@ -193,6 +224,11 @@ void TMapView::Render() {
     FImage.setDevicePixelRatio(ratio);
     // The mouse speaks in the client area's pixels.
     FState.DrawRect = ClientRect();
+    FRenderedLeft = FState.ViewLeft;
+    FRenderedBottom = FState.ViewBottom;
+    FRenderedWidth = FState.ViewWidth;
+    FRenderedHeight = FState.ViewHeight;
+    FRenderMilliseconds = timer.elapsed();
 }
 
 TMapView::TScreenTarget::~TScreenTarget() {
@@ -338,7 +374,10 @@ void TMapView::paintEvent(QPaintEvent*) {
         if (FImage.size() != ImageSize() || FImage.devicePixelRatio() != DeviceRatio())
             Render();
         QPainter painter(viewport());
-        if (!Dragging()) {
+        if (ShowsMovedImage()) {
+            painter.fillRect(viewport()->rect(), ToQColor(FColor));
+            painter.drawImage(RenderedRectNow(), FImage);
+        } else if (!Dragging()) {
             painter.drawImage(0, 0, FImage);
         } else {
             // The figure goes over a copy, so the rendered model stays as it is.
@@ -499,14 +538,18 @@ void TMapView::PanBy(double across, double up) {
             FState.ViewBottom + up * FState.ViewHeight, FState.Zoom);
 }
 
-void TMapView::ZoomAbout(bool push, int x, int y, double factor) {
+void TMapView::ZoomAbout(bool push, int x, int y, double factor, bool inMotion) {
     const double zoom = FState.ClampZoom(FState.Zoom * factor);
     if (zoom == FState.Zoom || FState.ClientWidth <= 0 || FState.ClientHeight <= 0)
         return;
     const double px = FState.PixelToWorldX(x), py = FState.PixelToWorldY(y);
     const double width = FState.FrameWidth / zoom, height = FState.FrameHeight / zoom;
-    SetView(push, px - x * width / FState.ClientWidth,
-            py - (FState.ClientHeight - y) * height / FState.ClientHeight, zoom);
+    const double left = px - x * width / FState.ClientWidth;
+    const double bottom = py - (FState.ClientHeight - y) * height / FState.ClientHeight;
+    if (inMotion)
+        SetViewInMotion(push, left, bottom, zoom);
+    else
+        SetView(push, left, bottom, zoom);
 }
 
 void TMapView::wheelEvent(QWheelEvent* event) {
@@ -521,7 +564,7 @@ void TMapView::wheelEvent(QWheelEvent* event) {
                                    event->phase() == Qt::ScrollBegin;
         FLastWheel.start();
         const QPoint at = event->position().toPoint();
-        ZoomAbout(gestureStarts, at.x(), at.y(), std::pow(2.0, steps / 240.0));
+        ZoomAbout(gestureStarts, at.x(), at.y(), std::pow(2.0, steps / 240.0), true);
         event->accept();
     });
 }

@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -49,7 +50,13 @@ public:
     void CenterView(bool push, double cx, double cy, double zoom);
     void SetZoom(double zoom);
     // Zooms by factor keeping the model point under the client pixel (x, y) where it is.
-    void ZoomAbout(bool push, int x, int y, double factor);
+    void ZoomAbout(bool push, int x, int y, double factor, bool inMotion = false);
+    // A render slower than this (a frame) is not repeated for every step of a wheel turn: the
+    // last image is shown moved and scaled, and the exact one follows when the turning stops.
+    static constexpr int FrameMilliseconds = 16;
+    static constexpr int MotionPauseMilliseconds = 250;
+    // Whether the shown image is the last one, moved and scaled, until the exact one is drawn.
+    bool ShowsMovedImage() const;
     void ZoomToRect(bool push, double minX, double maxX, double minY, double maxY);
     void ZoomExtents() { SetView(true, FState.FrameLeft, FState.FrameBottom, 1); }
     bool ZoomPrevious();
@@ -109,6 +116,10 @@ protected:
 
 private:
     void Render();
+    // Places the view like SetView, but while a wheel turns: a slow render is put off.
+    void SetViewInMotion(bool push, double x, double y, double zoom);
+    // Where the world rectangle of the last rendered image lies in the client area now.
+    QRectF RenderedRectNow() const;
     // Pen reset, OnPaint and the overlays, on canvas within rect.
     void DrawContents(TCanvas& canvas, const TIntRect& rect);
     void DrawOverlays(TCanvas& canvas);
@@ -144,6 +155,10 @@ private:
     TCanvas* FDrawCanvas = nullptr;
     // When the last wheel step came: steps close together are one gesture, one history entry.
     QElapsedTimer FLastWheel;
+    // How long the last render took, and the world rectangle it drew.
+    qint64 FRenderMilliseconds = 0;
+    double FRenderedLeft = 0, FRenderedBottom = 0, FRenderedWidth = 1, FRenderedHeight = 1;
+    QTimer* FExactRender;
     // Set while the view itself moves its scroll bars.
     bool FSettingBars = false;
     struct TBarsUpdate {

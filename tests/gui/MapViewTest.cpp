@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QScrollBar>
+#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
@@ -337,6 +338,57 @@ TEST_F(MapViewTest, TheWheelZoomsAboutThePointUnderTheCursorOnceAGesture) {
     Wheel(view.viewport(), at, 1200);
     EXPECT_DOUBLE_EQ(s.Zoom, s.MaxZoom) << "within the zoom limits";
     EXPECT_DOUBLE_EQ(s.ViewLeft, left);
+}
+
+TEST_F(MapViewTest, ASlowRenderIsNotRepeatedForEveryWheelStepAndTheExactImageFollows) {
+    ShowWorkedExample();
+    // A model that takes longer than a frame to draw: a black block about the point under the
+    // cursor.
+    const QPoint at(120, 300);
+    const double e = view.PixelToWorldX(at.x()), n = view.PixelToWorldY(at.y());
+    int renders = 0;
+    view.OnPaint = [&](TMapView* sender) {
+        ++renders;
+        QThread::msleep(TMapView::FrameMilliseconds + 10);
+        TCanvas& canvas = sender->DrawCanvas();
+        canvas.BrushColor = 0;
+        canvas.Pen.Color = 0;
+        const int x = sender->WorldToPixelX(e), y = sender->WorldToPixelY(n);
+        canvas.Rectangle(x - 5, y - 5, x + 5, y + 5);
+    };
+    view.Repaint();
+    renders = 0;
+    for (int step = 0; step < 4; ++step)
+        Wheel(view.viewport(), at, 120);
+    EXPECT_EQ(renders, 0) << "the screen waited for no render";
+    EXPECT_NEAR(view.State().Zoom, 4, 1e-12) << "the view itself moved at once";
+    EXPECT_TRUE(view.ShowsMovedImage());
+    // The last image, scaled about the cursor: the block is where the new view puts it.
+    const QImage moved = view.viewport()->grab().toImage();
+    const QPoint block(view.WorldToPixelX(e), view.WorldToPixelY(n));
+    ASSERT_LT(QLineF(block, at).length(), 2) << "the point stays under the cursor";
+    EXPECT_LT(qGray(moved.pixel(block)), 64);
+    EXPECT_LT(qGray(moved.pixel(block + QPoint(15, 0))), 64) << "four times larger";
+    // When the turning stops, one exact render, and it is what stays.
+    QTest::qWait(TMapView::MotionPauseMilliseconds + 200);
+    EXPECT_EQ(renders, 1);
+    EXPECT_FALSE(view.ShowsMovedImage());
+    const QImage exact = view.Image().copy();
+    view.Repaint();
+    EXPECT_EQ(view.Image(), exact) << "the image of the view as it is";
+    EXPECT_EQ(qGray(view.Image().pixel(block + QPoint(15, 0))), 255) << "drawn at its own size";
+}
+
+TEST_F(MapViewTest, AFastRenderFollowsEveryWheelStep) {
+    ShowWorkedExample();
+    int renders = 0;
+    view.OnPaint = [&](TMapView*) { ++renders; };
+    view.Repaint();
+    renders = 0;
+    for (int step = 0; step < 3; ++step)
+        Wheel(view.viewport(), QPoint(100, 100), 120);
+    EXPECT_EQ(renders, 3);
+    EXPECT_FALSE(view.ShowsMovedImage());
 }
 
 TEST_F(MapViewTest, ArrowKeysPanATenthOfTheView) {
