@@ -4,9 +4,12 @@
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstring>
 #include <fstream>
 #include <random>
+#include <sys/mman.h>
 #include <vector>
 
 namespace {
@@ -39,6 +42,37 @@ void BM_AllocateObjects(benchmark::State& state) {
         list.FreeAll();
         vertices.FreeAll();
     }
+}
+
+// Writing every byte of the memory that a model's vertices and triangles take (objects and list
+// slots), in mappings of the size the pools use: with reading the bytes, the floor for opening.
+void BM_TouchModelMemory(benchmark::State& state) {
+    const std::string file = BenchModelFile(static_cast<int>(state.range(0)));
+    TFileStream stream(file);
+    TVRKHeader header{};
+    stream.ReadBuffer(&header, sizeof header);
+    const auto rounded = [](size_t size) { return (size + 7) / 8 * 8; };
+    const size_t bytes =
+        size_t(header.NumberOfVertices) * (rounded(sizeof(TVRKVertex)) + sizeof(void*)) +
+        size_t(header.NumberOfTriangles) * (rounded(sizeof(TVRKTriangle)) + sizeof(void*));
+    constexpr size_t Chunk = 8u << 20;
+    for (auto _ : state) {
+        // Huge-page aligned, as the pools map their chunks.
+        constexpr size_t Huge = 2u << 20;
+        std::vector<void*> chunks;
+        for (size_t done = 0; done < bytes; done += Chunk) {
+            void* mapped = ::mmap(nullptr, Chunk + Huge, PROT_READ | PROT_WRITE,
+                                  MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            chunks.push_back(mapped);
+            auto* aligned = reinterpret_cast<char*>(
+                (reinterpret_cast<uintptr_t>(mapped) + Huge - 1) / Huge * Huge);
+            ::madvise(aligned, Chunk, MADV_HUGEPAGE);
+            std::memset(aligned, 1, std::min(Chunk, bytes - done));
+        }
+        for (void* chunk : chunks)
+            ::munmap(chunk, Chunk + Huge);
+    }
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }
 
 void BM_OpenModel(benchmark::State& state) {
@@ -117,6 +151,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_ReadFileBytes)->Apply(Sizes);
 BENCHMARK(BM_AllocateObjects)->Apply(Sizes);
+BENCHMARK(BM_TouchModelMemory)->Apply(Sizes);
 BENCHMARK(BM_OpenModel)->Apply(Sizes);
 BENCHMARK(BM_MemoryPerTriangle)->Apply(Sizes)->Iterations(1);
 BENCHMARK(BM_BuildIndex)->Apply(Sizes);
