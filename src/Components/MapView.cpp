@@ -118,12 +118,16 @@ void TMapView::SetExtents(double minX, double maxX, double minY, double maxY) {
 }
 
 void TMapView::SetView(bool push, double x, double y, double zoom) {
+    PlaceView(push, x, y, zoom);
+    Repaint();
+    ViewChanged();
+}
+
+void TMapView::PlaceView(bool push, double x, double y, double zoom) {
     if (push)
         FState.PushHistory();
     FState.PlaceView(x, y, zoom);
     ShowScrollPositions();
-    Repaint();
-    ViewChanged();
 }
 
 void TMapView::CenterView(bool push, double cx, double cy, double zoom) {
@@ -178,11 +182,8 @@ void TMapView::ShowScrollPositions() {
 void TMapView::SetViewInMotion(bool push, double x, double y, double zoom) {
     if (FRenderMilliseconds <= FrameMilliseconds)
         return SetView(push, x, y, zoom);
-    if (push)
-        FState.PushHistory();
-    FState.PlaceView(x, y, zoom);
+    PlaceView(push, x, y, zoom);
     FState.RebuildView(); // the mouse and the overlays use the new view at once
-    ShowScrollPositions();
     FExactRender->start(MotionPauseMilliseconds);
     viewport()->update();
     ViewChanged();

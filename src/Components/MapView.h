@@ -116,6 +116,8 @@ protected:
 
 private:
     void Render();
+    // The history entry, the view and the scroll bars of SetView, without the render.
+    void PlaceView(bool push, double x, double y, double zoom);
     // Places the view like SetView, but while a wheel turns: a slow render is put off.
     void SetViewInMotion(bool push, double x, double y, double zoom);
     // Where the world rectangle of the last rendered image lies in the client area now.

@@ -267,13 +267,12 @@ void TfrmTINMap::CreateStatusBar() {
         fontMetrics().horizontalAdvance("0000000.000, 0000000.000, -0000.000") + 12;
     // The readout keeps the width it needs; the name gives way in a narrow window and is cut
     // with an ellipsis rather than drawn over the readout.
-    FStatusPanels[0] = new QLabel(this);
-    FStatusPanels[0]->setFixedWidth(std::max(StatusPanelWidth, positionWidth));
+    FPositionPanel = new QLabel(this);
+    FPositionPanel->setFixedWidth(std::max(StatusPanelWidth, positionWidth));
     FModelNamePanel = new TElidedLabel(this);
-    FStatusPanels[1] = FModelNamePanel;
     FModelNamePanel->setMaximumWidth(StatusPanelWidth);
     FModelNamePanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    for (QLabel* panel : FStatusPanels) {
+    for (QLabel* panel : {FPositionPanel, static_cast<QLabel*>(FModelNamePanel)}) {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(panel, panel == FModelNamePanel ? 1 : 0);
     }
@@ -298,7 +297,7 @@ void TfrmTINMap::CreateStatusBar() {
 }
 
 QString TfrmTINMap::StatusText(int panel) const {
-    return panel == 1 ? FModelNamePanel->FullText() : FStatusPanels[panel]->text();
+    return panel == 1 ? FModelNamePanel->FullText() : FPositionPanel->text();
 }
 
 TModelLayers TfrmTINMap::Layers() const {
@@ -481,7 +480,7 @@ void TfrmTINMap::MapView1MouseMove(int x, int y) {
     QString text = FormatFixed(easting, 3, separator) + ", " + FormatFixed(northing, 3, separator);
     if (FHotTriangle)
         text += ", " + FormatFixed(value, 3, separator);
-    FStatusPanels[0]->setText(text);
+    FPositionPanel->setText(text);
 }
 
 void TfrmTINMap::MapView1MouseUp(int x, int y) {

@@ -155,8 +155,8 @@ private:
         *btnZoomMode, *btnPanMode, *btnPrint;
     QAction *Open1, *mnuFileHealthCheck, *Exit1, *mnuOptionsEdges, *mnuOptionsTriangles,
         *mnuOptionsStartPoints, *mnuOptionsLimits, *TriangleInfo1, *mnuOptionsFileHeader, *About1;
-    QLabel* FStatusPanels[2];
-    TElidedLabel* FModelNamePanel; // FStatusPanels[1]
+    QLabel* FPositionPanel;        // the status bar's first panel
+    TElidedLabel* FModelNamePanel; // and its second
     QProgressBar* FReadProgress = nullptr;
     TfrmTriInfo* frmTriInfo = nullptr;
     TfrmHeaderInfo* frmHeaderInfo = nullptr;

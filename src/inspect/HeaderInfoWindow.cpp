@@ -11,6 +11,20 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+namespace {
+// The grid's look, which its fixed row shares: no headers, no lines, no frame, rows 18 high in the
+// window colour, never scrolled sideways.
+void LookLikeTheGrid(QTableView* table) {
+    table->horizontalHeader()->hide();
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(18);
+    table->setShowGrid(false);
+    table->setFrameShape(QFrame::NoFrame);
+    table->setStyleSheet("QTableView { background: palette(window); }");
+    table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+} // namespace
+
 TfrmHeaderInfo::TfrmHeaderInfo(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("frmHeaderInfo");
     setWindowTitle("File Header");
@@ -33,19 +47,13 @@ TfrmHeaderInfo::TfrmHeaderInfo(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     StringGrid = new QTableWidget(0, 2, this);
     StringGrid->setObjectName("StringGrid");
-    StringGrid->horizontalHeader()->hide();
-    StringGrid->verticalHeader()->hide();
-    StringGrid->verticalHeader()->setDefaultSectionSize(18);
-    StringGrid->setShowGrid(false);
-    StringGrid->setFrameShape(QFrame::NoFrame);
+    LookLikeTheGrid(StringGrid);
     StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid->setColumnWidth(0, 150);
     StringGrid->setColumnWidth(1, 150);
-    StringGrid->setStyleSheet("QTableView { background: palette(window); }");
     // The value column follows the header bar's second section, which reaches past any width.
     // The grid never scrolls sideways (moving to a value would otherwise scroll the names
     // away), so the first column stays fixed.
-    StringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(StringGrid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (value != 0)
             StringGrid->horizontalScrollBar()->setValue(0);
@@ -56,16 +64,10 @@ TfrmHeaderInfo::TfrmHeaderInfo(QWidget* parent) : QWidget(parent, Qt::Tool) {
     FFixedRow->setObjectName("FixedRow");
     FFixedRow->setModel(StringGrid->model());
     FFixedRow->setSelectionModel(StringGrid->selectionModel());
-    FFixedRow->horizontalHeader()->hide();
-    FFixedRow->verticalHeader()->hide();
-    FFixedRow->verticalHeader()->setDefaultSectionSize(18);
-    FFixedRow->setShowGrid(false);
-    FFixedRow->setFrameShape(QFrame::NoFrame);
-    FFixedRow->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LookLikeTheGrid(FFixedRow);
     FFixedRow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FFixedRow->setFocusPolicy(Qt::NoFocus);
     FFixedRow->setAttribute(Qt::WA_TransparentForMouseEvents); // clicks and the wheel: the grid's
-    FFixedRow->setStyleSheet("QTableView { background: palette(window); }");
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

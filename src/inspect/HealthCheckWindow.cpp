@@ -70,7 +70,6 @@ QString TfrmHealthCheck::Summary() const {
 }
 
 void TfrmHealthCheck::CheckModel(const TVandrelTINModel& model) {
-    FProblemCount = 0;
     FRows->BeginCheck();
     try {
         ::CheckModel(model, *this);
@@ -79,30 +78,28 @@ void TfrmHealthCheck::CheckModel(const TVandrelTINModel& model) {
         // memory of its own; a partial list would pass for the whole one.
         FRows->Clear();
         FRows->EndCheck();
-        FProblemCount = 0;
         lblSummary->setText("The check could not be completed");
         ReturnFreeMemory();
         throw;
     }
     FRows->EndCheck();
-    lblSummary->setText(ProblemSummary(FProblemCount));
+    lblSummary->setText(ProblemSummary(FRows->ProblemCount()));
 }
 
 void TfrmHealthCheck::AddProblem(const QString& entity, const QString& problem,
                                  TTriangle* triangle) {
     FRows->AddProblem(entity, problem, triangle);
-    ++FProblemCount;
 }
 
 void TfrmHealthCheck::AddEntityProblem(TEntityKind kind, int number, const QString& problem,
                                        TTriangle* triangle) {
     FRows->AddEntityProblem(kind, number, problem, kind == ekTriangle ? triangle : nullptr);
-    ++FProblemCount;
 }
 
 void TfrmHealthCheck::ForgetTriangles() {
     if (FRows->ForgetTriangles())
-        lblSummary->setText(ProblemSummary(FProblemCount) + " in a model that is no longer loaded");
+        lblSummary->setText(ProblemSummary(FRows->ProblemCount()) +
+                            " in a model that is no longer loaded");
 }
 
 void TfrmHealthCheck::StringGridClick(int row) {

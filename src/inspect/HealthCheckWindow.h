@@ -40,5 +40,4 @@ private:
     QLabel* lblSummary;
     QTableView* StringGrid;
     THealthCheckRows* FRows;
-    int FProblemCount = 0;
 };

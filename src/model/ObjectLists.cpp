@@ -69,10 +69,9 @@ int TBigList::Remove(void* item) {
 
 TBigList::TBlock TBigList::NewBlock(int slotsInBlock) {
     const auto slotCount = static_cast<std::size_t>(slotsInBlock);
-    if (slotsInBlock != BlockSlots)
-        return TBlock(
-            new void* [slotCount](), TBlockRelease { slotCount });
-    auto* block = static_cast<void**>(ObjectPool::Allocate(slotCount * sizeof(void*)));
+    void** block = slotsInBlock == BlockSlots
+                       ? static_cast<void**>(ObjectPool::Allocate(slotCount * sizeof(void*)))
+                       : new void*[slotCount];
     std::fill_n(block, slotCount, nullptr);
     return TBlock(block, TBlockRelease{slotCount});
 }

@@ -22,6 +22,11 @@ bool Moderate(double v) {
     return std::abs(v) <= LargeCoordinate; // false for NaN and the infinities too
 }
 
+// A triangle with all its corners; the scan tests no other.
+bool Testable(const TTriangle* triangle) {
+    return triangle && triangle->Vertex(1) && triangle->Vertex(2) && triangle->Vertex(3);
+}
+
 // The cell, 0 to cells - 1, that a position in cell units falls in; clamped before it becomes an
 // integer, as a far-away or non-finite position has no integer (a NaN counts as the first).
 int ClampedCell(double position, int cells) {
@@ -32,8 +37,8 @@ int ClampedCell(double position, int cells) {
 } // namespace
 
 TTriangleIndex::TPlacement TTriangleIndex::Classify(const TTriangle* triangle, TBox& box) const {
-    if (!triangle || !triangle->Vertex(1) || !triangle->Vertex(2) || !triangle->Vertex(3))
-        return TPlacement::Skip; // the scan would not test it either
+    if (!Testable(triangle))
+        return TPlacement::Skip;
     const TPoint3D a = VertexPoint(*triangle->Vertex(1));
     const TPoint3D b = VertexPoint(*triangle->Vertex(2));
     const TPoint3D c = VertexPoint(*triangle->Vertex(3));
@@ -169,8 +174,7 @@ TTriangle* TTriangleIndex::Find(double x, double y) const {
 TTriangle* TTriangleIndex::FirstContainingAnywhere(double x, double y) const {
     for (int i = 0; i < FTriangles.Count(); ++i) {
         TTriangle* triangle = FTriangles.TriangleAt(i);
-        TBox unused;
-        if (Classify(triangle, unused) != TPlacement::Skip && triangle->Contains(x, y))
+        if (Testable(triangle) && triangle->Contains(x, y))
             return triangle;
     }
     return nullptr;

@@ -9,6 +9,12 @@
 #include <random>
 
 namespace {
+TTriVertex* AddVertex(TTriangleMesh& mesh, double e, double n, double value) {
+    TTriVertex* v = mesh.Vertices().CreateVertex(e, n, value);
+    mesh.Vertices().Add(v);
+    return v;
+}
+
 void ExpectSameAnswers(const TTriangleMesh& mesh, double minX, double maxX, double minY,
                        double maxY, int samples, uint32_t seed) {
     std::mt19937 random(seed);
@@ -27,11 +33,7 @@ TEST(TriangleIndexTest, AgreesWithTheScanOnOverlappingClockwiseAndDegenerateTria
     TTriangleMesh mesh;
     std::mt19937 random(11);
     std::uniform_real_distribution<double> coordinate(0, 100), size(0.1, 20);
-    auto vertex = [&](double e, double n) {
-        auto* v = mesh.Vertices().CreateVertex(e, n, e + n);
-        mesh.Vertices().Add(v);
-        return v;
-    };
+    auto vertex = [&](double e, double n) { return AddVertex(mesh, e, n, e + n); };
     for (int i = 0; i < 3000; ++i) {
         const double e = coordinate(random), n = coordinate(random), s = size(random);
         // Random winding and overlapping triangles, with some degenerate ones among them.
@@ -90,11 +92,7 @@ TEST(TriangleIndexTest, IsRebuiltAfterTheModelIsReadAgain) {
 
 TEST(TriangleIndexTest, ATriangleWithACornerThatIsNotFiniteHoldsNoPoint) {
     TTriangleMesh mesh;
-    auto vertex = [&](double e, double n) {
-        auto* v = mesh.Vertices().CreateVertex(e, n, 5);
-        mesh.Vertices().Add(v);
-        return v;
-    };
+    auto vertex = [&](double e, double n) { return AddVertex(mesh, e, n, 5); };
     TTriVertex* broken = vertex(std::nan(""), 0);
     TTriVertex* far = vertex(INFINITY, 0);
     TTriVertex *a = vertex(0, 0), *b = vertex(10, 0), *c = vertex(0, 10);
@@ -119,11 +117,7 @@ TEST(TriangleIndexTest, AgreesWithTheScanAtTheEndsOfTheDoubleRange) {
     // Triangles of every size, from metres to the largest doubles, around the origin and at both
     // ends of the range: spans, margins and the containment test's products overflow there.
     TTriangleMesh mesh;
-    auto vertex = [&](double e, double n) {
-        auto* v = mesh.Vertices().CreateVertex(e, n, 1);
-        mesh.Vertices().Add(v);
-        return v;
-    };
+    auto vertex = [&](double e, double n) { return AddVertex(mesh, e, n, 1); };
     const double top = std::numeric_limits<double>::max();
     auto triangle = [&](double e, double n, double size) {
         mesh.Triangles().Add(mesh.Triangles().CreateTriangle(vertex(e, n), vertex(e + size, n),
