@@ -15,29 +15,13 @@ TColor FromQColor(const QColor& color) {
 }
 
 namespace {
-// Bresenham's line from (x1, y1) towards (x2, y2), stopping before the last pixel.
-template <class Plot> void WalkLine(int x1, int y1, int x2, int y2, Plot plot) {
-    const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
-    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-    int error = dx + dy;
-    for (int x = x1, y = y1; x != x2 || y != y2;) {
-        plot(x, y);
-        const int twice = 2 * error;
-        if (twice >= dy) {
-            error += dy;
-            x += sx;
-        }
-        if (twice <= dx) {
-            error += dx;
-            y += sy;
-        }
-    }
-}
-
 uint32_t ImagePixel(TColor color) {
     return 0xFF000000u | (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
 }
 } // namespace
+
+TSolidLines::TSolidLines(QImage& image, TColor color)
+    : FBits(image.bits()), FStride(image.bytesPerLine()), FPixel(ImagePixel(color)) {}
 
 void TImageCanvas::Plot(int x, int y, uint32_t rgb, bool xorMode) {
     if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
@@ -78,14 +62,8 @@ void TImageCanvas::Segment(int x1, int y1, int x2, int y2) {
     const bool dotted = Pen.Style == TPenStyle::Dot;
     const bool inside = x1 >= 0 && x2 >= 0 && y1 >= 0 && y2 >= 0 && x1 < FImage.width() &&
                         x2 < FImage.width() && y1 < FImage.height() && y2 < FImage.height();
-    if (inside && !xorMode && !dotted) {
-        // The common case, a solid line within the image, writes the pixels directly.
-        uchar* bits = FImage.bits();
-        const qsizetype stride = FImage.bytesPerLine();
-        WalkLine(x1, y1, x2, y2,
-                 [&](int x, int y) { reinterpret_cast<uint32_t*>(bits + y * stride)[x] = rgb; });
-        return;
-    }
+    if (inside && !xorMode && !dotted)
+        return TSolidLines(FImage, Pen.Color).Draw(x1, y1, x2, y2);
     WalkLine(x1, y1, x2, y2, [&](int x, int y) {
         if (!dotted || (FDotPhase++ & 1) == 0)
             Plot(x, y, rgb, xorMode);

@@ -65,6 +65,42 @@ private:
     int FPenX = 0, FPenY = 0;
 };
 
+// Bresenham's line from (x1, y1) towards (x2, y2), stopping before the last pixel.
+template <class Plot> void WalkLine(int x1, int y1, int x2, int y2, Plot plot) {
+    const int dx = x2 > x1 ? x2 - x1 : x1 - x2, dy = y2 > y1 ? y1 - y2 : y2 - y1;
+    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    int error = dx + dy;
+    for (int x = x1, y = y1; x != x2 || y != y2;) {
+        plot(x, y);
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            x += sx;
+        }
+        if (twice <= dx) {
+            error += dx;
+            y += sy;
+        }
+    }
+}
+
+// Solid thin lines in one colour whose ends both lie within an image, written straight into its
+// pixels: the inner loop of drawing millions of sides. The image must outlive the writer.
+class TSolidLines {
+public:
+    TSolidLines(QImage& image, TColor color);
+    void Draw(int x1, int y1, int x2, int y2) const {
+        WalkLine(x1, y1, x2, y2, [this](int x, int y) {
+            reinterpret_cast<uint32_t*>(FBits + y * FStride)[x] = FPixel;
+        });
+    }
+
+private:
+    uchar* FBits;
+    qsizetype FStride;
+    uint32_t FPixel;
+};
+
 // Draws on an RGB32 image; the image must outlive the canvas.
 class TImageCanvas : public TCanvas {
 public:
@@ -78,6 +114,10 @@ public:
     int PixelsPerInchY() const override { return FImage.logicalDpiY(); }
     QImage* Pixels() override { return &FImage; }
     void DrawImage(int x, int y, const QImage& image) override;
+    // Whether the pen draws what TSolidLines draws.
+    bool PenIsSolidThinCopy() const {
+        return Pen.Width <= 1 && Pen.Mode == TPenMode::Copy && Pen.Style == TPenStyle::Solid;
+    }
 
 private:
     void Plot(int x, int y, uint32_t rgb, bool xorMode);

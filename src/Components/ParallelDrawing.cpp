@@ -44,47 +44,59 @@ void SetDrawingShares(int shares, int minimumShared) {
     MinimumShared = std::max(1, minimumShared);
 }
 
-void DrawInShares(TCanvas& target, int count,
-                  const std::function<void(TCanvas& canvas, int first, int last)>& draw) {
-    QImage* image = target.Pixels();
-    const int shares = std::min(DrawingShares(), std::max(1, count / MinimumShared));
-    if (!image || shares <= 1)
-        return draw(target, 0, count);
-    // The first share draws on the target itself; the others are laid over it in order.
-    std::vector<QImage> images(static_cast<size_t>(shares));
+namespace {
+int SharesFor(int count) {
+    return std::min(DrawingShares(), std::max(1, count / MinimumShared));
+}
+
+// Calls work(share, first, last) for each of shares consecutive parts of 0..count-1, the first
+// on this thread, and rethrows the first failure once every share has finished.
+void RunShares(int shares, int count,
+               const std::function<void(int share, int first, int last)>& work) {
     std::vector<std::exception_ptr> failures(static_cast<size_t>(shares));
-    auto range = [&](int i) {
-        return std::pair{int(int64_t(count) * i / shares), int(int64_t(count) * (i + 1) / shares)};
-    };
-    auto share = [&](int i) {
+    auto run = [&](int i) {
         try {
-            QImage& own = images[size_t(i)];
-            own = QImage(image->size(), QImage::Format_ARGB32);
-            own.fill(0);
-            own.setDotsPerMeterX(image->dotsPerMeterX());
-            own.setDotsPerMeterY(image->dotsPerMeterY());
-            TImageCanvas canvas(own);
-            canvas.Pen = target.Pen;
-            const auto [first, last] = range(i);
-            draw(canvas, first, last);
+            work(i, int(int64_t(count) * i / shares), int(int64_t(count) * (i + 1) / shares));
         } catch (...) {
             failures[size_t(i)] = std::current_exception();
         }
     };
     std::vector<std::thread> threads;
     for (int i = 1; i < shares; ++i)
-        threads.emplace_back(share, i);
-    try {
-        const auto [first, last] = range(0);
-        draw(target, first, last);
-    } catch (...) {
-        failures[0] = std::current_exception();
-    }
+        threads.emplace_back(run, i);
+    run(0);
     for (std::thread& thread : threads)
         thread.join();
     for (const std::exception_ptr& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
+}
+} // namespace
+
+void WorkInShares(int count, const std::function<void(int first, int last)>& work) {
+    RunShares(SharesFor(count), count, [&](int, int first, int last) { work(first, last); });
+}
+
+void DrawInShares(TCanvas& target, int count,
+                  const std::function<void(TCanvas& canvas, int first, int last)>& draw) {
+    QImage* image = target.Pixels();
+    const int shares = SharesFor(count);
+    if (!image || shares <= 1)
+        return draw(target, 0, count);
+    // The first share draws on the target itself; the others are laid over it in order.
+    std::vector<QImage> images(static_cast<size_t>(shares));
+    RunShares(shares, count, [&](int i, int first, int last) {
+        if (i == 0)
+            return draw(target, first, last);
+        QImage& own = images[size_t(i)];
+        own = QImage(image->size(), QImage::Format_ARGB32);
+        own.fill(0);
+        own.setDotsPerMeterX(image->dotsPerMeterX());
+        own.setDotsPerMeterY(image->dotsPerMeterY());
+        TImageCanvas canvas(own);
+        canvas.Pen = target.Pen;
+        draw(canvas, first, last);
+    });
     for (size_t i = 1; i < images.size(); ++i)
         LayOver(*image, images[i]);
 }

@@ -14,6 +14,9 @@
 // image (a printer), a small count or a single core gets one call on the target itself.
 void DrawInShares(TCanvas& target, int count,
                   const std::function<void(TCanvas& canvas, int first, int last)>& draw);
+// Calls work(first, last) for consecutive shares of 0..count-1 on every core, and returns when
+// all have finished; the first failure is rethrown. For computations a drawing needs beforehand.
+void WorkInShares(int count, const std::function<void(int first, int last)>& work);
 // The number of shares DrawInShares uses: the cores, or what VRK_RENDER_THREADS says.
 int DrawingShares();
 // Sets the shares, and the fewest items a layer must have to be shared out (tests compare one

@@ -4,8 +4,10 @@
 #include "model/TriangleIndex.h"
 #include "vrk/VRKModel.h"
 
+#include <atomic>
 #include <climits>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -15,19 +17,31 @@ namespace {
 class TVertexPixels {
 public:
     TVertexPixels() = default;
+    // Computed on every core: a model has millions of vertices.
     TVertexPixels(const TMapViewState& view, const TTriVertices& vertices) {
         FPixels.resize(static_cast<size_t>(vertices.Count()));
-        for (int i = 0; i < vertices.Count(); ++i) {
-            const TTriVertex* v = vertices.VertexAt(i);
-            if (!v || v->Number != i + 1) { // numbered otherwise: no look-up by number
-                FPixels.clear();
-                return;
+        std::atomic<bool> numbered{true};
+        WorkInShares(vertices.Count(), [&](int first, int last) {
+            for (int i = first; i < last && numbered.load(std::memory_order_relaxed); ++i) {
+                const TTriVertex* v = vertices.VertexAt(i);
+                if (!v || v->Number != i + 1) { // numbered otherwise: no look-up by number
+                    numbered = false;
+                    return;
+                }
+                FPixels[static_cast<size_t>(i)] =
+                    view.CrossVisible(v->Easting, v->Northing)
+                        ? TIntPoint{view.WorldToPixelX(v->Easting), view.WorldToPixelY(v->Northing)}
+                        : TIntPoint{INT_MIN, 0};
             }
-            FPixels[static_cast<size_t>(i)] =
-                view.CrossVisible(v->Easting, v->Northing)
-                    ? TIntPoint{view.WorldToPixelX(v->Easting), view.WorldToPixelY(v->Northing)}
-                    : TIntPoint{INT_MIN, 0};
-        }
+        });
+        if (!numbered)
+            FPixels.clear();
+    }
+    // Asks for the memory Find(vertex) will read.
+    void Prefetch(const TTriVertex* vertex) const {
+        const size_t at = static_cast<size_t>(vertex->Number) - 1;
+        if (at < FPixels.size())
+            __builtin_prefetch(&FPixels[at]);
     }
     const TIntPoint* Find(const TTriVertex* vertex) const {
         const size_t at = static_cast<size_t>(vertex->Number) - 1;
@@ -40,9 +54,47 @@ private:
     std::vector<TIntPoint> FPixels;
 };
 
+// A share's canvas, with its pixels written straight where the pen allows.
+struct TSideCanvas {
+    explicit TSideCanvas(TCanvas& canvas) : Canvas(canvas) {
+        auto* image = dynamic_cast<TImageCanvas*>(&canvas);
+        if (image && image->PenIsSolidThinCopy())
+            Lines.emplace(*image->Pixels(), canvas.Pen.Color);
+    }
+    // A segment with both ends within the image.
+    void Inside(int x1, int y1, int x2, int y2) {
+        if (Lines)
+            Lines->Draw(x1, y1, x2, y2);
+        else
+            Canvas.Segment(x1, y1, x2, y2);
+    }
+    TCanvas& Canvas;
+    std::optional<TSolidLines> Lines;
+};
+
+// Drawing the sides waits on memory: a triangle's neighbours and vertices may lie anywhere.
+// Asking for them some triangles ahead lets those reads overlap: first the objects, then, once
+// the vertices have come, the vertex pixels.
+template <class Position>
+void PrefetchAhead(const TTriangles& triangles, int i, int last, Position at,
+                   const TVertexPixels* pixels) {
+    constexpr int Objects = 32, Pixels = 12;
+    if (i + Objects < last)
+        if (const TTriangle* ahead = triangles.TriangleAt(at(i + Objects)))
+            for (int k = 1; k <= 3; ++k) {
+                __builtin_prefetch(ahead->Neighbour(k));
+                __builtin_prefetch(ahead->Vertex(k));
+            }
+    if (pixels && i + Pixels < last)
+        if (const TTriangle* ahead = triangles.TriangleAt(at(i + Pixels)))
+            for (int k = 1; k <= 3; ++k)
+                if (const TTriVertex* vertex = ahead->Vertex(k))
+                    pixels->Prefetch(vertex);
+}
+
 // Draws on canvas what DrawLine would draw of each side that passes the side test.
-void DrawSides(const TMapViewState& view, TCanvas& canvas, const TTriangle& triangle, int position,
-               bool edgesOnly, const TVertexPixels* pixels) {
+void DrawSides(const TMapViewState& view, TSideCanvas& canvas, const TTriangle& triangle,
+               int position, bool edgesOnly, const TVertexPixels* pixels) {
     for (int k = 1; k <= 3; ++k) {
         const TTriangle* neighbour = triangle.Neighbour(k);
         if (neighbour && (edgesOnly || position >= neighbour->Number))
@@ -52,9 +104,9 @@ void DrawSides(const TMapViewState& view, TCanvas& canvas, const TTriangle& tria
         const TIntPoint* pa = pixels ? pixels->Find(a) : nullptr;
         const TIntPoint* pb = pa ? pixels->Find(b) : nullptr;
         if (pb)
-            canvas.Segment(pa->X, pa->Y, pb->X, pb->Y);
+            canvas.Inside(pa->X, pa->Y, pb->X, pb->Y);
         else if (const auto s = view.ClipLine(a->Easting, a->Northing, b->Easting, b->Northing))
-            canvas.Segment(s->X1, s->Y1, s->X2, s->Y2);
+            canvas.Canvas.Segment(s->X1, s->Y1, s->X2, s->Y2);
     }
 }
 
@@ -82,9 +134,11 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
     std::mutex boundaryLock;
     if (layers.Triangles) {
         canvas.Pen.Color = TrianglesColor;
-        DrawInShares(canvas, count, [&](TCanvas& share, int first, int last) {
+        DrawInShares(canvas, count, [&](TCanvas& shareCanvas, int first, int last) {
+            TSideCanvas share(shareCanvas);
             std::vector<int32_t> found;
             for (int i = first; i < last; ++i) {
+                PrefetchAhead(triangles, i, last, at, known);
                 const int position = at(i);
                 const TTriangle* triangle = triangles.TriangleAt(position);
                 if (!triangle)
@@ -102,7 +156,8 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
         canvas.Pen.Color = EdgesColor;
         const bool listed = layers.Triangles;
         DrawInShares(canvas, listed ? int(boundary.size()) : count,
-                     [&](TCanvas& share, int first, int last) {
+                     [&](TCanvas& shareCanvas, int first, int last) {
+                         TSideCanvas share(shareCanvas);
                          for (int i = first; i < last; ++i) {
                              const int position = listed ? boundary[size_t(i)] : at(i);
                              if (const TTriangle* triangle = triangles.TriangleAt(position))
@@ -114,7 +169,8 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
 } // namespace
 
 void DrawTriangleSides(TMapView& view, const TTriangle& triangle, int position, bool edgesOnly) {
-    DrawSides(view.State(), view.DrawCanvas(), triangle, position, edgesOnly, nullptr);
+    TSideCanvas canvas(view.DrawCanvas());
+    DrawSides(view.State(), canvas, triangle, position, edgesOnly, nullptr);
 }
 
 void DrawTriangles(TMapView& view, const TTriangles& triangles, bool edgesOnly) {

@@ -32,9 +32,9 @@ void TTriVertex::UpdateExtent(double& minEasting, double& minNorthing, double& m
 }
 
 int TTriangle::IndexOfVertex(const TTriVertex* vertex) const {
-    if (vertex == FVertex[0])
+    if (vertex == Vertex(1))
         return 1;
-    if (vertex == FVertex[1])
+    if (vertex == Vertex(2))
         return 2;
     return 3;
 }

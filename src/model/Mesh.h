@@ -5,6 +5,7 @@
 // Side k (1..3) of a triangle runs from Vertex(k) to Vertex(NextSide(k)); Neighbour(k) is the
 // triangle across side k, or null on the model's boundary. Triangles refer to vertices and to
 // other triangles without owning them; the collections own their items.
+#include "MeshArena.h"
 #include "ObjectLists.h"
 
 #include <functional>
@@ -46,14 +47,21 @@ public:
 
 class TTriangle : public TTriStoreObject {
 public:
-    TTriangle(TTriVertex* v1, TTriVertex* v2, TTriVertex* v3) : FVertex{v1, v2, v3} {}
+    TTriangle(TTriVertex* v1, TTriVertex* v2, TTriVertex* v3)
+        : FVertex{MeshArena::Reference(v1), MeshArena::Reference(v2), MeshArena::Reference(v3)} {}
     const char* ClassName() const override { return "TTriangle"; }
 
     // k runs from 1 to 3.
-    TTriVertex* Vertex(int k) const { return FVertex[k - 1]; }
-    void SetVertex(int k, TTriVertex* vertex) { FVertex[k - 1] = vertex; }
-    TTriangle* Neighbour(int k) const { return FNeighbour[k - 1]; }
-    void SetNeighbour(int k, TTriangle* triangle) { FNeighbour[k - 1] = triangle; }
+    TTriVertex* Vertex(int k) const {
+        return static_cast<TTriVertex*>(MeshArena::Object(FVertex[k - 1]));
+    }
+    void SetVertex(int k, TTriVertex* vertex) { FVertex[k - 1] = MeshArena::Reference(vertex); }
+    TTriangle* Neighbour(int k) const {
+        return static_cast<TTriangle*>(MeshArena::Object(FNeighbour[k - 1]));
+    }
+    void SetNeighbour(int k, TTriangle* triangle) {
+        FNeighbour[k - 1] = MeshArena::Reference(triangle);
+    }
 
     // 1 or 2 when vertex is Vertex(1) or Vertex(2), else 3 (also for a vertex not in it).
     int IndexOfVertex(const TTriVertex* vertex) const;
@@ -69,8 +77,9 @@ public:
     double ValueAt(double x, double y) const;
 
 private:
-    TTriVertex* FVertex[3];
-    TTriangle* FNeighbour[3] = {nullptr, nullptr, nullptr};
+    // Compact references (MeshArena): a model holds tens of millions of triangles.
+    uint32_t FVertex[3];
+    uint32_t FNeighbour[3] = {0, 0, 0};
 };
 
 // The vertices of a mesh; owns them.

@@ -1,4 +1,5 @@
 #include "ObjectPool.h"
+#include "MeshArena.h"
 
 #include <algorithm>
 #include <array>
@@ -19,6 +20,80 @@ constexpr bool PoolsEnabled = true;
 namespace {
 constexpr std::size_t HugePage = 2u << 20;
 constexpr std::size_t MaxChunk = 8u << 20;
+
+// Places the pools' chunks in the arena, so that every pooled object has a compact reference.
+// Nothing is reserved ahead: each chunk is mapped where it goes, so the process's address space
+// grows only with what the pools hold. A chunk unmapped below the top is reused by the next
+// chunk of its size; once no chunk is left, the arena starts again from its base.
+class TArenaChunks {
+public:
+    char* Map(std::size_t bytes) {
+        FFree.reserve(FLive + 1); // so that unmapping, which must not fail, never allocates
+        char* place = Reused(bytes);
+        if (!place)
+            place = Fresh(bytes);
+        void* mapped = ::mmap(place, bytes, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+        if (mapped != place) {
+            if (mapped != MAP_FAILED)
+                ::munmap(mapped, bytes); // an old system took the place only as a hint
+            FFree.push_back({place, bytes});
+            throw std::bad_alloc();
+        }
+        ++FLive;
+        // Large chunks ask for huge pages: a model of millions of objects otherwise spends
+        // more time in page faults than in reading.
+        if (bytes >= HugePage)
+            ::madvise(place, bytes, MADV_HUGEPAGE);
+        return place;
+    }
+
+    void Unmap(char* start, std::size_t bytes) noexcept {
+        ::munmap(start, bytes);
+        if (--FLive == 0) {
+            FTop = 0;
+            FFree.clear();
+            FFree.shrink_to_fit();
+        } else {
+            FFree.push_back({start, bytes});
+        }
+    }
+
+private:
+    struct TPlace {
+        char* Start;
+        std::size_t Bytes;
+    };
+
+    char* Reused(std::size_t bytes) {
+        for (TPlace& place : FFree)
+            if (place.Bytes == bytes) {
+                char* start = place.Start;
+                place = FFree.back();
+                FFree.pop_back();
+                return start;
+            }
+        return nullptr;
+    }
+
+    char* Fresh(std::size_t bytes) {
+        const std::size_t align = bytes >= HugePage ? HugePage : 1;
+        const std::size_t start = (FTop + align - 1) / align * align;
+        if (start > MeshArena::Bytes || MeshArena::Bytes - start < bytes)
+            throw std::bad_alloc();
+        FTop = start + bytes;
+        return reinterpret_cast<char*>(MeshArena::Base + start);
+    }
+
+    std::size_t FTop = 0;      // offset of the arena's first never-used byte
+    std::vector<TPlace> FFree; // unmapped places below the top
+    std::size_t FLive = 0;     // chunks mapped
+};
+
+TArenaChunks& ArenaChunks() {
+    static TArenaChunks* chunks = new TArenaChunks; // as long as the pools
+    return *chunks;
+}
 
 class TFixedPool {
 public:
@@ -69,7 +144,7 @@ private:
         // the C library's heap may keep it.
         const std::size_t bytes = ChunkBytes();
         FChunks.reserve(FChunks.size() + 1); // before the mapping, which nothing else would free
-        char* chunk = MapChunk(bytes);
+        char* chunk = ArenaChunks().Map(bytes);
         const std::size_t objects = bytes / FSize;
         FChunks.push_back({chunk, bytes});
         FNext = chunk;
@@ -85,29 +160,6 @@ private:
         return std::max(wanted / unit, std::size_t(1)) * unit;
     }
 
-    // Large chunks ask for huge pages: a model of millions of objects otherwise spends more
-    // time in page faults than in reading. Huge pages need an aligned start, so a little more
-    // is mapped and the ends cut off.
-    static char* MapChunk(std::size_t bytes) {
-        const std::size_t slack = bytes >= HugePage ? HugePage : 0;
-        void* mapped = ::mmap(nullptr, bytes + slack, PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED)
-            throw std::bad_alloc();
-        char* start = static_cast<char*>(mapped);
-        if (slack) {
-            char* aligned = reinterpret_cast<char*>(
-                (reinterpret_cast<std::uintptr_t>(start) + HugePage - 1) / HugePage * HugePage);
-            if (aligned > start)
-                ::munmap(start, static_cast<std::size_t>(aligned - start));
-            if (char* end = start + bytes + slack; end > aligned + bytes)
-                ::munmap(aligned + bytes, static_cast<std::size_t>(end - (aligned + bytes)));
-            start = aligned;
-            ::madvise(start, bytes, MADV_HUGEPAGE);
-        }
-        return start;
-    }
-
     static std::size_t PageBytes() {
         static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
         return page;
@@ -115,7 +167,7 @@ private:
 
     void ReleaseChunks() {
         for (const TChunk& chunk : FChunks)
-            ::munmap(chunk.Start, chunk.Bytes);
+            ArenaChunks().Unmap(chunk.Start, chunk.Bytes);
         FChunks.clear();
         FChunks.shrink_to_fit();
         FFree = nullptr;

@@ -4,8 +4,8 @@
 // microseconds instead of tens of milliseconds.
 //
 // Triangles that contain points far outside their box (degenerate or nearly degenerate ones,
-// whose corners lie on a line, and those with huge or non-finite coordinates) and triangles whose box
-// spans many cells are kept in a list that every look-up checks.
+// whose corners lie on a line, and those with huge or non-finite coordinates) and triangles whose
+// box spans many cells are kept in a list that every look-up checks.
 #include <cstdint>
 #include <vector>
 
