@@ -19,7 +19,8 @@ public:
     TVertexPixels() = default;
     // Computed on every core: a model has millions of vertices.
     TVertexPixels(const TMapViewState& view, const TTriVertices& vertices) {
-        FPixels.resize(static_cast<size_t>(vertices.Count()));
+        FPixels = KeptPixels(static_cast<size_t>(vertices.Count()));
+        FSize = static_cast<size_t>(vertices.Count());
         std::atomic<bool> numbered{true};
         WorkInShares(vertices.Count(), [&](int first, int last) {
             for (int i = first; i < last && numbered.load(std::memory_order_relaxed); ++i) {
@@ -35,23 +36,35 @@ public:
             }
         });
         if (!numbered)
-            FPixels.clear();
+            FSize = 0;
     }
     // Asks for the memory Find(vertex) will read.
     void Prefetch(const TTriVertex* vertex) const {
         const size_t at = static_cast<size_t>(vertex->Number) - 1;
-        if (at < FPixels.size())
+        if (at < FSize)
             __builtin_prefetch(&FPixels[at]);
     }
     const TIntPoint* Find(const TTriVertex* vertex) const {
         const size_t at = static_cast<size_t>(vertex->Number) - 1;
-        if (at >= FPixels.size() || FPixels[at].X == INT_MIN)
+        if (at >= FSize || FPixels[at].X == INT_MIN)
             return nullptr;
         return &FPixels[at];
     }
 
 private:
-    std::vector<TIntPoint> FPixels;
+    // The store is kept from paint to paint: a model of tens of millions of vertices needs
+    // tens of megabytes, and the page faults of a fresh store cost more than computing the
+    // pixels. Paints happen on the main thread only.
+    static TIntPoint* KeptPixels(size_t count) {
+        static std::vector<TIntPoint> kept;
+        if (kept.capacity() > 2 * count) // a much smaller model: give the rest back
+            std::vector<TIntPoint>().swap(kept);
+        kept.resize(count);
+        return kept.data();
+    }
+
+    TIntPoint* FPixels = nullptr;
+    size_t FSize = 0;
 };
 
 // A share's canvas, with its pixels written straight where the pen allows.
