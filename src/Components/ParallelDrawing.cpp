@@ -1,9 +1,8 @@
 #include "ParallelDrawing.h"
+#include "platform/Shares.h"
 
 #include <QByteArray>
 #include <algorithm>
-#include <exception>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -15,12 +14,16 @@ int DefaultShares() {
     const int wanted = qEnvironmentVariableIntValue("VRK_RENDER_THREADS", &ok);
     if (ok && wanted > 0)
         return std::min(wanted, 64);
-    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+    return CoreCount();
 }
 
 int& Shares() {
     static int shares = DefaultShares();
     return shares;
+}
+
+int SharesFor(int count) {
+    return std::min(Shares(), std::max(1, count / MinimumShared));
 }
 
 // Lays the drawn pixels of a share (alpha set) over the target.
@@ -44,37 +47,8 @@ void SetDrawingShares(int shares, int minimumShared) {
     MinimumShared = std::max(1, minimumShared);
 }
 
-namespace {
-int SharesFor(int count) {
-    return std::min(DrawingShares(), std::max(1, count / MinimumShared));
-}
-
-// Calls work(share, first, last) for each of shares consecutive parts of 0..count-1, the first
-// on this thread, and rethrows the first failure once every share has finished.
-void RunShares(int shares, int count,
-               const std::function<void(int share, int first, int last)>& work) {
-    std::vector<std::exception_ptr> failures(static_cast<size_t>(shares));
-    auto run = [&](int i) {
-        try {
-            work(i, int(int64_t(count) * i / shares), int(int64_t(count) * (i + 1) / shares));
-        } catch (...) {
-            failures[size_t(i)] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int i = 1; i < shares; ++i)
-        threads.emplace_back(run, i);
-    run(0);
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const std::exception_ptr& failure : failures)
-        if (failure)
-            std::rethrow_exception(failure);
-}
-} // namespace
-
 void WorkInShares(int count, const std::function<void(int first, int last)>& work) {
-    RunShares(SharesFor(count), count, [&](int, int first, int last) { work(first, last); });
+    RunInShares(SharesFor(count), count, [&](int, int first, int last) { work(first, last); });
 }
 
 void DrawInShares(TCanvas& target, int count,
@@ -85,7 +59,7 @@ void DrawInShares(TCanvas& target, int count,
         return draw(target, 0, count);
     // The first share draws on the target itself; the others are laid over it in order.
     std::vector<QImage> images(static_cast<size_t>(shares));
-    RunShares(shares, count, [&](int i, int first, int last) {
+    RunInShares(shares, count, [&](int i, int first, int last) {
         if (i == 0)
             return draw(target, first, last);
         QImage& own = images[size_t(i)];

@@ -1,0 +1,33 @@
+#include "Shares.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <thread>
+#include <vector>
+
+int CoreCount() {
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+}
+
+void RunInShares(int shares, int count,
+                 const std::function<void(int share, int first, int last)>& work) {
+    shares = std::max(shares, 1);
+    std::vector<std::exception_ptr> failures(static_cast<size_t>(shares));
+    auto run = [&](int i) {
+        try {
+            work(i, int(int64_t(count) * i / shares), int(int64_t(count) * (i + 1) / shares));
+        } catch (...) {
+            failures[size_t(i)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 1; i < shares; ++i)
+        threads.emplace_back(run, i);
+    run(0);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+}
