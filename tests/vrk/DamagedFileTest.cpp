@@ -6,6 +6,7 @@
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -95,6 +96,33 @@ TEST(DamagedFileTest, BadNumbersNameTheirCollection) {
     twoBytes.VertexNumberSize = 2;
     EXPECT_EQ(ReadError(WriteModel(wide, twoBytes)), Bounds + std::string("TVRKVertices)"))
         << "a 2-byte number above 32767 reads as negative";
+}
+
+TEST(DamagedFileTest, ABadNumberInALargeSectionGivesTheFirstErrorAfterTheProgressBeforeIt) {
+    // 20,000 triangles: their records are decoded on several cores, each taking a part.
+    const TModelData terrain = GenerateTerrain(100, 100);
+    const int64_t vertices = int64_t(terrain.Vertices.size());
+    const int64_t total = vertices + int64_t(terrain.Triangles.size() + terrain.Edges.size() +
+                                             terrain.StartPoints.size());
+    const int64_t step = std::max<int64_t>(1024, total / 128);
+    struct Case {
+        int BadNeighbourAt, BadVertexAt; // triangle records, 0-based
+        std::string Class;
+    } cases[] = {{3000, 15000, "TVRKTriangles"},
+                 {15000, 3000, "TVRKVertices"},
+                 {19999, 19999, "TVRKVertices"}};
+    for (const Case& c : cases) {
+        TModelData data = terrain;
+        data.Triangles[size_t(c.BadNeighbourAt)].Neighbours[1] = 20001;
+        data.Triangles[size_t(c.BadVertexAt)].Vertices[2] = 0;
+        TVandrelTINModel model;
+        int64_t lastTold = 0;
+        model.OnReadProgress = [&](int64_t done, int64_t) { lastTold = done; };
+        EXPECT_EQ(ReadError(model, WriteModel(data)), Bounds + c.Class + ")");
+        const int64_t recordsBefore = vertices + std::min(c.BadNeighbourAt, c.BadVertexAt);
+        EXPECT_EQ(lastTold, recordsBefore / step * step) << c.Class;
+        ExpectEmpty(model);
+    }
 }
 
 TEST(DamagedFileTest, BadCountsNameTheirCollection) {
