@@ -65,9 +65,10 @@ void TTriangleIndex::ChooseGrid(double minX, double minY, double maxX, double ma
                                 int boxedCount) {
     const double width = std::max(maxX - minX, std::numeric_limits<double>::min());
     const double height = std::max(maxY - minY, std::numeric_limits<double>::min());
-    // About six triangles a cell: a typical triangle's box then overlaps one to four cells, which
-    // keeps the index near eight bytes a triangle while a look-up tests a handful of triangles.
-    const double cells = std::max(1.0, boxedCount / 6.0);
+    // About three triangles a cell: a typical triangle's box then overlaps one to four cells, which
+    // keeps the index near twelve bytes a triangle while a look-up tests two or three triangles,
+    // each a wait on memory in a model of millions.
+    const double cells = std::max(1.0, boxedCount / 3.0);
     const double side = std::sqrt(width * height / cells);
     auto count = [&](double extent) {
         const double n = side > 0 ? std::ceil(extent / side) : 1;
