@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <new>
 #include <sys/mman.h>
@@ -30,15 +31,20 @@ public:
     char* Map(std::size_t bytes) {
         FFree.reserve(FLive + 1); // so that unmapping, which must not fail, never allocates
         char* place = Reused(bytes);
-        if (!place)
-            place = Fresh(bytes);
-        void* mapped = ::mmap(place, bytes, PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
-        if (mapped != place) {
-            if (mapped != MAP_FAILED)
+        for (;;) {
+            if (!place)
+                place = Fresh(bytes); // raises when the arena is full
+            void* mapped = ::mmap(place, bytes, PROT_READ | PROT_WRITE,
+                                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+            if (mapped == place)
+                break;
+            if (mapped != MAP_FAILED) {
                 ::munmap(mapped, bytes); // an old system took the place only as a hint
-            FFree.push_back({place, bytes});
-            throw std::bad_alloc();
+                throw std::bad_alloc();
+            }
+            if (errno != EEXIST)
+                throw std::bad_alloc();
+            place = nullptr; // something else is mapped there: the next place is tried
         }
         ++FLive;
         // Large chunks ask for huge pages: a model of millions of objects otherwise spends

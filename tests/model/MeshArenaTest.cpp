@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/mman.h>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -73,5 +74,24 @@ TEST(MeshArenaTest, TheArenaStartsAgainOnceEmptyAndReusesThePlaceOfAnEmptiedPool
     EXPECT_EQ(reused.get(), first) << "the next chunk of that size takes its place";
     reused.reset();
     list.Clear();
+    EXPECT_EQ(ObjectPool::MappedBytes(), 0u);
+}
+
+TEST(MeshArenaTest, APlaceInTheArenaTakenByAnotherMappingIsPassedOver) {
+    if (!Pooled)
+        GTEST_SKIP() << "the pools are off under AddressSanitizer";
+    ASSERT_EQ(ObjectPool::MappedBytes(), 0u);
+    void* base = reinterpret_cast<void*>(MeshArena::Base);
+    void* other = ::mmap(base, 4096, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+    ASSERT_EQ(other, base);
+    {
+        auto vertex = std::make_unique<TTriVertex>(1, 2, 3);
+        EXPECT_TRUE(MeshArena::Contains(vertex.get()));
+        EXPECT_NE(static_cast<void*>(vertex.get()), base);
+        TTriangle triangle(vertex.get(), vertex.get(), vertex.get());
+        EXPECT_EQ(triangle.Vertex(2), vertex.get());
+    }
+    ::munmap(other, 4096);
     EXPECT_EQ(ObjectPool::MappedBytes(), 0u);
 }
