@@ -62,7 +62,7 @@ void TImageCanvas::Segment(int x1, int y1, int x2, int y2) {
     const bool dotted = Pen.Style == TPenStyle::Dot;
     const bool inside = x1 >= 0 && x2 >= 0 && y1 >= 0 && y2 >= 0 && x1 < FImage.width() &&
                         x2 < FImage.width() && y1 < FImage.height() && y2 < FImage.height();
-    if (inside && !xorMode && !dotted)
+    if (inside && PenIsSolidThinCopy())
         return TSolidLines(FImage, Pen.Color).Draw(x1, y1, x2, y2);
     WalkLine(x1, y1, x2, y2, [&](int x, int y) {
         if (!dotted || (FDotPhase++ & 1) == 0)

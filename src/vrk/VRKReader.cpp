@@ -160,8 +160,8 @@ void ReadRecordsInBatches(TStream& stream, const TSection& section, TReadProgres
                           int shares, Decode decode) {
     TRecordBatch batch(section);
     const int32_t step = batch.Records();
-    for (int32_t first = 0; first < section.Count; first += std::min(step, section.Count - first)) {
-        const int32_t last = first + std::min(step, section.Count - first);
+    for (int32_t first = 0, last; first < section.Count; first = last) {
+        last = first + std::min(step, section.Count - first);
         batch.Read(stream, first, last);
         const int used = std::min(shares, std::max(1, (last - first) / 4096));
         std::vector<int32_t> failedAt(static_cast<size_t>(used), last);
