@@ -40,11 +40,6 @@ constexpr int StatusPanelWidth = 200;
 constexpr int ClickTolerance = 5;
 } // namespace
 
-template <class Sender, class Signal, class Handler>
-void TfrmTINMap::Wire(Sender* sender, Signal signal, Handler handler) {
-    connect(sender, signal, this, [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
-}
-
 TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     : QMainWindow(parent), FModel(std::make_unique<TVandrelTINModel>()),
       FArguments(std::move(arguments)) {

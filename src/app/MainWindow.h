@@ -4,6 +4,7 @@
 // the selected triangle.
 #include "ModelDrawing.h"
 #include "TerrainDrawing.h"
+#include "platform/ErrorGuard.h"
 #include "terrain/PlanPoint.h"
 #include "terrain/TerrainCache.h"
 
@@ -89,8 +90,11 @@ private:
     void AddZoomKeys();
     void CreateStatusBar();
     // Connects a signal to a handler that runs through the application's top-level handler.
+    // Defined here, as every file of the window's commands wires its own items.
     template <class Sender, class Signal, class Handler>
-    void Wire(Sender* sender, Signal signal, Handler handler);
+    void Wire(Sender* sender, Signal signal, Handler handler) {
+        connect(sender, signal, this, [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+    }
 
     void FormShow();
     // Inspection window wiring (MainWindowWiring.cpp).

@@ -7,6 +7,7 @@
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
 #include "platform/ErrorGuard.h"
+#include "platform/Memory.h"
 #include "support/WaitCursor.h"
 #include "vrk/VRKModel.h"
 
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -98,6 +100,11 @@ void TfrmTINMap::mnuTerrainContoursClick() {
     TfrmContours dialog(FTerrain.Contour, low, high, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    {
+        // Traced here rather than in the paint, so that a failure leaves the layer as it was.
+        const TWaitCursor wait;
+        FTerrainCache.Contours(FModel->Triangles(), dialog.Settings());
+    }
     FTerrain.Contour = dialog.Settings();
     FTerrain.Contours = true;
     mnuTerrainShowContours->setChecked(true);
@@ -129,8 +136,21 @@ void TfrmTINMap::ModelRead() {
 
 void TfrmTINMap::DrawTerrainLayers() {
     // The contour settings always suit the model: checked by the dialog, reset at every read.
-    if (FTerrain.Colours || FTerrain.Hillshade || FTerrain.Contours)
+    if (!(FTerrain.Colours || FTerrain.Hillshade || FTerrain.Contours))
+        return;
+    try {
         DrawTerrain(*MapView1, *FModel, FTerrain, FTerrainCache);
+    } catch (...) {
+        // A layer that cannot be made (out of memory) goes off with its memory, so that the
+        // next paint shows the model instead of failing again.
+        FTerrain.Colours = FTerrain.Hillshade = FTerrain.Contours = false;
+        for (QAction* layer : {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours})
+            layer->setChecked(false);
+        FTerrainCache.Reset();
+        ReturnFreeMemory();
+        QTimer::singleShot(0, this, [this] { RunGuarded([&] { MapView1->Repaint(); }); });
+        throw;
+    }
 }
 
 bool TfrmTINMap::InProfileMode() const {

@@ -1,7 +1,10 @@
 #pragma once
-// A file written whole or not at all: the text goes to a temporary file beside the target,
-// which replaces the target only when everything was written. A failure raises Exception with a
-// message that names the file, and leaves no partial file behind.
+// A file written whole or not at all. A new or regular file: the text goes to a temporary file
+// beside it (beside the file a symbolic link names), which replaces it only when every write,
+// the sync and the close succeeded, keeping the old file's permissions. An existing output that
+// is not a regular file (a device, a pipe) is written to directly and never replaced; a
+// directory is refused. A failure raises Exception with a message that names the file and the
+// system's reason, and leaves no partial file behind; so does an error the writer raises.
 #include <QByteArray>
 #include <QString>
 #include <functional>

@@ -1,12 +1,12 @@
 #include "Contours.h"
+#include "platform/Exceptions.h"
 
 #include <QLocale>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
-#include <set>
-#include <tuple>
 
 double DefaultContourInterval(double minValue, double maxValue) {
     const double range = maxValue - minValue;
@@ -20,17 +20,45 @@ double DefaultContourInterval(double minValue, double maxValue) {
     return 0.5 * decade;
 }
 
+std::pair<double, double> FiniteValueRange(const TTriVertices& vertices) {
+    double low = INFINITY, high = -INFINITY;
+    for (int i = 0; i < vertices.Count(); ++i)
+        if (const TTriVertex* v = vertices.VertexAt(i); v && std::isfinite(v->Value)) {
+            low = std::min(low, v->Value);
+            high = std::max(high, v->Value);
+        }
+    return low <= high ? std::pair{low, high} : std::pair{0.0, 0.0};
+}
+
 namespace {
-// The first and last k with base + k * interval in minValue..maxValue.
-std::pair<double, double> LevelRange(const TContourSettings& s, double minValue, double maxValue) {
-    return {std::ceil((minValue - s.Base) / s.Interval),
-            std::floor((maxValue - s.Base) / s.Interval)};
+// Beyond this a double no longer tells consecutive whole numbers apart.
+constexpr double ExactWholeNumbers = 9007199254740992.0; // 2^53
+
+// The first and last k with base + k * interval in low..high, as doubles: either may be
+// infinite or NaN for settings that no count of levels can serve.
+std::pair<double, double> LevelRange(const TContourSettings& s, double low, double high) {
+    return {std::ceil((low - s.Base) / s.Interval), std::floor((high - s.Base) / s.Interval)};
+}
+
+double LevelCount(double first, double last) {
+    return last >= first ? last - first + 1 : 0;
+}
+
+// Whether k counts exactly and every level from first to last differs from the one before.
+bool LevelsApart(const TContourSettings& s, double first, double last) {
+    if (!(std::abs(first) < ExactWholeNumbers && std::abs(last) < ExactWholeNumbers))
+        return false;
+    for (double k = first + 1; k <= last; ++k)
+        if (!(s.Base + k * s.Interval > s.Base + (k - 1) * s.Interval))
+            return false;
+    return true;
 }
 } // namespace
 
 double ContourLevelCount(const TContourSettings& settings, double minValue, double maxValue) {
     const auto [first, last] = LevelRange(settings, minValue, maxValue);
-    return last >= first ? last - first + 1 : 0;
+    const double count = LevelCount(first, last);
+    return std::isnan(count) ? INFINITY : count;
 }
 
 QString ContourSettingsProblem(const TContourSettings& settings, double minValue, double maxValue) {
@@ -40,11 +68,16 @@ QString ContourSettingsProblem(const TContourSettings& settings, double minValue
         return "The base level must be a number.";
     if (settings.IndexEvery < 0)
         return "Index contours need a count of 0 (none) or more.";
-    if (std::isfinite(minValue) && std::isfinite(maxValue) &&
-        ContourLevelCount(settings, minValue, maxValue) > MaxContourLevels)
+    if (!std::isfinite(minValue) || !std::isfinite(maxValue))
+        return "The model's elevations are not finite numbers.";
+    const auto [first, last] = LevelRange(settings, minValue, maxValue);
+    if (!(LevelCount(first, last) <= MaxContourLevels))
         return QString("This interval gives more than %1 levels over the model's range; choose "
                        "a larger one.")
             .arg(MaxContourLevels);
+    if (!LevelsApart(settings, first, last))
+        return "These levels are too close together for their height to tell them apart; choose "
+               "a larger interval or a base level nearer the model's elevations.";
     return {};
 }
 
@@ -75,68 +108,118 @@ std::variant<TContourSettings, QString> ContourSettingsFromText(const QString& i
 }
 
 namespace {
+// A straight piece of one level, its ends in a fixed order so that the same piece from two
+// triangles is the same record.
 struct TSegment {
     int64_t Level; // k of base + k * interval
     TPlanPoint A, B;
 };
 
-// Where the level crosses the side from a vertex below it to one at or above it. The order
+// Adding +0 turns -0 into +0, so that equal positions have equal bits for the hash.
+TPlanPoint Point(double x, double y) {
+    return {x + 0.0, y + 0.0};
+}
+
+// Where the level crosses the side from a vertex below it to one above it. The order
 // below-then-above is the same in both triangles of a side, so both compute the same point.
 TPlanPoint Crossing(const TTriVertex& below, const TTriVertex& above, double level) {
-    if (above.Value == level)
-        return {above.Easting, above.Northing};
-    const double t = (level - below.Value) / (above.Value - below.Value);
-    return {below.Easting + t * (above.Easting - below.Easting),
-            below.Northing + t * (above.Northing - below.Northing)};
+    double t = (level - below.Value) / (above.Value - below.Value);
+    if (!std::isfinite(t)) // the differences overflowed: the same ratio at half the size
+        t = (level / 2 - below.Value / 2) / (above.Value / 2 - below.Value / 2);
+    auto along = [t](double from, double to) {
+        const double at = from + t * (to - from);
+        return std::isfinite(at) ? at : from * (1 - t) + to * t;
+    };
+    return Point(along(below.Easting, above.Easting), along(below.Northing, above.Northing));
 }
 
 bool Usable(const TTriVertex* v) {
     return v && std::isfinite(v->Easting) && std::isfinite(v->Northing) && std::isfinite(v->Value);
 }
 
+bool Before(const TPlanPoint& a, const TPlanPoint& b) {
+    return a.X < b.X || (a.X == b.X && a.Y < b.Y);
+}
+
+void AddPiece(int64_t k, TPlanPoint a, TPlanPoint b, std::vector<TSegment>& out) {
+    if (a == b)
+        return; // the level only touches the triangle, or the side has no length
+    if (Before(b, a))
+        std::swap(a, b);
+    out.push_back({k, a, b});
+}
+
+// Where one triangle meets one level: the exact level set of its plane inside it. A side on the
+// level is given by every triangle along it that does not lie wholly on the level; joining keeps
+// it once. A triangle wholly on the level gives nothing: its outline comes from the ground
+// around it.
+void LevelPiece(const TTriVertex* const v[3], int64_t k, double level, std::vector<TSegment>& out) {
+    int side[3]; // -1 below, 0 on, 1 above the level
+    int on = 0;
+    for (int i = 0; i < 3; ++i) {
+        side[i] = v[i]->Value < level ? -1 : v[i]->Value > level ? 1 : 0;
+        on += side[i] == 0;
+    }
+    if (on == 3)
+        return;
+    TPlanPoint ends[2];
+    int found = 0;
+    for (int i = 0; i < 3; ++i) {
+        const TTriVertex& a = *v[i];
+        const TTriVertex& b = *v[(i + 1) % 3];
+        const int sa = side[i], sb = side[(i + 1) % 3];
+        if (sa == 0)
+            ends[found++] = Point(a.Easting, a.Northing);
+        else if (sa * sb < 0)
+            ends[found++] = sa < 0 ? Crossing(a, b, level) : Crossing(b, a, level);
+    }
+    // One point (a corner touching the level) is no piece; two points are one.
+    if (found == 2)
+        AddPiece(k, ends[0], ends[1], out);
+}
+
 // The pieces of one triangle, each level it spans.
-void TriangleSegments(const TTriangle& t, const TContourSettings& s, std::vector<TSegment>& out,
-                      std::set<std::tuple<double, double, double, double>>& sidesTaken) {
-    const TTriVertex* v[3] = {t.Vertex(1), t.Vertex(2), t.Vertex(3)};
+void TriangleSegments(const TTriangle& t, const TContourSettings& s, std::vector<TSegment>& out) {
+    const TTriVertex* const v[3] = {t.Vertex(1), t.Vertex(2), t.Vertex(3)};
     if (!Usable(v[0]) || !Usable(v[1]) || !Usable(v[2]))
         return;
     const double low = std::min({v[0]->Value, v[1]->Value, v[2]->Value});
     const double high = std::max({v[0]->Value, v[1]->Value, v[2]->Value});
-    const double firstK = std::ceil((low - s.Base) / s.Interval);
-    const double lastK = std::floor((high - s.Base) / s.Interval);
-    for (double k = firstK; k <= lastK; ++k) {
-        const double level = s.Base + k * s.Interval;
-        const bool above[3] = {v[0]->Value >= level, v[1]->Value >= level, v[2]->Value >= level};
-        const int count = above[0] + above[1] + above[2];
-        if (count == 0 || count == 3)
-            continue;
-        TPlanPoint ends[2];
-        int found = 0;
-        for (int i = 0; i < 3; ++i) {
-            const int j = (i + 1) % 3;
-            if (above[i] != above[j])
-                ends[found++] =
-                    above[i] ? Crossing(*v[j], *v[i], level) : Crossing(*v[i], *v[j], level);
-        }
-        if (ends[0] == ends[1])
-            continue; // the level only touches a vertex
-        // Both ends on corners: the piece is a side, which the triangle across it may give too.
-        auto isCorner = [&](const TPlanPoint& p) {
-            for (const TTriVertex* corner : v)
-                if (corner->Value == level && p == TPlanPoint{corner->Easting, corner->Northing})
-                    return true;
-            return false;
-        };
-        if (isCorner(ends[0]) && isCorner(ends[1])) {
-            const auto [first, second] = std::minmax(ends[0], ends[1], [](auto& a, auto& b) {
-                return std::tie(a.X, a.Y) < std::tie(b.X, b.Y);
-            });
-            if (!sidesTaken.insert({first.X, first.Y, second.X, second.Y}).second)
-                continue;
-        }
-        out.push_back({static_cast<int64_t>(k), ends[0], ends[1]});
-    }
+    const auto [first, last] = LevelRange(s, low, high);
+    if (!(LevelCount(first, last) <= MaxContourLevels) || !LevelsApart(s, first, last))
+        throw Exception(ContourSettingsProblem(s, low, high).toStdString());
+    for (int64_t k = int64_t(first); k <= int64_t(last); ++k)
+        LevelPiece(v, k, s.Base + double(k) * s.Interval, out);
 }
+
+uint64_t Mix(uint64_t x) {
+    x ^= x >> 33;
+    x *= 0xFF51AFD7ED558CCDull;
+    x ^= x >> 33;
+    return x;
+}
+
+// A triangle with the same corners as one met shortly before adds only pieces already there,
+// each level over; a damaged file may list one triangle thousands of times. A small table of
+// the corner sets met last passes over such repeats before they cost a piece each.
+class TRecentCorners {
+public:
+    bool Seen(const TTriangle& t) {
+        std::array<const TTriVertex*, 3> corners = {t.Vertex(1), t.Vertex(2), t.Vertex(3)};
+        std::sort(corners.begin(), corners.end());
+        uint64_t hash = 0;
+        for (const TTriVertex* v : corners)
+            hash = Mix(hash ^ reinterpret_cast<uintptr_t>(v));
+        auto& slot = FCorners[hash % FCorners.size()];
+        if (slot == corners)
+            return true;
+        slot = corners;
+        return false;
+    }
+
+private:
+    std::array<std::array<const TTriVertex*, 3>, 256> FCorners{};
+};
 
 // Puts the pieces in order of level, keeping the triangle order within a level: a counting
 // sort, as there are at most MaxContourLevels levels.
@@ -159,94 +242,145 @@ void SortByLevel(std::vector<TSegment>& segments) {
     segments.swap(sorted);
 }
 
-// End points of one level's pieces, by exact position, with the pieces that meet there.
-class TEndPointTable {
+// An open-addressing table from keys to small numbers given in order of first sight.
+template <class Key, class Hash> class TNumbering {
 public:
-    explicit TEndPointTable(const std::vector<TSegment>& segments, size_t first, size_t last)
-        : FSegments(segments), FFirst(first) {
-        const size_t ends = (last - first) * 2;
+    explicit TNumbering(size_t expected) {
         size_t size = 16;
-        while (size < ends * 2)
+        while (size < expected * 2)
             size *= 2;
-        FMask = size - 1;
         FSlots.assign(size, -1);
-        FNext.assign(ends, -1);
-        for (size_t e = 0; e < ends; ++e) {
-            const size_t slot = Find(Point(int64_t(e)));
-            if (FSlots[slot] >= 0)
-                FNext[e] = FSlots[slot];
-            FSlots[slot] = int64_t(e);
+    }
+    // The key's number, and whether it was new.
+    std::pair<int64_t, bool> Number(const Key& key) {
+        const size_t mask = FSlots.size() - 1;
+        for (size_t slot = Hash()(key) & mask;; slot = (slot + 1) & mask) {
+            if (FSlots[slot] < 0) {
+                FSlots[slot] = int64_t(FKeys.size());
+                FKeys.push_back(key);
+                return {FSlots[slot], true};
+            }
+            if (FKeys[size_t(FSlots[slot])] == key)
+                return {FSlots[slot], false};
         }
     }
-    const TPlanPoint& Point(int64_t end) const {
-        const TSegment& s = FSegments[FFirst + size_t(end / 2)];
-        return end % 2 ? s.B : s.A;
-    }
-    // The first end at the point, then the others through Next.
-    int64_t EndsAt(const TPlanPoint& p) const { return FSlots[Find(p)]; }
-    int64_t Next(int64_t end) const { return FNext[size_t(end)]; }
+    size_t Count() const { return FKeys.size(); }
+    const Key& operator[](size_t number) const { return FKeys[number]; }
 
 private:
-    size_t Find(const TPlanPoint& p) const {
+    std::vector<int64_t> FSlots;
+    std::vector<Key> FKeys;
+};
+
+struct TPointHash {
+    size_t operator()(const TPlanPoint& p) const {
         uint64_t x, y;
         std::memcpy(&x, &p.X, 8);
         std::memcpy(&y, &p.Y, 8);
-        size_t slot = size_t((x * 0x9E3779B97F4A7C15ull) ^ (y * 0xC2B2AE3D27D4EB4Full)) >> 7;
-        for (;; slot = (slot + 1) & FMask) {
-            slot &= FMask;
-            if (FSlots[slot] < 0 || Point(FSlots[slot]) == p)
-                return slot;
-        }
+        return size_t(Mix(x ^ Mix(y)));
     }
-    const std::vector<TSegment>& FSegments;
-    size_t FFirst;
-    size_t FMask = 0;
-    std::vector<int64_t> FSlots, FNext;
+};
+struct TPairHash {
+    size_t operator()(const std::pair<int64_t, int64_t>& ends) const {
+        return size_t(Mix(uint64_t(ends.first) * 0x9E3779B97F4A7C15ull ^ uint64_t(ends.second)));
+    }
 };
 
-// Joins one level's pieces (segments first..last) into polylines.
+// One level's pieces as a graph: the distinct end points, the distinct pieces between them,
+// and for every point the pieces that meet there.
+class TLevelGraph {
+public:
+    TLevelGraph(const std::vector<TSegment>& segments, size_t first, size_t last)
+        : FPoints(2 * (last - first)), FPieces(last - first) {
+        for (size_t i = first; i < last; ++i) {
+            const int64_t a = FPoints.Number(segments[i].A).first;
+            const int64_t b = FPoints.Number(segments[i].B).first;
+            FPieces.Number({a, b}); // an identical piece is kept once
+        }
+        FStart.assign(FPoints.Count() + 1, 0);
+        for (size_t p = 0; p < FPieces.Count(); ++p) {
+            ++FStart[size_t(FPieces[p].first) + 1];
+            ++FStart[size_t(FPieces[p].second) + 1];
+        }
+        for (size_t i = 1; i < FStart.size(); ++i)
+            FStart[i] += FStart[i - 1];
+        FMeeting.resize(FStart.back());
+        std::vector<size_t> next(FStart.begin(), FStart.end() - 1);
+        for (size_t p = 0; p < FPieces.Count(); ++p) {
+            FMeeting[next[size_t(FPieces[p].first)]++] = int64_t(p);
+            FMeeting[next[size_t(FPieces[p].second)]++] = int64_t(p);
+        }
+    }
+    size_t PieceCount() const { return FPieces.Count(); }
+    int64_t End(size_t piece, int which) const {
+        return which == 0 ? FPieces[piece].first : FPieces[piece].second;
+    }
+    int64_t OtherEnd(size_t piece, int64_t point) const {
+        return End(piece, 0) == point ? End(piece, 1) : End(piece, 0);
+    }
+    const TPlanPoint& Position(int64_t point) const { return FPoints[size_t(point)]; }
+    // A line runs on through a point where exactly two pieces meet.
+    bool PassesThrough(int64_t point) const {
+        return FStart[size_t(point) + 1] - FStart[size_t(point)] == 2;
+    }
+    // At a point the line passes through, the piece other than the one given.
+    size_t OtherPiece(int64_t point, size_t piece) const {
+        const int64_t* two = &FMeeting[FStart[size_t(point)]];
+        return size_t(two[0] == int64_t(piece) ? two[1] : two[0]);
+    }
+
+private:
+    TNumbering<TPlanPoint, TPointHash> FPoints;
+    TNumbering<std::pair<int64_t, int64_t>, TPairHash> FPieces;
+    std::vector<size_t> FStart;
+    std::vector<int64_t> FMeeting;
+};
+
+// Follows the line from a point across the piece given, on through every point where only two
+// pieces meet, until it ends or comes back to where it began.
+TContourLine FollowLine(const TLevelGraph& graph, int64_t from, size_t piece,
+                        std::vector<bool>& used, double level, bool index) {
+    TContourLine line{level, index, false, {graph.Position(from)}};
+    const int64_t start = from;
+    for (;;) {
+        used[piece] = true;
+        const int64_t to = graph.OtherEnd(piece, from);
+        line.Points.push_back(graph.Position(to));
+        if (to == start) {
+            line.Closed = true;
+            return line;
+        }
+        if (!graph.PassesThrough(to))
+            return line;
+        piece = graph.OtherPiece(to, piece);
+        from = to;
+    }
+}
+
+// Joins one level's pieces (segments first..last) into polylines: first the lines that end
+// (on the mesh's boundary, or where more than two pieces meet), then the closed ones.
 void JoinLevel(const std::vector<TSegment>& segments, size_t first, size_t last, double level,
                bool index, std::vector<TContourLine>& lines) {
-    const TEndPointTable table(segments, first, last);
-    std::vector<bool> used(last - first, false);
-    // From the end given, the far end of an unused piece that meets it, marking that piece.
-    auto follow = [&](int64_t end) -> int64_t {
-        for (int64_t other = table.EndsAt(table.Point(end)); other >= 0;
-             other = table.Next(other)) {
-            const size_t piece = size_t(other / 2);
-            if (!used[piece]) {
-                used[piece] = true;
-                return other ^ 1;
-            }
-        }
-        return -1;
-    };
-    for (size_t start = 0; start < used.size(); ++start) {
-        if (used[start])
-            continue;
-        used[start] = true;
-        TContourLine line{level, index, false, {}};
-        std::vector<TPlanPoint> backward;
-        for (int64_t end = int64_t(start) * 2; (end = follow(end)) >= 0;)
-            backward.push_back(table.Point(end));
-        line.Points.assign(backward.rbegin(), backward.rend());
-        line.Points.push_back(table.Point(int64_t(start) * 2));
-        line.Points.push_back(table.Point(int64_t(start) * 2 + 1));
-        for (int64_t end = int64_t(start) * 2 + 1; (end = follow(end)) >= 0;)
-            line.Points.push_back(table.Point(end));
-        line.Closed = line.Points.size() > 3 && line.Points.front() == line.Points.back();
-        lines.push_back(std::move(line));
-    }
+    const TLevelGraph graph(segments, first, last);
+    std::vector<bool> used(graph.PieceCount(), false);
+    for (size_t piece = 0; piece < graph.PieceCount(); ++piece)
+        for (int which = 0; which < 2 && !used[piece]; ++which)
+            if (!graph.PassesThrough(graph.End(piece, which)))
+                lines.push_back(
+                    FollowLine(graph, graph.End(piece, which), piece, used, level, index));
+    for (size_t piece = 0; piece < graph.PieceCount(); ++piece)
+        if (!used[piece])
+            lines.push_back(FollowLine(graph, graph.End(piece, 0), piece, used, level, index));
 }
 } // namespace
 
 std::vector<TContourLine> TraceContours(const TTriangles& triangles,
                                         const TContourSettings& settings) {
     std::vector<TSegment> segments;
-    std::set<std::tuple<double, double, double, double>> sidesTaken;
+    TRecentCorners recent;
     for (int i = 0; i < triangles.Count(); ++i)
-        if (const TTriangle* t = triangles.TriangleAt(i))
-            TriangleSegments(*t, settings, segments, sidesTaken);
+        if (const TTriangle* t = triangles.TriangleAt(i); t && !recent.Seen(*t))
+            TriangleSegments(*t, settings, segments);
     SortByLevel(segments);
     std::vector<TContourLine> lines;
     for (size_t first = 0; first < segments.size();) {

@@ -1,13 +1,16 @@
 #pragma once
-// Contour lines of the linear surface: one straight piece per triangle and level, computed
-// exactly from the corners, joined into polylines through their shared end points. A vertex at
-// exactly a level's height counts as above it, so a level through a vertex or along a side
-// gives one piece, never a gap or two. Joining matches end points, so it needs no neighbour
-// links and ends on any mesh, damaged or not.
+// Contour lines of the linear surface: the exact level set of each level, one straight piece
+// per triangle, computed from the corners, joined into polylines through their shared end
+// points. A level through vertices or along sides is traced as it lies: a side on the level is
+// kept (once) wherever a triangle along it is not wholly on the level, so a flat area at the
+// level is outlined where it meets other ground. Lines close, or end on the mesh's boundary or
+// where more than two pieces meet. Joining matches end points in a hash, so it needs no
+// neighbour links, takes time in proportion to the pieces and ends on any mesh, damaged or not.
 #include "PlanPoint.h"
 #include "model/Mesh.h"
 
 #include <QString>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -31,9 +34,14 @@ constexpr int MaxContourLevels = 10000;
 // A round interval (1, 2, 2.5 or 5 times a power of ten) that gives 10 to 30 levels over the
 // range; 1 for a range of no height.
 double DefaultContourInterval(double minValue, double maxValue);
-// The number of levels base + k * interval within minValue..maxValue.
+// The lowest and highest finite elevation of the vertices (0, 0 when there is none).
+std::pair<double, double> FiniteValueRange(const TTriVertices& vertices);
+// The number of levels base + k * interval within minValue..maxValue; infinite when no count
+// can serve.
 double ContourLevelCount(const TContourSettings& settings, double minValue, double maxValue);
-// Why the settings cannot be used over the range, or an empty text.
+// Why the settings cannot be used over the range, or an empty text: an interval that is not a
+// number greater than 0, more than MaxContourLevels levels, levels too close together for a
+// double to tell them apart, or a range that is not finite.
 QString ContourSettingsProblem(const TContourSettings& settings, double minValue, double maxValue);
 // The settings as typed (numbers in the user's notation or with a full stop), or why they cannot
 // be used over the range.
@@ -41,6 +49,7 @@ std::variant<TContourSettings, QString> ContourSettingsFromText(const QString& i
                                                                 const QString& base, int indexEvery,
                                                                 bool labels, double minValue,
                                                                 double maxValue);
-// The contours of every triangle with three finite corners. The settings must be usable.
+// The contours of every triangle with three finite corners. Settings that are not usable over
+// the finite elevations raise Exception with the reason.
 std::vector<TContourLine> TraceContours(const TTriangles& triangles,
                                         const TContourSettings& settings);

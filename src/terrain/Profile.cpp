@@ -116,6 +116,15 @@ double LineLength(const std::vector<TPlanPoint>& line) {
     return length;
 }
 
+QString ProfileLineProblem(const std::vector<TPlanPoint>& line) {
+    const double length = LineLength(line);
+    if (!std::isfinite(length))
+        return "the line is too long to measure";
+    if (!(length > 0))
+        return "the line has no length";
+    return {};
+}
+
 std::vector<TProfilePoint> ComputeProfile(const TTriangleMesh& mesh,
                                           const std::vector<TPlanPoint>& line) {
     std::vector<TProfilePoint> profile;

@@ -5,6 +5,7 @@
 #include "PlanPoint.h"
 #include "model/Mesh.h"
 
+#include <QString>
 #include <vector>
 
 struct TProfilePoint {
@@ -22,6 +23,9 @@ std::vector<TProfilePoint> ComputeProfile(const TTriangleMesh& mesh,
                                           const std::vector<TPlanPoint>& line);
 // The elevation of the triangle's plane at a plan point; NaN for a triangle without a plane.
 double PlaneValue(const TTriangle& triangle, double x, double y);
+// Why a line can have no profile: it has no length, or its length is beyond a double; else an
+// empty text.
+QString ProfileLineProblem(const std::vector<TPlanPoint>& line);
 // The total length of a line in plan.
 double LineLength(const std::vector<TPlanPoint>& line);
 

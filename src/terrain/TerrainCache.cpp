@@ -9,15 +9,8 @@ void TTerrainCache::Reset() {
 }
 
 std::pair<double, double> TTerrainCache::ValueRange(const TTriVertices& vertices) {
-    if (!FRange) {
-        double low = INFINITY, high = -INFINITY;
-        for (int i = 0; i < vertices.Count(); ++i)
-            if (const TTriVertex* v = vertices.VertexAt(i); v && std::isfinite(v->Value)) {
-                low = std::min(low, v->Value);
-                high = std::max(high, v->Value);
-            }
-        FRange = low <= high ? std::pair{low, high} : std::pair{0.0, 0.0};
-    }
+    if (!FRange)
+        FRange = FiniteValueRange(vertices);
     return *FRange;
 }
 

@@ -8,6 +8,8 @@
 #include "inspect/HealthCheckRows.h"
 #include "model/Geometry.h"
 #include "platform/Exceptions.h"
+#include "platform/FileNames.h"
+#include "platform/Memory.h"
 #include "platform/NumberText.h"
 #include "platform/Streams.h"
 #include "terrain/Contours.h"
@@ -78,7 +80,7 @@ QJsonValue JsonNumber(double value) {
 }
 
 void ReadModel(TVandrelTINModel& model, const QString& fileName) {
-    TFileStream stream(fileName.toStdString());
+    TFileStream stream(FileNameBytes(fileName).toStdString());
     model.ReadFromStream(stream);
 }
 
@@ -401,13 +403,17 @@ int TRun::Convert(const QString& file, const QString& output) {
 int TRun::Contours(const QString& file, const QString& output) {
     if (!FLine.Interval)
         throw TUsageError{"contours needs --interval"};
+    if (const QString suffix = QFileInfo(output).suffix().toLower();
+        !suffix.isEmpty() && suffix != "geojson" && suffix != "json")
+        throw TUsageError{QString("contours writes GeoJSON (.geojson or .json), not '.%1'")
+                              .arg(QFileInfo(output).suffix())};
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
-    double minE, minN, minV, maxE, maxN, maxV;
-    model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    // The levels are counted over the finite elevations: a point at infinity has no contour.
+    const auto [low, high] = FiniteValueRange(model.Vertices());
     const auto settings =
-        ContourSettingsFromText(*FLine.Interval, FLine.Base.value_or("0"), 0, false, minV, maxV);
+        ContourSettingsFromText(*FLine.Interval, FLine.Base.value_or("0"), 0, false, low, high);
     if (const QString* problem = std::get_if<QString>(&settings))
         throw TUsageError{*problem};
     try {
@@ -421,12 +427,14 @@ int TRun::Contours(const QString& file, const QString& output) {
 }
 
 int TRun::Profile(const QString& file, const TPoints& points) {
-    TVandrelTINModel model;
-    if (!Read(model, file))
-        return ExitUnreadable;
     std::vector<TPlanPoint> line;
     for (const auto& [e, n] : points)
         line.push_back({e, n});
+    if (const QString problem = ProfileLineProblem(line); !problem.isEmpty())
+        throw TUsageError{problem};
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     WriteProfileCsv(ComputeProfile(model, line), buffer);
@@ -489,7 +497,7 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
                                           "convert", "contours", "profile"};
         const bool named = commands.contains(line.Words[0]) && line.Words.size() > 1;
         // A first word that is neither a command nor a file is a mistyped command.
-        if (!named && line.Words.size() > 1 && !QFileInfo::exists(line.Words[0]))
+        if (!named && line.Words.size() > 1 && !FileNameExists(line.Words[0]))
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
         if (!named && (line.Format || line.Interval || line.Base))
             throw TUsageError{"--format, --interval and --base belong to convert and contours"};
@@ -499,5 +507,10 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
     } catch (const TUsageError& usage) {
         err << "vrkinfo: " << usage.Reason << '\n' << "Try 'vrkinfo --help'.\n";
         return ExitUsage;
+    } catch (const std::bad_alloc&) {
+        // Whatever the command held is gone with the stack; the heap gives its pages back.
+        ReturnFreeMemory();
+        err << "Out of memory\n";
+        return ExitUnreadable;
     }
 }
