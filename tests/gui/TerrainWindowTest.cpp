@@ -149,10 +149,10 @@ TEST_F(TerrainWindowTest, ContoursExportAsGeoJson) {
     ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << "the extension is added";
     const QJsonDocument document = QJsonDocument::fromJson(written.readAll());
     EXPECT_EQ(document["type"].toString(), "FeatureCollection");
-    // The cone from 0 to 100 gets the default interval 10: closed rings at 10 to 90 (0 is the
-    // flat ground round it, 100 only its top point).
+    // The cone from 0 to 100 gets the default interval 10: closed rings at 0 to 90 (0 where
+    // the cone meets the flat ground round it, 100 only its top point).
     const QJsonArray features = document["features"].toArray();
-    ASSERT_EQ(features.size(), 9);
+    ASSERT_EQ(features.size(), 10);
     for (const QJsonValue& feature : features) {
         const QJsonArray points = feature["geometry"]["coordinates"].toArray();
         EXPECT_EQ(points.first(), points.last());

@@ -1,12 +1,21 @@
 #include "VrkInfo.h"
 #include "TerrainGenerator.h"
 
+#include "platform/FileNames.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 struct TRun {
@@ -228,4 +237,192 @@ TEST_F(VrkInfoTest, ConvertContoursAndProfileWriteWholeFilesOrNone) {
     EXPECT_EQ(rows[0], "distance,easting,northing,elevation,triangle");
     EXPECT_EQ(rows[1], "0,-5,5,,") << "starts off the mesh";
     EXPECT_EQ(rows.last(), "20,15,5,,");
+}
+
+namespace {
+QByteArray Contents(const QString& fileName) {
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+// Lets the process write files of at most this many bytes, as a nearly full disk would: a
+// write past it is cut short, then fails with "File too large".
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &FBefore);
+        const rlimit limit{bytes, FBefore.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &FBefore); }
+
+private:
+    rlimit FBefore{};
+};
+
+// The real program, its standard output sent where the test says.
+struct TProcessRun {
+    int Status;
+    QString Err;
+};
+TProcessRun RunProgram(const QStringList& arguments, const QString& standardOutput) {
+    QProcess process;
+    process.setStandardOutputFile(standardOutput);
+    process.start(VRK_INFO_PATH, arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+} // namespace
+
+TEST_F(VrkInfoTest, AWriteThatFailsExitsOneWithTheReasonAndKeepsTheOldFile) {
+    TModelData data = GenerateTerrain(40, 40, 10);
+    const QString big = dir.filePath("big.vrk");
+    SaveBytes(big.toStdString(), WriteModel(data));
+    for (const char* name : {"old.obj", "old.2dm", "old.ply", "old.xml", "old.geojson"}) {
+        const QString output = dir.filePath(name);
+        SaveBytes(output.toStdString(), std::vector<char>(100, 'k'));
+        const QStringList arguments =
+            QString(name).endsWith("geojson")
+                ? QStringList{"contours", big, "--interval", "0.5", output}
+                : QStringList{"convert", big, output};
+        TRun run;
+        {
+            const TFileSizeLimit nearlyFull(8192);
+            run = RunTool(arguments);
+        }
+        EXPECT_EQ(run.Status, 1) << name;
+        EXPECT_EQ(run.Err, "Cannot write file " + output + ": File too large\n") << name;
+        EXPECT_EQ(Contents(output), QByteArray(100, 'k')) << name << ": the old file stays";
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3) << "no temporary left";
+        QFile::remove(output);
+    }
+    // Standard output that cannot be written: exit 1 with the reason, whatever the command.
+    for (const QStringList& command : {QStringList{"check", file},
+                                       {"header", file},
+                                       {"--json", file},
+                                       {"--help"},
+                                       {file},
+                                       {"profile", file, "0", "0", "10", "10"}}) {
+        const TProcessRun run = RunProgram(command, "/dev/full");
+        EXPECT_EQ(run.Status, 1) << command.join(' ').toStdString();
+        EXPECT_EQ(run.Err, "vrkinfo: write error: No space left on device\n");
+    }
+    EXPECT_EQ(RunProgram({"check", file}, dir.filePath("check.txt")).Status, 0);
+    EXPECT_EQ(Contents(dir.filePath("check.txt")), "0 problems found\n");
+}
+
+TEST_F(VrkInfoTest, DevicesAreWrittenInPlaceDirectoriesRefusedAndNamesKeptByteForByte) {
+    // A link to the null device stands for a device node of the user's: written to, not replaced.
+    const QString device = dir.filePath("null");
+    ASSERT_TRUE(QFile::link("/dev/null", device));
+    EXPECT_EQ(RunTool({"convert", "--format", "obj", file, device}).Status, 0);
+    EXPECT_TRUE(QFileInfo(device).isSymLink());
+    struct stat status;
+    ASSERT_EQ(::stat("/dev/null", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    const TRun full = RunTool({"convert", "--format", "ply", file, "/dev/full"});
+    EXPECT_EQ(full.Status, 1);
+    EXPECT_EQ(full.Err, "Cannot write file /dev/full: No space left on device\n");
+    const TRun folder = RunTool({"convert", "--format", "obj", file, dir.path()});
+    EXPECT_EQ(folder.Status, 1);
+    EXPECT_EQ(folder.Err, "Cannot create file " + dir.path() + ": Is a directory\n");
+
+    // A name that is not UTF-8, as the program's main gives it.
+    const QByteArray bytes = QFile::encodeName(dir.path()) + "/caf\xE9-\xFF.obj";
+    EXPECT_EQ(RunTool({"convert", file, FileNameFromBytes(bytes)}).Status, 0);
+    EXPECT_EQ(::stat(bytes.constData(), &status), 0) << "written under its own bytes";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST(FileNamesTest, BytesComeBackAsTheyWent) {
+    EXPECT_EQ(FileNameFromBytes("plain/caf\xC3\xA9.vrk"), QString::fromUtf8("plain/café.vrk"));
+    EXPECT_EQ(FileNameBytes(QString::fromUtf8("café \U0001F5FA.vrk")),
+              QByteArray("caf\xC3\xA9 \xF0\x9F\x97\xBA.vrk"));
+    std::mt19937 random(7);
+    for (int i = 0; i < 2000; ++i) {
+        QByteArray bytes(int(random() % 12), '\0');
+        for (char& b : bytes)
+            b = char(random() % 2 ? random() % 256 : "a\xC3\xA9\xE2\x82\xAC\xF0\x9F"[random() % 8]);
+        EXPECT_EQ(FileNameBytes(FileNameFromBytes(bytes)), bytes) << bytes.toHex().toStdString();
+    }
+    // Overlong forms and encoded surrogates are no UTF-8: their bytes stay bytes.
+    for (const QByteArray& invalid :
+         {QByteArray("\xC0\xAF"), QByteArray("\xED\xA0\x80"), QByteArray("\xF4\x90\x80\x80")})
+        EXPECT_EQ(FileNameFromBytes(invalid).size(), invalid.size());
+}
+
+TEST_F(VrkInfoTest, ContourAndProfileSettingsThatCannotWorkAreUsageErrors) {
+    const QString out = dir.filePath("c.geojson");
+    for (const QStringList& settings : {QStringList{"--interval", "1", "--base", "1e16"},
+                                        {"--interval", "1e-320"},
+                                        {"--interval", "-1"}}) {
+        const TRun run = RunTool(QStringList{"contours", file} + settings + QStringList{out});
+        EXPECT_EQ(run.Status, 2) << settings.join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    const TRun dxf = RunTool({"contours", file, "--interval", "100", dir.filePath("c.dxf")});
+    EXPECT_EQ(dxf.Status, 2);
+    EXPECT_TRUE(dxf.Err.contains("GeoJSON (.geojson or .json)")) << dxf.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("c.dxf")));
+
+    // A point at infinity: the levels are those of the finite elevations.
+    TModelData spike;
+    spike.Vertices = {{0, 0, 10}, {10, 0, 20}, {0, 10, 15}, {10, 10, INFINITY}};
+    spike.Triangles = {{{1, 2, 3}, {-1, 2, -1}}, {{2, 4, 3}, {-1, -1, 1}}};
+    const QString spiked = dir.filePath("spike.vrk");
+    SaveBytes(spiked.toStdString(), WriteModel(spike));
+    EXPECT_EQ(RunTool({"contours", spiked, "--interval", "0.01", out}).Status, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(Contents(out))["features"].toArray().size(), 999)
+        << "10.01 to 19.99 in the one finite triangle";
+
+    for (const QStringList& line : {QStringList{"-1e308", "5", "1e308", "5"},
+                                    {"5", "5", "5", "5"},
+                                    {"5", "5", "5", "5", "5", "5"}}) {
+        const TRun run = RunTool(QStringList{"profile", file} + line);
+        EXPECT_EQ(run.Status, 2) << line.join(' ').toStdString();
+        EXPECT_TRUE(run.Out.isEmpty());
+    }
+}
+
+TEST_F(VrkInfoTest, RandomFilesAndSettingsNeverCrashConvertContoursOrProfile) {
+    // Damaged copies of a small terrain with random bytes changed, and random numbers for the
+    // settings: every run ends with a status of the contract.
+    std::mt19937 random(20);
+    const std::vector<char> clean = WriteModel(GenerateTerrain(6, 5, 10));
+    const char* numbers[] = {"0",      "1",      "-1",    "1e16", "1e-320", "1e308",
+                             "-1e308", "nan",    "inf",   "0.5",  "7",      "1e300",
+                             "-3.25",  "5e-324", "1e-10", "2e15", "100",    "1e-5"};
+    auto number = [&] { return QString(numbers[random() % std::size(numbers)]); };
+    const QString model = dir.filePath("fuzz.vrk");
+    for (int round = 0; round < 300; ++round) {
+        std::vector<char> bytes = clean;
+        for (int k = int(random() % 4); k > 0; --k)
+            bytes[random() % bytes.size()] = char(random());
+        SaveBytes(model.toStdString(), bytes);
+        QStringList arguments;
+        switch (random() % 3) {
+        case 0:
+            arguments = {
+                "convert", model,
+                dir.filePath(QStringList{"f.xml", "f.ply", "f.obj", "f.2dm"}[random() % 4])};
+            break;
+        case 1:
+            arguments = {"contours",
+                         model,
+                         "--interval",
+                         number(),
+                         "--base",
+                         number(),
+                         dir.filePath("f.geojson")};
+            break;
+        default:
+            arguments = {"profile", model};
+            for (int p = 0; p < 2 + int(random() % 3); ++p)
+                arguments << number() << number();
+        }
+        const int status = RunTool(arguments).Status;
+        EXPECT_TRUE(status == 0 || status == 1 || status == 2) << arguments.join(' ').toStdString();
+    }
 }
