@@ -1,4 +1,5 @@
 #include "VrkInfo.h"
+#include "MemoryLimit.h"
 #include "TerrainGenerator.h"
 
 #include "platform/FileNames.h"
@@ -425,4 +426,26 @@ TEST_F(VrkInfoTest, RandomFilesAndSettingsNeverCrashConvertContoursOrProfile) {
         const int status = RunTool(arguments).Status;
         EXPECT_TRUE(status == 0 || status == 1 || status == 2) << arguments.join(' ').toStdString();
     }
+}
+
+TEST_F(VrkInfoTest, RunningOutOfMemoryEndsWithItsMessageAndWritesNothing) {
+    SKIP_UNDER_ADDRESS_SANITIZER();
+    const QString model = dir.filePath("big.vrk");
+    SaveBytes(model.toStdString(), WriteModel(GenerateTerrain(200, 200, 10)));
+    const QString out = dir.filePath("c.geojson");
+    const QStringList extents = RunTool({"extents", model}).Out.trimmed().split('\t');
+    const QString interval =
+        QString::number((extents[5].toDouble() - extents[2].toDouble()) / 9990);
+    // Tens of millions of pieces at almost 10,000 levels do not fit in 150 MB more.
+    EXPECT_EQ(InChildWithMemoryLimit(
+                  150u << 20,
+                  [&] {
+                      const TRun run = RunTool({"contours", model, "--interval", interval, out});
+                      if (run.Status != 1)
+                          return 1;
+                      if (run.Err != "Out of memory\n")
+                          return 2;
+                      return QFile::exists(out) ? 3 : 0;
+                  }),
+              0);
 }

@@ -2,6 +2,7 @@
 // repeats one record): read and checked in a child process under a memory limit, the reader runs
 // out of memory with its error, gives every byte back, and the check keeps its rows in
 // proportion to the mesh.
+#include "MemoryLimit.h"
 #include "ModelWriter.h"
 #include "inspect/HealthCheckRows.h"
 #include "model/ObjectPool.h"
@@ -9,39 +10,11 @@
 #include "vrk/VRKModel.h"
 
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <new>
-#include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-// The address space the process has mapped now, from /proc.
-size_t MappedNow() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmSize:", 0) == 0)
-            return std::stoul(line.substr(7)) * 1024;
-    return 0;
-}
-
-// Runs the work in a child allowed this much more address space than it has; the child's exit
-// code is the work's: 0 for success, else the number of the failed step.
-int InChildWithMemoryLimit(size_t extraBytes, const std::function<int()>& work) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const rlimit limit{MappedNow() + extraBytes, MappedNow() + extraBytes};
-        ::setrlimit(RLIMIT_AS, &limit);
-        ::_exit(work());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
-
 // One record claimed count times.
 std::vector<char> Claimed(const TModelData& data, const std::function<void(TVRKHeader&)>& claim) {
     std::vector<char> bytes = WriteModel(data);
@@ -72,12 +45,6 @@ std::vector<char> PointsClaimed(int count) {
 
 constexpr size_t MB = 1u << 20;
 } // namespace
-
-#if defined(__SANITIZE_ADDRESS__)
-#define SKIP_UNDER_ADDRESS_SANITIZER() GTEST_SKIP() << "the sanitizer maps terabytes of shadow"
-#else
-#define SKIP_UNDER_ADDRESS_SANITIZER()
-#endif
 
 TEST(OutOfMemoryTest, AReadThatRunsOutOfMemoryGivesEveryByteBack) {
     SKIP_UNDER_ADDRESS_SANITIZER();
