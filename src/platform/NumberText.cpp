@@ -44,7 +44,13 @@ QString FormatGeneral(double value, int digits, QChar separator) {
 }
 
 QString FormatShortest(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Plain decimals for every magnitude a survey meets (500000, not 5e+05); an exponent only
+    // where plain digits would run to dozens.
+    const double magnitude = std::abs(value);
+    const bool plain = magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e17);
+    char buffer[64];
+    const auto result =
+        plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+              : std::to_chars(buffer, buffer + sizeof buffer, value);
     return QString::fromLatin1(buffer, result.ptr - buffer);
 }

@@ -13,6 +13,6 @@ QString NonFiniteText(double value);
 QString FormatFixed(double value, int decimals, QChar separator);
 // General notation with up to the given significant digits, no trailing zeros ("%.15g").
 QString FormatGeneral(double value, int digits, QChar separator);
-// The shortest text that reads back as exactly the same double, with a full stop: for files
-// other programs read.
+// The shortest text that reads back as exactly the same double, with a full stop, in plain
+// decimals from 1e-6 to 1e17 and with an exponent beyond: for files other programs read.
 QString FormatShortest(double value);

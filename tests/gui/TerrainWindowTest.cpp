@@ -54,11 +54,12 @@ struct TerrainWindowTest : ::testing::Test {
     }
     // Runs the contour dialog, typing the interval and pressing OK until it closes or a second
     // text is needed; returns the problems shown.
-    QStringList RunContourDialog(const QStringList& intervals) {
+    QStringList RunContourDialog(const QStringList& intervals, const QString& base = "0") {
         QStringList problems;
         QTimer::singleShot(0, [&] {
             auto* dialog = dynamic_cast<TfrmContours*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QLineEdit*>("txtBase")->setText(base);
             for (const QString& interval : intervals) {
                 dialog->findChild<QLineEdit*>("txtInterval")->setText(interval);
                 dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
@@ -139,6 +140,14 @@ TEST_F(TerrainWindowTest, TheContourDialogRefusesBadIntervalsAndShowsTheLayerOnO
     EXPECT_FALSE(window->Terrain().Contours);
     Action("mnuTerrainShowContours")->trigger();
     EXPECT_EQ(window->MapView()->Image(), shown);
+}
+
+TEST_F(TerrainWindowTest, ABaseLevelTooFarForTheIntervalIsRefusedNotTraced) {
+    // At 1e16 a double cannot tell levels 1 apart: tracing them would never end.
+    const QStringList problems = RunContourDialog({"1"}, "10000000000000000");
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains("too close together")) << problems[0].toStdString();
+    EXPECT_FALSE(window->Terrain().Contours);
 }
 
 TEST_F(TerrainWindowTest, ContoursExportAsGeoJson) {

@@ -495,7 +495,8 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
             throw TUsageError{"no FILE given"};
         static const QStringList commands{"header",  "extents",  "find",   "check",
                                           "convert", "contours", "profile"};
-        const bool named = commands.contains(line.Words[0]) && line.Words.size() > 1;
+        // A command word is a command, also alone (a file of that name is ./check).
+        const bool named = commands.contains(line.Words[0]);
         // A first word that is neither a command nor a file is a mistyped command.
         if (!named && line.Words.size() > 1 && !FileNameExists(line.Words[0]))
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
