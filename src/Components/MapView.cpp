@@ -452,6 +452,13 @@ void TMapView::Scroll(Qt::Orientation bar, TScrollCode code, int thumbPosition) 
 void TMapView::mousePressEvent(QMouseEvent* event) {
     RunGuarded([&] {
         const QPoint at = event->position().toPoint();
+        if (event->button() == Qt::MiddleButton) {
+            if (!Dragging()) {
+                FMiddlePanFrom = TIntPoint{at.x(), at.y()};
+                FMiddlePanMoved = false;
+            }
+            return;
+        }
         const bool drags =
             FMouseMode == TMapMouseMode::mmZoom || FMouseMode == TMapMouseMode::mmPan;
         if (LeftButtonAlone(event) && drags) {
@@ -466,6 +473,13 @@ void TMapView::mousePressEvent(QMouseEvent* event) {
 void TMapView::mouseMoveEvent(QMouseEvent* event) {
     RunGuarded([&] {
         const QPoint at = event->position().toPoint();
+        if (FMiddlePanFrom) {
+            const TIntPoint to{at.x(), at.y()};
+            const THistoryEntry view = FState.PanDragView(*FMiddlePanFrom, to);
+            SetViewInMotion(!FMiddlePanMoved, view.Left, view.Bottom, view.Zoom);
+            FMiddlePanFrom = to;
+            FMiddlePanMoved = true;
+        }
         if (FDragKind == TMapMouseMode::mmZoom)
             FDragCurrent = FState.ZoomDragPoint(FDragStart, at.x(), at.y());
         else if (FDragKind == TMapMouseMode::mmPan)
@@ -480,6 +494,12 @@ void TMapView::mouseMoveEvent(QMouseEvent* event) {
 void TMapView::mouseReleaseEvent(QMouseEvent* event) {
     RunGuarded([&] {
         const QPoint at = event->position().toPoint();
+        if (event->button() == Qt::MiddleButton) {
+            if (FMiddlePanFrom && ShowsMovedImage())
+                Repaint(); // the exact picture at once, not after the pause
+            FMiddlePanFrom.reset();
+            return;
+        }
         if (OnMouseUp)
             OnMouseUp(this, event->button(), event->modifiers(), at.x(), at.y());
         if (event->button() != Qt::LeftButton || !Dragging())

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 enum TMapViewOption : unsigned { moMouseZoom = 1, moShowScale = 2, moShowAspect = 4 };
 using TMapViewOptions = unsigned;
@@ -152,6 +153,9 @@ private:
     TMapMouseMode FMouseMode = TMapMouseMode::mmZoom;
     TMapMouseMode FDragKind = TMapMouseMode::mmNone;
     TIntPoint FDragStart, FDragCurrent;
+    // The middle button pans the view live in every mouse mode, one history entry a drag.
+    std::optional<TIntPoint> FMiddlePanFrom;
+    bool FMiddlePanMoved = false;
     QImage FImage;
     std::unique_ptr<TImageCanvas> FOwnCanvas;
     TCanvas* FDrawCanvas = nullptr;

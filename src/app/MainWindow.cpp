@@ -116,6 +116,7 @@ void TfrmTINMap::CreateActions() {
     Open1->setShortcut(QKeySequence::Open);
     mnuFileHealthCheck = action("mnuFileHealthCheck", "&Health check");
     Exit1 = action("Exit1", "E&xit");
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     mnuOptionsEdges = action("mnuOptionsEdges", "&Edges");
     mnuOptionsTriangles = action("mnuOptionsTriangles", "&Triangles");
     mnuOptionsStartPoints = action("mnuOptionsStartPoints", "&Start points");
@@ -139,6 +140,9 @@ void TfrmTINMap::CreateActions() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     mnuFileExportPicture = action("mnuFileExportPicture", "Export &picture...");
     Wire(mnuFileExportPicture, &QAction::triggered, &TfrmTINMap::mnuFileExportPictureClick);
+    mnuFilePrint = action("mnuFilePrint", "&Print...");
+    mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    Wire(mnuFilePrint, &QAction::triggered, &TfrmTINMap::btnPrintClick);
     PictureWidthDialog = [](int windowWidth, QWidget* parent) -> std::optional<int> {
         bool ok = false;
         const int width = QInputDialog::getInt(parent, "Export picture",
@@ -153,6 +157,7 @@ void TfrmTINMap::CreateMenu() {
     file->addSeparator();
     file->addAction(mnuFileHealthCheck);
     file->addAction(mnuFileExportPicture);
+    file->addAction(mnuFilePrint);
     file->addSeparator();
     file->addAction(Exit1);
     QMenu* options = menuBar()->addMenu("&Options");

@@ -167,8 +167,10 @@ private:
     TfrmHealthCheck* frmHealthCheck = nullptr;
 
     TTerrainLayers FTerrain;
+    bool FContoursChosen = false; // the user set the contours, rather than the default for a model
     TTerrainCache FTerrainCache;
     QAction* mnuFileExportPicture;
+    QAction* mnuFilePrint;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile;
     QToolButton* btnProfile = nullptr;
@@ -181,3 +183,6 @@ private:
 
 // The application's title: the task bar's, the message boxes' and the print job's.
 inline constexpr char ApplicationTitle[] = "Vandrel TIN Model Viewer";
+
+// Esc closes a tool window, as in the program's other windows that are no dialogs.
+void CloseOnEscape(QWidget* window);

@@ -10,11 +10,21 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QShortcut>
 
 void TfrmTINMap::CreateInspectionWindows() {
     frmTriInfo = new TfrmTriInfo(this);
     frmHeaderInfo = new TfrmHeaderInfo(this);
     frmHealthCheck = new TfrmHealthCheck(this);
+    for (QWidget* tool : {static_cast<QWidget*>(frmTriInfo), static_cast<QWidget*>(frmHeaderInfo),
+                          static_cast<QWidget*>(frmHealthCheck)})
+        CloseOnEscape(tool);
+}
+
+void CloseOnEscape(QWidget* window) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    escape->setContext(Qt::WindowShortcut);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 
 void TfrmTINMap::ConnectInspectionWindows() {

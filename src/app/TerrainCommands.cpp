@@ -16,8 +16,10 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -57,6 +59,7 @@ void TfrmTINMap::CreateTerrainActions() {
         return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
     };
     frmProfile = new TfrmProfile(this);
+    CloseOnEscape(frmProfile);
     frmProfile->OnHover = [this](std::optional<TPlanPoint> place) {
         FProfileMarker = place;
         MapView1->viewport()->update();
@@ -106,6 +109,7 @@ void TfrmTINMap::mnuTerrainContoursClick() {
         FTerrainCache.Contours(FModel->Triangles(), dialog.Settings());
     }
     FTerrain.Contour = dialog.Settings();
+    FContoursChosen = true;
     FTerrain.Contours = true;
     mnuTerrainShowContours->setChecked(true);
     MapView1->Repaint();
@@ -130,8 +134,23 @@ void TfrmTINMap::ModelReadStarts() {
 }
 
 void TfrmTINMap::ModelRead() {
-    // Settings chosen for another model's range may not suit this one.
+    // The user's contours stay while they suit the new model's range; the default interval is
+    // the new model's own.
+    const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
+    if (FContoursChosen && ContourSettingsProblem(FTerrain.Contour, low, high).isEmpty())
+        return;
+    const TContourSettings chosen = FTerrain.Contour;
     FTerrain.Contour = DefaultContours();
+    FTerrain.Contour.Base = 0;
+    FTerrain.Contour.IndexEvery = chosen.IndexEvery;
+    FTerrain.Contour.Labels = chosen.Labels;
+    if (FContoursChosen)
+        statusBar()->showMessage(
+            QString("The contours chosen do not suit this model's elevations; the interval %1 "
+                    "is used.")
+                .arg(QLocale::system().toString(FTerrain.Contour.Interval)),
+            10000);
+    FContoursChosen = false;
 }
 
 void TfrmTINMap::DrawTerrainLayers() {

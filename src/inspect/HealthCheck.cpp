@@ -10,6 +10,7 @@ constexpr double MinimumAltitude = 0.000001;
 constexpr double MinimumThinness = 0.005;
 const char OutsideLimits[] = "Outside header limits";
 const QString PointOutsideLimits = QStringLiteral("Coordinates outside header limits");
+const QString ValueNotANumber = QStringLiteral("Value is not a number");
 
 // Written so that a value that is not a number lies outside any limits.
 bool Within(double value, double minimum, double maximum) {
@@ -104,9 +105,12 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
     const TTriVertices& vertices = model.Vertices();
     for (int i = 0; i < vertices.Count(); ++i) {
         const TTriVertex* v = vertices.VertexAt(i);
-        if (v && (!Within(v->Easting, minE, maxE) || !Within(v->Northing, minN, maxN) ||
-                  !std::isfinite(v->Value)))
+        if (!v)
+            continue;
+        if (!Within(v->Easting, minE, maxE) || !Within(v->Northing, minN, maxN))
             report.AddEntityProblem(ekPoint, i, PointOutsideLimits, nullptr);
+        else if (!std::isfinite(v->Value)) // its coordinates may be fine: its own text
+            report.AddEntityProblem(ekPoint, i, ValueNotANumber, nullptr);
     }
 
     const TTriangles& triangles = model.Triangles();

@@ -3,11 +3,16 @@
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
 #include "app/CommandLine.h"
+#include "app/ProfileWindow.h"
+#include "inspect/HeaderInfoWindow.h"
+#include "inspect/HealthCheckWindow.h"
+#include "inspect/TriangleInfoWindow.h"
 #include "platform/Exceptions.h"
 #include "vrk/VRKModel.h"
 
 #include "TerrainGenerator.h"
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -275,8 +280,8 @@ TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
             texts << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
         return texts;
     };
-    EXPECT_EQ(items(0),
-              (QStringList{"&Open...", "-", "&Health check", "Export &picture...", "-", "E&xit"}))
+    EXPECT_EQ(items(0), (QStringList{"&Open...", "-", "&Health check", "Export &picture...",
+                                     "&Print...", "-", "E&xit"}))
         << "additions before the last separator";
     EXPECT_EQ(items(1), (QStringList{"&Edges [x]", "&Triangles [x]", "&Start points [x]",
                                      "&Limits [x]", "-", "Triangle &Info", "File &Header"}));
@@ -487,6 +492,20 @@ TEST_F(MainWindowTest, TheZoomCommandsHaveTheirKeys) {
     EXPECT_DOUBLE_EQ(view.Zoom, 2);
     QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(view.Zoom, 1);
+}
+
+TEST_F(MainWindowTest, PrintAndExitHaveTheirKeysAndEscClosesTheToolWindows) {
+    auto window = Started({square});
+    EXPECT_EQ(window->findChild<QAction*>("mnuFilePrint")->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_EQ(window->findChild<QAction*>("Exit1")->shortcut(), QKeySequence("Ctrl+Q"));
+    for (QWidget* tool :
+         {static_cast<QWidget*>(window->HeaderInfo()), static_cast<QWidget*>(window->HealthCheck()),
+          static_cast<QWidget*>(window->TriInfo()), static_cast<QWidget*>(window->Profile())}) {
+        tool->show();
+        QApplication::setActiveWindow(tool); // what a click on it does with a window manager
+        QTest::keyClick(tool, Qt::Key_Escape);
+        EXPECT_FALSE(tool->isVisible()) << tool->objectName().toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, TheModelFileIsTheFirstArgumentThatIsNoOption) {

@@ -195,6 +195,28 @@ TEST_F(MapViewTest, PanDragOfFiftyAndThirtyPixelsMovesTheViewByThatMuchModel) {
     EXPECT_EQ(s.HistoryCount(), history + 1);
 }
 
+TEST_F(MapViewTest, TheMiddleButtonPansLiveInEveryModeWithOneHistoryEntryADrag) {
+    ShowWorkedExample();
+    view.SetZoom(2);
+    const TMapViewState& s = view.State();
+    QWidget* client = view.viewport();
+    for (TMapMouseMode mode :
+         {TMapMouseMode::mmZoom, TMapMouseMode::mmPan, TMapMouseMode::mmNone}) {
+        view.SetMouseMode(mode);
+        view.CenterView(false, 495, 396, 2);
+        const int history = s.HistoryCount();
+        QTest::mousePress(client, Qt::MiddleButton, {}, {200, 200});
+        QTest::mouseMove(client, {225, 215});
+        EXPECT_NEAR(s.ViewLeft, 220 - 27.5, 1e-9) << "live, before the release";
+        QTest::mouseMove(client, {250, 230});
+        QTest::mouseRelease(client, Qt::MiddleButton, {}, {250, 230});
+        EXPECT_NEAR(s.ViewLeft, 165, 1e-9) << int(mode);
+        EXPECT_NEAR(s.ViewBottom, 209, 1e-9) << int(mode);
+        EXPECT_EQ(s.HistoryCount(), history + 1) << int(mode);
+        EXPECT_FALSE(view.Dragging());
+    }
+}
+
 TEST_F(MapViewTest, OnlyViewCommandsPushHistory) {
     ShowWorkedExample();
     const TMapViewState& s = view.State();

@@ -21,6 +21,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -148,6 +149,29 @@ TEST_F(TerrainWindowTest, ABaseLevelTooFarForTheIntervalIsRefusedNotTraced) {
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems[0].contains("too close together")) << problems[0].toStdString();
     EXPECT_FALSE(window->Terrain().Contours);
+}
+
+TEST_F(TerrainWindowTest, ContoursChosenStayForTheNextModelWhileTheySuitIt) {
+    RunContourDialog({"12.5"});
+    // A cone ten times as high: 12.5 still gives few enough levels.
+    const QString high = dir.filePath("high.vrk");
+    SaveBytes(high.toStdString(), WriteModel(SurfaceModel(20, 20, 5, [](double x, double y) {
+                  return Cone(x, y) * 10;
+              })));
+    window->OpenModel(high);
+    EXPECT_DOUBLE_EQ(window->Terrain().Contour.Interval, 12.5);
+    EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+    // Ten thousand times higher again: 80,000 levels; the new model's own interval, and why.
+    const QString mountain = dir.filePath("mountain.vrk");
+    SaveBytes(mountain.toStdString(), WriteModel(SurfaceModel(20, 20, 5, [](double x, double y) {
+                  return Cone(x, y) * 10000;
+              })));
+    window->OpenModel(mountain);
+    EXPECT_DOUBLE_EQ(window->Terrain().Contour.Interval, 100000);
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("do not suit"));
+    // Settings never chosen follow each model.
+    window->OpenModel(model);
+    EXPECT_DOUBLE_EQ(window->Terrain().Contour.Interval, 10);
 }
 
 TEST_F(TerrainWindowTest, ContoursExportAsGeoJson) {
