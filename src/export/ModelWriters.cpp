@@ -3,6 +3,7 @@
 #include "platform/NumberText.h"
 #include "vrk/VRKModel.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QXmlStreamWriter>
@@ -56,6 +57,10 @@ void WriteLandXml(const TVandrelTINModel& model, QIODevice& out) {
     xml.writeStartDocument();
     xml.writeStartElement("LandXML");
     xml.writeDefaultNamespace("http://www.landxml.org/schema/LandXML-1.2");
+    // The schema asks for the date and time the file was made.
+    const QDateTime now = QDateTime::currentDateTime();
+    xml.writeAttribute("date", now.toString("yyyy-MM-dd"));
+    xml.writeAttribute("time", now.toString("HH:mm:ss"));
     xml.writeAttribute("version", "1.2");
     xml.writeStartElement("Units");
     const bool metric = model.Header.CoordinateUnits != 2 && model.Header.CoordinateUnits != 3;
@@ -63,6 +68,9 @@ void WriteLandXml(const TVandrelTINModel& model, QIODevice& out) {
     xml.writeAttribute("linearUnit", LinearUnit(model.Header.CoordinateUnits));
     xml.writeAttribute("areaUnit", metric ? "squareMeter" : "squareFoot");
     xml.writeAttribute("volumeUnit", metric ? "cubicMeter" : "cubicFeet");
+    // Required by the schema although a surface has no use for them.
+    xml.writeAttribute("temperatureUnit", metric ? "celsius" : "fahrenheit");
+    xml.writeAttribute("pressureUnit", metric ? "milliBars" : "inHG");
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeStartElement("Surfaces");

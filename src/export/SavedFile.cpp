@@ -14,9 +14,7 @@
 
 namespace {
 [[noreturn]] void Fail(const char* what, const QString& fileName, int error) {
-    throw Exception(QString("%1 %2: %3")
-                        .arg(what, fileName, QString::fromLocal8Bit(std::strerror(error)))
-                        .toStdString());
+    throw EFWriteError(what, fileName.toStdString(), std::strerror(error));
 }
 
 // Runs the writer into the descriptor and checks that all of it got there.

@@ -28,10 +28,28 @@ public:
     EReadError() : Exception("Stream read error") {}
 };
 
-// A file that cannot be opened for reading.
+// A file that cannot be opened for reading. The message is the program's own; the system's
+// reason ("No such file or directory", "Is a directory") is kept beside it for tools.
 class EFOpenError : public Exception {
 public:
-    explicit EFOpenError(const std::string& fileName) : Exception("Cannot open file " + fileName) {}
+    explicit EFOpenError(const std::string& fileName, std::string reason = {})
+        : Exception("Cannot open file " + fileName), FReason(std::move(reason)) {}
+    const std::string& Reason() const { return FReason; }
+
+private:
+    std::string FReason;
+};
+
+// A file that cannot be created or written: the message names the file and gives the system's
+// reason, which is kept on its own too.
+class EFWriteError : public Exception {
+public:
+    EFWriteError(const std::string& what, const std::string& fileName, const std::string& reason)
+        : Exception(what + " " + fileName + ": " + reason), FReason(reason) {}
+    const std::string& Reason() const { return FReason; }
+
+private:
+    std::string FReason;
 };
 
 // An object that is not of the class a typed accessor promises.

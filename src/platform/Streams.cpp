@@ -2,6 +2,7 @@
 #include "Exceptions.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -35,9 +36,12 @@ TFileStream::TFileStream(const std::string& fileName) {
     FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat info {};
     if (FHandle < 0 || ::fstat(FHandle, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const std::string reason = FHandle < 0             ? std::strerror(errno)
+                                   : S_ISDIR(info.st_mode) ? std::strerror(EISDIR)
+                                                           : "Not a regular file";
         if (FHandle >= 0)
             ::close(FHandle);
-        throw EFOpenError(fileName);
+        throw EFOpenError(fileName, reason);
     }
     // A shared lock keeps well-behaved writers out while we read; a file that someone else
     // holds locked can still be read, as the lock is advisory.

@@ -6,6 +6,7 @@
 #include "vrk/VRKModel.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QXmlStreamReader>
 #include <cmath>
 #include <cstring>
@@ -47,6 +48,19 @@ TMesh ReadLandXml(const QByteArray& bytes) {
             mesh.EdgeTriangles += label == u"EdgeTriangle";
         } else if (name == u"Definition") {
             EXPECT_EQ(xml.attributes().value("surfType"), u"TIN");
+        } else if (name == u"LandXML") {
+            // What the 1.2 schema requires of the root: a date, a time and the version.
+            const QXmlStreamAttributes root = xml.attributes();
+            EXPECT_TRUE(QDate::fromString(root.value("date").toString(), Qt::ISODate).isValid());
+            EXPECT_TRUE(QTime::fromString(root.value("time").toString(), "HH:mm:ss").isValid());
+            EXPECT_EQ(root.value("version"), u"1.2");
+            EXPECT_EQ(xml.namespaceUri(), u"http://www.landxml.org/schema/LandXML-1.2");
+        } else if (name == u"Metric" || name == u"Imperial") {
+            for (const char* unit :
+                 {"areaUnit", "linearUnit", "volumeUnit", "temperatureUnit", "pressureUnit"})
+                EXPECT_FALSE(xml.attributes().value(unit).isEmpty()) << unit;
+        } else if (name == u"Surface") {
+            EXPECT_FALSE(xml.attributes().value("name").isEmpty());
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();

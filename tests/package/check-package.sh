@@ -31,7 +31,7 @@ version=$("$root/usr/bin/vrkinfo" --version)
   { echo "installed vrkinfo check failed"; exit 1; }
 # The type is known by the extension and by the signature at offset 0.
 mime="$root/usr/share/mime/packages/vrkviewer.xml"
-grep -q 'glob pattern="\*.vrk"' "$mime" && grep -q 'offset="0" value="QDS TIN DTM FILE"' "$mime" ||
+grep -q 'glob pattern="\*.vrk"' "$mime" && grep -q 'offset="2" value="QDS TIN DTM FILE"' "$mime" ||
   { echo "the MIME type lacks its glob or its magic"; exit 1; }
 # The version block survives the stripping.
 readelf -S "$root/usr/bin/vrkviewer" | grep -q '\.vrkversion' || { echo "no version block"; exit 1; }

@@ -73,7 +73,9 @@ TEST_F(VrkInfoTest, SummaryNamesTheModel) {
 TEST_F(VrkInfoTest, UnreadableFilesAndWrongUsage) {
     const TRun missing = RunTool({"header", dir.filePath("none.vrk")});
     EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err, "Cannot open file " + dir.filePath("none.vrk") + "\n");
+    EXPECT_EQ(missing.Err,
+              "vrkinfo: " + dir.filePath("none.vrk") + ": No such file or directory\n");
+    EXPECT_EQ(RunTool({"header", dir.path()}).Err, "vrkinfo: " + dir.path() + ": Is a directory\n");
     EXPECT_TRUE(missing.Out.isEmpty());
 
     const QString damaged = dir.filePath("damaged.vrk");
@@ -82,7 +84,7 @@ TEST_F(VrkInfoTest, UnreadableFilesAndWrongUsage) {
     SaveBytes(damaged.toStdString(), bytes);
     const TRun rejected = RunTool({"extents", damaged});
     EXPECT_EQ(rejected.Status, 1);
-    EXPECT_EQ(rejected.Err, "File is not a Vandrel TIN Model.\n");
+    EXPECT_EQ(rejected.Err, "vrkinfo: " + damaged + ": File is not a Vandrel TIN Model.\n");
 
     EXPECT_EQ(RunTool({}).Status, 2);
     EXPECT_EQ(RunTool({"find", file, "1"}).Status, 2);
@@ -224,7 +226,8 @@ TEST_F(VrkInfoTest, ConvertContoursAndProfileWriteWholeFilesOrNone) {
     EXPECT_EQ(RunTool({"convert", file, dir.filePath("model.txt")}).Status, 2) << "no format";
     const TRun unwritable = RunTool({"convert", file, dir.filePath("no/such/dir/model.ply")});
     EXPECT_EQ(unwritable.Status, 1);
-    EXPECT_TRUE(unwritable.Err.startsWith("Cannot create file "));
+    EXPECT_EQ(unwritable.Err, "vrkinfo: " + dir.filePath("no/such/dir/model.ply") +
+                                  ": No such file or directory\n");
 
     const QString geojson = dir.filePath("contours.geojson");
     EXPECT_EQ(RunTool({"contours", file, "--interval", "5", geojson}).Status, 0);
@@ -298,7 +301,7 @@ TEST_F(VrkInfoTest, AWriteThatFailsExitsOneWithTheReasonAndKeepsTheOldFile) {
             run = RunTool(arguments);
         }
         EXPECT_EQ(run.Status, 1) << name;
-        EXPECT_EQ(run.Err, "Cannot write file " + output + ": File too large\n") << name;
+        EXPECT_EQ(run.Err, "vrkinfo: " + output + ": File too large\n") << name;
         EXPECT_EQ(Contents(output), QByteArray(100, 'k')) << name << ": the old file stays";
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3) << "no temporary left";
         QFile::remove(output);
@@ -329,10 +332,10 @@ TEST_F(VrkInfoTest, DevicesAreWrittenInPlaceDirectoriesRefusedAndNamesKeptByteFo
     EXPECT_TRUE(S_ISCHR(status.st_mode));
     const TRun full = RunTool({"convert", "--format", "ply", file, "/dev/full"});
     EXPECT_EQ(full.Status, 1);
-    EXPECT_EQ(full.Err, "Cannot write file /dev/full: No space left on device\n");
+    EXPECT_EQ(full.Err, "vrkinfo: /dev/full: No space left on device\n");
     const TRun folder = RunTool({"convert", "--format", "obj", file, dir.path()});
     EXPECT_EQ(folder.Status, 1);
-    EXPECT_EQ(folder.Err, "Cannot create file " + dir.path() + ": Is a directory\n");
+    EXPECT_EQ(folder.Err, "vrkinfo: " + dir.path() + ": Is a directory\n");
 
     // A name that is not UTF-8, as the program's main gives it.
     const QByteArray bytes = QFile::encodeName(dir.path()) + "/caf\xE9-\xFF.obj";
@@ -430,7 +433,7 @@ TEST_F(VrkInfoTest, RunningOutOfMemoryEndsWithItsMessageAndWritesNothing) {
                       const TRun run = RunTool({"contours", model, "--interval", interval, out});
                       if (run.Status != 1)
                           return 1;
-                      if (run.Err != "Out of memory\n")
+                      if (run.Err != "vrkinfo: Out of memory\n")
                           return 2;
                       return QFile::exists(out) ? 3 : 0;
                   }),

@@ -188,6 +188,8 @@ public:
     int Command(const QString& command, const QStringList& rest);
 
 private:
+    // Writes "vrkinfo: FILE: TEXT" and keeps the text for the JSON; the status of a failure.
+    int Failed(const QString& fileName, const QString& text);
     // Reads a model; false, with the message written, when it cannot be read.
     bool Read(TVandrelTINModel& model, const QString& fileName);
     int Summary(const QStringList& files);
@@ -209,16 +211,32 @@ private:
     QString FLastError;
 };
 
+// What went wrong with a file, for "vrkinfo: FILE: TEXT": the system's reason where there is
+// one, else the program's message.
+QString FileErrorText(const Exception& error) {
+    std::string reason;
+    if (const auto* open = dynamic_cast<const EFOpenError*>(&error))
+        reason = open->Reason();
+    else if (const auto* write = dynamic_cast<const EFWriteError*>(&error))
+        reason = write->Reason();
+    return QString::fromStdString(reason.empty() ? error.Message() : reason);
+}
+
+int TRun::Failed(const QString& fileName, const QString& text) {
+    FLastError = text;
+    FErr << "vrkinfo: " << fileName << ": " << text << '\n';
+    return ExitUnreadable;
+}
+
 bool TRun::Read(TVandrelTINModel& model, const QString& fileName) {
     try {
         ReadModel(model, fileName);
         return true;
     } catch (const Exception& error) {
-        FLastError = QString::fromStdString(error.Message());
+        Failed(fileName, FileErrorText(error));
     } catch (const std::bad_alloc&) {
-        FLastError = "Out of memory";
+        Failed(fileName, "Out of memory");
     }
-    FErr << FLastError << '\n';
     return false;
 }
 
@@ -394,8 +412,7 @@ int TRun::Convert(const QString& file, const QString& output) {
     try {
         SaveFile(output, [&](QIODevice& out) { WriteModel(model, format, out); });
     } catch (const Exception& error) {
-        FErr << QString::fromStdString(error.Message()) << '\n';
-        return ExitUnreadable;
+        return Failed(output, FileErrorText(error));
     }
     return ExitDone;
 }
@@ -420,8 +437,7 @@ int TRun::Contours(const QString& file, const QString& output) {
         const auto lines = TraceContours(model.Triangles(), std::get<TContourSettings>(settings));
         SaveFile(output, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
     } catch (const Exception& error) {
-        FErr << QString::fromStdString(error.Message()) << '\n';
-        return ExitUnreadable;
+        return Failed(output, FileErrorText(error));
     }
     return ExitDone;
 }
@@ -511,7 +527,7 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
     } catch (const std::bad_alloc&) {
         // Whatever the command held is gone with the stack; the heap gives its pages back.
         ReturnFreeMemory();
-        err << "Out of memory\n";
+        err << "vrkinfo: Out of memory\n";
         return ExitUnreadable;
     }
 }
