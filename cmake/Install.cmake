@@ -13,9 +13,29 @@ add_custom_command(OUTPUT ${VRK_ICON_FILES}
   DEPENDS makeicon VERBATIM)
 add_custom_target(icons ALL DEPENDS ${VRK_ICON_FILES})
 
-# The logo clip goes beside the viewer, where the About box looks for it.
+# The logo clip goes in the program's data folder, where the About box looks when it is not
+# beside the program.
 install(TARGETS vrkviewer vrkinfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_BINARY_DIR}/Vlogo.avi DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_BINARY_DIR}/Vlogo.avi DESTINATION ${CMAKE_INSTALL_DATADIR}/vrkviewer)
+
+# Manual pages and the changelog compressed as Debian policy asks, without a time stamp.
+set(VRK_MAINTAINER "VRK Viewer developers <developers@vrkviewer.org>"
+    CACHE STRING "The package's maintainer, name and address")
+configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+set(VRK_COMPRESSED)
+foreach(source packaging/vrkinfo.1 packaging/vrkviewer.1 ${PROJECT_BINARY_DIR}/packaging/changelog)
+  get_filename_component(name ${source} NAME)
+  set(compressed ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
+  add_custom_command(OUTPUT ${compressed}
+    COMMAND gzip -9nc ${source} > ${compressed}
+    DEPENDS ${source} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+  list(APPEND VRK_COMPRESSED ${compressed})
+endforeach()
+add_custom_target(compresseddocs ALL DEPENDS ${VRK_COMPRESSED})
+install(FILES ${PROJECT_BINARY_DIR}/packaging/vrkinfo.1.gz ${PROJECT_BINARY_DIR}/packaging/vrkviewer.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vrkviewer)
 install(FILES packaging/vrkviewer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/vrkviewer-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME vrkviewer.xml)
@@ -26,13 +46,12 @@ foreach(size ${VRK_ICON_SIZES})
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME vrkviewer.png)
 endforeach()
-install(FILES packaging/vrkinfo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME vrkviewer)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${VRK_DESCRIPTION}: a viewer for TIN terrain models")
 set(CPACK_PACKAGE_DESCRIPTION "${VRK_COMMENTS}")
-set(CPACK_PACKAGE_CONTACT "VRK Viewer developers <vrkviewer@localhost>")
+set(CPACK_PACKAGE_CONTACT "${VRK_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Stripped: the version block lives in a section of its own, which strip keeps.

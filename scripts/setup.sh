@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev dpkg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick poppler-utils fonts-dejavu-core
+  lintian xdg-utils shared-mime-info libfile-mimeinfo-perl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,6 +5,7 @@
 #include "VersionResource.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 
@@ -125,13 +126,20 @@ void TfrmAboutBox::AppendComment(const TVersionResource& resource, const QString
     Comments->setText(Comments->text().isEmpty() ? text : Comments->text() + "\n\n" + text);
 }
 
+QString LogoClipPath(const QString& executable) {
+    const QDir folder = QFileInfo(executable).absoluteDir();
+    const QString beside = folder.filePath("Vlogo.avi");
+    const QString installed = QDir::cleanPath(folder.filePath("../share/vrkviewer/Vlogo.avi"));
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed;
+}
+
 void TfrmAboutBox::StartLogo(const QString& executable) {
     FAnimation = new TAnimate(this);
     try {
         FAnimation->setParent(Panel);
         FAnimation->setGeometry(8, 8, 46, 44);
         FAnimation->SetActive(false);
-        FAnimation->SetFileName(QFileInfo(executable).absolutePath() + "/Vlogo.avi");
+        FAnimation->SetFileName(LogoClipPath(executable));
         FAnimation->SetStopFrame(15);
         FAnimation->SetActive(true);
     } catch (...) {

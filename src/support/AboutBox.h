@@ -37,3 +37,7 @@ private:
     TAddResourceIDs* AddResourceIDs1;
     TAnimate* FAnimation = nullptr;
 };
+
+// The About box's logo clip: beside the program, as in the build, or in the installed data
+// folder share/vrkviewer beside the program's bin.
+QString LogoClipPath(const QString& executable);

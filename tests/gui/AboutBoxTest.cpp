@@ -5,6 +5,7 @@
 #include "support/Animate.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -61,6 +62,21 @@ TEST_F(AboutBoxTest, WithoutAVersionBlockTheTitleStandsInAndTheClipIsDropped) {
     EXPECT_EQ(box.windowTitle(), "About");
     EXPECT_EQ(box.VersionText(), "Version");
     EXPECT_EQ(box.Animation(), nullptr) << "no Vlogo.avi beside it";
+}
+
+TEST_F(AboutBoxTest, TheClipIsFoundBesideTheProgramOrInItsInstalledDataFolder) {
+    QDir(dir.path()).mkpath("usr/bin");
+    QDir(dir.path()).mkpath("usr/share/vrkviewer");
+    const QString program = dir.filePath("usr/bin/vrkviewer");
+    EXPECT_EQ(LogoClipPath(program), dir.filePath("usr/bin/Vlogo.avi")) << "neither: beside";
+    QFile installed(dir.filePath("usr/share/vrkviewer/Vlogo.avi"));
+    ASSERT_TRUE(installed.open(QIODevice::WriteOnly));
+    installed.close();
+    EXPECT_EQ(LogoClipPath(program), installed.fileName());
+    QFile beside(dir.filePath("usr/bin/Vlogo.avi"));
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    EXPECT_EQ(LogoClipPath(program), beside.fileName()) << "the build's own first";
 }
 
 TEST_F(AboutBoxTest, TheProgramsOwnBoxPlaysTheLogo) {
