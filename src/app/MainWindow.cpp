@@ -145,8 +145,10 @@ void TfrmTINMap::CreateActions() {
     Wire(mnuFilePrint, &QAction::triggered, &TfrmTINMap::btnPrintClick);
     PictureWidthDialog = [](int windowWidth, QWidget* parent) -> std::optional<int> {
         bool ok = false;
-        const int width = QInputDialog::getInt(parent, "Export picture",
-                                               "Width in pixels:", windowWidth, 16, 20000, 1, &ok);
+        const int width = QInputDialog::getInt(
+            parent, "Export picture",
+            "Width in pixels (the height keeps the window's shape):", windowWidth, 16, 20000, 1,
+            &ok);
         return ok ? std::optional(width) : std::nullopt;
     };
 }

@@ -192,8 +192,10 @@ TfrmProfile::TfrmProfile(QWidget* parent) : QWidget(parent, Qt::Window) {
                           : std::nullopt);
     };
     SaveDialog = [](QWidget* owner) {
-        return QFileDialog::getSaveFileName(owner, "Export profile", "profile.csv",
-                                            "CSV files (*.csv)");
+        QString chosenType;
+        const QString name = QFileDialog::getSaveFileName(owner, "Export profile", "profile.csv",
+                                                          "CSV files (*.csv)", &chosenType);
+        return WithFilterExtension(name, chosenType);
     };
 }
 

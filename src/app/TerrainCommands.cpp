@@ -56,7 +56,10 @@ void TfrmTINMap::CreateTerrainActions() {
         return ok ? std::optional(value) : std::nullopt;
     };
     SaveDialog = [](const QString& caption, const QString& filter, QWidget* parent) {
-        return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+        QString chosenType;
+        const QString name =
+            QFileDialog::getSaveFileName(parent, caption, QString(), filter, &chosenType);
+        return WithFilterExtension(name, chosenType);
     };
     frmProfile = new TfrmProfile(this);
     CloseOnEscape(frmProfile);

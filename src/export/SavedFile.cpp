@@ -3,7 +3,9 @@
 #include "platform/Exceptions.h"
 #include "platform/FileNames.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -110,4 +112,12 @@ void SaveFile(const QString& fileName, const std::function<void(QIODevice& out)>
         (void)fchmod(temporary.Descriptor(), existing.st_mode & 07777); // as the one it replaces
     WriteAll(temporary.Descriptor(), write, fileName);
     temporary.PutInPlace(target, fileName);
+}
+
+QString WithFilterExtension(const QString& fileName, const QString& selectedFilter) {
+    if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    static const QRegularExpression firstPattern(R"(\*\.([A-Za-z0-9]+))");
+    const QRegularExpressionMatch match = firstPattern.match(selectedFilter);
+    return match.hasMatch() ? fileName + '.' + match.captured(1) : fileName;
 }

@@ -12,3 +12,7 @@
 class QIODevice;
 
 void SaveFile(const QString& fileName, const std::function<void(QIODevice& out)>& write);
+
+// A name typed without an extension gets the first one of the type chosen in a file dialog
+// ("PNG pictures (*.png)" gives .png); a name with an extension keeps it.
+QString WithFilterExtension(const QString& fileName, const QString& selectedFilter);

@@ -10,12 +10,14 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(ExportTest, ContoursAsGeoJsonKeepEveryCoordinateExactly) {
     TVandrelTINModel model;
@@ -94,7 +96,36 @@ TEST(ExportTest, AFileIsWrittenWholeOrNotAtAll) {
         SaveFile(dir.filePath("no/such/folder/out.txt"), [](QIODevice&) {});
         FAIL();
     } catch (const Exception& e) {
-        EXPECT_TRUE(QString(e.what()).startsWith("Cannot create file " +
-                                                 dir.filePath("no/such/folder/out.txt")));
+        EXPECT_EQ(QString(e.what()), "Cannot create file " +
+                                         dir.filePath("no/such/folder/out.txt") +
+                                         ": No such file or directory");
     }
+}
+
+TEST(ExportTest, ReplacingAFileKeepsItsPermissionsAndWritesThroughALink) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("shared.csv");
+    SaveFile(target, [](QIODevice& out) { out.write("old"); });
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    SaveFile(target, [](QIODevice& out) { out.write("new"); });
+    struct stat status;
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+    // A link stays a link; the file it names is replaced.
+    const QString link = dir.filePath("latest.csv");
+    ASSERT_TRUE(QFile::link(target, link));
+    SaveFile(link, [](QIODevice& out) { out.write("newest"); });
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "newest");
+}
+
+TEST(ExportTest, ANameWithoutExtensionTakesTheChosenTypes) {
+    EXPECT_EQ(WithFilterExtension("/tmp/view", "SVG drawings (*.svg)"), "/tmp/view.svg");
+    EXPECT_EQ(WithFilterExtension("/tmp/view.png", "SVG drawings (*.svg)"), "/tmp/view.png");
+    EXPECT_EQ(WithFilterExtension("/tmp/lines", "GeoJSON files (*.geojson *.json)"),
+              "/tmp/lines.geojson");
+    EXPECT_EQ(WithFilterExtension("/tmp/any", "All files (*)"), "/tmp/any");
+    EXPECT_EQ(WithFilterExtension("", "PNG pictures (*.png)"), "") << "a cancelled dialog";
 }
