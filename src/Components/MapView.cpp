@@ -260,6 +260,30 @@ void TMapView::DrawContents(TCanvas& canvas, const TIntRect& rect) {
     DrawOverlays(canvas);
 }
 
+std::vector<TIntRect> TMapView::OverlayBounds(TCanvas& canvas) {
+    std::vector<TIntRect> bounds;
+    const QFont before = canvas.Font;
+    canvas.Font = font();
+    const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
+    int previousTop = 0;
+    if ((FOptions & moShowScale) && FState.DisplayConversion != 0 && FState.BarFraction > 0 &&
+        FState.ViewWidth > 0) {
+        const QString label = ScaleBarText(FState);
+        bounds.push_back(
+            ScaleBarLayout(FState, dpiX, dpiY, canvas.TextWidth(label), canvas.TextHeight(label))
+                .Bounds);
+        previousTop = bounds.back().Top;
+    }
+    if ((FOptions & moShowAspect) && FState.BarFraction > 0) {
+        const QString label = AspectLabel(FState.YAspect());
+        bounds.push_back(AspectLayout(FState, dpiX, dpiY, previousTop, canvas.TextWidth(label),
+                                      canvas.TextWidth("1"), canvas.TextHeight("1"))
+                             .Bounds);
+    }
+    canvas.Font = before;
+    return bounds;
+}
+
 void TMapView::DrawOverlays(TCanvas& canvas) {
     if (!(FOptions & (moShowScale | moShowAspect)))
         return;
@@ -346,6 +370,12 @@ void TMapView::Print(QPrinter& printer) {
                                   FState.ClientWidth, FState.ClientHeight);
     FState.DrawRect = r;
     FDrawCanvas = &canvas;
+    struct TPageAreaWhilePrinting {
+        std::optional<TIntRect>& Area;
+        ~TPageAreaWhilePrinting() { Area.reset(); }
+    } pageArea{FPageArea};
+    FPageArea = PrintableRect(PageOf(printer), margins);
+    FCaptionBottom = captions ? r.Bottom + textHeight / 4 + textHeight : r.Bottom;
     canvas.BrushStyle = TBrushStyle::Clear;
     canvas.Rectangle(r.Left, r.Top, r.Right, r.Bottom);
     if (captions) {

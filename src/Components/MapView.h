@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 enum TMapViewOption : unsigned { moMouseZoom = 1, moShowScale = 2, moShowAspect = 4 };
 using TMapViewOptions = unsigned;
@@ -83,6 +84,12 @@ public:
     // Prints the view inside the margins, framed, with the caption line under the frame; one
     // page, one job. The drawing target is the screen again afterwards, also on failure.
     void Print(QPrinter& printer);
+    // While printing, the part of the page the view may use and where its caption band ends;
+    // nothing on screen.
+    const std::optional<TIntRect>& PageArea() const { return FPageArea; }
+    int CaptionBottom() const { return FCaptionBottom; }
+    // Where the scale bar and the aspect figure go on the canvas, for layers that keep clear.
+    std::vector<TIntRect> OverlayBounds(TCanvas& canvas);
     QString LeftCaption, MiddleCaption, RightCaption;
     // Draws what the screen shows (every layer and the overlays) on canvas, the view fitted to
     // rect; the drawing target is the screen again afterwards, also on failure.
@@ -155,6 +162,8 @@ private:
     TIntPoint FDragStart, FDragCurrent;
     // The middle button pans the view live in every mouse mode, one history entry a drag.
     std::optional<TIntPoint> FMiddlePanFrom;
+    std::optional<TIntRect> FPageArea;
+    int FCaptionBottom = 0;
     bool FMiddlePanMoved = false;
     QImage FImage;
     std::unique_ptr<TImageCanvas> FOwnCanvas;

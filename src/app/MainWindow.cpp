@@ -303,8 +303,11 @@ QString TfrmTINMap::StatusText(int panel) const {
 }
 
 TModelLayers TfrmTINMap::Layers() const {
+    // Over a fill, sides only where the triangles are far enough apart for the fill to show.
+    const bool filled = FTerrain.Colours || FTerrain.Hillshade;
     return {mnuOptionsLimits->isChecked(), mnuOptionsTriangles->isChecked(),
-            mnuOptionsEdges->isChecked(), mnuOptionsStartPoints->isChecked()};
+            mnuOptionsEdges->isChecked(), mnuOptionsStartPoints->isChecked(),
+            filled ? SidesOverFillPixels : 0};
 }
 
 void TfrmTINMap::showEvent(QShowEvent* event) {
@@ -456,8 +459,14 @@ void TfrmTINMap::btnZoomPreviousClick() {
 void TfrmTINMap::MapView1Paint() {
     DrawTerrainLayers();
     DrawModel(*MapView1, *FModel, Layers(), FSelectedTriangle);
+    // Above the model: the legend, then the labels clear of it and of the view's overlays.
+    std::vector<TIntRect> taken = MapView1->OverlayBounds(MapView1->DrawCanvas());
+    FLegendBox.reset();
     if (FTerrain.Colours)
-        DrawLegend(*MapView1, *FModel, FTerrainCache);
+        FLegendBox = DrawLegend(*MapView1, *FModel, FTerrainCache);
+    if (FLegendBox)
+        taken.push_back(*FLegendBox);
+    FLabelBoxes = DrawContourLabels(*MapView1, *FModel, FTerrain, FTerrainCache, std::move(taken));
 }
 
 void TfrmTINMap::MapView1ViewChanged() {

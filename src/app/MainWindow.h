@@ -62,6 +62,9 @@ public:
 
     // The terrain layers and the elevation profile (TerrainCommands.cpp).
     const TTerrainLayers& Terrain() const { return FTerrain; }
+    // Where the last drawing put the legend and the contour labels.
+    const std::optional<TIntRect>& LegendBox() const { return FLegendBox; }
+    const std::vector<TIntRect>& LabelBoxes() const { return FLabelBoxes; }
     TfrmProfile* Profile() const { return frmProfile; }
     const std::vector<TPlanPoint>& ProfileLine() const { return FProfileLine; }
     bool DrawingProfile() const { return FProfileDrawing; }
@@ -169,6 +172,8 @@ private:
     TTerrainLayers FTerrain;
     bool FContoursChosen = false; // the user set the contours, rather than the default for a model
     TTerrainCache FTerrainCache;
+    std::optional<TIntRect> FLegendBox;
+    std::vector<TIntRect> FLabelBoxes;
     QAction* mnuFileExportPicture;
     QAction* mnuFilePrint;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,

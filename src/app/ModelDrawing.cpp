@@ -105,15 +105,28 @@ void PrefetchAhead(const TTriangles& triangles, int i, int last, Position at,
                     pixels->Prefetch(vertex);
 }
 
+// The shortest side to draw, in the view's pixels along each axis: sides shorter than that
+// are left out. Scales of 0 draw every side.
+struct TShortestSide {
+    double ScaleX = 0, ScaleY = 0; // model units to pixels, divided by the shortest length
+    bool Keeps(const TTriVertex& a, const TTriVertex& b) const {
+        const double dx = (b.Easting - a.Easting) * ScaleX, dy = (b.Northing - a.Northing) * ScaleY;
+        return !(dx * dx + dy * dy < 1);
+    }
+};
+
 // Draws on canvas what DrawLine would draw of each side that passes the side test.
 void DrawSides(const TMapViewState& view, TSideCanvas& canvas, const TTriangle& triangle,
-               int position, bool edgesOnly, const TVertexPixels* pixels) {
+               int position, bool edgesOnly, const TVertexPixels* pixels,
+               const TShortestSide* shortest = nullptr) {
     for (int k = 1; k <= 3; ++k) {
         const TTriangle* neighbour = triangle.Neighbour(k);
         if (neighbour && (edgesOnly || position >= neighbour->Number))
             continue;
         const TTriVertex* a = triangle.Vertex(k);
         const TTriVertex* b = triangle.Vertex(NextSide(k));
+        if (shortest && !shortest->Keeps(*a, *b))
+            continue;
         const TIntPoint* pa = pixels ? pixels->Find(a) : nullptr;
         const TIntPoint* pb = pa ? pixels->Find(b) : nullptr;
         if (pb)
@@ -145,6 +158,13 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
     // visits only those.
     std::vector<int32_t> boundary;
     std::mutex boundaryLock;
+    std::optional<TShortestSide> shortest;
+    if (layers.SpacedSidesPixels > 0) {
+        const TIntRect& r = state.DrawRect;
+        const double pixels = double(layers.SpacedSidesPixels) * canvas.PixelsPerInchX() / 96;
+        shortest = TShortestSide{(r.Right - r.Left) / state.ViewWidth / pixels,
+                                 (r.Bottom - r.Top) / state.ViewHeight / pixels};
+    }
     if (layers.Triangles) {
         canvas.Pen.Color = TrianglesColor;
         DrawInShares(canvas, count, [&](TCanvas& shareCanvas, int first, int last) {
@@ -156,7 +176,8 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
                 const TTriangle* triangle = triangles.TriangleAt(position);
                 if (!triangle)
                     continue;
-                DrawSides(state, share, *triangle, position, false, known);
+                DrawSides(state, share, *triangle, position, false, known,
+                          shortest ? &*shortest : nullptr);
                 if (layers.Edges &&
                     (!triangle->Neighbour(1) || !triangle->Neighbour(2) || !triangle->Neighbour(3)))
                     found.push_back(position);

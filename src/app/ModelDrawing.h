@@ -13,7 +13,13 @@ struct TModelLayers {
     bool Triangles = true;
     bool Edges = true;
     bool StartPoints = true;
+    // Over a fill (elevation colours, hillshade) the triangle sides are drawn only where they
+    // are SpacedSidesPixels (at 96 dots an inch) or longer on screen, so that the fill shows at
+    // every zoom; 0 draws every side.
+    int SpacedSidesPixels = 0;
 };
+
+constexpr int SidesOverFillPixels = 8;
 
 constexpr TColor LimitsColor = 0xC0C0C0;
 constexpr TColor TrianglesColor = 0x008000;

@@ -100,13 +100,13 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
         canvas.DrawImage(r.Left, r.Top, scratch);
 }
 
-// The point halfway along a line, by its length in plan.
-TPlanPoint Halfway(const TContourLine& line) {
+// The point a fraction of the way along a line, by its length in plan.
+TPlanPoint PointAlong(const TContourLine& line, double fraction) {
     double length = 0;
     for (size_t i = 1; i < line.Points.size(); ++i)
         length += std::hypot(line.Points[i].X - line.Points[i - 1].X,
                              line.Points[i].Y - line.Points[i - 1].Y);
-    double left = length / 2;
+    double left = length * fraction;
     for (size_t i = 1; i < line.Points.size(); ++i) {
         const TPlanPoint &p = line.Points[i - 1], &q = line.Points[i];
         const double piece = std::hypot(q.X - p.X, q.Y - p.Y);
@@ -117,8 +117,17 @@ TPlanPoint Halfway(const TContourLine& line) {
     return line.Points.front();
 }
 
-void DrawContours(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
-                  TTerrainCache& cache) {
+bool Overlap(const TIntRect& a, const TIntRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+bool Visible(const TPlanBox& box, const TMapViewState& s) {
+    return !(box.MaxX < s.ViewLeft || box.MinX > s.ViewRight || box.MaxY < s.ViewBottom ||
+             box.MinY > s.ViewTop);
+}
+
+void DrawContourLines(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
+                      TTerrainCache& cache) {
     const TMapViewState& s = view.State();
     const std::vector<TContourLine>& lines = cache.Contours(model.Triangles(), layers.Contour);
     const std::vector<TPlanBox>& boxes = cache.ContourBoxes();
@@ -126,44 +135,15 @@ void DrawContours(TMapView& view, const TVandrelTINModel& model, const TTerrainL
     const TPen pen = canvas.Pen;
     const int thin = std::max(1, canvas.PixelsPerInchX() / 96);
     canvas.Pen.Color = ContourColor;
-    std::vector<size_t> labelled;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const TPlanBox& box = boxes[i];
-        if (box.MaxX < s.ViewLeft || box.MinX > s.ViewRight || box.MaxY < s.ViewBottom ||
-            box.MinY > s.ViewTop)
+        if (!Visible(boxes[i], s))
             continue;
         canvas.Pen.Width = lines[i].Index ? 2 * thin : thin;
         const std::vector<TPlanPoint>& points = lines[i].Points;
         for (size_t k = 1; k < points.size(); ++k)
             view.DrawLine(points[k - 1].X, points[k - 1].Y, points[k].X, points[k].Y);
-        if (lines[i].Index && layers.Contour.Labels)
-            labelled.push_back(i);
     }
     canvas.Pen = pen;
-    if (labelled.empty())
-        return;
-    // Labels over the lines, on the view's colour, where the line is long enough on screen.
-    const TBrushStyle brush = canvas.BrushStyle;
-    const TColor brushColor = canvas.BrushColor, fontColor = canvas.FontColor;
-    canvas.BrushStyle = TBrushStyle::Solid;
-    canvas.BrushColor = view.Color();
-    canvas.FontColor = ContourColor;
-    canvas.Font = view.font();
-    const double pixelsPerUnit = (s.DrawRect.Right - s.DrawRect.Left) / s.ViewWidth;
-    for (size_t i : labelled) {
-        const TPlanBox& box = boxes[i];
-        const QString text = LevelText(lines[i].Level);
-        const int width = canvas.TextWidth(text), height = canvas.TextHeight(text);
-        if (std::max(box.MaxX - box.MinX, box.MaxY - box.MinY) * pixelsPerUnit < 3.0 * width)
-            continue;
-        const TPlanPoint at = Halfway(lines[i]);
-        if (!s.CrossVisible(at.X, at.Y))
-            continue;
-        canvas.TextOut(s.WorldToPixelX(at.X) - width / 2, s.WorldToPixelY(at.Y) - height / 2, text);
-    }
-    canvas.BrushStyle = brush;
-    canvas.BrushColor = brushColor;
-    canvas.FontColor = fontColor;
 }
 
 TColor ToColor(uint32_t argb) {
@@ -180,38 +160,84 @@ void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLa
     if (layers.Colours || layers.Hillshade)
         DrawFills(view, model, layers, cache);
     if (layers.Contours)
-        DrawContours(view, model, layers, cache);
+        DrawContourLines(view, model, layers, cache);
 }
 
-void DrawLegend(TMapView& view, const TVandrelTINModel& model, TTerrainCache& cache) {
+std::vector<TIntRect> DrawContourLabels(TMapView& view, const TVandrelTINModel& model,
+                                        const TTerrainLayers& layers, TTerrainCache& cache,
+                                        std::vector<TIntRect> taken) {
+    std::vector<TIntRect> placed;
+    if (!layers.Contours || !layers.Contour.Labels)
+        return placed;
     const TMapViewState& s = view.State();
-    const TIntRect& r = s.DrawRect;
+    const std::vector<TContourLine>& lines = cache.Contours(model.Triangles(), layers.Contour);
+    const std::vector<TPlanBox>& boxes = cache.ContourBoxes();
     TCanvas& canvas = view.DrawCanvas();
-    const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
-    const auto [low, high] = cache.ValueRange(model.Vertices());
-    const TColourRamp& ramp = cache.Ramp(model.Vertices());
-    const QChar separator = SystemDecimalSeparator();
-    const QString top = FormatFixed(high, 3, separator), bottom = FormatFixed(low, 3, separator);
+    const TPen pen = canvas.Pen;
+    const TBrushStyle brush = canvas.BrushStyle;
+    const TColor brushColor = canvas.BrushColor, fontColor = canvas.FontColor;
+    canvas.BrushStyle = TBrushStyle::Solid;
+    canvas.BrushColor = view.Color();
+    canvas.FontColor = ContourColor;
+    canvas.Font = view.font();
+    const int pad = std::max(1, canvas.PixelsPerInchX() / 48);
+    const double pixelsPerUnit = (s.DrawRect.Right - s.DrawRect.Left) / s.ViewWidth;
+    // On the line, at the first of these places along it that is clear of every label and
+    // overlay placed before.
+    static const double places[] = {0.5, 0.25, 0.75, 0.125, 0.375, 0.625, 0.875};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].Index || !Visible(boxes[i], s))
+            continue;
+        const TPlanBox& box = boxes[i];
+        const QString text = LevelText(lines[i].Level);
+        const int width = canvas.TextWidth(text), height = canvas.TextHeight(text);
+        if (std::max(box.MaxX - box.MinX, box.MaxY - box.MinY) * pixelsPerUnit < 3.0 * width)
+            continue;
+        for (double place : places) {
+            const TPlanPoint at = PointAlong(lines[i], place);
+            const int left = s.WorldToPixelX(at.X) - width / 2;
+            const int top = s.WorldToPixelY(at.Y) - height / 2;
+            const TIntRect label{left - pad, top - pad, left + width + pad, top + height + pad};
+            const bool inside = label.Left >= s.DrawRect.Left && label.Right <= s.DrawRect.Right &&
+                                label.Top >= s.DrawRect.Top && label.Bottom <= s.DrawRect.Bottom;
+            if (!inside || std::any_of(taken.begin(), taken.end(), [&](const TIntRect& other) {
+                    return Overlap(label, other);
+                }))
+                continue;
+            canvas.Pen.Color = view.Color();
+            canvas.Rectangle(label.Left, label.Top, label.Right, label.Bottom);
+            canvas.TextOut(left, top, text);
+            taken.push_back(label);
+            placed.push_back(label);
+            break;
+        }
+    }
+    canvas.Pen = pen;
+    canvas.BrushStyle = brush;
+    canvas.BrushColor = brushColor;
+    canvas.FontColor = fontColor;
+    return placed;
+}
+
+namespace {
+// The legend in its box: the ramp as a bar on the right, the top and bottom values beside it, on
+// the view's colour so that they stay legible over the tint.
+void DrawLegendAt(TMapView& view, TCanvas& canvas, const TIntRect& box, const TColourRamp& ramp,
+                  const QString& top, const QString& bottom, int textHeight, int gap,
+                  int barWidth) {
     const TPen pen = canvas.Pen;
     const TBrushStyle brush = canvas.BrushStyle;
     const TColor brushColor = canvas.BrushColor, fontColor = canvas.FontColor;
     canvas.Font = view.font();
     canvas.FontColor = FromQColor(view.palette().color(QPalette::WindowText));
-    const int textWidth = std::max(canvas.TextWidth(top), canvas.TextWidth(bottom));
-    const int textHeight = canvas.TextHeight(top);
-    const int margin = dpiX * 10 / 96, gap = dpiX * 4 / 96;
-    const int barWidth = dpiX * 12 / 96;
-    const int barHeight = std::min(dpiY * 120 / 96, (r.Bottom - r.Top) / 2);
-    const int barRight = r.Right - margin, barLeft = barRight - barWidth;
-    const int barBottom = r.Bottom - margin - textHeight / 2, barTop = barBottom - barHeight;
-    if (barHeight < 2 * textHeight || barLeft - gap - textWidth < r.Left)
-        return; // no room
-    // A box in the view's colour keeps the texts legible over the tint.
+    const int barRight = box.Right - gap - 1, barLeft = barRight - barWidth;
+    const int barTop = box.Top + textHeight / 2 + gap;
+    const int barBottom = box.Bottom - 1 - textHeight / 2 - gap;
+    const int barHeight = barBottom - barTop;
     canvas.Pen = {canvas.FontColor, 1, TPenStyle::Solid, TPenMode::Copy};
     canvas.BrushStyle = TBrushStyle::Solid;
     canvas.BrushColor = view.Color();
-    canvas.Rectangle(barLeft - 2 * gap - textWidth, barTop - textHeight / 2 - gap,
-                     barRight + gap + 1, barBottom + textHeight / 2 + gap + 1);
+    canvas.Rectangle(box.Left, box.Top, box.Right, box.Bottom);
     for (int y = barTop; y < barBottom; ++y) {
         canvas.Pen.Color =
             ToColor(ramp.ColourAtFraction(double(barBottom - 1 - y) / (barHeight - 1)));
@@ -226,4 +252,66 @@ void DrawLegend(TMapView& view, const TVandrelTINModel& model, TTerrainCache& ca
     canvas.BrushStyle = brush;
     canvas.BrushColor = brushColor;
     canvas.FontColor = fontColor;
+}
+} // namespace
+
+std::optional<TIntRect> LegendBox(const TIntRect& area, const TIntRect& model, int width,
+                                  int height, int margin) {
+    const int bottom = std::min(model.Bottom, area.Bottom - margin);
+    const int top = std::max(area.Top + margin, bottom - height);
+    if (top + height > area.Bottom - margin)
+        return std::nullopt;
+    if (area.Right - model.Right >= width + 2 * margin) // right of the model
+        return TIntRect{area.Right - margin - width, top, area.Right - margin, top + height};
+    if (model.Left - area.Left >= width + 2 * margin) // left of it
+        return TIntRect{area.Left + margin, top, area.Left + margin + width, top + height};
+    const int right = std::min(model.Right, area.Right - margin);
+    const int left = std::max(area.Left + margin, right - width);
+    if (left + width > area.Right - margin)
+        return std::nullopt;
+    if (area.Bottom - model.Bottom >= height + 2 * margin) // below it
+        return TIntRect{left, area.Bottom - margin - height, left + width, area.Bottom - margin};
+    if (model.Top - area.Top >= height + 2 * margin) // above it
+        return TIntRect{left, area.Top + margin, left + width, area.Top + margin + height};
+    return std::nullopt;
+}
+
+std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model,
+                                   TTerrainCache& cache) {
+    const TMapViewState& s = view.State();
+    const TIntRect& r = s.DrawRect;
+    TCanvas& canvas = view.DrawCanvas();
+    const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
+    const auto [low, high] = cache.ValueRange(model.Vertices());
+    const QChar separator = SystemDecimalSeparator();
+    const QString top = FormatFixed(high, 3, separator), bottom = FormatFixed(low, 3, separator);
+    const QFont font = canvas.Font;
+    canvas.Font = view.font();
+    const int textWidth = std::max(canvas.TextWidth(top), canvas.TextWidth(bottom));
+    const int textHeight = canvas.TextHeight(top);
+    canvas.Font = font;
+    const int margin = dpiX * 10 / 96, gap = dpiX * 4 / 96, barWidth = dpiX * 12 / 96;
+    const int boxWidth = textWidth + 3 * gap + barWidth + 1;
+    auto boxHeight = [&](int bar) { return bar + textHeight + 2 * gap + 1; };
+    // On paper beside the frame and its caption band; on screen beside the model where the
+    // window has room, else small in the lower-right corner.
+    const std::optional<TIntRect>& page = view.PageArea();
+    const TIntRect area = page ? *page : r;
+    const TIntRect drawn{page ? r.Left : s.WorldToPixelX(s.MinX),
+                         page ? r.Top : s.WorldToPixelY(s.MaxY),
+                         page ? r.Right : s.WorldToPixelX(s.MaxX),
+                         page ? view.CaptionBottom() : s.WorldToPixelY(s.MinY)};
+    const int fullBar = std::min(dpiY * 120 / 96, (r.Bottom - r.Top) / 2);
+    const int smallBar = std::min(dpiY * 60 / 96, fullBar);
+    std::optional<TIntRect> box = LegendBox(area, drawn, boxWidth, boxHeight(fullBar), margin);
+    if (!box)
+        box = LegendBox(area, drawn, boxWidth, boxHeight(smallBar), margin);
+    if (!box && smallBar >= 2 * textHeight && r.Right - r.Left > boxWidth + 2 * margin)
+        box = TIntRect{r.Right - margin - boxWidth, r.Bottom - margin - boxHeight(smallBar),
+                       r.Right - margin, r.Bottom - margin};
+    if (!box || box->Bottom - box->Top - textHeight - 2 * gap - 1 < 2 * textHeight)
+        return std::nullopt; // no room
+    DrawLegendAt(view, canvas, *box, cache.Ramp(model.Vertices()), top, bottom, textHeight, gap,
+                 barWidth);
+    return box;
 }

@@ -1,10 +1,14 @@
 #pragma once
 // The terrain layers in the map view, under the model's own layers: the elevation tint and the
-// hillshade filled triangle by triangle, then the contours with their labels; and the tint's
-// legend in the lower-right corner. On a printer the fills are made in an image of the frame's
-// pixels and drawn as one.
+// hillshade filled triangle by triangle, then the contour lines; above the model's layers the
+// tint's legend and the contour labels. On a printer the fills are made in an image of the
+// frame's pixels and drawn as one.
 #include "Components/Canvas.h"
+#include "Components/MapViewState.h"
 #include "terrain/Contours.h"
+
+#include <optional>
+#include <vector>
 
 class TMapView;
 class TTerrainCache;
@@ -20,8 +24,21 @@ struct TTerrainLayers {
 
 constexpr TColor ContourColor = 0x1E5A96; // brown
 
+// The fills and the contour lines, under the model's layers.
 void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
                  TTerrainCache& cache);
-void DrawLegend(TMapView& view, const TVandrelTINModel& model, TTerrainCache& cache);
+// The tint's legend, beside the model where there is room; its box, or nothing without room.
+std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model,
+                                   TTerrainCache& cache);
+// Where a legend box of width by height goes in the area, clear of the model's rectangle: right
+// of it, left of it, below or above it, a margin from everything; nothing when none has room.
+std::optional<TIntRect> LegendBox(const TIntRect& area, const TIntRect& model, int width,
+                                  int height, int margin);
+// The index contours' labels, above every model layer: each on its line, at the first place
+// along it that is clear of the labels before and of the rectangles taken (the overlays, the
+// legend). The labels' boxes.
+std::vector<TIntRect> DrawContourLabels(TMapView& view, const TVandrelTINModel& model,
+                                        const TTerrainLayers& layers, TTerrainCache& cache,
+                                        std::vector<TIntRect> taken);
 // A level as its label shows it: three decimals at most, trailing zeros dropped.
 QString LevelText(double level);

@@ -153,3 +153,23 @@ TEST_F(PrintingTest, AFailingPrinterLeavesTheScreenAsTheDrawingTarget) {
     EXPECT_TRUE(ImageHasColour(window->MapView()->Image(), QColor(0, 0, 255)))
         << "draws on screen again";
 }
+
+TEST_F(PrintingTest, OnPaperTheLegendStandsBesideTheFrameNotOnIt) {
+    window->findChild<QAction*>("mnuTerrainColours")->trigger();
+    const QString pdf = dir.filePath("legend.pdf");
+    auto printer = PdfPrinter(pdf);
+    window->PrintView(*printer);
+    ASSERT_TRUE(window->LegendBox().has_value());
+    // In page pixels at 300 dots an inch: the printable area starts 118 pixels (10 mm) from the
+    // paper's corner. The page is portrait and the view wide, so the frame takes the width
+    // between the 25 mm margins and the legend goes under the caption line, within the margins.
+    const TIntRect legend = *window->LegendBox();
+    const int offset = 118;
+    const std::map<QString, QRectF> words = WordBoxes(Run("pdftotext", {"-bbox", pdf, "-"}));
+    ASSERT_TRUE(words.count("Origin:"));
+    const double pointsPerPixel = 72.0 / 300;
+    EXPECT_GT(legend.Top + offset, words.at("Origin:").bottom() / pointsPerPixel)
+        << "under the captions, off the frame";
+    EXPECT_LE(legend.Right + offset, 2180) << "inside the right margin";
+    EXPECT_LE(legend.Bottom + offset, 3508 - 300) << "above the bottom margin";
+}

@@ -1,10 +1,12 @@
 // The Terrain menu, the contour dialog and the profile mode, driven as a user would.
+#include "Components/Canvas.h"
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
 #include "SurfaceModel.h"
 #include "app/ContourDialog.h"
 #include "app/MainWindow.h"
 #include "app/ProfileWindow.h"
+#include "app/TerrainDrawing.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
@@ -21,6 +23,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -281,4 +284,84 @@ TEST_F(TerrainWindowTest, ThePrintedPageCarriesTheTint) {
                         40;
         }
     EXPECT_GT(coloured, 1000);
+}
+
+namespace {
+bool Overlap(const TIntRect& a, const TIntRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+} // namespace
+
+TEST_F(TerrainWindowTest, OverAFillTheSidesOfDenseTrianglesGiveWayAtEveryZoom) {
+    // 80,000 triangles about a pixel across at the full view.
+    const QString dense = dir.filePath("dense.vrk");
+    SaveBytes(dense.toStdString(), WriteModel(SurfaceModel(200, 200, 0.5, [](double x, double y) {
+                  return Cone(x, y);
+              })));
+    window->OpenModel(dense);
+    auto sidePixels = [&] {
+        const QImage image = window->MapView()->Image();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixel(x, y) == QColor(0, 128, 0).rgb();
+        return count;
+    };
+    const int plain = sidePixels();
+    EXPECT_GT(plain, 10000) << "the sides cover the model";
+    Action("mnuTerrainColours")->trigger();
+    EXPECT_LT(sidePixels(), plain / 100) << "the colours show";
+    // Zoomed in far enough, the sides are back over the colours.
+    window->MapView()->SetZoom(64);
+    EXPECT_GT(sidePixels(), 1000);
+    Action("mnuTerrainColours")->trigger();
+    window->MapView()->ZoomExtents();
+    EXPECT_EQ(sidePixels(), plain) << "without a fill, every side as before";
+}
+
+TEST_F(TerrainWindowTest, LabelsNeverLieOnEachOtherTheLegendOrTheScaleBar) {
+    window->resize(900, 700);
+    QCoreApplication::processEvents();
+    Action("mnuTerrainColours")->trigger();
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<TfrmContours*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>("txtInterval")->setText("2");
+        dialog->findChild<QSpinBox*>("spnIndexEvery")->setValue(1); // every line labelled
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    Action("mnuTerrainContours")->trigger();
+    const std::vector<TIntRect>& labels = window->LabelBoxes();
+    ASSERT_GT(labels.size(), 10u);
+    ASSERT_TRUE(window->LegendBox().has_value());
+    TMapView& view = *window->MapView();
+    TImageCanvas canvas(const_cast<QImage&>(view.Image()));
+    const std::vector<TIntRect> overlays = view.OverlayBounds(canvas);
+    ASSERT_FALSE(overlays.empty());
+    for (size_t i = 0; i < labels.size(); ++i) {
+        for (size_t k = i + 1; k < labels.size(); ++k)
+            EXPECT_FALSE(Overlap(labels[i], labels[k])) << i << " and " << k;
+        EXPECT_FALSE(Overlap(labels[i], *window->LegendBox())) << i;
+        for (const TIntRect& overlay : overlays)
+            EXPECT_FALSE(Overlap(labels[i], overlay)) << i;
+    }
+    // The legend keeps off the model where the window has room beside it.
+    const TMapViewState& s = view.State();
+    const TIntRect model{s.WorldToPixelX(s.MinX), s.WorldToPixelY(s.MaxY), s.WorldToPixelX(s.MaxX),
+                         s.WorldToPixelY(s.MinY)};
+    EXPECT_FALSE(Overlap(*window->LegendBox(), model));
+}
+
+TEST(LegendBoxTest, BesideTheModelWhereThereIsRoomElseNowhere) {
+    const TIntRect area{0, 0, 1000, 800};
+    // Room on the right: bottom-aligned with the model, a margin from the area's edge.
+    EXPECT_EQ(LegendBox(area, {100, 100, 800, 700}, 100, 150, 10), (TIntRect{890, 550, 990, 700}));
+    // Only on the left.
+    EXPECT_EQ(LegendBox(area, {150, 100, 950, 700}, 100, 150, 10), (TIntRect{10, 550, 110, 700}));
+    // Only below, right-aligned with the model.
+    EXPECT_EQ(LegendBox(area, {0, 0, 1000, 600}, 100, 150, 10), (TIntRect{890, 640, 990, 790}));
+    // Only above.
+    EXPECT_EQ(LegendBox(area, {0, 200, 1000, 800}, 100, 150, 10), (TIntRect{890, 10, 990, 160}));
+    // The model fills the area.
+    EXPECT_FALSE(LegendBox(area, {5, 5, 995, 795}, 100, 150, 10).has_value());
 }
