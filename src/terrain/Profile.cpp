@@ -5,8 +5,22 @@
 #include <cmath>
 
 namespace {
+// A place along a segment as the fraction Num / Den, kept apart so that the place's
+// coordinates can be computed as a weighted mean: exact wherever the answer is a double.
+struct TAlong {
+    double Num = 0, Den = 1;
+    double Value() const { return Num / Den; }
+    bool operator<(const TAlong& other) const { return Value() < other.Value(); }
+    bool operator==(const TAlong& other) const { return Value() == other.Value(); }
+    // The coordinate at this place between a and b.
+    double Between(double a, double b) const {
+        const double mean = (a * (Den - Num) + b * Num) / Den;
+        return std::isfinite(mean) ? mean : a + Value() * (b - a);
+    }
+};
+
 struct TStretch {
-    double From, To; // parameters along the segment, 0..1
+    TAlong From, To; // along the segment, 0..1
     int32_t Position;
 };
 
@@ -17,12 +31,12 @@ bool Finite(const TTriVertex* v) {
 // The part of the segment p to q inside the triangle, as parameters. Each side's test is
 // computed with its corners in one fixed order, so the two triangles of a side find the very
 // same crossing and the profile has neither slivers nor gaps between them.
-bool InsideStretch(const TTriangle& t, TPlanPoint p, TPlanPoint q, double& from, double& to) {
+bool InsideStretch(const TTriangle& t, TPlanPoint p, TPlanPoint q, TAlong& from, TAlong& to) {
     const TTriVertex* v[3] = {t.Vertex(1), t.Vertex(2), t.Vertex(3)};
     if (!Finite(v[0]) || !Finite(v[1]) || !Finite(v[2]))
         return false;
-    from = 0;
-    to = 1;
+    from = {0, 1};
+    to = {1, 1};
     for (int i = 0; i < 3; ++i) {
         const TTriVertex* a = v[i];
         const TTriVertex* b = v[(i + 1) % 3];
@@ -42,13 +56,13 @@ bool InsideStretch(const TTriangle& t, TPlanPoint p, TPlanPoint q, double& from,
             return false;
         if (fp >= 0 && fq >= 0)
             continue;
-        const double crossing = fp / (fp - fq);
+        const TAlong crossing{fp, fp - fq};
         if (fp < 0)
             from = std::max(from, crossing);
         else
             to = std::min(to, crossing);
     }
-    return to > from;
+    return from < to;
 }
 
 // The breakpoints of one segment, the corner at its end left out.
@@ -57,9 +71,9 @@ void SegmentProfile(const TTriangleMesh& mesh, TPlanPoint p, TPlanPoint q, doubl
     std::vector<int32_t> candidates;
     mesh.Index().CandidatesAlongSegment(p.X, p.Y, q.X, q.Y, candidates);
     std::vector<TStretch> stretches;
-    std::vector<double> breaks{0, 1};
+    std::vector<TAlong> breaks{{0, 1}, {1, 1}};
     for (int32_t position : candidates) {
-        double from, to;
+        TAlong from, to;
         if (InsideStretch(*mesh.Triangles().TriangleAt(position), p, q, from, to)) {
             stretches.push_back({from, to, position});
             breaks.push_back(from);
@@ -71,13 +85,12 @@ void SegmentProfile(const TTriangleMesh& mesh, TPlanPoint p, TPlanPoint q, doubl
     std::sort(stretches.begin(), stretches.end(),
               [](const TStretch& a, const TStretch& b) { return a.From < b.From; });
 
-    const double length = std::hypot(q.X - p.X, q.Y - p.Y);
     size_t next = 0;
     std::vector<const TStretch*> active;
     const TTriangle* before = nullptr;
     for (size_t i = 0; i + 1 < breaks.size(); ++i) {
-        const double from = breaks[i], to = breaks[i + 1];
-        while (next < stretches.size() && stretches[next].From <= from)
+        const TAlong from = breaks[i], to = breaks[i + 1];
+        while (next < stretches.size() && !(from < stretches[next].From))
             active.push_back(&stretches[next++]);
         std::erase_if(active, [&](const TStretch* s) { return s->To < to; });
         const TStretch* first = nullptr;
@@ -85,9 +98,11 @@ void SegmentProfile(const TTriangleMesh& mesh, TPlanPoint p, TPlanPoint q, doubl
             if (!first || s->Position < first->Position)
                 first = s;
         TProfilePoint point;
-        point.Distance = startDistance + from * length;
-        point.Easting = p.X + from * (q.X - p.X);
-        point.Northing = p.Y + from * (q.Y - p.Y);
+        // The distance from the segment's start, not summed along it: a point that lies
+        // exactly at a round distance is given that distance.
+        point.Easting = from.Between(p.X, q.X);
+        point.Northing = from.Between(p.Y, q.Y);
+        point.Distance = startDistance + std::hypot(point.Easting - p.X, point.Northing - p.Y);
         point.Triangle = first ? mesh.Triangles().TriangleAt(first->Position) : nullptr;
         const TTriangle* surface = point.Triangle ? point.Triangle : before;
         point.Value = surface ? PlaneValue(*surface, point.Easting, point.Northing) : NAN;

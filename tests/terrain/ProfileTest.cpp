@@ -91,3 +91,30 @@ TEST(ProfileTest, OverlapsFollowTheFirstTriangleAndFlatGroundStaysFlat) {
     for (const TProfilePoint& p : overlapped.Along({{1, 1}, {19, 19}}))
         EXPECT_DOUBLE_EQ(p.Value, 4) << "the grid comes first in the collection";
 }
+
+TEST(ProfileTest, RoundPlacesGetRoundDistancesAndCoordinates) {
+    // A 10 m grid at survey coordinates: the line along a row's middle crosses the grid lines at
+    // whole tens and the diagonals halfway between; each breakpoint is exactly there.
+    TModelData data = SurfaceModel(10, 10, 10, Plane);
+    for (auto& v : data.Vertices) {
+        v.Easting += 500000;
+        v.Northing += 6841000;
+    }
+    const TProfiled model(data);
+    const auto profile = model.Along({{500000, 6841005}, {500100, 6841005}});
+    ASSERT_GE(profile.size(), 11u);
+    for (const TProfilePoint& point : profile) {
+        const double along = point.Easting - 500000;
+        EXPECT_EQ(point.Distance, along) << point.Distance;
+        EXPECT_EQ(std::fmod(along, 5), 0) << "on a grid line or a diagonal: " << along;
+        EXPECT_EQ(point.Northing, 6841005);
+    }
+    // A second segment carries on from the first one's whole length.
+    const auto bent = model.Along({{500000, 6841005}, {500030, 6841005}, {500030, 6841045}});
+    EXPECT_EQ(bent.back().Distance, 70);
+    for (const TProfilePoint& point : bent) {
+        if (point.Easting == 500030 && point.Northing > 6841005) {
+            EXPECT_EQ(point.Distance, 30 + (point.Northing - 6841005));
+        }
+    }
+}
