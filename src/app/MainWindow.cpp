@@ -140,7 +140,7 @@ void TfrmTINMap::CreateActions() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     mnuFileExportPicture = action("mnuFileExportPicture", "Export &picture...");
     Wire(mnuFileExportPicture, &QAction::triggered, &TfrmTINMap::mnuFileExportPictureClick);
-    mnuFilePrint = action("mnuFilePrint", "&Print...");
+    mnuFilePrint = action("mnuFilePrint", "P&rint...");
     mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     Wire(mnuFilePrint, &QAction::triggered, &TfrmTINMap::btnPrintClick);
     PictureWidthDialog = [](int windowWidth, QWidget* parent) -> std::optional<int> {

@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 // A cone: 0 at the rim of radius 50 about (50, 50), 100 at the top.
@@ -175,6 +176,19 @@ TEST_F(TerrainWindowTest, ContoursChosenStayForTheNextModelWhileTheySuitIt) {
     // Settings never chosen follow each model.
     window->OpenModel(model);
     EXPECT_DOUBLE_EQ(window->Terrain().Contour.Interval, 10);
+}
+
+TEST_F(TerrainWindowTest, AnExportThatCannotBeWrittenSaysWhy) {
+    // A name of the user's for the device that is always full.
+    const QString full = dir.filePath("full.geojson");
+    ASSERT_TRUE(QFile::link("/dev/full", full));
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return full; };
+    Action("mnuTerrainExportContours")->trigger();
+    ASSERT_EQ(ReportedErrors().size(), 1);
+    EXPECT_EQ(ReportedErrors()[0], "Cannot write file " + full + ": No space left on device");
+    struct stat status;
+    ASSERT_EQ(::stat("/dev/full", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode)) << "the device is still a device";
 }
 
 TEST_F(TerrainWindowTest, ContoursExportAsGeoJson) {
