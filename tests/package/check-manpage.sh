@@ -6,7 +6,7 @@ program=$1 page=$2
 help=$("$program" --help)
 missing=0
 for word in $(grep -oE '(^|[ ,])--?[a-z][a-z-]*' <<<"$help" | tr -d ' ,' | sort -u) \
-            header extents find check convert contours profile; do
+            header extents find check convert contours profile volume measure; do
   escaped=${word//-/\\\\-}
   grep -q -- "$escaped" "$page" || { echo "not in $page: $word"; missing=1; }
 done

@@ -439,3 +439,31 @@ TEST_F(VrkInfoTest, RunningOutOfMemoryEndsWithItsMessageAndWritesNothing) {
                   }),
               0);
 }
+
+TEST_F(VrkInfoTest, VolumeToALevelAndMeasureAlongTheGround) {
+    // The two triangles are the plane z = 10 + x + 2y over the 10 m square, 10 to 40: at level
+    // 25, its mean, the cut and the fill balance.
+    const TRun volume = RunTool({"volume", file, "--level", "25"});
+    EXPECT_EQ(volume.Status, 0) << volume.Err.toStdString();
+    const QStringList lines = volume.Out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_TRUE(lines[0].startsWith("cut\t"));
+    EXPECT_EQ(lines[2], "net\t0");
+    EXPECT_EQ(lines[5], "area\t100");
+    const QJsonDocument json =
+        QJsonDocument::fromJson(RunTool({"--json", "volume", file, "--level", "40"}).Out.toUtf8());
+    EXPECT_DOUBLE_EQ(json["fill"].toDouble(), 100 * (40 - 25.0)) << "the level over it all";
+    EXPECT_DOUBLE_EQ(json["cut"].toDouble(), 0);
+    EXPECT_DOUBLE_EQ(json["fillArea"].toDouble(), 100);
+    EXPECT_EQ(RunTool({"volume", file}).Status, 2) << "no level";
+    EXPECT_EQ(RunTool({"volume", file, "--level", "high"}).Status, 2);
+
+    // Along y = 5 from x = 0 to 10 the ground rises 10: hypot(10, 10) on the ground.
+    const TRun measure = RunTool({"measure", file, "0", "5", "10", "5"});
+    EXPECT_EQ(measure.Status, 0);
+    const QStringList measured = measure.Out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(measured.size(), 2);
+    EXPECT_EQ(measured[0], "plan length\t10");
+    EXPECT_NEAR(measured[1].section('\t', 1).toDouble(), std::hypot(10, 10), 1e-12);
+    EXPECT_EQ(RunTool({"measure", file, "5", "5", "5", "5"}).Status, 2) << "no length";
+}

@@ -1,4 +1,6 @@
 #include "VrkInfo.h"
+#include "compare/Measure.h"
+#include "compare/Volumes.h"
 #include "export/ContourGeoJson.h"
 #include "export/ModelWriters.h"
 #include "export/ProfileCsv.h"
@@ -34,6 +36,8 @@ const char Usage[] = "usage: vrkinfo [--json] FILE...\n"
                      "       vrkinfo convert [--format FORMAT] FILE OUT\n"
                      "       vrkinfo contours FILE --interval I [--base B] OUT\n"
                      "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...]\n"
+                     "       vrkinfo [--json] volume FILE --level Z\n"
+                     "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
                      "       vrkinfo --help | --version\n";
 
 const char Help[] =
@@ -53,12 +57,18 @@ const char Help[] =
     "  profile FILE E1 N1 E2 N2...\n"
     "                    the exact profile along the line as CSV: distance, easting,\n"
     "                    northing, elevation, triangle\n"
+    "  volume FILE --level Z\n"
+    "                    cut, fill and net volume between the model and the level, and the\n"
+    "                    plan areas of cut, of fill and in all: name, TAB, number\n"
+    "  measure FILE E1 N1 E2 N2...\n"
+    "                    the line's length in plan and along the surface: name, TAB, number\n"
     "\n"
     "Options:\n"
     "  --json            one JSON document on standard output instead of the text\n"
     "  --format FORMAT   landxml, ply, obj or 2dm\n"
     "  --interval I      the contour interval, greater than 0\n"
     "  --base B          the level one contour passes through (default 0)\n"
+    "  --level Z         the level a volume is measured against\n"
     "  -h, --help        this text\n"
     "  --version         the program's name and version\n"
     "\n"
@@ -136,7 +146,7 @@ TPoints ParsePoints(const QStringList& words, int atLeast) {
 // The options and the words left when they are taken out.
 struct TCommandLine {
     bool Json = false, Help = false, Version = false;
-    std::optional<QString> Format, Interval, Base;
+    std::optional<QString> Format, Interval, Base, Level;
     QStringList Words;
 };
 
@@ -168,6 +178,8 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             value(line.Interval);
         else if (a == "--base")
             value(line.Base);
+        else if (a == "--level")
+            value(line.Level);
         else
             throw TUsageError{QString("unknown option '%1'").arg(a)};
     }
@@ -200,6 +212,12 @@ private:
     int Convert(const QString& file, const QString& output);
     int Contours(const QString& file, const QString& output);
     int Profile(const QString& file, const TPoints& points);
+    int Volume(const QString& file);
+    int Measure(const QString& file, const TPoints& points);
+    // Named numbers as TAB-separated lines, or as one JSON object under the file's name.
+    void WriteFigures(const QString& file,
+                      const std::vector<std::pair<const char*, const char*>>& names,
+                      const std::vector<double>& values);
     // Runs one file's work for each file, under its name when there are several; the worst
     // status wins.
     int EachFile(const QStringList& files,
@@ -458,6 +476,56 @@ int TRun::Profile(const QString& file, const TPoints& points) {
     return ExitDone;
 }
 
+void TRun::WriteFigures(const QString& file,
+                        const std::vector<std::pair<const char*, const char*>>& names,
+                        const std::vector<double>& values) {
+    QJsonObject json{{"file", file}};
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (FLine.Json)
+            json[names[i].second] = JsonNumber(values[i]);
+        else
+            FOut << names[i].first << '\t' << Number(values[i]) << '\n';
+    }
+    if (FLine.Json)
+        WriteJson(json);
+}
+
+int TRun::Volume(const QString& file) {
+    if (!FLine.Level)
+        throw TUsageError{"volume needs --level Z"};
+    const auto level = ParseCoordinate(*FLine.Level);
+    if (!level)
+        throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    const TVolumes v = VolumesToLevel(model.Triangles(), *level);
+    WriteFigures(file,
+                 {{"cut", "cut"},
+                  {"fill", "fill"},
+                  {"net", "net"},
+                  {"cut area", "cutArea"},
+                  {"fill area", "fillArea"},
+                  {"area", "area"}},
+                 {v.Cut, v.Fill, v.Net(), v.CutArea, v.FillArea, v.Area});
+    return ExitDone;
+}
+
+int TRun::Measure(const QString& file, const TPoints& points) {
+    std::vector<TPlanPoint> line;
+    for (const auto& [e, n] : points)
+        line.push_back({e, n});
+    if (const QString problem = ProfileLineProblem(line); !problem.isEmpty())
+        throw TUsageError{problem};
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    const TLineMeasure m = MeasureLine(model, line);
+    WriteFigures(file, {{"plan length", "planLength"}, {"surface length", "surfaceLength"}},
+                 {m.PlanLength, m.SurfaceLength});
+    return ExitDone;
+}
+
 int TRun::Command(const QString& command, const QStringList& rest) {
     auto exactly = [&](qsizetype count) {
         if (rest.size() != count)
@@ -492,6 +560,13 @@ int TRun::Command(const QString& command, const QStringList& rest) {
             throw TUsageError{"profile needs a FILE and points"};
         return Profile(rest[0], ParsePoints(rest.mid(1), 2));
     }
+    if (command == "volume")
+        return exactly(1), Volume(rest[0]);
+    if (command == "measure") {
+        if (rest.isEmpty())
+            throw TUsageError{"measure needs a FILE and points"};
+        return Measure(rest[0], ParsePoints(rest.mid(1), 2));
+    }
     return Summary(command.isEmpty() ? rest : QStringList{command} + rest);
 }
 } // namespace
@@ -509,15 +584,16 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         if (line.Words.isEmpty())
             throw TUsageError{"no FILE given"};
-        static const QStringList commands{"header",  "extents",  "find",   "check",
-                                          "convert", "contours", "profile"};
+        static const QStringList commands{"header",   "extents", "find",   "check",  "convert",
+                                          "contours", "profile", "volume", "measure"};
         // A command word is a command, also alone (a file of that name is ./check).
         const bool named = commands.contains(line.Words[0]);
         // A first word that is neither a command nor a file is a mistyped command.
         if (!named && line.Words.size() > 1 && !FileNameExists(line.Words[0]))
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
-        if (!named && (line.Format || line.Interval || line.Base))
-            throw TUsageError{"--format, --interval and --base belong to convert and contours"};
+        if (!named && (line.Format || line.Interval || line.Base || line.Level))
+            throw TUsageError{
+                "--format, --interval, --base and --level belong to convert, contours and volume"};
         TRun run(line, out, err);
         return named ? run.Command(line.Words[0], line.Words.mid(1))
                      : run.Command(QString(), line.Words);

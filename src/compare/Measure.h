@@ -1,0 +1,15 @@
+#pragma once
+// Lengths and areas measured on the model: a line's length in plan and along the surface.
+#include "model/Mesh.h"
+#include "terrain/PlanPoint.h"
+
+#include <vector>
+
+struct TLineMeasure {
+    double PlanLength = 0;
+    double SurfaceLength = 0; // of the stretches on the mesh, each along its triangle's plane
+    double PlanOnMesh = 0;    // the plan length of those stretches
+};
+
+// Measured through the exact profile: between two breakpoints the surface is one plane.
+TLineMeasure MeasureLine(const TTriangleMesh& mesh, const std::vector<TPlanPoint>& line);

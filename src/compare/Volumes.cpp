@@ -1,0 +1,83 @@
+#include "Volumes.h"
+
+#include <cmath>
+
+void TCompensatedSum::Add(double value) {
+    const double sum = FSum + value;
+    FCompensation +=
+        std::abs(FSum) >= std::abs(value) ? (FSum - sum) + value : (value - sum) + FSum;
+    FSum = sum;
+}
+
+namespace {
+struct TVolumeSums {
+    TCompensatedSum Cut, Fill, CutArea, FillArea, Area;
+};
+
+// One triangle of plan area `area` whose difference is d[0..2] at its corners.
+void AddTriangle(double area, const double d[3], TVolumeSums& sums) {
+    int above = 0, below = 0;
+    for (int i = 0; i < 3; ++i) {
+        above += d[i] > 0;
+        below += d[i] < 0;
+    }
+    const double whole = area * (d[0] + d[1] + d[2]) / 3; // the integral of d over the triangle
+    sums.Area.Add(area);
+    if (below == 0) {
+        sums.Fill.Add(whole);
+        sums.FillArea.Add(above > 0 ? area : 0);
+        return;
+    }
+    if (above == 0) {
+        sums.Cut.Add(-whole);
+        sums.CutArea.Add(area);
+        return;
+    }
+    // One corner alone on its side of d = 0: the part there is a triangle at that corner whose
+    // sides are the fractions t1, t2 of the triangle's sides to the other corners, where d is 0.
+    const bool lonelyAbove = above == 1;
+    int k = 0;
+    while (lonelyAbove ? !(d[k] > 0) : !(d[k] < 0))
+        ++k;
+    const double dk = d[k], d1 = d[(k + 1) % 3], d2 = d[(k + 2) % 3];
+    const double t1 = dk / (dk - d1), t2 = dk / (dk - d2);
+    const double partArea = area * t1 * t2;
+    const double part = partArea * dk / 3; // the integral of d over the corner's part
+    if (lonelyAbove) {
+        sums.Fill.Add(part);
+        sums.FillArea.Add(partArea);
+        sums.Cut.Add(part - whole);
+        sums.CutArea.Add(area - partArea);
+    } else {
+        sums.Cut.Add(-part);
+        sums.CutArea.Add(partArea);
+        sums.Fill.Add(whole - part);
+        sums.FillArea.Add(area - partArea);
+    }
+}
+
+bool Finite(const TTriVertex* v) {
+    return v && std::isfinite(v->Easting) && std::isfinite(v->Northing) && std::isfinite(v->Value);
+}
+} // namespace
+
+TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
+    TVolumeSums sums;
+    for (int i = 0; i < triangles.Count(); ++i) {
+        const TTriangle* t = triangles.TriangleAt(i);
+        if (!t)
+            continue;
+        const TTriVertex *a = t->Vertex(1), *b = t->Vertex(2), *c = t->Vertex(3);
+        if (!Finite(a) || !Finite(b) || !Finite(c))
+            continue;
+        const double area = std::abs((b->Easting - a->Easting) * (c->Northing - a->Northing) -
+                                     (c->Easting - a->Easting) * (b->Northing - a->Northing)) /
+                            2;
+        if (!(area > 0) || !std::isfinite(area))
+            continue;
+        const double d[3] = {level - a->Value, level - b->Value, level - c->Value};
+        AddTriangle(area, d, sums);
+    }
+    return {sums.Cut.Value(), sums.Fill.Value(), sums.CutArea.Value(), sums.FillArea.Value(),
+            sums.Area.Value()};
+}

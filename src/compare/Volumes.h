@@ -1,0 +1,28 @@
+#pragma once
+// Cut and fill between the model and a comparison surface, computed exactly on the triangles:
+// the difference d = comparison - model is linear on each triangle, so each is split where d is
+// 0 and each part's volume is its plan area times the mean of d at its corners. Fill is where
+// d > 0 (the comparison lies above the model), cut where d < 0. Sums are compensated, so that
+// millions of small parts add up without losing digits.
+#include "model/Mesh.h"
+
+struct TVolumes {
+    double Cut = 0, Fill = 0;                   // volumes, both counted positive
+    double CutArea = 0, FillArea = 0, Area = 0; // plan areas; Area is the whole compared region
+    double Net() const { return Fill - Cut; }
+};
+
+// The model against the horizontal plane at level: every triangle with three finite corners
+// and some plan area counts; others contribute nothing.
+TVolumes VolumesToLevel(const TTriangles& triangles, double level);
+
+// A sum of many doubles with the error of each addition carried along (Neumaier's variant of
+// Kahan's summation).
+class TCompensatedSum {
+public:
+    void Add(double value);
+    double Value() const { return FSum + FCompensation; }
+
+private:
+    double FSum = 0, FCompensation = 0;
+};
