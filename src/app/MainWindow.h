@@ -62,6 +62,7 @@ public:
 
     // The terrain layers and the elevation profile (TerrainCommands.cpp).
     const TTerrainLayers& Terrain() const { return FTerrain; }
+    const std::optional<TPlanPoint>& PointMarker() const { return FPointMarker; }
     // Where the last drawing put the legend and the contour labels.
     const std::optional<TIntRect>& LegendBox() const { return FLegendBox; }
     const std::vector<TIntRect>& LabelBoxes() const { return FLabelBoxes; }
@@ -134,6 +135,7 @@ private:
     void mnuTerrainContoursClick();
     void mnuTerrainShowContoursClick();
     void mnuTerrainExportContoursClick();
+    void GoToExtremePoint(bool highest);
     void ProfileModeClick();
     void mnuFileExportPictureClick();
     void ModelReadStarts();
@@ -177,12 +179,14 @@ private:
     QAction* mnuFileExportPicture;
     QAction* mnuFilePrint;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
-        *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile;
+        *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,
+        *mnuTerrainLowest;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;
     bool FIgnoreProfileRelease = false; // the release that ends a double click
     std::optional<TPlanPoint> FProfileRubber, FProfileMarker;
+    std::optional<TPlanPoint> FPointMarker; // the highest or lowest point gone to
     TfrmProfile* frmProfile = nullptr;
 };
 

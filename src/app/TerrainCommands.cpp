@@ -4,10 +4,12 @@
 #include "ContourDialog.h"
 #include "MainWindow.h"
 #include "ProfileWindow.h"
+#include "compare/Measure.h"
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Memory.h"
+#include "platform/NumberText.h"
 #include "support/WaitCursor.h"
 #include "vrk/VRKModel.h"
 
@@ -41,6 +43,12 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainShowContours = action("mnuTerrainShowContours", "Show contours", true);
     mnuTerrainExportContours = action("mnuTerrainExportContours", "Export contours...", false);
     mnuTerrainProfile = action("mnuTerrainProfile", "Elevation &profile", true);
+    mnuTerrainHighest = action("mnuTerrainHighest", "Go to &highest point", false);
+    mnuTerrainLowest = action("mnuTerrainLowest", "Go to &lowest point", false);
+    connect(mnuTerrainHighest, &QAction::triggered, this,
+            [this] { RunGuarded([&] { GoToExtremePoint(true); }); });
+    connect(mnuTerrainLowest, &QAction::triggered, this,
+            [this] { RunGuarded([&] { GoToExtremePoint(false); }); });
     Wire(mnuTerrainColours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
     Wire(mnuTerrainHillshade, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
     Wire(mnuTerrainShowContours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
@@ -77,6 +85,8 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addActions({mnuTerrainContours, mnuTerrainShowContours, mnuTerrainExportContours});
     terrain->addSeparator();
     terrain->addAction(mnuTerrainProfile);
+    terrain->addSeparator();
+    terrain->addActions({mnuTerrainHighest, mnuTerrainLowest});
 }
 
 void TfrmTINMap::TerrainLayersClick() {
@@ -129,9 +139,24 @@ void TfrmTINMap::mnuTerrainExportContoursClick() {
     SaveFile(fileName, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
 }
 
+void TfrmTINMap::GoToExtremePoint(bool highest) {
+    const TTriVertex* point = ExtremeVertex(FModel->Vertices(), highest);
+    if (!point) {
+        statusBar()->showMessage("The model has no point with a finite elevation.", 10000);
+        return;
+    }
+    FPointMarker = TPlanPoint{point->Easting, point->Northing};
+    MapView1->CenterView(true, point->Easting, point->Northing, MapView1->State().Zoom);
+    statusBar()->showMessage(QString("%1 point: %2")
+                                 .arg(highest ? "Highest" : "Lowest",
+                                      FormatFixed(point->Value, 3, SystemDecimalSeparator())),
+                             10000);
+}
+
 void TfrmTINMap::ModelReadStarts() {
     // Every triangle is replaced: what was computed from them, and a line drawn over them, go.
     FTerrainCache.Reset();
+    FPointMarker.reset();
     CancelProfileLine();
     frmProfile->close();
 }
@@ -234,11 +259,17 @@ void TfrmTINMap::ProfileClosed() {
 }
 
 void TfrmTINMap::DrawTerrainOverlay(QPainter& painter) {
-    if (FProfileLine.empty() && !FProfileMarker)
+    if (FProfileLine.empty() && !FProfileMarker && !FPointMarker)
         return;
     auto pixel = [this](const TPlanPoint& p) {
         return QPointF(MapView1->WorldToPixelX(p.X), MapView1->WorldToPixelY(p.Y));
     };
+    if (FPointMarker) { // a ring round the point gone to
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(ProfileLineColour, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(pixel(*FPointMarker), 7, 7);
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(ProfileLineColour, 2));
     for (size_t i = 1; i < FProfileLine.size(); ++i)

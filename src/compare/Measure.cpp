@@ -25,3 +25,16 @@ TLineMeasure MeasureLine(const TTriangleMesh& mesh, const std::vector<TPlanPoint
     measure.PlanOnMesh = plan.Value();
     return measure;
 }
+
+const TTriVertex* ExtremeVertex(const TTriVertices& vertices, bool highest) {
+    const TTriVertex* found = nullptr;
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const TTriVertex* v = vertices.VertexAt(i);
+        if (!v || !std::isfinite(v->Value) || !std::isfinite(v->Easting) ||
+            !std::isfinite(v->Northing))
+            continue;
+        if (!found || (highest ? v->Value > found->Value : v->Value < found->Value))
+            found = v;
+    }
+    return found;
+}

@@ -13,3 +13,7 @@ struct TLineMeasure {
 
 // Measured through the exact profile: between two breakpoints the surface is one plane.
 TLineMeasure MeasureLine(const TTriangleMesh& mesh, const std::vector<TPlanPoint>& line);
+
+// The vertex with the highest (or lowest) finite elevation at a finite place, the first in
+// collection order among equals; null when there is none.
+const TTriVertex* ExtremeVertex(const TTriVertices& vertices, bool highest);

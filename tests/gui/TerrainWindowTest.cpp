@@ -93,7 +93,8 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
         items << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
     EXPECT_EQ(items, (QStringList{"&Elevation colours", "&Hillshade", "Vertical e&xaggeration...",
                                   "-", "&Contours...", "Show contours", "Export contours...", "-",
-                                  "Elevation &profile"}));
+                                  "Elevation &profile", "-", "Go to &highest point",
+                                  "Go to &lowest point"}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
@@ -378,4 +379,21 @@ TEST(LegendBoxTest, BesideTheModelWhereThereIsRoomElseNowhere) {
     EXPECT_EQ(LegendBox(area, {0, 200, 1000, 800}, 100, 150, 10), (TIntRect{890, 10, 990, 160}));
     // The model fills the area.
     EXPECT_FALSE(LegendBox(area, {5, 5, 995, 795}, 100, 150, 10).has_value());
+}
+
+TEST_F(TerrainWindowTest, GoToTheHighestAndTheLowestPointCentresAndMarksThem) {
+    window->MapView()->SetZoom(4);
+    Action("mnuTerrainHighest")->trigger();
+    ASSERT_TRUE(window->PointMarker().has_value());
+    EXPECT_EQ(*window->PointMarker(), (TPlanPoint{50, 50})) << "the cone's top";
+    const TMapViewState& s = window->MapView()->State();
+    EXPECT_NEAR(s.ViewLeft + s.ViewWidth / 2, 50, 1e-9);
+    EXPECT_NEAR(s.ViewBottom + s.ViewHeight / 2, 50, 1e-9);
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("100.000"));
+    // The rim is all at 0: the first of its points in collection order, the grid's corner.
+    Action("mnuTerrainLowest")->trigger();
+    EXPECT_EQ(*window->PointMarker(), (TPlanPoint{0, 0}));
+    EXPECT_TRUE(window->MapView()->State().CrossVisible(0, 0));
+    window->OpenModel(model);
+    EXPECT_FALSE(window->PointMarker().has_value()) << "gone with the model it marked";
 }
