@@ -22,9 +22,11 @@ struct TRenderedModel {
         View.OnPaint = [this](TMapView* sender) {
             if (Terrain.Colours)
                 DrawTerrain(*sender, Model, Terrain, Cache);
-            DrawModel(*sender, Model, {}, nullptr);
+            TModelLayers layers; // as the program draws them over a fill
+            layers.SpacedSidesPixels = Terrain.Colours ? SidesOverFillPixels : 0;
+            DrawModel(*sender, Model, layers, nullptr);
             if (Terrain.Colours)
-                DrawLegend(*sender, Model, Cache);
+                DrawLegend(*sender, Model, Terrain, Cache);
         };
         double minE, minN, minV, maxE, maxN, maxV;
         Model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);

@@ -304,7 +304,7 @@ QString TfrmTINMap::StatusText(int panel) const {
 
 TModelLayers TfrmTINMap::Layers() const {
     // Over a fill, sides only where the triangles are far enough apart for the fill to show.
-    const bool filled = FTerrain.Colours || FTerrain.Hillshade;
+    const bool filled = FTerrain.Colours || FTerrain.Hillshade || FTerrain.ShowsDifference();
     return {mnuOptionsLimits->isChecked(), mnuOptionsTriangles->isChecked(),
             mnuOptionsEdges->isChecked(), mnuOptionsStartPoints->isChecked(),
             filled ? SidesOverFillPixels : 0};
@@ -462,8 +462,8 @@ void TfrmTINMap::MapView1Paint() {
     // Above the model: the legend, then the labels clear of it and of the view's overlays.
     std::vector<TIntRect> taken = MapView1->OverlayBounds(MapView1->DrawCanvas());
     FLegendBox.reset();
-    if (FTerrain.Colours)
-        FLegendBox = DrawLegend(*MapView1, *FModel, FTerrainCache);
+    if (FTerrain.Colours || FTerrain.ShowsDifference())
+        FLegendBox = DrawLegend(*MapView1, *FModel, FTerrain, FTerrainCache);
     if (FLegendBox)
         taken.push_back(*FLegendBox);
     FLabelBoxes = DrawContourLabels(*MapView1, *FModel, FTerrain, FTerrainCache, std::move(taken));

@@ -27,6 +27,7 @@ class TMapView;
 class TTriangle;
 class TfrmHealthCheck;
 class TfrmProfile;
+class TfrmVolumes;
 class TfrmHeaderInfo;
 class TfrmTriInfo;
 class TVandrelTINModel;
@@ -63,6 +64,9 @@ public:
     // The terrain layers and the elevation profile (TerrainCommands.cpp).
     const TTerrainLayers& Terrain() const { return FTerrain; }
     const std::optional<TPlanPoint>& PointMarker() const { return FPointMarker; }
+    TfrmVolumes* Volumes() const { return frmVolumes; }
+    // Asks for the level to compare the model with; tests put their own in place.
+    std::function<std::optional<double>(double suggested, QWidget* parent)> LevelDialog;
     // Where the last drawing put the legend and the contour labels.
     const std::optional<TIntRect>& LegendBox() const { return FLegendBox; }
     const std::vector<TIntRect>& LabelBoxes() const { return FLabelBoxes; }
@@ -136,6 +140,10 @@ private:
     void mnuTerrainShowContoursClick();
     void mnuTerrainExportContoursClick();
     void GoToExtremePoint(bool highest);
+    void mnuTerrainCompareLevelClick();
+    void mnuTerrainVolumesClick();
+    void mnuTerrainStopComparingClick();
+    void ComparingChanged();
     void ProfileModeClick();
     void mnuFileExportPictureClick();
     void ModelReadStarts();
@@ -180,13 +188,15 @@ private:
     QAction* mnuFilePrint;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,
-        *mnuTerrainLowest;
+        *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,
+        *mnuTerrainStopComparing;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;
     bool FIgnoreProfileRelease = false; // the release that ends a double click
     std::optional<TPlanPoint> FProfileRubber, FProfileMarker;
     std::optional<TPlanPoint> FPointMarker; // the highest or lowest point gone to
+    TfrmVolumes* frmVolumes = nullptr;
     TfrmProfile* frmProfile = nullptr;
 };
 

@@ -4,7 +4,9 @@
 #include "ContourDialog.h"
 #include "MainWindow.h"
 #include "ProfileWindow.h"
+#include "VolumesWindow.h"
 #include "compare/Measure.h"
+#include "compare/Volumes.h"
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
 #include "platform/ErrorGuard.h"
@@ -43,12 +45,30 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainShowContours = action("mnuTerrainShowContours", "Show contours", true);
     mnuTerrainExportContours = action("mnuTerrainExportContours", "Export contours...", false);
     mnuTerrainProfile = action("mnuTerrainProfile", "Elevation &profile", true);
-    mnuTerrainHighest = action("mnuTerrainHighest", "Go to &highest point", false);
-    mnuTerrainLowest = action("mnuTerrainLowest", "Go to &lowest point", false);
+    mnuTerrainHighest = action("mnuTerrainHighest", "Go to hi&ghest point", false);
+    mnuTerrainLowest = action("mnuTerrainLowest", "Go to lo&west point", false);
     connect(mnuTerrainHighest, &QAction::triggered, this,
             [this] { RunGuarded([&] { GoToExtremePoint(true); }); });
     connect(mnuTerrainLowest, &QAction::triggered, this,
             [this] { RunGuarded([&] { GoToExtremePoint(false); }); });
+    mnuTerrainCompareLevel = action("mnuTerrainCompareLevel", "Compare with &level...", false);
+    mnuTerrainDifference = action("mnuTerrainDifference", "Show &difference", true);
+    mnuTerrainVolumes = action("mnuTerrainVolumes", "&Volumes...", false);
+    mnuTerrainStopComparing = action("mnuTerrainStopComparing", "&Stop comparing", false);
+    Wire(mnuTerrainCompareLevel, &QAction::triggered, &TfrmTINMap::mnuTerrainCompareLevelClick);
+    Wire(mnuTerrainDifference, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
+    Wire(mnuTerrainVolumes, &QAction::triggered, &TfrmTINMap::mnuTerrainVolumesClick);
+    Wire(mnuTerrainStopComparing, &QAction::triggered, &TfrmTINMap::mnuTerrainStopComparingClick);
+    LevelDialog = [](double suggested, QWidget* parent) -> std::optional<double> {
+        bool ok = false;
+        const double level =
+            QInputDialog::getDouble(parent, "Compare with level",
+                                    "Elevation of the level:", suggested, -1e12, 1e12, 3, &ok);
+        return ok ? std::optional(level) : std::nullopt;
+    };
+    frmVolumes = new TfrmVolumes(this);
+    CloseOnEscape(frmVolumes);
+    ComparingChanged();
     Wire(mnuTerrainColours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
     Wire(mnuTerrainHillshade, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
     Wire(mnuTerrainShowContours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
@@ -87,12 +107,16 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addAction(mnuTerrainProfile);
     terrain->addSeparator();
     terrain->addActions({mnuTerrainHighest, mnuTerrainLowest});
+    terrain->addSeparator();
+    terrain->addActions(
+        {mnuTerrainCompareLevel, mnuTerrainDifference, mnuTerrainVolumes, mnuTerrainStopComparing});
 }
 
 void TfrmTINMap::TerrainLayersClick() {
     FTerrain.Colours = mnuTerrainColours->isChecked();
     FTerrain.Hillshade = mnuTerrainHillshade->isChecked();
     FTerrain.Contours = mnuTerrainShowContours->isChecked();
+    FTerrain.Difference = mnuTerrainDifference->isChecked();
     MapView1->Repaint();
 }
 
@@ -153,12 +177,52 @@ void TfrmTINMap::GoToExtremePoint(bool highest) {
                              10000);
 }
 
+void TfrmTINMap::mnuTerrainCompareLevelClick() {
+    const auto [low, high] = FTerrainCache.ValueRange(FModel->Vertices());
+    const auto level = LevelDialog(FTerrain.CompareLevel.value_or((low + high) / 2), this);
+    if (!level)
+        return;
+    FTerrain.CompareLevel = *level;
+    FTerrain.Difference = true;
+    ComparingChanged();
+    MapView1->Repaint();
+    mnuTerrainVolumesClick();
+}
+
+void TfrmTINMap::mnuTerrainVolumesClick() {
+    if (!FTerrain.CompareLevel)
+        return;
+    const TWaitCursor wait;
+    const QString level = FormatFixed(*FTerrain.CompareLevel, 3, SystemDecimalSeparator());
+    frmVolumes->ShowReport({FModel->InternalName, "level " + level,
+                            LengthUnitText(FModel->Header.CoordinateUnits).trimmed(),
+                            VolumesToLevel(FModel->Triangles(), *FTerrain.CompareLevel)});
+    frmVolumes->show();
+    frmVolumes->raise();
+}
+
+void TfrmTINMap::mnuTerrainStopComparingClick() {
+    FTerrain.CompareLevel.reset();
+    FTerrain.Difference = false;
+    frmVolumes->close();
+    ComparingChanged();
+    MapView1->Repaint();
+}
+
+void TfrmTINMap::ComparingChanged() {
+    const bool comparing = FTerrain.CompareLevel.has_value();
+    mnuTerrainDifference->setChecked(FTerrain.Difference);
+    for (QAction* item : {mnuTerrainDifference, mnuTerrainVolumes, mnuTerrainStopComparing})
+        item->setEnabled(comparing);
+}
+
 void TfrmTINMap::ModelReadStarts() {
     // Every triangle is replaced: what was computed from them, and a line drawn over them, go.
     FTerrainCache.Reset();
     FPointMarker.reset();
     CancelProfileLine();
     frmProfile->close();
+    frmVolumes->close(); // its figures are the old model's; the level stays compared with
 }
 
 void TfrmTINMap::ModelRead() {
@@ -183,15 +247,17 @@ void TfrmTINMap::ModelRead() {
 
 void TfrmTINMap::DrawTerrainLayers() {
     // The contour settings always suit the model: checked by the dialog, reset at every read.
-    if (!(FTerrain.Colours || FTerrain.Hillshade || FTerrain.Contours))
+    if (!(FTerrain.Colours || FTerrain.Hillshade || FTerrain.Contours ||
+          FTerrain.ShowsDifference()))
         return;
     try {
         DrawTerrain(*MapView1, *FModel, FTerrain, FTerrainCache);
     } catch (...) {
         // A layer that cannot be made (out of memory) goes off with its memory, so that the
         // next paint shows the model instead of failing again.
-        FTerrain.Colours = FTerrain.Hillshade = FTerrain.Contours = false;
-        for (QAction* layer : {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours})
+        FTerrain.Colours = FTerrain.Hillshade = FTerrain.Contours = FTerrain.Difference = false;
+        for (QAction* layer :
+             {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours, mnuTerrainDifference})
             layer->setChecked(false);
         FTerrainCache.Reset();
         ReturnFreeMemory();

@@ -34,6 +34,15 @@ const std::array<int, 256>& TintLights() {
     return lights;
 }
 
+// The value a corner's fill is looked up by: its elevation, or the comparison's difference.
+using TCornerValue = double (*)(const TTriVertex& v, double level);
+double Elevation(const TTriVertex& v, double) {
+    return v.Value;
+}
+double DifferenceToLevel(const TTriVertex& v, double level) {
+    return level - v.Value;
+}
+
 TFillStyle StyleOf(const TTerrainLayers& layers, const TColourRamp& ramp, uint8_t shade) {
     TFillStyle style;
     if (layers.Colours)
@@ -48,7 +57,7 @@ TFillStyle StyleOf(const TTerrainLayers& layers, const TColourRamp& ramp, uint8_
 }
 
 void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
-               TTerrainCache& cache) {
+               TTerrainCache& cache, const TColourRamp& ramp, TCornerValue value) {
     const TMapViewState& state = view.State();
     const TIntRect& r = state.DrawRect;
     TCanvas& canvas = view.DrawCanvas();
@@ -67,7 +76,7 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
         transform.OriginX = 0;
         transform.OriginY = r.Bottom - r.Top;
     }
-    const TColourRamp& ramp = cache.Ramp(model.Vertices());
+    const double level = layers.CompareLevel.value_or(0);
     static const std::vector<uint8_t> noShades;
     const std::vector<uint8_t>& shades =
         layers.Hillshade ? cache.Shades(model.Triangles(), layers.Exaggeration) : noShades;
@@ -92,8 +101,12 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
             if (!t || !t->Vertex(1) || !t->Vertex(2) || !t->Vertex(3))
                 continue;
             const uint8_t shade = layers.Hillshade ? shades[size_t(position)] : 0;
-            FillTriangle(target, transform.Corner(*t->Vertex(1)), transform.Corner(*t->Vertex(2)),
-                         transform.Corner(*t->Vertex(3)), StyleOf(layers, ramp, shade));
+            TFillCorner corners[3];
+            for (int k = 0; k < 3; ++k) {
+                corners[k] = transform.Corner(*t->Vertex(k + 1));
+                corners[k].Value = value(*t->Vertex(k + 1), level);
+            }
+            FillTriangle(target, corners[0], corners[1], corners[2], StyleOf(layers, ramp, shade));
         }
     });
     if (!scratch.isNull())
@@ -126,6 +139,20 @@ bool Visible(const TPlanBox& box, const TMapViewState& s) {
              box.MinY > s.ViewTop);
 }
 
+// Where the difference is 0: the model's line at the level compared with.
+void DrawLevelLine(TMapView& view, const TVandrelTINModel& model, double level,
+                   TTerrainCache& cache) {
+    TCanvas& canvas = view.DrawCanvas();
+    const TPen pen = canvas.Pen;
+    canvas.Pen.Color = LevelLineColor;
+    canvas.Pen.Width = 2 * std::max(1, canvas.PixelsPerInchX() / 96);
+    for (const TContourLine& line : cache.LevelLine(model, level))
+        for (size_t k = 1; k < line.Points.size(); ++k)
+            view.DrawLine(line.Points[k - 1].X, line.Points[k - 1].Y, line.Points[k].X,
+                          line.Points[k].Y);
+    canvas.Pen = pen;
+}
+
 void DrawContourLines(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
                       TTerrainCache& cache) {
     const TMapViewState& s = view.State();
@@ -151,16 +178,29 @@ TColor ToColor(uint32_t argb) {
 }
 } // namespace
 
+QString LengthUnitText(int coordinateUnits) {
+    return coordinateUnits == 2 ? " ft" : coordinateUnits == 3 ? " US ft" : " m";
+}
+
 QString LevelText(double level) {
     return TrimZeros(FormatFixed(level, 3, SystemDecimalSeparator()), 0);
 }
 
 void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
                  TTerrainCache& cache) {
-    if (layers.Colours || layers.Hillshade)
-        DrawFills(view, model, layers, cache);
+    if (layers.ShowsDifference()) {
+        // The difference in its own colours, lit by the hillshade when that is on.
+        TTerrainLayers difference = layers;
+        difference.Colours = true;
+        DrawFills(view, model, difference, cache,
+                  cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel), DifferenceToLevel);
+    } else if (layers.Colours || layers.Hillshade) {
+        DrawFills(view, model, layers, cache, cache.Ramp(model.Vertices()), Elevation);
+    }
     if (layers.Contours)
         DrawContourLines(view, model, layers, cache);
+    if (layers.ShowsDifference())
+        DrawLevelLine(view, model, *layers.CompareLevel, cache);
 }
 
 std::vector<TIntRect> DrawContourLabels(TMapView& view, const TVandrelTINModel& model,
@@ -277,14 +317,23 @@ std::optional<TIntRect> LegendBox(const TIntRect& area, const TIntRect& model, i
 }
 
 std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model,
-                                   TTerrainCache& cache) {
+                                   const TTerrainLayers& layers, TTerrainCache& cache) {
     const TMapViewState& s = view.State();
     const TIntRect& r = s.DrawRect;
     TCanvas& canvas = view.DrawCanvas();
     const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
-    const auto [low, high] = cache.ValueRange(model.Vertices());
     const QChar separator = SystemDecimalSeparator();
-    const QString top = FormatFixed(high, 3, separator), bottom = FormatFixed(low, 3, separator);
+    const bool difference = layers.ShowsDifference();
+    const TColourRamp& ramp = difference
+                                  ? cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel)
+                                  : cache.Ramp(model.Vertices());
+    QString top = FormatFixed(ramp.MaxValue(), 3, separator);
+    QString bottom = FormatFixed(ramp.MinValue(), 3, separator);
+    if (difference) { // with the units, and which side is which
+        const QString unit = LengthUnitText(model.Header.CoordinateUnits);
+        top = "fill " + top + unit;
+        bottom = "cut " + FormatFixed(-ramp.MinValue(), 3, separator) + unit;
+    }
     const QFont font = canvas.Font;
     canvas.Font = view.font();
     const int textWidth = std::max(canvas.TextWidth(top), canvas.TextWidth(bottom));
@@ -311,7 +360,6 @@ std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model
                        r.Right - margin, r.Bottom - margin};
     if (!box || box->Bottom - box->Top - textHeight - 2 * gap - 1 < 2 * textHeight)
         return std::nullopt; // no room
-    DrawLegendAt(view, canvas, *box, cache.Ramp(model.Vertices()), top, bottom, textHeight, gap,
-                 barWidth);
+    DrawLegendAt(view, canvas, *box, ramp, top, bottom, textHeight, gap, barWidth);
     return box;
 }

@@ -20,16 +20,23 @@ struct TTerrainLayers {
     bool Contours = false;
     double Exaggeration = 1;
     TContourSettings Contour;
+    // The horizontal plane the model is compared with, and whether the difference shows.
+    std::optional<double> CompareLevel;
+    bool Difference = false;
+    bool ShowsDifference() const { return Difference && CompareLevel.has_value(); }
 };
+
+constexpr TColor LevelLineColor = 0x000000;
 
 constexpr TColor ContourColor = 0x1E5A96; // brown
 
 // The fills and the contour lines, under the model's layers.
 void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
                  TTerrainCache& cache);
-// The tint's legend, beside the model where there is room; its box, or nothing without room.
+// The legend of the fill on top (the difference, else the tint), beside the model where there
+// is room; its box, or nothing without room.
 std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model,
-                                   TTerrainCache& cache);
+                                   const TTerrainLayers& layers, TTerrainCache& cache);
 // Where a legend box of width by height goes in the area, clear of the model's rectangle: right
 // of it, left of it, below or above it, a margin from everything; nothing when none has room.
 std::optional<TIntRect> LegendBox(const TIntRect& area, const TIntRect& model, int width,
@@ -42,3 +49,5 @@ std::vector<TIntRect> DrawContourLabels(TMapView& view, const TVandrelTINModel& 
                                         std::vector<TIntRect> taken);
 // A level as its label shows it: three decimals at most, trailing zeros dropped.
 QString LevelText(double level);
+// The header's coordinate unit after a number: " m", " ft" or " US ft".
+QString LengthUnitText(int coordinateUnits);

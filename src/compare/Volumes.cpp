@@ -81,3 +81,12 @@ TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
     return {sums.Cut.Value(), sums.Fill.Value(), sums.CutArea.Value(), sums.FillArea.Value(),
             sums.Area.Value()};
 }
+
+std::vector<TVolumeFigure> VolumeFigures(const TVolumes& v) {
+    return {{"cut", "cut", v.Cut, false},
+            {"fill", "fill", v.Fill, false},
+            {"net", "net", v.Net(), false},
+            {"cut area", "cutArea", v.CutArea, true},
+            {"fill area", "fillArea", v.FillArea, true},
+            {"area", "area", v.Area, true}};
+}

@@ -6,11 +6,22 @@
 // millions of small parts add up without losing digits.
 #include "model/Mesh.h"
 
+#include <vector>
+
 struct TVolumes {
     double Cut = 0, Fill = 0;                   // volumes, both counted positive
     double CutArea = 0, FillArea = 0, Area = 0; // plan areas; Area is the whole compared region
     double Net() const { return Fill - Cut; }
 };
+
+// The figures in their order, each with its name in text and its key in JSON.
+struct TVolumeFigure {
+    const char* Name;
+    const char* Key;
+    double Value;
+    bool IsArea;
+};
+std::vector<TVolumeFigure> VolumeFigures(const TVolumes& volumes);
 
 // The model against the horizontal plane at level: every triangle with three finite corners
 // and some plan area counts; others contribute nothing.

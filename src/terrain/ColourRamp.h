@@ -5,11 +5,15 @@
 #include <array>
 #include <cstdint>
 
+// The elevation tint, or the diverging ramp of a difference between two surfaces: cut (below
+// 0) red, white at 0, fill (above 0) blue.
+enum class TRampKind { Elevation, Difference };
+
 class TColourRamp {
 public:
     static constexpr int Steps = 1024;
     // The ramp stretched over minValue..maxValue; a range of no width gives the middle colour.
-    TColourRamp(double minValue, double maxValue);
+    TColourRamp(double minValue, double maxValue, TRampKind kind = TRampKind::Elevation);
     double MinValue() const { return FMin; }
     double MaxValue() const { return FMax; }
     // 0xAARRGGBB with alpha 0xFF, as the screen image stores pixels.

@@ -51,3 +51,29 @@ const std::vector<TContourLine>& TTerrainCache::Contours(const TTriangles& trian
     }
     return FContours;
 }
+
+const std::vector<TContourLine>& TTerrainCache::LevelLine(const TTriangleMesh& mesh, double level) {
+    if (FLevelLineLevel != level) {
+        // One level: the interval only has to reach past every elevation from it.
+        const auto [low, high] = ValueRange(mesh.Vertices());
+        TContourSettings settings;
+        settings.Base = level;
+        settings.Interval = 2 * std::max({std::abs(high - level), std::abs(low - level), 1.0});
+        settings.IndexEvery = 0;
+        FLevelLine.clear();
+        if (std::isfinite(settings.Interval))
+            FLevelLine = TraceContours(mesh.Triangles(), settings);
+        FLevelLineLevel = level;
+    }
+    return FLevelLine;
+}
+
+const TColourRamp& TTerrainCache::DifferenceRamp(const TTriVertices& vertices, double level) {
+    if (!FDifferenceRamp || FDifferenceLevel != level) {
+        const auto [low, high] = ValueRange(vertices);
+        const double reach = std::max(std::abs(level - low), std::abs(level - high));
+        FDifferenceRamp = std::make_unique<TColourRamp>(-reach, reach, TRampKind::Difference);
+        FDifferenceLevel = level;
+    }
+    return *FDifferenceRamp;
+}

@@ -28,6 +28,11 @@ public:
                                               const TContourSettings& settings);
     // The boxes of the lines Contours gave last.
     const std::vector<TPlanBox>& ContourBoxes() const { return FContourBoxes; }
+    // Where the model meets the horizontal plane at level: the line of no difference.
+    const std::vector<TContourLine>& LevelLine(const TTriangleMesh& mesh, double level);
+    // The difference ramp for the plane at level: symmetric about 0, as far as the model's
+    // elevations reach from it.
+    const TColourRamp& DifferenceRamp(const TTriVertices& vertices, double level);
 
 private:
     std::optional<std::pair<double, double>> FRange;
@@ -37,4 +42,7 @@ private:
     std::optional<TContourSettings> FContourSettings;
     std::vector<TContourLine> FContours;
     std::vector<TPlanBox> FContourBoxes;
+    std::optional<double> FLevelLineLevel, FDifferenceLevel;
+    std::vector<TContourLine> FLevelLine;
+    std::unique_ptr<TColourRamp> FDifferenceRamp;
 };

@@ -50,7 +50,7 @@ struct SharedDrawingTest : ::testing::Test {
             DrawTerrain(*sender, model, terrain, cache);
             DrawModel(*sender, model, layers, model.Triangles().Triangle(5));
             if (terrain.Colours)
-                DrawLegend(*sender, model, cache);
+                DrawLegend(*sender, model, terrain, cache);
         };
         view.Repaint();
         return view.Image();

@@ -7,6 +7,9 @@
 #include "app/MainWindow.h"
 #include "app/ProfileWindow.h"
 #include "app/TerrainDrawing.h"
+#include "app/VolumesWindow.h"
+#include "compare/Volumes.h"
+#include "platform/NumberText.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
@@ -93,8 +96,9 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
         items << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
     EXPECT_EQ(items, (QStringList{"&Elevation colours", "&Hillshade", "Vertical e&xaggeration...",
                                   "-", "&Contours...", "Show contours", "Export contours...", "-",
-                                  "Elevation &profile", "-", "Go to &highest point",
-                                  "Go to &lowest point"}));
+                                  "Elevation &profile", "-", "Go to hi&ghest point",
+                                  "Go to lo&west point", "-", "Compare with &level...",
+                                  "Show &difference", "&Volumes...", "&Stop comparing"}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
@@ -396,4 +400,42 @@ TEST_F(TerrainWindowTest, GoToTheHighestAndTheLowestPointCentresAndMarksThem) {
     EXPECT_TRUE(window->MapView()->State().CrossVisible(0, 0));
     window->OpenModel(model);
     EXPECT_FALSE(window->PointMarker().has_value()) << "gone with the model it marked";
+}
+
+TEST_F(TerrainWindowTest, ComparingWithALevelShowsTheDifferenceAndItsVolumes) {
+    EXPECT_FALSE(Action("mnuTerrainVolumes")->isEnabled()) << "nothing compared yet";
+    const QImage plain = window->MapView()->Image();
+    double suggested = 0;
+    window->LevelDialog = [&](double offered, QWidget*) {
+        suggested = offered;
+        return std::optional(50.0);
+    };
+    Action("mnuTerrainCompareLevel")->trigger();
+    EXPECT_DOUBLE_EQ(suggested, 50) << "the middle of the model's range";
+    EXPECT_TRUE(Action("mnuTerrainDifference")->isChecked());
+    // The cone's top is above the level: cut, red; the flat ground round it is below: fill, blue.
+    const QImage compared = window->MapView()->Image();
+    const QRgb top = compared.pixel(Pixel(46, 52)), ground = compared.pixel(Pixel(3, 7));
+    EXPECT_GT(qRed(top), qBlue(top));
+    EXPECT_GT(qBlue(ground), qRed(ground));
+    EXPECT_TRUE(window->LegendBox().has_value());
+    // The report: the same figures as the computation, with the units.
+    TfrmVolumes* volumes = window->Volumes();
+    ASSERT_TRUE(volumes->isVisible());
+    const TVolumes expected = VolumesToLevel(window->Model().Triangles(), 50);
+    EXPECT_TRUE(volumes->Text().contains("against level 50.000"));
+    EXPECT_TRUE(volumes->Text().contains(
+        "cut: " + FormatFixed(expected.Cut, 3, SystemDecimalSeparator()) + " m³"));
+    const QString saved = dir.filePath("volumes");
+    volumes->SaveDialog = [&](QWidget*) { return saved + ".json"; };
+    volumes->btnSaveClick();
+    QFile json(saved + ".json");
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    EXPECT_DOUBLE_EQ(QJsonDocument::fromJson(json.readAll())["fill"].toDouble(), expected.Fill);
+    // Stopping leaves the picture as it was.
+    Action("mnuTerrainStopComparing")->trigger();
+    EXPECT_FALSE(volumes->isVisible());
+    EXPECT_FALSE(Action("mnuTerrainDifference")->isEnabled());
+    EXPECT_EQ(window->MapView()->Image(), plain);
+    EXPECT_TRUE(ReportedErrors().isEmpty());
 }

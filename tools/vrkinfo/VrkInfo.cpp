@@ -499,15 +499,13 @@ int TRun::Volume(const QString& file) {
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
-    const TVolumes v = VolumesToLevel(model.Triangles(), *level);
-    WriteFigures(file,
-                 {{"cut", "cut"},
-                  {"fill", "fill"},
-                  {"net", "net"},
-                  {"cut area", "cutArea"},
-                  {"fill area", "fillArea"},
-                  {"area", "area"}},
-                 {v.Cut, v.Fill, v.Net(), v.CutArea, v.FillArea, v.Area});
+    std::vector<std::pair<const char*, const char*>> names;
+    std::vector<double> values;
+    for (const TVolumeFigure& figure : VolumeFigures(VolumesToLevel(model.Triangles(), *level))) {
+        names.emplace_back(figure.Name, figure.Key);
+        values.push_back(figure.Value);
+    }
+    WriteFigures(file, names, values);
     return ExitDone;
 }
 

@@ -1,0 +1,43 @@
+#include "VolumeReport.h"
+#include "platform/NumberText.h"
+
+#include <QIODevice>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+QString UnitOf(const TVolumeReport& report, const TVolumeFigure& figure) {
+    return report.Unit + (figure.IsArea ? "²" : "³");
+}
+
+QString CsvField(const QString& text) {
+    QString quoted = text;
+    return '"' + quoted.replace('"', "\"\"") + '"';
+}
+} // namespace
+
+QString VolumeReportText(const TVolumeReport& report) {
+    QString text = report.Model + " against " + report.Against + '\n';
+    for (const TVolumeFigure& figure : VolumeFigures(report.Volumes))
+        text += QString("%1: %2 %3\n")
+                    .arg(figure.Name, FormatFixed(figure.Value, 3, SystemDecimalSeparator()),
+                         UnitOf(report, figure));
+    return text;
+}
+
+void WriteVolumeCsv(const TVolumeReport& report, QIODevice& out) {
+    QString text = "quantity,value,unit\n";
+    text += "model," + CsvField(report.Model) + ",\n";
+    text += "against," + CsvField(report.Against) + ",\n";
+    for (const TVolumeFigure& figure : VolumeFigures(report.Volumes))
+        text += QString("%1,%2,%3\n")
+                    .arg(figure.Name, FormatShortest(figure.Value), UnitOf(report, figure));
+    out.write(text.toUtf8());
+}
+
+void WriteVolumeJson(const TVolumeReport& report, QIODevice& out) {
+    QJsonObject json{{"model", report.Model}, {"against", report.Against}, {"unit", report.Unit}};
+    for (const TVolumeFigure& figure : VolumeFigures(report.Volumes))
+        json[figure.Key] = figure.Value;
+    out.write(QJsonDocument(json).toJson(QJsonDocument::Indented));
+}
