@@ -1,6 +1,8 @@
 // The terrain computations on generated models: contours at about 50 levels, the triangles'
-// shades, and the profile of a line across the whole model.
+// shades, the profile of a line across the whole model, and cut and fill against the level
+// halfway up.
 #include "BenchModels.h"
+#include "compare/Volumes.h"
 #include "platform/Streams.h"
 #include "terrain/Contours.h"
 #include "terrain/Hillshade.h"
@@ -53,6 +55,16 @@ void BM_ProfileAcrossTheModel(benchmark::State& state) {
     state.counters["breakpoints"] = double(points);
 }
 
+void BM_VolumeToLevel(benchmark::State& state) {
+    const TVandrelTINModel& model = Model(static_cast<int>(state.range(0)));
+    double minE, minN, minV, maxE, maxN, maxV;
+    model.Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    double net = 0;
+    for (auto _ : state)
+        net = VolumesToLevel(model.Triangles(), (minV + maxV) / 2).Net();
+    state.counters["net"] = net;
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000000)->Arg(2000000)->Arg(5000000)->Arg(20000000)->Unit(benchmark::kMillisecond);
 }
@@ -60,6 +72,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_Contours50Levels)->Apply(Sizes);
 BENCHMARK(BM_TriangleShades)->Apply(Sizes);
+BENCHMARK(BM_VolumeToLevel)->Apply(Sizes);
 BENCHMARK(BM_ProfileAcrossTheModel)->Arg(2000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
