@@ -249,14 +249,14 @@ void TfrmTINMap::CreateToolBar() {
         RunGuarded([&] {
             CancelProfileLine();
             MapView1->SetMouseMode(TMapMouseMode::mmZoom);
-            mnuTerrainProfile->setChecked(false);
+            ShowLineMode();
         });
     });
     connect(btnPanMode, &QToolButton::clicked, this, [this] {
         RunGuarded([&] {
             CancelProfileLine();
             MapView1->SetMouseMode(TMapMouseMode::mmPan);
-            mnuTerrainProfile->setChecked(false);
+            ShowLineMode();
         });
     });
     Wire(btnProfile, &QToolButton::clicked, &TfrmTINMap::ProfileModeClick);

@@ -28,6 +28,7 @@ class TTriangle;
 class TfrmHealthCheck;
 class TfrmProfile;
 class TfrmVolumes;
+class TfrmMeasure;
 class TfrmHeaderInfo;
 class TfrmTriInfo;
 class TVandrelTINModel;
@@ -65,6 +66,7 @@ public:
     const TTerrainLayers& Terrain() const { return FTerrain; }
     const std::optional<TPlanPoint>& PointMarker() const { return FPointMarker; }
     TfrmVolumes* Volumes() const { return frmVolumes; }
+    TfrmMeasure* Measure() const { return frmMeasure; }
     // Asks for the level to compare the model with; tests put their own in place.
     std::function<std::optional<double>(double suggested, QWidget* parent)> LevelDialog;
     // Where the last drawing put the legend and the contour labels.
@@ -140,6 +142,9 @@ private:
     void mnuTerrainShowContoursClick();
     void mnuTerrainExportContoursClick();
     void GoToExtremePoint(bool highest);
+    void MeasureModeClick();
+    // The line mode's items checked as the mode and what the line is for say.
+    void ShowLineMode();
     void mnuTerrainCompareLevelClick();
     void mnuTerrainVolumesClick();
     void mnuTerrainStopComparingClick();
@@ -189,7 +194,7 @@ private:
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,
-        *mnuTerrainStopComparing;
+        *mnuTerrainStopComparing, *mnuTerrainMeasure;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;
@@ -197,6 +202,8 @@ private:
     std::optional<TPlanPoint> FProfileRubber, FProfileMarker;
     std::optional<TPlanPoint> FPointMarker; // the highest or lowest point gone to
     TfrmVolumes* frmVolumes = nullptr;
+    TfrmMeasure* frmMeasure = nullptr;
+    bool FLineMeasures = false; // the line drawn is measured rather than profiled
     TfrmProfile* frmProfile = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include "Components/MapView.h"
 #include "ContourDialog.h"
 #include "MainWindow.h"
+#include "MeasureWindow.h"
 #include "ProfileWindow.h"
 #include "VolumesWindow.h"
 #include "compare/Measure.h"
@@ -16,6 +17,7 @@
 #include "vrk/VRKModel.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -45,6 +47,10 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainShowContours = action("mnuTerrainShowContours", "Show contours", true);
     mnuTerrainExportContours = action("mnuTerrainExportContours", "Export contours...", false);
     mnuTerrainProfile = action("mnuTerrainProfile", "Elevation &profile", true);
+    mnuTerrainMeasure = action("mnuTerrainMeasure", "&Measure", true);
+    Wire(mnuTerrainMeasure, &QAction::triggered, &TfrmTINMap::MeasureModeClick);
+    frmMeasure = new TfrmMeasure(this);
+    CloseOnEscape(frmMeasure);
     mnuTerrainHighest = action("mnuTerrainHighest", "Go to hi&ghest point", false);
     mnuTerrainLowest = action("mnuTerrainLowest", "Go to lo&west point", false);
     connect(mnuTerrainHighest, &QAction::triggered, this,
@@ -104,7 +110,7 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addSeparator();
     terrain->addActions({mnuTerrainContours, mnuTerrainShowContours, mnuTerrainExportContours});
     terrain->addSeparator();
-    terrain->addAction(mnuTerrainProfile);
+    terrain->addActions({mnuTerrainProfile, mnuTerrainMeasure});
     terrain->addSeparator();
     terrain->addActions({mnuTerrainHighest, mnuTerrainLowest});
     terrain->addSeparator();
@@ -271,13 +277,36 @@ bool TfrmTINMap::InProfileMode() const {
 }
 
 void TfrmTINMap::ProfileModeClick() {
+    if (FLineMeasures)
+        CancelProfileLine();
+    FLineMeasures = false;
     MapView1->SetMouseMode(TMapMouseMode::mmProfile);
+    ShowLineMode();
+}
+
+void TfrmTINMap::MeasureModeClick() {
+    if (!FLineMeasures)
+        CancelProfileLine();
+    FLineMeasures = true;
+    MapView1->SetMouseMode(TMapMouseMode::mmProfile); // the same clicks draw the line
+    ShowLineMode();
+}
+
+void TfrmTINMap::ShowLineMode() {
     const bool on = InProfileMode(); // refused without mouse zoom
-    mnuTerrainProfile->setChecked(on);
-    btnProfile->setChecked(on);
+    mnuTerrainProfile->setChecked(on && !FLineMeasures);
+    mnuTerrainMeasure->setChecked(on && FLineMeasures);
+    btnProfile->setChecked(on && !FLineMeasures);
     if (!on)
         (MapView1->MouseMode() == TMapMouseMode::mmPan ? btnPanMode : btnZoomMode)
             ->setChecked(true);
+    else if (FLineMeasures) { // a mode of the menu's alone: no mode button stays down
+        QButtonGroup* modes = btnProfile->group();
+        modes->setExclusive(false);
+        for (QToolButton* mode : {btnZoomMode, btnPanMode, btnProfile})
+            mode->setChecked(false);
+        modes->setExclusive(true);
+    }
 }
 
 void TfrmTINMap::ProfileClick(int x, int y) {
@@ -303,7 +332,12 @@ void TfrmTINMap::FinishProfileLine() {
     FProfileDrawing = false;
     FProfileRubber.reset();
     const TWaitCursor wait;
-    frmProfile->ShowProfile(ComputeProfile(*FModel, FProfileLine), LineLength(FProfileLine));
+    if (FLineMeasures)
+        frmMeasure->ShowMeasure(MeasureLine(*FModel, FProfileLine),
+                                MeasureSegments(*FModel, FProfileLine),
+                                LengthUnitText(FModel->Header.CoordinateUnits).trimmed());
+    else
+        frmProfile->ShowProfile(ComputeProfile(*FModel, FProfileLine), LineLength(FProfileLine));
     MapView1->viewport()->update();
 }
 

@@ -1,5 +1,6 @@
 #include "Measure.h"
 #include "Volumes.h"
+#include "model/Geometry.h"
 #include "terrain/Profile.h"
 
 #include <cmath>
@@ -37,4 +38,26 @@ const TTriVertex* ExtremeVertex(const TTriVertices& vertices, bool highest) {
             found = v;
     }
     return found;
+}
+
+double Bearing(const TPlanPoint& from, const TPlanPoint& to) {
+    const double degrees = std::atan2(to.X - from.X, to.Y - from.Y) * 180 / M_PI;
+    return degrees < 0 ? degrees + 360 : degrees;
+}
+
+std::vector<TSegmentMeasure> MeasureSegments(const TTriangleMesh& mesh,
+                                             const std::vector<TPlanPoint>& line) {
+    auto elevation = [&](const TPlanPoint& p) {
+        double value = NAN;
+        return mesh.FindTriangle(p.X, p.Y, value) && value != NullValue ? value : NAN;
+    };
+    std::vector<TSegmentMeasure> segments;
+    for (size_t i = 1; i < line.size(); ++i) {
+        TSegmentMeasure segment;
+        segment.PlanLength = std::hypot(line[i].X - line[i - 1].X, line[i].Y - line[i - 1].Y);
+        segment.Bearing = Bearing(line[i - 1], line[i]);
+        segment.Grade = (elevation(line[i]) - elevation(line[i - 1])) / segment.PlanLength * 100;
+        segments.push_back(segment);
+    }
+    return segments;
 }

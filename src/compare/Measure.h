@@ -14,6 +14,18 @@ struct TLineMeasure {
 // Measured through the exact profile: between two breakpoints the surface is one plane.
 TLineMeasure MeasureLine(const TTriangleMesh& mesh, const std::vector<TPlanPoint>& line);
 
+struct TSegmentMeasure {
+    double PlanLength = 0;
+    double Bearing = 0; // degrees clockwise from grid north, 0 to under 360
+    double Grade = 0;   // the rise from start to end over the plan length, in percent; NaN
+                        // where an end is off the model
+};
+// Each segment of the line, its ends' elevations looked up on the model.
+std::vector<TSegmentMeasure> MeasureSegments(const TTriangleMesh& mesh,
+                                             const std::vector<TPlanPoint>& line);
+// The direction from one plan point to another as a bearing: 0 north, 90 east.
+double Bearing(const TPlanPoint& from, const TPlanPoint& to);
+
 // The vertex with the highest (or lowest) finite elevation at a finite place, the first in
 // collection order among equals; null when there is none.
 const TTriVertex* ExtremeVertex(const TTriVertices& vertices, bool highest);

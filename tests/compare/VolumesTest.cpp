@@ -158,3 +158,22 @@ TEST(MeasureTest, ALineAlongASlopeIsLongerOnTheGroundByItsGrade) {
     EXPECT_DOUBLE_EQ(bent.PlanLength, 100);
     EXPECT_NEAR(bent.SurfaceLength, std::hypot(50, 30) + 50, 1e-12);
 }
+
+TEST(MeasureTest, SegmentsHaveTheirBearingAndGrade) {
+    EXPECT_DOUBLE_EQ(Bearing({0, 0}, {0, 10}), 0) << "north";
+    EXPECT_DOUBLE_EQ(Bearing({0, 0}, {10, 0}), 90) << "east";
+    EXPECT_DOUBLE_EQ(Bearing({0, 0}, {0, -10}), 180) << "south";
+    EXPECT_DOUBLE_EQ(Bearing({0, 0}, {-10, 0}), 270) << "west";
+    EXPECT_DOUBLE_EQ(Bearing({0, 0}, {10, 10}), 45);
+    // z = 0.75 x: going east rises 75 %, going north is level, going west falls.
+    const TLoaded slope(SurfaceModel(10, 10, 10, [](double x, double) { return 0.75 * x; }));
+    const auto segments = MeasureSegments(slope.Model, {{10, 10}, {50, 10}, {50, 90}, {20, 90}});
+    ASSERT_EQ(segments.size(), 3u);
+    EXPECT_DOUBLE_EQ(segments[0].PlanLength, 40);
+    EXPECT_NEAR(segments[0].Grade, 75, 1e-9);
+    EXPECT_DOUBLE_EQ(segments[1].Bearing, 0);
+    EXPECT_NEAR(segments[1].Grade, 0, 1e-9);
+    EXPECT_NEAR(segments[2].Grade, -75, 1e-9);
+    EXPECT_TRUE(std::isnan(MeasureSegments(slope.Model, {{50, 50}, {500, 50}})[0].Grade))
+        << "an end off the model";
+}

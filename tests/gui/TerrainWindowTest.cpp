@@ -5,6 +5,7 @@
 #include "SurfaceModel.h"
 #include "app/ContourDialog.h"
 #include "app/MainWindow.h"
+#include "app/MeasureWindow.h"
 #include "app/ProfileWindow.h"
 #include "app/TerrainDrawing.h"
 #include "app/VolumesWindow.h"
@@ -96,7 +97,7 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
         items << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
     EXPECT_EQ(items, (QStringList{"&Elevation colours", "&Hillshade", "Vertical e&xaggeration...",
                                   "-", "&Contours...", "Show contours", "Export contours...", "-",
-                                  "Elevation &profile", "-", "Go to hi&ghest point",
+                                  "Elevation &profile", "&Measure", "-", "Go to hi&ghest point",
                                   "Go to lo&west point", "-", "Compare with &level...",
                                   "Show &difference", "&Volumes...", "&Stop comparing"}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
@@ -438,4 +439,42 @@ TEST_F(TerrainWindowTest, ComparingWithALevelShowsTheDifferenceAndItsVolumes) {
     EXPECT_FALSE(Action("mnuTerrainDifference")->isEnabled());
     EXPECT_EQ(window->MapView()->Image(), plain);
     EXPECT_TRUE(ReportedErrors().isEmpty());
+}
+
+TEST_F(TerrainWindowTest, TheMeasureModeGivesALinesLengthsOnTheGround) {
+    Action("mnuTerrainMeasure")->trigger();
+    EXPECT_TRUE(Action("mnuTerrainMeasure")->isChecked());
+    EXPECT_FALSE(Action("mnuTerrainProfile")->isChecked());
+    EXPECT_FALSE(Button("btnProfile")->isChecked());
+    EXPECT_FALSE(Button("btnZoomMode")->isChecked()) << "no mode button for this mode";
+    // Across the cone's top from rim to rim: 60 in plan, climbing 100 - 2 * 5 = 90 and down.
+    Click(Pixel(20, 50));
+    DoubleClick(Client(), Pixel(80, 50));
+    TfrmMeasure* measure = window->Measure();
+    ASSERT_TRUE(measure->isVisible());
+    EXPECT_FALSE(window->Profile()->isVisible()) << "a measure, not a profile";
+    const QStringList lines = measure->Text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    const double plan = lines[0].section(' ', 2, 2).toDouble();
+    const double ground = lines[1].section(' ', 2, 2).toDouble();
+    EXPECT_NEAR(plan, 60, 0.5) << lines[0].toStdString();
+    EXPECT_GT(ground, plan) << "longer on the slopes";
+    EXPECT_TRUE(lines[2].startsWith("1: ")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains("bearing 90.000")) << "due east";
+    // The profile's own mode takes over again.
+    Button("btnProfile")->click();
+    EXPECT_TRUE(Action("mnuTerrainProfile")->isChecked());
+    EXPECT_FALSE(Action("mnuTerrainMeasure")->isChecked());
+}
+
+TEST(MeasureWindowTest, TheTextNamesEveryLengthWithItsUnit) {
+    TLineMeasure line;
+    line.PlanLength = 100;
+    line.SurfaceLength = 80;
+    line.PlanOnMesh = 60;
+    const QString text = MeasureText(line, {{100, 45, 12.5}, {20, 270, NAN}}, "ft");
+    EXPECT_EQ(text, "Plan length: 100.000 ft\n"
+                    "Surface length: 80.000 ft (over 60.000 ft of the line on the model)\n"
+                    "1: 100.000 ft, bearing 45.000°, grade 12.50 %\n"
+                    "2: 20.000 ft, bearing 270.000°, grade off the model\n");
 }
