@@ -1,6 +1,8 @@
 #include "Volumes.h"
+#include "platform/Shares.h"
 
 #include <cmath>
+#include <utility>
 
 void TCompensatedSum::Add(double value) {
     const double sum = FSum + value;
@@ -12,6 +14,14 @@ void TCompensatedSum::Add(double value) {
 namespace {
 struct TVolumeSums {
     TCompensatedSum Cut, Fill, CutArea, FillArea, Area;
+    void Add(const TVolumeSums& other) {
+        for (auto [into, from] : {std::pair{&Cut, &other.Cut},
+                                  {&Fill, &other.Fill},
+                                  {&CutArea, &other.CutArea},
+                                  {&FillArea, &other.FillArea},
+                                  {&Area, &other.Area}})
+            into->Add(*from);
+    }
 };
 
 // One triangle of plan area `area` whose difference is d[0..2] at its corners.
@@ -59,11 +69,11 @@ void AddTriangle(double area, const double d[3], TVolumeSums& sums) {
 bool Finite(const TTriVertex* v) {
     return v && std::isfinite(v->Easting) && std::isfinite(v->Northing) && std::isfinite(v->Value);
 }
-} // namespace
 
-TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
-    TVolumeSums sums;
-    for (int i = 0; i < triangles.Count(); ++i) {
+// The triangles first..last-1 into sums.
+void AddTriangles(const TTriangles& triangles, int first, int last, double level,
+                  TVolumeSums& sums) {
+    for (int i = first; i < last; ++i) {
         const TTriangle* t = triangles.TriangleAt(i);
         if (!t)
             continue;
@@ -78,6 +88,19 @@ TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
         const double d[3] = {level - a->Value, level - b->Value, level - c->Value};
         AddTriangle(area, d, sums);
     }
+}
+} // namespace
+
+TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
+    // Consecutive parts on every core, their sums added in order: the same figures each run.
+    const int shares = triangles.Count() < 100000 ? 1 : CoreCount();
+    std::vector<TVolumeSums> parts(static_cast<size_t>(shares));
+    RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
+        AddTriangles(triangles, first, last, level, parts[size_t(share)]);
+    });
+    TVolumeSums sums;
+    for (const TVolumeSums& part : parts)
+        sums.Add(part);
     return {sums.Cut.Value(), sums.Fill.Value(), sums.CutArea.Value(), sums.FillArea.Value(),
             sums.Area.Value()};
 }

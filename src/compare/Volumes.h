@@ -3,7 +3,8 @@
 // the difference d = comparison - model is linear on each triangle, so each is split where d is
 // 0 and each part's volume is its plan area times the mean of d at its corners. Fill is where
 // d > 0 (the comparison lies above the model), cut where d < 0. Sums are compensated, so that
-// millions of small parts add up without losing digits.
+// millions of small parts add up without losing digits. A large model is shared out over the
+// cores in consecutive parts whose sums are added in order, so every run gives the same figures.
 #include "model/Mesh.h"
 
 #include <vector>
@@ -32,6 +33,11 @@ TVolumes VolumesToLevel(const TTriangles& triangles, double level);
 class TCompensatedSum {
 public:
     void Add(double value);
+    // Another sum, its carried error included.
+    void Add(const TCompensatedSum& other) {
+        Add(other.FSum);
+        Add(other.FCompensation);
+    }
     double Value() const { return FSum + FCompensation; }
 
 private:
