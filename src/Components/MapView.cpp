@@ -260,59 +260,55 @@ void TMapView::DrawContents(TCanvas& canvas, const TIntRect& rect) {
     DrawOverlays(canvas);
 }
 
-std::vector<TIntRect> TMapView::OverlayBounds(TCanvas& canvas) {
-    std::vector<TIntRect> bounds;
-    const QFont before = canvas.Font;
+TMapView::TOverlayLayouts TMapView::OverlayLayouts(TCanvas& canvas) const {
     canvas.Font = font();
     const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
-    int previousTop = 0;
+    TOverlayLayouts layouts;
+    // A zero conversion or fraction would divide by zero: such an overlay is left out.
     if ((FOptions & moShowScale) && FState.DisplayConversion != 0 && FState.BarFraction > 0 &&
         FState.ViewWidth > 0) {
         const QString label = ScaleBarText(FState);
-        bounds.push_back(
-            ScaleBarLayout(FState, dpiX, dpiY, canvas.TextWidth(label), canvas.TextHeight(label))
-                .Bounds);
-        previousTop = bounds.back().Top;
+        layouts.Bar =
+            ScaleBarLayout(FState, dpiX, dpiY, canvas.TextWidth(label), canvas.TextHeight(label));
     }
     if ((FOptions & moShowAspect) && FState.BarFraction > 0) {
         const QString label = AspectLabel(FState.YAspect());
-        bounds.push_back(AspectLayout(FState, dpiX, dpiY, previousTop, canvas.TextWidth(label),
-                                      canvas.TextWidth("1"), canvas.TextHeight("1"))
-                             .Bounds);
+        layouts.Aspect =
+            AspectLayout(FState, dpiX, dpiY, layouts.Bar ? layouts.Bar->Bounds.Top : 0,
+                         canvas.TextWidth(label), canvas.TextWidth("1"), canvas.TextHeight("1"));
     }
+    return layouts;
+}
+
+std::vector<TIntRect> TMapView::OverlayBounds(TCanvas& canvas) const {
+    const QFont before = canvas.Font;
+    const TOverlayLayouts layouts = OverlayLayouts(canvas);
     canvas.Font = before;
+    std::vector<TIntRect> bounds;
+    if (layouts.Bar)
+        bounds.push_back(layouts.Bar->Bounds);
+    if (layouts.Aspect)
+        bounds.push_back(layouts.Aspect->Bounds);
     return bounds;
 }
 
 void TMapView::DrawOverlays(TCanvas& canvas) {
     if (!(FOptions & (moShowScale | moShowAspect)))
         return;
-    canvas.Font = font();
+    const TOverlayLayouts layouts = OverlayLayouts(canvas);
     canvas.FontColor = FromQColor(palette().color(QPalette::WindowText));
     canvas.Pen.Color = canvas.FontColor;
     canvas.Pen.Mode = TPenMode::Copy;
     canvas.BrushStyle = TBrushStyle::Clear;
-    const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
-    int previousTop = 0;
-    // A zero conversion or fraction would divide by zero: such an overlay is left out.
-    if ((FOptions & moShowScale) && FState.DisplayConversion != 0 && FState.BarFraction > 0 &&
-        FState.ViewWidth > 0) {
-        const QString label = ScaleBarText(FState);
-        const TScaleBarLayout bar =
-            ScaleBarLayout(FState, dpiX, dpiY, canvas.TextWidth(label), canvas.TextHeight(label));
-        for (const TPixelSegment& s : {bar.LeftTick, bar.Bar, bar.RightTick})
+    if (const auto& bar = layouts.Bar) {
+        for (const TPixelSegment& s : {bar->LeftTick, bar->Bar, bar->RightTick})
             canvas.Segment(s.X1, s.Y1, s.X2, s.Y2);
-        canvas.TextOut(bar.LabelAt.X, bar.LabelAt.Y, bar.Label);
-        previousTop = bar.Bounds.Top;
+        canvas.TextOut(bar->LabelAt.X, bar->LabelAt.Y, bar->Label);
     }
-    if ((FOptions & moShowAspect) && FState.BarFraction > 0) {
-        const QString label = AspectLabel(FState.YAspect());
-        const TAspectLayout aspect =
-            AspectLayout(FState, dpiX, dpiY, previousTop, canvas.TextWidth(label),
-                         canvas.TextWidth("1"), canvas.TextHeight("1"));
-        canvas.TextOut(aspect.LabelAt.X, aspect.LabelAt.Y, aspect.Label);
-        canvas.TextOut(aspect.OneAt.X, aspect.OneAt.Y, "1");
-        for (const TPixelSegment& s : {aspect.Vertical, aspect.Horizontal, aspect.Hypotenuse})
+    if (const auto& aspect = layouts.Aspect) {
+        canvas.TextOut(aspect->LabelAt.X, aspect->LabelAt.Y, aspect->Label);
+        canvas.TextOut(aspect->OneAt.X, aspect->OneAt.Y, "1");
+        for (const TPixelSegment& s : {aspect->Vertical, aspect->Horizontal, aspect->Hypotenuse})
             canvas.Segment(s.X1, s.Y1, s.X2, s.Y2);
     }
 }

@@ -89,7 +89,7 @@ public:
     const std::optional<TIntRect>& PageArea() const { return FPageArea; }
     int CaptionBottom() const { return FCaptionBottom; }
     // Where the scale bar and the aspect figure go on the canvas, for layers that keep clear.
-    std::vector<TIntRect> OverlayBounds(TCanvas& canvas);
+    std::vector<TIntRect> OverlayBounds(TCanvas& canvas) const;
     QString LeftCaption, MiddleCaption, RightCaption;
     // Draws what the screen shows (every layer and the overlays) on canvas, the view fitted to
     // rect; the drawing target is the screen again afterwards, also on failure.
@@ -133,6 +133,13 @@ private:
     // Pen reset, OnPaint and the overlays, on canvas within rect.
     void DrawContents(TCanvas& canvas, const TIntRect& rect);
     void DrawOverlays(TCanvas& canvas);
+    // The scale bar's and the aspect figure's places, for the options on; measured in the
+    // view's font, which the canvas is given.
+    struct TOverlayLayouts {
+        std::optional<TScaleBarLayout> Bar;
+        std::optional<TAspectLayout> Aspect;
+    };
+    TOverlayLayouts OverlayLayouts(TCanvas& canvas) const;
     void DrawDragFigure(TCanvas& canvas, double ratio) const;
     TIntRect ClientRect() const;
     // The screen's device pixels a client pixel, and the rendered image's size in them.

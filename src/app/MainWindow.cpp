@@ -460,13 +460,17 @@ void TfrmTINMap::MapView1Paint() {
     DrawTerrainLayers();
     DrawModel(*MapView1, *FModel, Layers(), FSelectedTriangle);
     // Above the model: the legend, then the labels clear of it and of the view's overlays.
-    std::vector<TIntRect> taken = MapView1->OverlayBounds(MapView1->DrawCanvas());
     FLegendBox.reset();
     if (FTerrain.Colours || FTerrain.ShowsDifference())
         FLegendBox = DrawLegend(*MapView1, *FModel, FTerrain, FTerrainCache);
-    if (FLegendBox)
-        taken.push_back(*FLegendBox);
-    FLabelBoxes = DrawContourLabels(*MapView1, *FModel, FTerrain, FTerrainCache, std::move(taken));
+    FLabelBoxes.clear();
+    if (FTerrain.Contours && FTerrain.Contour.Labels) {
+        std::vector<TIntRect> taken = MapView1->OverlayBounds(MapView1->DrawCanvas());
+        if (FLegendBox)
+            taken.push_back(*FLegendBox);
+        FLabelBoxes =
+            DrawContourLabels(*MapView1, *FModel, FTerrain, FTerrainCache, std::move(taken));
+    }
 }
 
 void TfrmTINMap::MapView1ViewChanged() {

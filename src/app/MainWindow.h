@@ -142,6 +142,8 @@ private:
     void mnuTerrainShowContoursClick();
     void mnuTerrainExportContoursClick();
     void GoToExtremePoint(bool highest);
+    void mnuTerrainHighestClick() { GoToExtremePoint(true); }
+    void mnuTerrainLowestClick() { GoToExtremePoint(false); }
     void MeasureModeClick();
     // The line mode's items checked as the mode and what the line is for say.
     void ShowLineMode();

@@ -1,12 +1,6 @@
 #include "MeasureWindow.h"
 #include "platform/NumberText.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 #include <cmath>
 
 QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>& segments,
@@ -27,38 +21,4 @@ QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>
                                              : FormatFixed(s.Grade, 2, separator) + " %");
     }
     return text;
-}
-
-TfrmMeasure::TfrmMeasure(QWidget* parent) : QWidget(parent, Qt::Tool) {
-    setObjectName("frmMeasure");
-    setWindowTitle("Measure");
-    lblMeasure = new QLabel(this);
-    lblMeasure->setObjectName("lblMeasure");
-    lblMeasure->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* btnCopy = new QPushButton("&Copy", this);
-    btnCopy->setObjectName("btnCopy");
-    auto* btnClose = new QPushButton("C&lose", this);
-    btnClose->setObjectName("btnClose");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnCopy);
-    buttons->addWidget(btnClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblMeasure, 1);
-    layout->addLayout(buttons);
-    connect(btnCopy, &QPushButton::clicked, this,
-            [this] { QApplication::clipboard()->setText(Text()); });
-    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
-}
-
-void TfrmMeasure::ShowMeasure(const TLineMeasure& line,
-                              const std::vector<TSegmentMeasure>& segments, const QString& unit) {
-    lblMeasure->setText(MeasureText(line, segments, unit).trimmed());
-    adjustSize();
-    show();
-    raise();
-}
-
-QString TfrmMeasure::Text() const {
-    return lblMeasure->text() + '\n';
 }

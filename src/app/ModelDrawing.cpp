@@ -105,8 +105,7 @@ void PrefetchAhead(const TTriangles& triangles, int i, int last, Position at,
                     pixels->Prefetch(vertex);
 }
 
-// The shortest side to draw, in the view's pixels along each axis: sides shorter than that
-// are left out. Scales of 0 draw every side.
+// The shortest side to draw: sides shorter on screen are left out.
 struct TShortestSide {
     double ScaleX = 0, ScaleY = 0; // model units to pixels, divided by the shortest length
     bool Keeps(const TTriVertex& a, const TTriVertex& b) const {

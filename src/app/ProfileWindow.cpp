@@ -1,4 +1,5 @@
 #include "ProfileWindow.h"
+#include "Dialogs.h"
 #include "TerrainDrawing.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
@@ -6,7 +7,6 @@
 #include "platform/NumberText.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -16,6 +16,7 @@
 #include <cmath>
 
 namespace {
+const char CsvFilter[] = "CSV files (*.csv)";
 constexpr int LeftMargin = 70, BottomMargin = 40, TopMargin = 12, RightMargin = 16;
 const QColor CurveColour(150, 90, 30), GridColour(225, 225, 225);
 
@@ -192,10 +193,7 @@ TfrmProfile::TfrmProfile(QWidget* parent) : QWidget(parent, Qt::Window) {
                           : std::nullopt);
     };
     SaveDialog = [](QWidget* owner) {
-        QString chosenType;
-        const QString name = QFileDialog::getSaveFileName(owner, "Export profile", "profile.csv",
-                                                          "CSV files (*.csv)", &chosenType);
-        return WithFilterExtension(name, chosenType);
+        return AskSaveFileName(owner, "Export profile", "profile.csv", CsvFilter);
     };
 }
 
@@ -223,11 +221,10 @@ void TfrmProfile::ShowReadout(const std::optional<TProfilePoint>& under) {
 }
 
 void TfrmProfile::btnExportClick() {
-    QString fileName = SaveDialog(this);
+    // A name the dialog (or a test) gives without an extension is a CSV file.
+    const QString fileName = WithFilterExtension(SaveDialog(this), CsvFilter);
     if (fileName.isEmpty())
         return;
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += ".csv";
     SaveFile(fileName, [&](QIODevice& out) { WriteProfileCsv(FPlot->Profile(), out); });
 }
 

@@ -2,6 +2,7 @@
 // export, and the elevation profile mode with its line on the map and its window.
 #include "Components/MapView.h"
 #include "ContourDialog.h"
+#include "Dialogs.h"
 #include "MainWindow.h"
 #include "MeasureWindow.h"
 #include "ProfileWindow.h"
@@ -18,9 +19,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenuBar>
@@ -48,55 +46,46 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainExportContours = action("mnuTerrainExportContours", "Export contours...", false);
     mnuTerrainProfile = action("mnuTerrainProfile", "Elevation &profile", true);
     mnuTerrainMeasure = action("mnuTerrainMeasure", "&Measure", true);
-    Wire(mnuTerrainMeasure, &QAction::triggered, &TfrmTINMap::MeasureModeClick);
-    frmMeasure = new TfrmMeasure(this);
-    CloseOnEscape(frmMeasure);
     mnuTerrainHighest = action("mnuTerrainHighest", "Go to hi&ghest point", false);
     mnuTerrainLowest = action("mnuTerrainLowest", "Go to lo&west point", false);
-    connect(mnuTerrainHighest, &QAction::triggered, this,
-            [this] { RunGuarded([&] { GoToExtremePoint(true); }); });
-    connect(mnuTerrainLowest, &QAction::triggered, this,
-            [this] { RunGuarded([&] { GoToExtremePoint(false); }); });
     mnuTerrainCompareLevel = action("mnuTerrainCompareLevel", "Compare with &level...", false);
     mnuTerrainDifference = action("mnuTerrainDifference", "Show &difference", true);
     mnuTerrainVolumes = action("mnuTerrainVolumes", "&Volumes...", false);
     mnuTerrainStopComparing = action("mnuTerrainStopComparing", "&Stop comparing", false);
-    Wire(mnuTerrainCompareLevel, &QAction::triggered, &TfrmTINMap::mnuTerrainCompareLevelClick);
-    Wire(mnuTerrainDifference, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
-    Wire(mnuTerrainVolumes, &QAction::triggered, &TfrmTINMap::mnuTerrainVolumesClick);
-    Wire(mnuTerrainStopComparing, &QAction::triggered, &TfrmTINMap::mnuTerrainStopComparingClick);
-    LevelDialog = [](double suggested, QWidget* parent) -> std::optional<double> {
-        bool ok = false;
-        const double level =
-            QInputDialog::getDouble(parent, "Compare with level",
-                                    "Elevation of the level:", suggested, -1e12, 1e12, 3, &ok);
-        return ok ? std::optional(level) : std::nullopt;
-    };
-    frmVolumes = new TfrmVolumes(this);
-    CloseOnEscape(frmVolumes);
-    ComparingChanged();
-    Wire(mnuTerrainColours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
-    Wire(mnuTerrainHillshade, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
-    Wire(mnuTerrainShowContours, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
+
+    for (QAction* layer :
+         {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours, mnuTerrainDifference})
+        Wire(layer, &QAction::triggered, &TfrmTINMap::TerrainLayersClick);
     Wire(mnuTerrainExaggeration, &QAction::triggered, &TfrmTINMap::mnuTerrainExaggerationClick);
     Wire(mnuTerrainContours, &QAction::triggered, &TfrmTINMap::mnuTerrainContoursClick);
     Wire(mnuTerrainExportContours, &QAction::triggered, &TfrmTINMap::mnuTerrainExportContoursClick);
     Wire(mnuTerrainProfile, &QAction::triggered, &TfrmTINMap::ProfileModeClick);
-    ExaggerationDialog = [](double current, QWidget* parent) -> std::optional<double> {
-        bool ok = false;
-        const double value = QInputDialog::getDouble(parent, "Vertical exaggeration",
-                                                     "Elevations stretched by:", current, 0.01,
-                                                     1000, 2, &ok, Qt::WindowFlags(), 0.5);
-        return ok ? std::optional(value) : std::nullopt;
+    Wire(mnuTerrainMeasure, &QAction::triggered, &TfrmTINMap::MeasureModeClick);
+    Wire(mnuTerrainHighest, &QAction::triggered, &TfrmTINMap::mnuTerrainHighestClick);
+    Wire(mnuTerrainLowest, &QAction::triggered, &TfrmTINMap::mnuTerrainLowestClick);
+    Wire(mnuTerrainCompareLevel, &QAction::triggered, &TfrmTINMap::mnuTerrainCompareLevelClick);
+    Wire(mnuTerrainVolumes, &QAction::triggered, &TfrmTINMap::mnuTerrainVolumesClick);
+    Wire(mnuTerrainStopComparing, &QAction::triggered, &TfrmTINMap::mnuTerrainStopComparingClick);
+    ComparingChanged();
+
+    ExaggerationDialog = [](double current, QWidget* parent) {
+        return AskNumber(parent, "Vertical exaggeration", "Elevations stretched by:", current, 0.01,
+                         1000, 2, 0.5);
+    };
+    LevelDialog = [](double suggested, QWidget* parent) {
+        return AskNumber(parent, "Compare with level", "Elevation of the level:", suggested, -1e12,
+                         1e12, 3);
     };
     SaveDialog = [](const QString& caption, const QString& filter, QWidget* parent) {
-        QString chosenType;
-        const QString name =
-            QFileDialog::getSaveFileName(parent, caption, QString(), filter, &chosenType);
-        return WithFilterExtension(name, chosenType);
+        return AskSaveFileName(parent, caption, QString(), filter);
     };
+
+    frmMeasure = new TfrmMeasure(this);
+    frmVolumes = new TfrmVolumes(this);
     frmProfile = new TfrmProfile(this);
-    CloseOnEscape(frmProfile);
+    for (QWidget* tool : {static_cast<QWidget*>(frmMeasure), static_cast<QWidget*>(frmVolumes),
+                          static_cast<QWidget*>(frmProfile)})
+        CloseOnEscape(tool);
     frmProfile->OnHover = [this](std::optional<TPlanPoint> place) {
         FProfileMarker = place;
         MapView1->viewport()->update();
@@ -159,11 +148,11 @@ void TfrmTINMap::mnuTerrainContoursClick() {
 }
 
 void TfrmTINMap::mnuTerrainExportContoursClick() {
-    QString fileName = SaveDialog("Export contours", "GeoJSON files (*.geojson *.json)", this);
+    const QString filter = "GeoJSON files (*.geojson *.json)";
+    const QString fileName =
+        WithFilterExtension(SaveDialog("Export contours", filter, this), filter);
     if (fileName.isEmpty())
         return;
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += ".geojson";
     const TWaitCursor wait;
     const auto& lines = FTerrainCache.Contours(FModel->Triangles(), FTerrain.Contour);
     SaveFile(fileName, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
@@ -203,8 +192,6 @@ void TfrmTINMap::mnuTerrainVolumesClick() {
     frmVolumes->ShowReport({FModel->InternalName, "level " + level,
                             LengthUnitText(FModel->Header.CoordinateUnits).trimmed(),
                             VolumesToLevel(FModel->Triangles(), *FTerrain.CompareLevel)});
-    frmVolumes->show();
-    frmVolumes->raise();
 }
 
 void TfrmTINMap::mnuTerrainStopComparingClick() {

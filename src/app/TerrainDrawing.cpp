@@ -5,6 +5,7 @@
 #include "model/ValueFormat.h"
 #include "platform/NumberText.h"
 #include "terrain/Hillshade.h"
+#include "terrain/Profile.h"
 #include "terrain/TerrainCache.h"
 #include "terrain/TriangleFill.h"
 #include "vrk/VRKModel.h"
@@ -113,19 +114,14 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
         canvas.DrawImage(r.Left, r.Top, scratch);
 }
 
-// The point a fraction of the way along a line, by its length in plan.
-TPlanPoint PointAlong(const TContourLine& line, double fraction) {
-    double length = 0;
-    for (size_t i = 1; i < line.Points.size(); ++i)
-        length += std::hypot(line.Points[i].X - line.Points[i - 1].X,
-                             line.Points[i].Y - line.Points[i - 1].Y);
-    double left = length * fraction;
+// The point at a distance along a line, by its length in plan.
+TPlanPoint PointAlong(const TContourLine& line, double distance) {
     for (size_t i = 1; i < line.Points.size(); ++i) {
         const TPlanPoint &p = line.Points[i - 1], &q = line.Points[i];
         const double piece = std::hypot(q.X - p.X, q.Y - p.Y);
-        if (piece >= left && piece > 0)
-            return {p.X + (q.X - p.X) * left / piece, p.Y + (q.Y - p.Y) * left / piece};
-        left -= piece;
+        if (piece >= distance && piece > 0)
+            return {p.X + (q.X - p.X) * distance / piece, p.Y + (q.Y - p.Y) * distance / piece};
+        distance -= piece;
     }
     return line.Points.front();
 }
@@ -233,8 +229,9 @@ std::vector<TIntRect> DrawContourLabels(TMapView& view, const TVandrelTINModel& 
         const int width = canvas.TextWidth(text), height = canvas.TextHeight(text);
         if (std::max(box.MaxX - box.MinX, box.MaxY - box.MinY) * pixelsPerUnit < 3.0 * width)
             continue;
+        const double length = LineLength(lines[i].Points);
         for (double place : places) {
-            const TPlanPoint at = PointAlong(lines[i], place);
+            const TPlanPoint at = PointAlong(lines[i], place * length);
             const int left = s.WorldToPixelX(at.X) - width / 2;
             const int top = s.WorldToPixelY(at.Y) - height / 2;
             const TIntRect label{left - pad, top - pad, left + width + pad, top + height + pad};
@@ -352,14 +349,16 @@ std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model
                          page ? view.CaptionBottom() : s.WorldToPixelY(s.MinY)};
     const int fullBar = std::min(dpiY * 120 / 96, (r.Bottom - r.Top) / 2);
     const int smallBar = std::min(dpiY * 60 / 96, fullBar);
+    if (smallBar < 2 * textHeight)
+        return std::nullopt; // no room for a bar between its two values
     std::optional<TIntRect> box = LegendBox(area, drawn, boxWidth, boxHeight(fullBar), margin);
     if (!box)
         box = LegendBox(area, drawn, boxWidth, boxHeight(smallBar), margin);
-    if (!box && smallBar >= 2 * textHeight && r.Right - r.Left > boxWidth + 2 * margin)
+    if (!box && r.Right - r.Left > boxWidth + 2 * margin)
         box = TIntRect{r.Right - margin - boxWidth, r.Bottom - margin - boxHeight(smallBar),
                        r.Right - margin, r.Bottom - margin};
-    if (!box || box->Bottom - box->Top - textHeight - 2 * gap - 1 < 2 * textHeight)
-        return std::nullopt; // no room
+    if (!box)
+        return std::nullopt;
     DrawLegendAt(view, canvas, *box, ramp, top, bottom, textHeight, gap, barWidth);
     return box;
 }

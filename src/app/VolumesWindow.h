@@ -1,20 +1,15 @@
 #pragma once
-// TfrmVolumes: the cut and fill between the model and what it is compared with, with copy and
+// TfrmVolumes: the cut and fill between the model and what it is compared with, to copy or to
 // save as CSV or JSON. The window shows a report it is given; it holds no model.
+#include "ReportWindow.h"
 #include "export/VolumeReport.h"
 
-#include <QWidget>
 #include <functional>
 
-class QLabel;
-class QPushButton;
-
-class TfrmVolumes : public QWidget {
+class TfrmVolumes : public TReportWindow {
 public:
     explicit TfrmVolumes(QWidget* parent = nullptr);
     void ShowReport(const TVolumeReport& report);
-    QString Text() const;
-    void btnCopyClick();
     void btnSaveClick();
 
     // Asks for the file to save to (empty when cancelled); tests put their own in place.
@@ -22,6 +17,4 @@ public:
 
 private:
     TVolumeReport FReport;
-    QLabel* lblReport;
-    QPushButton *btnCopy, *btnSave, *btnClose;
 };

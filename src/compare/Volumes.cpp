@@ -105,11 +105,11 @@ TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
             sums.Area.Value()};
 }
 
-std::vector<TVolumeFigure> VolumeFigures(const TVolumes& v) {
-    return {{"cut", "cut", v.Cut, false},
-            {"fill", "fill", v.Fill, false},
-            {"net", "net", v.Net(), false},
-            {"cut area", "cutArea", v.CutArea, true},
-            {"fill area", "fillArea", v.FillArea, true},
-            {"area", "area", v.Area, true}};
+std::vector<TFigure> VolumeFigures(const TVolumes& v) {
+    return {{"cut", "cut", v.Cut, 3},
+            {"fill", "fill", v.Fill, 3},
+            {"net", "net", v.Net(), 3},
+            {"cut area", "cutArea", v.CutArea, 2},
+            {"fill area", "fillArea", v.FillArea, 2},
+            {"area", "area", v.Area, 2}};
 }

@@ -15,14 +15,16 @@ struct TVolumes {
     double Net() const { return Fill - Cut; }
 };
 
-// The figures in their order, each with its name in text and its key in JSON.
-struct TVolumeFigure {
+// A quantity as reports give it: its name in text, its key in JSON, its value, and the power of
+// the length unit it is in (1 a length, 2 an area, 3 a volume).
+struct TFigure {
     const char* Name;
     const char* Key;
     double Value;
-    bool IsArea;
+    int UnitPower;
 };
-std::vector<TVolumeFigure> VolumeFigures(const TVolumes& volumes);
+// The volumes' figures in their order: cut, fill, net, cut area, fill area, area.
+std::vector<TFigure> VolumeFigures(const TVolumes& volumes);
 
 // The model against the horizontal plane at level: every triangle with three finite corners
 // and some plan area counts; others contribute nothing.

@@ -6,8 +6,8 @@
 #include <QJsonObject>
 
 namespace {
-QString UnitOf(const TVolumeReport& report, const TVolumeFigure& figure) {
-    return report.Unit + (figure.IsArea ? "²" : "³");
+QString UnitOf(const TVolumeReport& report, const TFigure& figure) {
+    return report.Unit + (figure.UnitPower == 2 ? "²" : figure.UnitPower == 3 ? "³" : "");
 }
 
 QString CsvField(const QString& text) {
@@ -18,7 +18,7 @@ QString CsvField(const QString& text) {
 
 QString VolumeReportText(const TVolumeReport& report) {
     QString text = report.Model + " against " + report.Against + '\n';
-    for (const TVolumeFigure& figure : VolumeFigures(report.Volumes))
+    for (const TFigure& figure : VolumeFigures(report.Volumes))
         text += QString("%1: %2 %3\n")
                     .arg(figure.Name, FormatFixed(figure.Value, 3, SystemDecimalSeparator()),
                          UnitOf(report, figure));
@@ -29,7 +29,7 @@ void WriteVolumeCsv(const TVolumeReport& report, QIODevice& out) {
     QString text = "quantity,value,unit\n";
     text += "model," + CsvField(report.Model) + ",\n";
     text += "against," + CsvField(report.Against) + ",\n";
-    for (const TVolumeFigure& figure : VolumeFigures(report.Volumes))
+    for (const TFigure& figure : VolumeFigures(report.Volumes))
         text += QString("%1,%2,%3\n")
                     .arg(figure.Name, FormatShortest(figure.Value), UnitOf(report, figure));
     out.write(text.toUtf8());
@@ -37,7 +37,7 @@ void WriteVolumeCsv(const TVolumeReport& report, QIODevice& out) {
 
 void WriteVolumeJson(const TVolumeReport& report, QIODevice& out) {
     QJsonObject json{{"model", report.Model}, {"against", report.Against}, {"unit", report.Unit}};
-    for (const TVolumeFigure& figure : VolumeFigures(report.Volumes))
+    for (const TFigure& figure : VolumeFigures(report.Volumes))
         json[figure.Key] = figure.Value;
     out.write(QJsonDocument(json).toJson(QJsonDocument::Indented));
 }

@@ -185,8 +185,11 @@ void TriangleSegments(const TTriangle& t, const TContourSettings& s, std::vector
         return;
     const double low = std::min({v[0]->Value, v[1]->Value, v[2]->Value});
     const double high = std::max({v[0]->Value, v[1]->Value, v[2]->Value});
+    // The settings were checked over the model's range; this bounds the work whatever the
+    // caller checked, in constant time a triangle.
     const auto [first, last] = LevelRange(s, low, high);
-    if (!(LevelCount(first, last) <= MaxContourLevels) || !LevelsApart(s, first, last))
+    if (!(LevelCount(first, last) <= MaxContourLevels) ||
+        !(std::abs(first) < ExactWholeNumbers && std::abs(last) < ExactWholeNumbers))
         throw Exception(ContourSettingsProblem(s, low, high).toStdString());
     for (int64_t k = int64_t(first); k <= int64_t(last); ++k)
         LevelPiece(v, k, s.Base + double(k) * s.Interval, out);

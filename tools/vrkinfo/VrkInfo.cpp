@@ -214,10 +214,8 @@ private:
     int Profile(const QString& file, const TPoints& points);
     int Volume(const QString& file);
     int Measure(const QString& file, const TPoints& points);
-    // Named numbers as TAB-separated lines, or as one JSON object under the file's name.
-    void WriteFigures(const QString& file,
-                      const std::vector<std::pair<const char*, const char*>>& names,
-                      const std::vector<double>& values);
+    // The figures as TAB-separated lines, or as one JSON object under the file's name.
+    void WriteFigures(const QString& file, const std::vector<TFigure>& figures);
     // Runs one file's work for each file, under its name when there are several; the worst
     // status wins.
     int EachFile(const QStringList& files,
@@ -460,12 +458,18 @@ int TRun::Contours(const QString& file, const QString& output) {
     return ExitDone;
 }
 
-int TRun::Profile(const QString& file, const TPoints& points) {
+// The line through the points, refused when it can have no profile.
+std::vector<TPlanPoint> LineThrough(const TPoints& points) {
     std::vector<TPlanPoint> line;
     for (const auto& [e, n] : points)
         line.push_back({e, n});
     if (const QString problem = ProfileLineProblem(line); !problem.isEmpty())
         throw TUsageError{problem};
+    return line;
+}
+
+int TRun::Profile(const QString& file, const TPoints& points) {
+    const std::vector<TPlanPoint> line = LineThrough(points);
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
@@ -476,18 +480,16 @@ int TRun::Profile(const QString& file, const TPoints& points) {
     return ExitDone;
 }
 
-void TRun::WriteFigures(const QString& file,
-                        const std::vector<std::pair<const char*, const char*>>& names,
-                        const std::vector<double>& values) {
-    QJsonObject json{{"file", file}};
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (FLine.Json)
-            json[names[i].second] = JsonNumber(values[i]);
-        else
-            FOut << names[i].first << '\t' << Number(values[i]) << '\n';
+void TRun::WriteFigures(const QString& file, const std::vector<TFigure>& figures) {
+    if (!FLine.Json) {
+        for (const TFigure& figure : figures)
+            FOut << figure.Name << '\t' << Number(figure.Value) << '\n';
+        return;
     }
-    if (FLine.Json)
-        WriteJson(json);
+    QJsonObject json{{"file", file}};
+    for (const TFigure& figure : figures)
+        json[figure.Key] = JsonNumber(figure.Value);
+    WriteJson(json);
 }
 
 int TRun::Volume(const QString& file) {
@@ -499,28 +501,18 @@ int TRun::Volume(const QString& file) {
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
-    std::vector<std::pair<const char*, const char*>> names;
-    std::vector<double> values;
-    for (const TVolumeFigure& figure : VolumeFigures(VolumesToLevel(model.Triangles(), *level))) {
-        names.emplace_back(figure.Name, figure.Key);
-        values.push_back(figure.Value);
-    }
-    WriteFigures(file, names, values);
+    WriteFigures(file, VolumeFigures(VolumesToLevel(model.Triangles(), *level)));
     return ExitDone;
 }
 
 int TRun::Measure(const QString& file, const TPoints& points) {
-    std::vector<TPlanPoint> line;
-    for (const auto& [e, n] : points)
-        line.push_back({e, n});
-    if (const QString problem = ProfileLineProblem(line); !problem.isEmpty())
-        throw TUsageError{problem};
+    const std::vector<TPlanPoint> line = LineThrough(points);
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
     const TLineMeasure m = MeasureLine(model, line);
-    WriteFigures(file, {{"plan length", "planLength"}, {"surface length", "surfaceLength"}},
-                 {m.PlanLength, m.SurfaceLength});
+    WriteFigures(file, {{"plan length", "planLength", m.PlanLength, 1},
+                        {"surface length", "surfaceLength", m.SurfaceLength, 1}});
     return ExitDone;
 }
 

@@ -1,0 +1,54 @@
+#include "ReportWindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
+TReportWindow::TReportWindow(const QString& name, const QString& title, QWidget* parent)
+    : QWidget(parent, Qt::Tool) {
+    setObjectName(name);
+    setWindowTitle(title);
+    lblReport = new QLabel(this);
+    lblReport->setObjectName("lblReport");
+    lblReport->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FButtons = new QHBoxLayout;
+    FButtons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblReport, 1);
+    layout->addLayout(FButtons);
+    for (const auto& [text, name] : {std::pair{"&Copy", "btnCopy"}, {"C&lose", "btnClose"}}) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(name);
+        FButtons->addWidget(button);
+    }
+    connect(findChild<QPushButton*>("btnCopy"), &QPushButton::clicked, this,
+            [this] { btnCopyClick(); });
+    connect(findChild<QPushButton*>("btnClose"), &QPushButton::clicked, this, &QWidget::close);
+}
+
+QPushButton* TReportWindow::AddButton(const QString& text, const QString& name) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(name);
+    FButtons->insertWidget(FButtons->count() - 1, button); // before Close
+    return button;
+}
+
+void TReportWindow::ShowText(const QString& text) {
+    FText = text;
+    lblReport->setText(text.trimmed());
+    adjustSize();
+    show();
+    raise();
+}
+
+QString TReportWindow::Text() const {
+    return FText;
+}
+
+void TReportWindow::btnCopyClick() {
+    QApplication::clipboard()->setText(FText);
+}
