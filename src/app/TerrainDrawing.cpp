@@ -306,10 +306,10 @@ std::optional<TIntRect> LegendBox(const TIntRect& area, const TIntRect& model, i
     const int left = std::max(area.Left + margin, right - width);
     if (left + width > area.Right - margin)
         return std::nullopt;
-    if (area.Bottom - model.Bottom >= height + 2 * margin) // below it
-        return TIntRect{left, area.Bottom - margin - height, left + width, area.Bottom - margin};
-    if (model.Top - area.Top >= height + 2 * margin) // above it
-        return TIntRect{left, area.Top + margin, left + width, area.Top + margin + height};
+    if (area.Bottom - model.Bottom >= height + 2 * margin) // just below it
+        return TIntRect{left, model.Bottom + margin, left + width, model.Bottom + margin + height};
+    if (model.Top - area.Top >= height + 2 * margin) // just above it
+        return TIntRect{left, model.Top - margin - height, left + width, model.Top - margin};
     return std::nullopt;
 }
 

@@ -38,7 +38,8 @@ void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLa
 std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model,
                                    const TTerrainLayers& layers, TTerrainCache& cache);
 // Where a legend box of width by height goes in the area, clear of the model's rectangle: right
-// of it, left of it, below or above it, a margin from everything; nothing when none has room.
+// of it, left of it, just below or just above it, a margin from everything; nothing when none
+// has room.
 std::optional<TIntRect> LegendBox(const TIntRect& area, const TIntRect& model, int width,
                                   int height, int margin);
 // The index contours' labels, above every model layer: each on its line, at the first place

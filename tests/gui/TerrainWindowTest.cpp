@@ -378,10 +378,10 @@ TEST(LegendBoxTest, BesideTheModelWhereThereIsRoomElseNowhere) {
     EXPECT_EQ(LegendBox(area, {100, 100, 800, 700}, 100, 150, 10), (TIntRect{890, 550, 990, 700}));
     // Only on the left.
     EXPECT_EQ(LegendBox(area, {150, 100, 950, 700}, 100, 150, 10), (TIntRect{10, 550, 110, 700}));
-    // Only below, right-aligned with the model.
-    EXPECT_EQ(LegendBox(area, {0, 0, 1000, 600}, 100, 150, 10), (TIntRect{890, 640, 990, 790}));
-    // Only above.
-    EXPECT_EQ(LegendBox(area, {0, 200, 1000, 800}, 100, 150, 10), (TIntRect{890, 10, 990, 160}));
+    // Only below: just under the model, right-aligned with it.
+    EXPECT_EQ(LegendBox(area, {0, 0, 1000, 600}, 100, 150, 10), (TIntRect{890, 610, 990, 760}));
+    // Only above: just over it.
+    EXPECT_EQ(LegendBox(area, {0, 200, 1000, 800}, 100, 150, 10), (TIntRect{890, 40, 990, 190}));
     // The model fills the area.
     EXPECT_FALSE(LegendBox(area, {5, 5, 995, 795}, 100, 150, 10).has_value());
 }
