@@ -2,6 +2,7 @@
 #include "Components/ElidedLabel.h"
 #include "Components/MapView.h"
 #include "PictureExport.h"
+#include "import/SurfaceReaders.h"
 #include "model/Geometry.h"
 #include "platform/ErrorGuard.h"
 #include "platform/NumberText.h"
@@ -28,12 +29,14 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
+
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 constexpr int StatusPanelWidth = 200;
@@ -71,7 +74,8 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     CreateInspectionWindows();
     OpenDialog = [](QWidget* parent) {
         QFileDialog dialog(parent);
-        dialog.setNameFilter("Vandrel TIN Models (*.vrk)");
+        dialog.setNameFilters(
+            {"Vandrel TIN Models (*.vrk)", "Other surfaces (*.xml *.landxml *.ply *.obj *.2dm)"});
         dialog.setDefaultSuffix("vrk");
         dialog.setFileMode(QFileDialog::ExistingFile);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
@@ -354,14 +358,16 @@ void TfrmTINMap::FormShow() {
 }
 
 namespace {
-// The first local .vrk file among what is dragged, or nothing.
+// The first local surface file (a .vrk model, or another program's surface) among what is
+// dragged, or nothing.
 QString DroppedModel(const QMimeData* data) {
     if (!data || !data->hasUrls())
         return {};
     for (const QUrl& url : data->urls()) {
         const QFileInfo file(url.toLocalFile());
-        if (url.isLocalFile() && file.isFile() &&
-            file.suffix().compare("vrk", Qt::CaseInsensitive) == 0)
+        const bool surface = file.suffix().compare("vrk", Qt::CaseInsensitive) == 0 ||
+                             SurfaceFormatOfName(file.fileName()) != TSurfaceFormat::Vrk;
+        if (url.isLocalFile() && file.isFile() && surface)
             return file.filePath();
     }
     return {};
@@ -388,8 +394,15 @@ void TfrmTINMap::Open1Click() {
 }
 
 void TfrmTINMap::OpenModel(const QString& fileName) {
-    const TWaitCursor wait;                     // a model of millions of triangles takes a moment
-    TFileStream stream(fileName.toStdString()); // closed on every way out
+    const TWaitCursor wait; // a model of millions of triangles takes a moment
+    // A model file is opened, and another program's surface read whole, before anything of
+    // the model on show changes.
+    std::optional<TFileStream> stream; // closed on every way out
+    std::optional<TSurfaceData> surface;
+    if (SurfaceFormatOfName(fileName) == TSurfaceFormat::Vrk)
+        stream.emplace(fileName.toStdString());
+    else
+        surface = ReadOtherSurface(fileName.toStdString());
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.
     FHotTriangle = nullptr;
@@ -399,7 +412,12 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
             QProgressBar* Bar;
             ~THideProgress() { Bar->hide(); }
         } hide{FReadProgress};
-        ReadModel(stream);
+        ReadModel([&] {
+            if (stream)
+                FModel->ReadFromStream(*stream);
+            else
+                BuildModel(*FModel, std::move(*surface));
+        });
     }
     ModelRead();
     SetModelName(FModel->InternalName);

@@ -110,7 +110,8 @@ private:
     // Inspection window wiring (MainWindowWiring.cpp).
     void CreateInspectionWindows();
     void ConnectInspectionWindows();
-    void ReadModel(TStream& stream);
+    // Runs read, which replaces the model, keeping the windows in step when it fails.
+    void ReadModel(const std::function<void()>& read);
     void ShowInspections();
     void ShowSelectionInfo(TTriangle* triangle);
     void TriangleSelected(QObject* sender, TTriangle* triangle);

@@ -40,10 +40,10 @@ void TfrmTINMap::ConnectInspectionWindows() {
     frmHealthCheck->OnZoomToTriangle = [this](QObject*) { ZoomToSelectedTriangle(); };
 }
 
-void TfrmTINMap::ReadModel(TStream& stream) {
+void TfrmTINMap::ReadModel(const std::function<void()>& read) {
     frmTriInfo->Reset();
     try {
-        FModel->ReadFromStream(stream);
+        read();
     } catch (...) {
         // A read that failed after the model was emptied leaves the check's rows naming
         // triangles that are gone: they keep their text but select nothing. The map shows the

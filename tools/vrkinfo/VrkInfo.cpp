@@ -5,6 +5,7 @@
 #include "export/ModelWriters.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
+#include "import/SurfaceReaders.h"
 #include "inspect/HeaderRows.h"
 #include "inspect/HealthCheck.h"
 #include "inspect/HealthCheckRows.h"
@@ -89,9 +90,8 @@ QJsonValue JsonNumber(double value) {
     return std::isfinite(value) ? QJsonValue(value) : QJsonValue();
 }
 
-void ReadModel(TVandrelTINModel& model, const QString& fileName) {
-    TFileStream stream(FileNameBytes(fileName).toStdString());
-    model.ReadFromStream(stream);
+void ReadModel(TVandrelTINModel& model, const QString& fileName, const QString& surfaceName) {
+    ReadSurfaceFile(model, FileNameBytes(fileName).toStdString(), {surfaceName, {}});
 }
 
 struct TExtent {
@@ -146,7 +146,7 @@ TPoints ParsePoints(const QStringList& words, int atLeast) {
 // The options and the words left when they are taken out.
 struct TCommandLine {
     bool Json = false, Help = false, Version = false;
-    std::optional<QString> Format, Interval, Base, Level;
+    std::optional<QString> Format, Interval, Base, Level, Surface;
     QStringList Words;
 };
 
@@ -180,6 +180,8 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             value(line.Base);
         else if (a == "--level")
             value(line.Level);
+        else if (a == "--surface")
+            value(line.Surface);
         else
             throw TUsageError{QString("unknown option '%1'").arg(a)};
     }
@@ -246,7 +248,7 @@ int TRun::Failed(const QString& fileName, const QString& text) {
 
 bool TRun::Read(TVandrelTINModel& model, const QString& fileName) {
     try {
-        ReadModel(model, fileName);
+        ReadModel(model, fileName, FLine.Surface.value_or(QString()));
         return true;
     } catch (const Exception& error) {
         Failed(fileName, FileErrorText(error));

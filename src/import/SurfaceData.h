@@ -1,0 +1,46 @@
+#pragma once
+// A surface as the readers of other programs' files find it: points and three-cornered faces by
+// position, before it becomes a model. BuildModel turns it into the model every window and
+// command works on, with neighbours found through shared corners and the header a file of this
+// mesh would carry.
+#include "platform/Exceptions.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TVandrelTINModel;
+
+// A file that is not a surface this program can read; the message says where (a line or a
+// byte) and what is wrong.
+class ESurfaceReadError : public Exception {
+    using Exception::Exception;
+};
+
+struct TSurfacePoint {
+    double Easting, Northing, Value;
+};
+
+struct TSurfaceData {
+    QString Name;
+    uint8_t Units = 1; // the header's code: 1 metres, 2 feet, 3 US survey feet
+    std::vector<TSurfacePoint> Points;
+    std::vector<std::array<uint32_t, 3>> Faces; // positions in Points
+
+    // Where a face was read ("line 12"), asked only when it is refused.
+    using TPlace = std::function<std::string()>;
+    // Adds the polygon's corners as a fan of triangles from its first corner, refusing a corner
+    // that names no point.
+    void AddPolygon(const std::vector<uint32_t>& corners, const TPlace& place);
+};
+
+// Replaces the model's contents by the surface. Refuses (ESurfaceReadError) a surface without
+// triangles or too big for the model's collections; the model is unchanged then.
+void BuildModel(TVandrelTINModel& model, TSurfaceData&& surface);
+
+// "line N": a place in a text file, as the readers name it in their messages.
+std::string LinePlace(int64_t line);
