@@ -4,11 +4,15 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
-std::string BenchModelFile(int triangles) {
-    const std::string name = (std::filesystem::temp_directory_path() /
-                              ("vrk-bench-" + std::to_string(triangles) + ".vrk"))
-                                 .string();
+std::string BenchModelFile(int triangles, uint32_t seed, double cellSize) {
+    std::ostringstream file;
+    file << "vrk-bench-" << triangles;
+    if (seed != 1 || cellSize != 2)
+        file << '-' << seed << '-' << std::lround(cellSize * 1000);
+    file << ".vrk";
+    const std::string name = (std::filesystem::temp_directory_path() / file.str()).string();
     if (!std::filesystem::exists(name)) {
         // Two triangles a cell, cells twice as wide as high.
         const int rows = static_cast<int>(std::lround(std::sqrt(triangles / 4.0)));
@@ -17,8 +21,9 @@ std::string BenchModelFile(int triangles) {
         options.EastingOffset = 500000;
         options.NorthingOffset = 6000000;
         const std::string partial = name + ".part";
-        SaveBytes(partial,
-                  WriteModel(GenerateTerrain(columns, rows, 2, 1, 500000, 6000000), options));
+        SaveBytes(
+            partial,
+            WriteModel(GenerateTerrain(columns, rows, cellSize, seed, 500000, 6000000), options));
         std::filesystem::rename(partial, name);
     }
     return name;

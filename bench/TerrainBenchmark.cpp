@@ -65,6 +65,26 @@ void BM_VolumeToLevel(benchmark::State& state) {
     state.counters["net"] = net;
 }
 
+// Both files read, then the model against a surface of half as many triangles of another size
+// and jitter, over the part they share.
+void BM_VolumeBetweenSurfaces(benchmark::State& state) {
+    const int triangles = static_cast<int>(state.range(0));
+    const std::string modelFile = BenchModelFile(triangles);
+    const std::string surfaceFile = BenchModelFile(triangles / 2, 2, 2.3);
+    double net = 0, area = 0;
+    for (auto _ : state) {
+        TVandrelTINModel model, surface;
+        TFileStream modelStream(modelFile), surfaceStream(surfaceFile);
+        model.ReadFromStream(modelStream);
+        surface.ReadFromStream(surfaceStream);
+        const TVolumes volumes = CompareVolumes(model.Triangles(), {&surface, 0});
+        net = volumes.Net();
+        area = volumes.Area;
+    }
+    state.counters["net"] = net;
+    state.counters["area"] = area;
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(1000000)->Arg(2000000)->Arg(5000000)->Arg(20000000)->Unit(benchmark::kMillisecond);
 }
@@ -73,6 +93,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Contours50Levels)->Apply(Sizes);
 BENCHMARK(BM_TriangleShades)->Apply(Sizes);
 BENCHMARK(BM_VolumeToLevel)->Apply(Sizes);
+BENCHMARK(BM_VolumeBetweenSurfaces)->Arg(2000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProfileAcrossTheModel)->Arg(2000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,9 +1,14 @@
 #include "Measure.h"
+#include "Boundary.h"
+#include "Overlay.h"
 #include "Volumes.h"
 #include "model/Geometry.h"
+#include "platform/Shares.h"
 #include "terrain/Profile.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 TLineMeasure MeasureLine(const TTriangleMesh& mesh, const std::vector<TPlanPoint>& line) {
     TLineMeasure measure;
@@ -60,4 +65,50 @@ std::vector<TSegmentMeasure> MeasureSegments(const TTriangleMesh& mesh,
         segments.push_back(segment);
     }
     return segments;
+}
+
+namespace {
+// The overlay of the triangles with the polygon, each piece's plan area stretched by its
+// plane's slope.
+class TSurfaceArea : public TOverlayVisitor {
+public:
+    void Piece(const TPiece& piece, const TPlane& model, const TPlane*, int weight) override {
+        const double stretch = std::hypot(1.0, model.GradientX, model.GradientY);
+        (weight > 0 ? Plus : Minus).Add(piece.Area() * stretch);
+    }
+    TCompensatedSum Plus, Minus;
+};
+} // namespace
+
+TAreaMeasure MeasureArea(const TTriangles& triangles, const TBoundary& polygon) {
+    const TBoundaryTrapezoids trapezoids(polygon);
+    const int shares = triangles.Count() < 20000 ? 1 : CoreCount();
+    std::vector<TSurfaceArea> parts(static_cast<size_t>(shares));
+    RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
+        OverlayTriangles(triangles, first, last, nullptr, &trapezoids, parts[size_t(share)]);
+    });
+    TCompensatedSum plus, minus;
+    for (const TSurfaceArea& part : parts) {
+        plus.Add(part.Plus);
+        minus.Add(part.Minus);
+    }
+    return {PlanArea(polygon), plus.Value() - minus.Value()};
+}
+
+TTriangleSlope SlopeOf(const TTriangle& triangle) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const TTriVertex* first = triangle.Vertex(1);
+    TPieceCorner corners[3];
+    TPlane plane;
+    if (!first || !TriangleInPlan(&triangle, {first->Easting, first->Northing}, corners, plane))
+        return {nan, nan, nan, nan, nan};
+    TPiece piece;
+    piece.Count = 3;
+    std::copy(corners, corners + 3, piece.P);
+    const double planArea = piece.Area();
+    const double rise = std::hypot(plane.GradientX, plane.GradientY);
+    // Downhill is against the gradient; a bearing counts from north towards east.
+    const double aspect = rise > 0 ? Bearing({0, 0}, {-plane.GradientX, -plane.GradientY}) : nan;
+    return {planArea, planArea * std::hypot(1.0, rise), 100 * rise, std::atan(rise) * 180 / M_PI,
+            aspect};
 }

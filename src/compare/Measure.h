@@ -26,6 +26,22 @@ std::vector<TSegmentMeasure> MeasureSegments(const TTriangleMesh& mesh,
 // The direction from one plan point to another as a bearing: 0 north, 90 east.
 double Bearing(const TPlanPoint& from, const TPlanPoint& to);
 
+struct TBoundary;
+
+struct TAreaMeasure {
+    double PlanArea = 0;    // of the polygon
+    double SurfaceArea = 0; // of the model's triangles clipped to the polygon, along their planes
+};
+TAreaMeasure MeasureArea(const TTriangles& triangles, const TBoundary& polygon);
+
+// A triangle's plan area, surface area, slope (the plane's steepest rise, in percent and in
+// degrees) and aspect (the bearing the steepest descent faces; NaN on flat ground); all NaN for
+// a triangle without plan area or with a corner that is not finite.
+struct TTriangleSlope {
+    double PlanArea, SurfaceArea, SlopePercent, SlopeDegrees, Aspect;
+};
+TTriangleSlope SlopeOf(const TTriangle& triangle);
+
 // The vertex with the highest (or lowest) finite elevation at a finite place, the first in
 // collection order among equals; null when there is none.
 const TTriVertex* ExtremeVertex(const TTriVertices& vertices, bool highest);

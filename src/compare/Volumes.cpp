@@ -1,7 +1,11 @@
 #include "Volumes.h"
+#include "Boundary.h"
+#include "Overlay.h"
+#include "model/TriangleIndex.h"
 #include "platform/Shares.h"
 
 #include <cmath>
+#include <optional>
 #include <utility>
 
 void TCompensatedSum::Add(double value) {
@@ -14,6 +18,9 @@ void TCompensatedSum::Add(double value) {
 namespace {
 struct TVolumeSums {
     TCompensatedSum Cut, Fill, CutArea, FillArea, Area;
+    TVolumes Value() const {
+        return {Cut.Value(), Fill.Value(), CutArea.Value(), FillArea.Value(), Area.Value()};
+    }
     void Add(const TVolumeSums& other) {
         for (auto [into, from] : {std::pair{&Cut, &other.Cut},
                                   {&Fill, &other.Fill},
@@ -101,8 +108,65 @@ TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
     TVolumeSums sums;
     for (const TVolumeSums& part : parts)
         sums.Add(part);
-    return {sums.Cut.Value(), sums.Fill.Value(), sums.CutArea.Value(), sums.FillArea.Value(),
-            sums.Area.Value()};
+    return sums.Value();
+}
+
+namespace {
+// The overlay's pieces, each split into a fan of triangles from its first corner; pieces that
+// count -1 go into sums of their own, taken off at the end.
+class TPieceVolumes : public TOverlayVisitor {
+public:
+    explicit TPieceVolumes(double level) : FLevel{level, 0, 0} {}
+    void Piece(const TPiece& piece, const TPlane& model, const TPlane* surface,
+               int weight) override {
+        TVolumeSums& sums = weight > 0 ? Plus : Minus;
+        auto d = [&](const TPieceCorner& p) {
+            return DifferenceAt(model, surface ? *surface : FLevel, p);
+        };
+        const TPieceCorner& o = piece.P[0];
+        const double d0 = d(o);
+        double previous = d(piece.P[1]);
+        for (int i = 1; i + 1 < piece.Count; ++i) {
+            const TPieceCorner &p = piece.P[i], &q = piece.P[i + 1];
+            const double next = d(q);
+            const double area = std::abs((p.X - o.X) * (q.Y - o.Y) - (q.X - o.X) * (p.Y - o.Y)) / 2;
+            const double corners[3] = {d0, previous, next};
+            if (area > 0)
+                AddTriangle(area, corners, sums);
+            previous = next;
+        }
+    }
+    TVolumeSums Plus, Minus;
+
+private:
+    TPlane FLevel;
+};
+
+TVolumes Difference(const TVolumes& a, const TVolumes& b) {
+    return {a.Cut - b.Cut, a.Fill - b.Fill, a.CutArea - b.CutArea, a.FillArea - b.FillArea,
+            a.Area - b.Area};
+}
+} // namespace
+
+TVolumes CompareVolumes(const TTriangles& model, const TComparison& with,
+                        const TBoundary* boundary) {
+    if (with.Surface)
+        with.Surface->Index(); // built once, before the shares read it
+    std::optional<TBoundaryTrapezoids> trapezoids;
+    if (boundary)
+        trapezoids.emplace(*boundary);
+    const int shares = model.Count() < 20000 ? 1 : CoreCount();
+    std::vector<TPieceVolumes> parts(static_cast<size_t>(shares), TPieceVolumes(with.Level));
+    RunInShares(shares, model.Count(), [&](int share, int first, int last) {
+        OverlayTriangles(model, first, last, with.Surface, trapezoids ? &*trapezoids : nullptr,
+                         parts[size_t(share)]);
+    });
+    TVolumeSums plus, minus;
+    for (const TPieceVolumes& part : parts) {
+        plus.Add(part.Plus);
+        minus.Add(part.Minus);
+    }
+    return Difference(plus.Value(), minus.Value());
 }
 
 std::vector<TFigure> VolumeFigures(const TVolumes& v) {

@@ -30,6 +30,20 @@ std::vector<TFigure> VolumeFigures(const TVolumes& volumes);
 // and some plan area counts; others contribute nothing.
 TVolumes VolumesToLevel(const TTriangles& triangles, double level);
 
+class TBoundary;
+
+// What the model is compared with: another surface, or the level when there is none.
+struct TComparison {
+    const TTriangleMesh* Surface = nullptr;
+    double Level = 0;
+};
+
+// The model against the comparison over every place both cover, or only within the boundary
+// when there is one: every piece of the overlay of the model's triangles, the surface's and the
+// boundary is split where d is 0 and integrated. Builds the surface's look-up index if needed.
+TVolumes CompareVolumes(const TTriangles& model, const TComparison& with,
+                        const TBoundary* boundary = nullptr);
+
 // A sum of many doubles with the error of each addition carried along (Neumaier's variant of
 // Kahan's summation).
 class TCompensatedSum {

@@ -189,6 +189,15 @@ void TTriangleIndex::AddEverywhereAndSort(std::vector<int32_t>& positions) const
 
 bool TTriangleIndex::CandidatesInRect(double minX, double minY, double maxX, double maxY,
                                       std::vector<int32_t>& positions) const {
+    if (!CandidatesInRectWithRepeats(minX, minY, maxX, maxY, positions))
+        return false;
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    return true;
+}
+
+bool TTriangleIndex::CandidatesInRectWithRepeats(double minX, double minY, double maxX, double maxY,
+                                                 std::vector<int32_t>& positions) const {
     positions.clear();
     if (!(minX <= maxX && minY <= maxY))
         return false;
@@ -207,7 +216,7 @@ bool TTriangleIndex::CandidatesInRect(double minX, double minY, double maxX, dou
                                  FCellEntries.begin() + FCellStart[cell + 1]);
             }
     }
-    AddEverywhereAndSort(positions);
+    positions.insert(positions.end(), FEverywhere.begin(), FEverywhere.end());
     return true;
 }
 

@@ -24,6 +24,10 @@ public:
     // the grid that a pass over all triangles is cheaper.
     bool CandidatesInRect(double minX, double minY, double maxX, double maxY,
                           std::vector<int32_t>& positions) const;
+    // The same triangles in no order, a triangle whose box spans several cells once for each:
+    // for callers that skip repeats more cheaply than a sort.
+    bool CandidatesInRectWithRepeats(double minX, double minY, double maxX, double maxY,
+                                     std::vector<int32_t>& positions) const;
 
     // The positions, ascending, of every triangle whose box may meet the segment (and of those
     // checked everywhere): the cells the segment passes through, column by column.

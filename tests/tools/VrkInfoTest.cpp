@@ -467,3 +467,66 @@ TEST_F(VrkInfoTest, VolumeToALevelAndMeasureAlongTheGround) {
     EXPECT_NEAR(measured[1].section('\t', 1).toDouble(), std::hypot(10, 10), 1e-12);
     EXPECT_EQ(RunTool({"measure", file, "5", "5", "5", "5"}).Status, 2) << "no length";
 }
+
+TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
+    // The same plane as an OBJ 5 m higher over the square's lower half only: all fill, 5 * 50.
+    const QString other = dir.filePath("higher.obj");
+    const QByteArray obj = "v 0 0 15\nv 10 0 25\nv 10 5 35\nv 0 5 25\nf 1 2 3 4\n";
+    SaveBytes(other.toStdString(), std::vector<char>(obj.begin(), obj.end()));
+    const QJsonDocument json =
+        QJsonDocument::fromJson(RunTool({"--json", "volume", file, other}).Out.toUtf8());
+    EXPECT_DOUBLE_EQ(json["fill"].toDouble(), 250);
+    EXPECT_DOUBLE_EQ(json["area"].toDouble(), 50);
+    EXPECT_EQ(RunTool({"volume", file, other, "--level", "3"}).Status, 2) << "both";
+    // Inside the triangle (0,0), (4,0), (0,4): 8 of plan area, the level 30 above the plane
+    // 10 + x + 2y everywhere there.
+    const QString polygon = dir.filePath("corner.geojson");
+    const QByteArray corner = R"({"type":"Polygon","coordinates":[[[0,0],[4,0],[0,4],[0,0]]]})";
+    SaveBytes(polygon.toStdString(), std::vector<char>(corner.begin(), corner.end()));
+    const QJsonDocument bounded = QJsonDocument::fromJson(
+        RunTool({"--json", "volume", file, "--level", "30", "--boundary", polygon}).Out.toUtf8());
+    // The mean of 30 - (10 + x + 2y) over the triangle: 20 - 4/3 - 8/3 = 16.
+    EXPECT_NEAR(bounded["fill"].toDouble(), 8 * 16, 1e-12);
+    EXPECT_DOUBLE_EQ(bounded["area"].toDouble(), 8);
+    // Its surface area: the plane's slope stretches every square metre by |(-1, -2, 1)|.
+    const TRun area = RunTool({"measure", file, "--polygon", polygon});
+    EXPECT_EQ(area.Out.section('\n', 0, 0), "plan area\t8");
+    EXPECT_NEAR(area.Out.section('\n', 1, 1).section('\t', 1).toDouble(), 8 * std::sqrt(6.0),
+                1e-12);
+
+    // Files that are not what they should be: exit 1 naming the file and the place.
+    const QString broken = dir.filePath("broken.obj");
+    SaveBytes(broken.toStdString(), {'v', ' ', '1', '\n'});
+    const TRun bad = RunTool({"volume", file, broken});
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_EQ(bad.Err, "vrkinfo: " + broken + ": line 1: 'v' needs 3 numbers\n");
+    SaveBytes(polygon.toStdString(), {'{', '}'});
+    EXPECT_EQ(RunTool({"volume", file, "--level", "1", "--boundary", polygon}).Err,
+              "vrkinfo: " + polygon + ": no GeoJSON Polygon in the file\n");
+    EXPECT_EQ(RunTool({"measure", file, "--polygon", dir.filePath("none.geojson")}).Status, 1);
+}
+
+TEST_F(VrkInfoTest, DamagedSurfacesOfOtherProgramsAreRefusedOrReadNeverCrash) {
+    std::mt19937 random(21);
+    const QString model = dir.filePath("terrain.vrk");
+    SaveBytes(model.toStdString(), WriteModel(GenerateTerrain(5, 4, 10)));
+    for (const char* extension : {"xml", "ply", "obj", "2dm"}) {
+        const QString clean = dir.filePath(QString("clean.") + extension);
+        ASSERT_EQ(RunTool({"convert", model, clean}).Status, 0);
+        const QByteArray bytes = Contents(clean);
+        const QString damaged = dir.filePath(QString("damaged.") + extension);
+        for (int round = 0; round < 60; ++round) {
+            QByteArray copy = bytes;
+            for (int k = int(random() % 4); k >= 0; --k)
+                copy[qsizetype(random() % copy.size())] = char(random());
+            if (random() % 3 == 0)
+                copy.truncate(qsizetype(random() % copy.size()));
+            SaveBytes(damaged.toStdString(), std::vector<char>(copy.begin(), copy.end()));
+            const std::vector<QStringList> commands{{"check", damaged},
+                                                    {"volume", model, damaged},
+                                                    {"volume", damaged, "--level", "5"}};
+            const int status = RunTool(commands[random() % 3]).Status;
+            EXPECT_TRUE(status == 0 || status == 1 || status == 3) << copy.toStdString();
+        }
+    }
+}

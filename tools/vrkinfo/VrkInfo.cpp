@@ -5,6 +5,7 @@
 #include "export/ModelWriters.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
+#include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/HeaderRows.h"
 #include "inspect/HealthCheck.h"
@@ -29,17 +30,19 @@
 #include <optional>
 
 namespace {
-const char Usage[] = "usage: vrkinfo [--json] FILE...\n"
-                     "       vrkinfo [--json] header FILE\n"
-                     "       vrkinfo [--json] extents FILE\n"
-                     "       vrkinfo [--json] find FILE E N [E N ...]\n"
-                     "       vrkinfo [--json] check FILE...\n"
-                     "       vrkinfo convert [--format FORMAT] FILE OUT\n"
-                     "       vrkinfo contours FILE --interval I [--base B] OUT\n"
-                     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...]\n"
-                     "       vrkinfo [--json] volume FILE --level Z\n"
-                     "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
-                     "       vrkinfo --help | --version\n";
+const char Usage[] =
+    "usage: vrkinfo [--json] FILE...\n"
+    "       vrkinfo [--json] header FILE\n"
+    "       vrkinfo [--json] extents FILE\n"
+    "       vrkinfo [--json] find FILE E N [E N ...]\n"
+    "       vrkinfo [--json] check FILE...\n"
+    "       vrkinfo convert [--format FORMAT] FILE OUT\n"
+    "       vrkinfo contours FILE --interval I [--base B] OUT\n"
+    "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...]\n"
+    "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
+    "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
+    "       vrkinfo [--json] measure FILE --polygon POLYGON\n"
+    "       vrkinfo --help | --version\n";
 
 const char Help[] =
     "Facts about VRK terrain model files, and the model in other formats.\n"
@@ -58,11 +61,14 @@ const char Help[] =
     "  profile FILE E1 N1 E2 N2...\n"
     "                    the exact profile along the line as CSV: distance, easting,\n"
     "                    northing, elevation, triangle\n"
-    "  volume FILE --level Z\n"
-    "                    cut, fill and net volume between the model and the level, and the\n"
-    "                    plan areas of cut, of fill and in all: name, TAB, number\n"
+    "  volume FILE (OTHER | --level Z)\n"
+    "                    cut, fill and net volume between the model and the other surface\n"
+    "                    or the level, and the plan areas of cut, of fill and in all, where\n"
+    "                    both are: name, TAB, number\n"
     "  measure FILE E1 N1 E2 N2...\n"
     "                    the line's length in plan and along the surface: name, TAB, number\n"
+    "  measure FILE --polygon POLYGON\n"
+    "                    the polygon's plan area and the area of the surface inside it\n"
     "\n"
     "Options:\n"
     "  --json            one JSON document on standard output instead of the text\n"
@@ -70,9 +76,14 @@ const char Help[] =
     "  --interval I      the contour interval, greater than 0\n"
     "  --base B          the level one contour passes through (default 0)\n"
     "  --level Z         the level a volume is measured against\n"
+    "  --boundary POLYGON\n"
+    "                    only inside the first polygon of this GeoJSON file\n"
+    "  --polygon POLYGON the GeoJSON file whose first polygon measure measures\n"
+    "  --surface NAME    the LandXML surface to read (default: the first)\n"
     "  -h, --help        this text\n"
     "  --version         the program's name and version\n"
     "\n"
+    "FILE and OTHER are VRK models, or LandXML (.xml), PLY, OBJ or 2DM surfaces.\n"
     "Numbers are written with a full stop: 17 significant digits in text, exactly in JSON\n"
     "and in the converted files. With several files each result comes under a line\n"
     "\"==> FILE <==\".\n"
@@ -146,7 +157,7 @@ TPoints ParsePoints(const QStringList& words, int atLeast) {
 // The options and the words left when they are taken out.
 struct TCommandLine {
     bool Json = false, Help = false, Version = false;
-    std::optional<QString> Format, Interval, Base, Level, Surface;
+    std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon;
     QStringList Words;
 };
 
@@ -182,6 +193,10 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             value(line.Level);
         else if (a == "--surface")
             value(line.Surface);
+        else if (a == "--boundary")
+            value(line.Boundary);
+        else if (a == "--polygon")
+            value(line.Polygon);
         else
             throw TUsageError{QString("unknown option '%1'").arg(a)};
     }
@@ -214,8 +229,11 @@ private:
     int Convert(const QString& file, const QString& output);
     int Contours(const QString& file, const QString& output);
     int Profile(const QString& file, const TPoints& points);
-    int Volume(const QString& file);
+    int Volume(const QString& file, const std::optional<QString>& other);
     int Measure(const QString& file, const TPoints& points);
+    int MeasurePolygon(const QString& file);
+    // Reads a GeoJSON polygon; false, with the message written, when it cannot be read.
+    bool ReadPolygon(TBoundary& boundary, const QString& fileName);
     // The figures as TAB-separated lines, or as one JSON object under the file's name.
     void WriteFigures(const QString& file, const std::vector<TFigure>& figures);
     // Runs one file's work for each file, under its name when there are several; the worst
@@ -494,16 +512,48 @@ void TRun::WriteFigures(const QString& file, const std::vector<TFigure>& figures
     WriteJson(json);
 }
 
-int TRun::Volume(const QString& file) {
-    if (!FLine.Level)
-        throw TUsageError{"volume needs --level Z"};
-    const auto level = ParseCoordinate(*FLine.Level);
-    if (!level)
+bool TRun::ReadPolygon(TBoundary& boundary, const QString& fileName) {
+    try {
+        boundary = ReadBoundaryGeoJson(FileNameBytes(fileName).toStdString());
+        return true;
+    } catch (const Exception& error) {
+        Failed(fileName, FileErrorText(error));
+    }
+    return false;
+}
+
+int TRun::Volume(const QString& file, const std::optional<QString>& other) {
+    if (FLine.Level.has_value() == other.has_value())
+        throw TUsageError{other ? "volume takes OTHER or --level Z, not both"
+                                : "volume needs OTHER or --level Z"};
+    std::optional<double> level;
+    if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
         throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    TBoundary boundary;
+    if (FLine.Boundary && !ReadPolygon(boundary, *FLine.Boundary))
+        return ExitUnreadable;
+    TVandrelTINModel model, surface;
+    if (!Read(model, file) || (other && !Read(surface, *other)))
+        return ExitUnreadable;
+    const TComparison with{other ? &surface : nullptr, level.value_or(0)};
+    const TBoundary* within = FLine.Boundary ? &boundary : nullptr;
+    // Against a level without a boundary, each triangle is split on its own.
+    const TVolumes volumes = other || within ? CompareVolumes(model.Triangles(), with, within)
+                                             : VolumesToLevel(model.Triangles(), *level);
+    WriteFigures(file, VolumeFigures(volumes));
+    return ExitDone;
+}
+
+int TRun::MeasurePolygon(const QString& file) {
+    TBoundary polygon;
+    if (!ReadPolygon(polygon, *FLine.Polygon))
+        return ExitUnreadable;
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
-    WriteFigures(file, VolumeFigures(VolumesToLevel(model.Triangles(), *level)));
+    const TAreaMeasure m = MeasureArea(model.Triangles(), polygon);
+    WriteFigures(file, {{"plan area", "planArea", m.PlanArea, 2},
+                        {"surface area", "surfaceArea", m.SurfaceArea, 2}});
     return ExitDone;
 }
 
@@ -552,11 +602,19 @@ int TRun::Command(const QString& command, const QStringList& rest) {
             throw TUsageError{"profile needs a FILE and points"};
         return Profile(rest[0], ParsePoints(rest.mid(1), 2));
     }
-    if (command == "volume")
-        return exactly(1), Volume(rest[0]);
+    if (command == "volume") {
+        if (rest.isEmpty() || rest.size() > 2)
+            throw TUsageError{"volume needs FILE, and OTHER or --level Z"};
+        return Volume(rest[0], rest.size() == 2 ? std::optional(rest[1]) : std::nullopt);
+    }
     if (command == "measure") {
         if (rest.isEmpty())
             throw TUsageError{"measure needs a FILE and points"};
+        if (FLine.Polygon) {
+            if (rest.size() != 1)
+                throw TUsageError{"measure takes points or --polygon, not both"};
+            return MeasurePolygon(rest[0]);
+        }
         return Measure(rest[0], ParsePoints(rest.mid(1), 2));
     }
     return Summary(command.isEmpty() ? rest : QStringList{command} + rest);
@@ -583,9 +641,10 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         // A first word that is neither a command nor a file is a mistyped command.
         if (!named && line.Words.size() > 1 && !FileNameExists(line.Words[0]))
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
-        if (!named && (line.Format || line.Interval || line.Base || line.Level))
-            throw TUsageError{
-                "--format, --interval, --base and --level belong to convert, contours and volume"};
+        if (!named && (line.Format || line.Interval || line.Base || line.Level || line.Boundary ||
+                       line.Polygon))
+            throw TUsageError{"--format, --interval, --base, --level, --boundary and --polygon "
+                              "belong to convert, contours, volume and measure"};
         TRun run(line, out, err);
         return named ? run.Command(line.Words[0], line.Words.mid(1))
                      : run.Command(QString(), line.Words);

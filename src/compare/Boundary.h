@@ -1,0 +1,57 @@
+#pragma once
+// A boundary polygon in plan (an outer ring and any holes) and its pieces for exact integration:
+// the polygon is the signed sum of the trapezoids between each side and a base line below it,
+// so a triangle's part inside it is the signed sum of its parts in those trapezoids, each a
+// convex polygon. This holds for any simple rings, convex or not, in either direction.
+#include "terrain/PlanPoint.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct TBoundary {
+    std::vector<std::vector<TPlanPoint>> Rings; // the first the outer ring, the others holes
+};
+
+// The boundary's plan area: the outer ring's less its holes'.
+double PlanArea(const TBoundary& boundary);
+// Why the boundary cannot bound anything, or an empty text: a ring of fewer than three
+// distinct corners, a coordinate that is not finite, no area.
+const char* BoundaryProblem(const TBoundary& boundary);
+
+// A side's trapezoid: the region x1 <= x <= x2 between the base line and the side, counted
+// with Weight (+1 or -1).
+struct TTrapezoid {
+    double X1, Y1, X2, Y2; // the side, X1 < X2
+    int Weight;
+};
+
+// The trapezoids of a boundary, found by plan x through vertical slabs.
+class TBoundaryTrapezoids {
+public:
+    explicit TBoundaryTrapezoids(const TBoundary& boundary);
+    double Base() const { return FBase; }
+    // Calls visit(trapezoid) once for each trapezoid whose x range meets [minX, maxX].
+    template <class TVisit> void ForEachMeeting(double minX, double maxX, TVisit&& visit) const {
+        if (FTrapezoids.empty() || maxX < FMinX || minX > FMaxX)
+            return;
+        const int first = Slab(minX), last = Slab(maxX);
+        for (int s = first; s <= last; ++s)
+            for (uint32_t e = FSlabStart[std::size_t(s)]; e < FSlabStart[std::size_t(s) + 1]; ++e) {
+                const TTrapezoid& t = FTrapezoids[FSlabEntries[e]];
+                // Visited in the slab where the two x ranges begin to overlap, and only there.
+                if (t.X2 < minX || t.X1 > maxX || Slab(std::max(minX, t.X1)) != s)
+                    continue;
+                visit(t);
+            }
+    }
+
+private:
+    int Slab(double x) const;
+
+    std::vector<TTrapezoid> FTrapezoids;
+    double FBase = 0, FMinX = 0, FMaxX = 0, FSlabWidth = 1;
+    int FSlabs = 0;
+    std::vector<uint32_t> FSlabStart, FSlabEntries;
+};

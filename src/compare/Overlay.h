@@ -1,0 +1,78 @@
+#pragma once
+// The pieces where the model's triangles, a comparison surface's triangles and a boundary
+// overlap, computed one model triangle at a time and never kept: each piece is a convex polygon
+// on which both surfaces are planes, so any quantity that is an integral over the plan can be
+// summed exactly piece by piece.
+#include "terrain/PlanPoint.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <vector>
+
+class TTriangle;
+class TTriangles;
+class TTriangleMesh;
+class TBoundaryTrapezoids;
+
+// A corner of a piece: plain data, as pieces are made and copied by the million and never
+// need their unused corners cleared.
+struct TPieceCorner {
+    double X, Y;
+};
+
+// A convex polygon in plan, its corners relative to an origin near it.
+struct TPiece {
+    static constexpr int Most = 16; // a triangle clipped by a triangle and a trapezoid has 10
+    TPieceCorner P[Most];
+    int Count = 0;
+
+    TPiece() {}
+    TPiece(const TPiece& other) : Count(other.Count) {
+        std::copy(other.P, other.P + other.Count, P);
+    }
+    TPiece& operator=(const TPiece&) = delete;
+
+    // Keeps the part where a * x + b * y + c >= 0.
+    void Clip(double a, double b, double c);
+    // Keeps the part inside the triangle p, q, r (either direction).
+    void ClipToTriangle(const TPieceCorner& p, const TPieceCorner& q, const TPieceCorner& r);
+    double Area() const;
+    void Bounds(double& minX, double& minY, double& maxX, double& maxY) const;
+};
+
+// A surface over a triangle: z = Z0 + GradientX * x + GradientY * y, x and y relative to the
+// same origin as the pieces'.
+struct TPlane {
+    double Z0 = 0, GradientX = 0, GradientY = 0;
+    double At(const TPieceCorner& p) const { return Z0 + GradientX * p.X + GradientY * p.Y; }
+    // The size of the terms At adds up: its rounding error is a few units in the last place
+    // of this.
+    double Magnitude(const TPieceCorner& p) const {
+        return std::abs(Z0) + std::abs(GradientX * p.X) + std::abs(GradientY * p.Y);
+    }
+};
+
+// The difference other - model at p, exactly 0 where it is within the rounding of the two
+// planes: where two surfaces coincide, neither cut nor fill is made of the rounding.
+double DifferenceAt(const TPlane& model, const TPlane& other, const TPieceCorner& p);
+
+// The triangle's corners relative to origin, its plane, false when it has no plan area or a
+// corner that is missing or not finite.
+bool TriangleInPlan(const TTriangle* triangle, const TPlanPoint& origin, TPieceCorner corners[3],
+                    TPlane& plane);
+
+// Told of every piece where a model triangle, a comparison surface triangle (when there is a
+// surface) and the boundary (when there is one) overlap: its corners, the model's plane, the
+// surface's plane (null without a surface) and the weight (+1 or -1) it counts with; the
+// weighted sum over the pieces of any integral over the plan is that integral over the overlap.
+class TOverlayVisitor {
+public:
+    virtual ~TOverlayVisitor() = default;
+    virtual void Piece(const TPiece& piece, const TPlane& model, const TPlane* surface,
+                       int weight) = 0;
+};
+
+// The model triangles first..last-1. Builds nothing: the surface's look-up index must exist.
+void OverlayTriangles(const TTriangles& model, int first, int last, const TTriangleMesh* surface,
+                      const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor);
