@@ -20,3 +20,7 @@ QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& 
         QFileDialog::getSaveFileName(parent, caption, suggested, filter, &chosenType);
     return WithFilterExtension(name, chosenType);
 }
+
+QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}

@@ -10,5 +10,7 @@ std::optional<double> AskNumber(QWidget* parent, const QString& title, const QSt
                                 double value, double minimum, double maximum, int decimals,
                                 double step = 1);
 // Empty when cancelled.
+QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& filter);
+// Empty when cancelled.
 QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                         const QString& filter);

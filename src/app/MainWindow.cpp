@@ -282,6 +282,12 @@ void TfrmTINMap::CreateStatusBar() {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(panel, panel == FModelNamePanel ? 1 : 0);
     }
+    // The slope under the cursor, shown while measuring.
+    FSlopePanel = new QLabel(this);
+    FSlopePanel->setObjectName("SlopePanel");
+    FSlopePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addWidget(FSlopePanel);
+    FSlopePanel->hide();
     FReadProgress = new QProgressBar(this);
     FReadProgress->setObjectName("ReadProgress");
     FReadProgress->setRange(0, 1000);
@@ -514,6 +520,18 @@ void TfrmTINMap::MapView1MouseMove(int x, int y) {
     if (FHotTriangle)
         text += ", " + FormatFixed(value, 3, separator);
     FPositionPanel->setText(text);
+    if (FSlopePanel->isVisible())
+        FSlopePanel->setText(FHotTriangle ? SlopeText(SlopeOf(*FHotTriangle), separator) : QString());
+}
+
+QString SlopeText(const TTriangleSlope& slope, QChar separator) {
+    if (std::isnan(slope.SlopePercent))
+        return {};
+    return QString("Slope %1 % (%2°), %3")
+        .arg(FormatFixed(slope.SlopePercent, 2, separator),
+             FormatFixed(slope.SlopeDegrees, 2, separator),
+             std::isnan(slope.Aspect) ? QString("flat")
+                                      : "aspect " + FormatFixed(slope.Aspect, 1, separator) + "°");
 }
 
 void TfrmTINMap::MapView1MouseUp(int x, int y) {

@@ -4,6 +4,9 @@
 // the selected triangle.
 #include "ModelDrawing.h"
 #include "TerrainDrawing.h"
+#include "compare/Boundary.h"
+#include "compare/Difference.h"
+#include "compare/Measure.h"
 #include "platform/ErrorGuard.h"
 #include "terrain/PlanPoint.h"
 #include "terrain/TerrainCache.h"
@@ -69,6 +72,10 @@ public:
     TfrmMeasure* Measure() const { return frmMeasure; }
     // Asks for the level to compare the model with; tests put their own in place.
     std::function<std::optional<double>(double suggested, QWidget* parent)> LevelDialog;
+    // Ask for a surface file to compare with and for a GeoJSON boundary (empty: cancelled).
+    std::function<QString(QWidget* parent)> CompareSurfaceDialog, BoundaryDialog;
+    const TVandrelTINModel* Comparison() const { return FComparison.get(); }
+    const std::optional<TBoundary>& Boundary() const { return FBoundary; }
     // Where the last drawing put the legend and the contour labels.
     const std::optional<TIntRect>& LegendBox() const { return FLegendBox; }
     const std::vector<TIntRect>& LabelBoxes() const { return FLabelBoxes; }
@@ -149,6 +156,13 @@ private:
     // The line mode's items checked as the mode and what the line is for say.
     void ShowLineMode();
     void mnuTerrainCompareLevelClick();
+    void mnuTerrainCompareSurfaceClick();
+    // Compares the model with the surface in the file from now on.
+    void CompareWithSurface(const QString& fileName);
+    void BoundaryModeClick();
+    void mnuTerrainOpenBoundaryClick();
+    void mnuTerrainClearBoundaryClick();
+    void SetBoundary(std::optional<TBoundary> boundary);
     void mnuTerrainVolumesClick();
     void mnuTerrainStopComparingClick();
     void ComparingChanged();
@@ -164,6 +178,9 @@ private:
     // A click of the profile mode: the first point of a line, or the next.
     void ProfileClick(int x, int y);
     void FinishProfileLine();
+    void FinishBoundary();
+    // The line drawn closed into a polygon, measured; none for fewer than three corners.
+    std::optional<TAreaMeasure> MeasuredArea() const;
     void CancelProfileLine();
     void ProfileClosed();
 
@@ -182,6 +199,7 @@ private:
         *mnuOptionsStartPoints, *mnuOptionsLimits, *TriangleInfo1, *mnuOptionsFileHeader, *About1;
     QLabel* FPositionPanel;        // the status bar's first panel
     TElidedLabel* FModelNamePanel; // and its second
+    QLabel* FSlopePanel;           // the slope under the cursor, while measuring
     QProgressBar* FReadProgress = nullptr;
     TfrmTriInfo* frmTriInfo = nullptr;
     TfrmHeaderInfo* frmHeaderInfo = nullptr;
@@ -197,7 +215,8 @@ private:
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,
-        *mnuTerrainStopComparing, *mnuTerrainMeasure;
+        *mnuTerrainStopComparing, *mnuTerrainMeasure, *mnuTerrainCompareSurface,
+        *mnuTerrainDrawBoundary, *mnuTerrainOpenBoundary, *mnuTerrainClearBoundary;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;
@@ -206,12 +225,19 @@ private:
     std::optional<TPlanPoint> FPointMarker; // the highest or lowest point gone to
     TfrmVolumes* frmVolumes = nullptr;
     TfrmMeasure* frmMeasure = nullptr;
-    bool FLineMeasures = false; // the line drawn is measured rather than profiled
+    // What the line drawn is for: a profile, a measure or the boundary.
+    enum class TLineUse { Profile, Measure, Boundary } FLineUse = TLineUse::Profile;
+    std::unique_ptr<TVandrelTINModel> FComparison; // the surface compared with, if any
+    std::vector<TPlanSegment> FComparisonOutline;   // its triangles' sides without a neighbour
+    std::optional<TBoundary> FBoundary;
     TfrmProfile* frmProfile = nullptr;
 };
 
 // The application's title: the task bar's, the message boxes' and the print job's.
 inline constexpr char ApplicationTitle[] = "Vandrel TIN Model Viewer";
+
+// "Slope 12.50 % (7.13°), aspect 225.0°", or "flat" for the aspect; empty without a slope.
+QString SlopeText(const TTriangleSlope& slope, QChar separator);
 
 // Esc closes a tool window, as in the program's other windows that are no dialogs.
 void CloseOnEscape(QWidget* window);

@@ -4,7 +4,7 @@
 #include <cmath>
 
 QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>& segments,
-                    const QString& unit) {
+                    const std::optional<TAreaMeasure>& area, const QString& unit) {
     const QChar separator = SystemDecimalSeparator();
     auto length = [&](double value) { return FormatFixed(value, 3, separator) + ' ' + unit; };
     QString text = "Plan length: " + length(line.PlanLength) + '\n';
@@ -19,6 +19,11 @@ QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>
                     .arg(length(s.PlanLength), FormatFixed(s.Bearing, 3, separator),
                          std::isnan(s.Grade) ? QString("off the model")
                                              : FormatFixed(s.Grade, 2, separator) + " %");
+    }
+    if (area) {
+        auto square = [&](double value) { return FormatFixed(value, 3, separator) + ' ' + unit + "²"; };
+        text += "Closed: plan area " + square(area->PlanArea) + ", surface area " +
+                square(area->SurfaceArea) + '\n';
     }
     return text;
 }

@@ -9,6 +9,8 @@
 #include "VolumesWindow.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
+#include "import/BoundaryGeoJson.h"
+#include "import/SurfaceReaders.h"
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
 #include "platform/ErrorGuard.h"
@@ -20,6 +22,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
@@ -29,6 +32,8 @@
 
 namespace {
 const QColor ProfileLineColour(200, 0, 160);
+const QColor ComparisonOutlineColour(0, 110, 60);
+const QColor BoundaryColour(230, 120, 0);
 } // namespace
 
 void TfrmTINMap::CreateTerrainActions() {
@@ -52,6 +57,11 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainDifference = action("mnuTerrainDifference", "Show &difference", true);
     mnuTerrainVolumes = action("mnuTerrainVolumes", "&Volumes...", false);
     mnuTerrainStopComparing = action("mnuTerrainStopComparing", "&Stop comparing", false);
+    mnuTerrainCompareSurface =
+        action("mnuTerrainCompareSurface", "Compare with s&urface...", false);
+    mnuTerrainDrawBoundary = action("mnuTerrainDrawBoundary", "Draw &boundary", true);
+    mnuTerrainOpenBoundary = action("mnuTerrainOpenBoundary", "&Open boundary...", false);
+    mnuTerrainClearBoundary = action("mnuTerrainClearBoundary", "Clear bou&ndary", false);
 
     for (QAction* layer :
          {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours, mnuTerrainDifference})
@@ -66,6 +76,12 @@ void TfrmTINMap::CreateTerrainActions() {
     Wire(mnuTerrainCompareLevel, &QAction::triggered, &TfrmTINMap::mnuTerrainCompareLevelClick);
     Wire(mnuTerrainVolumes, &QAction::triggered, &TfrmTINMap::mnuTerrainVolumesClick);
     Wire(mnuTerrainStopComparing, &QAction::triggered, &TfrmTINMap::mnuTerrainStopComparingClick);
+    Wire(mnuTerrainCompareSurface, &QAction::triggered,
+         &TfrmTINMap::mnuTerrainCompareSurfaceClick);
+    Wire(mnuTerrainDrawBoundary, &QAction::triggered, &TfrmTINMap::BoundaryModeClick);
+    Wire(mnuTerrainOpenBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainOpenBoundaryClick);
+    Wire(mnuTerrainClearBoundary, &QAction::triggered,
+         &TfrmTINMap::mnuTerrainClearBoundaryClick);
     ComparingChanged();
 
     ExaggerationDialog = [](double current, QWidget* parent) {
@@ -75,6 +91,14 @@ void TfrmTINMap::CreateTerrainActions() {
     LevelDialog = [](double suggested, QWidget* parent) {
         return AskNumber(parent, "Compare with level", "Elevation of the level:", suggested, -1e12,
                          1e12, 3);
+    };
+    CompareSurfaceDialog = [](QWidget* parent) {
+        return AskOpenFileName(parent, "Compare with surface",
+                               "Surfaces (*.vrk *.xml *.landxml *.ply *.obj *.2dm);;"
+                               "All files (*)");
+    };
+    BoundaryDialog = [](QWidget* parent) {
+        return AskOpenFileName(parent, "Open boundary", "GeoJSON files (*.geojson *.json)");
     };
     SaveDialog = [](const QString& caption, const QString& filter, QWidget* parent) {
         return AskSaveFileName(parent, caption, QString(), filter);
@@ -103,8 +127,10 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addSeparator();
     terrain->addActions({mnuTerrainHighest, mnuTerrainLowest});
     terrain->addSeparator();
-    terrain->addActions(
-        {mnuTerrainCompareLevel, mnuTerrainDifference, mnuTerrainVolumes, mnuTerrainStopComparing});
+    terrain->addActions({mnuTerrainCompareSurface, mnuTerrainCompareLevel, mnuTerrainDifference,
+                         mnuTerrainVolumes, mnuTerrainStopComparing});
+    terrain->addSeparator();
+    terrain->addActions({mnuTerrainDrawBoundary, mnuTerrainOpenBoundary, mnuTerrainClearBoundary});
 }
 
 void TfrmTINMap::TerrainLayersClick() {
@@ -177,6 +203,10 @@ void TfrmTINMap::mnuTerrainCompareLevelClick() {
     const auto level = LevelDialog(FTerrain.CompareLevel.value_or((low + high) / 2), this);
     if (!level)
         return;
+    FComparison.reset();
+    FComparisonOutline.clear();
+    FTerrain.CompareSurface = nullptr;
+    FTerrainCache.ForgetSurfaceDifference();
     FTerrain.CompareLevel = *level;
     FTerrain.Difference = true;
     ComparingChanged();
@@ -184,18 +214,70 @@ void TfrmTINMap::mnuTerrainCompareLevelClick() {
     mnuTerrainVolumesClick();
 }
 
+namespace {
+// The sides of the mesh's triangles that have no neighbour: its outline.
+std::vector<TPlanSegment> OutlineOf(const TTriangleMesh& mesh) {
+    std::vector<TPlanSegment> outline;
+    const TTriangles& triangles = mesh.Triangles();
+    for (int i = 0; i < triangles.Count(); ++i) {
+        const TTriangle* t = triangles.TriangleAt(i);
+        for (int k = 1; t && k <= 3; ++k) {
+            const TTriVertex *a = t->Vertex(k), *b = t->Vertex(NextSide(k));
+            if (!t->Neighbour(k) && a && b)
+                outline.push_back({{a->Easting, a->Northing}, {b->Easting, b->Northing}});
+        }
+    }
+    return outline;
+}
+} // namespace
+
+void TfrmTINMap::mnuTerrainCompareSurfaceClick() {
+    const QString fileName = CompareSurfaceDialog(this);
+    if (!fileName.isEmpty())
+        CompareWithSurface(fileName);
+}
+
+void TfrmTINMap::CompareWithSurface(const QString& fileName) {
+    const TWaitCursor wait;
+    // Read whole before anything changes: a file that cannot be read leaves the comparison.
+    auto surface = std::make_unique<TVandrelTINModel>();
+    ReadSurfaceFile(*surface, fileName.toStdString());
+    FComparisonOutline = OutlineOf(*surface);
+    FComparison = std::move(surface);
+    FTerrainCache.ForgetSurfaceDifference();
+    FTerrain.CompareLevel.reset();
+    FTerrain.CompareSurface = FComparison.get();
+    FTerrain.Difference = true;
+    ComparingChanged();
+    MapView1->Repaint();
+    mnuTerrainVolumesClick();
+}
+
 void TfrmTINMap::mnuTerrainVolumesClick() {
-    if (!FTerrain.CompareLevel)
+    if (!FTerrain.Comparing())
         return;
     const TWaitCursor wait;
-    const QString level = FormatFixed(*FTerrain.CompareLevel, 3, SystemDecimalSeparator());
-    frmVolumes->ShowReport({FModel->InternalName, "level " + level,
-                            LengthUnitText(FModel->Header.CoordinateUnits).trimmed(),
-                            VolumesToLevel(FModel->Triangles(), *FTerrain.CompareLevel)});
+    QString against = FComparison ? "surface " + FComparison->InternalName
+                                  : "level " + FormatFixed(*FTerrain.CompareLevel, 3,
+                                                           SystemDecimalSeparator());
+    if (FBoundary)
+        against += " within the boundary";
+    const TComparison with{FComparison.get(), FTerrain.CompareLevel.value_or(0)};
+    // Against a level without a boundary, each triangle is split on its own.
+    const TVolumes volumes =
+        FComparison || FBoundary
+            ? CompareVolumes(FModel->Triangles(), with, FBoundary ? &*FBoundary : nullptr)
+            : VolumesToLevel(FModel->Triangles(), with.Level);
+    frmVolumes->ShowReport({FModel->InternalName, against,
+                            LengthUnitText(FModel->Header.CoordinateUnits).trimmed(), volumes});
 }
 
 void TfrmTINMap::mnuTerrainStopComparingClick() {
     FTerrain.CompareLevel.reset();
+    FTerrain.CompareSurface = nullptr;
+    FComparison.reset();
+    FComparisonOutline.clear();
+    FTerrainCache.ForgetSurfaceDifference();
     FTerrain.Difference = false;
     frmVolumes->close();
     ComparingChanged();
@@ -203,10 +285,37 @@ void TfrmTINMap::mnuTerrainStopComparingClick() {
 }
 
 void TfrmTINMap::ComparingChanged() {
-    const bool comparing = FTerrain.CompareLevel.has_value();
+    const bool comparing = FTerrain.Comparing();
     mnuTerrainDifference->setChecked(FTerrain.Difference);
     for (QAction* item : {mnuTerrainDifference, mnuTerrainVolumes, mnuTerrainStopComparing})
         item->setEnabled(comparing);
+    mnuTerrainClearBoundary->setEnabled(FBoundary.has_value());
+}
+
+void TfrmTINMap::BoundaryModeClick() {
+    if (FLineUse != TLineUse::Boundary)
+        CancelProfileLine();
+    FLineUse = TLineUse::Boundary;
+    MapView1->SetMouseMode(TMapMouseMode::mmProfile); // the same clicks draw the boundary
+    ShowLineMode();
+}
+
+void TfrmTINMap::mnuTerrainOpenBoundaryClick() {
+    const QString fileName = BoundaryDialog(this);
+    if (!fileName.isEmpty())
+        SetBoundary(ReadBoundaryGeoJson(fileName.toStdString()));
+}
+
+void TfrmTINMap::mnuTerrainClearBoundaryClick() {
+    SetBoundary(std::nullopt);
+}
+
+void TfrmTINMap::SetBoundary(std::optional<TBoundary> boundary) {
+    FBoundary = std::move(boundary);
+    ComparingChanged();
+    MapView1->viewport()->update();
+    if (frmVolumes->isVisible())
+        mnuTerrainVolumesClick();
 }
 
 void TfrmTINMap::ModelReadStarts() {
@@ -264,30 +373,33 @@ bool TfrmTINMap::InProfileMode() const {
 }
 
 void TfrmTINMap::ProfileModeClick() {
-    if (FLineMeasures)
+    if (FLineUse != TLineUse::Profile)
         CancelProfileLine();
-    FLineMeasures = false;
+    FLineUse = TLineUse::Profile;
     MapView1->SetMouseMode(TMapMouseMode::mmProfile);
     ShowLineMode();
 }
 
 void TfrmTINMap::MeasureModeClick() {
-    if (!FLineMeasures)
+    if (FLineUse != TLineUse::Measure)
         CancelProfileLine();
-    FLineMeasures = true;
+    FLineUse = TLineUse::Measure;
     MapView1->SetMouseMode(TMapMouseMode::mmProfile); // the same clicks draw the line
     ShowLineMode();
 }
 
 void TfrmTINMap::ShowLineMode() {
     const bool on = InProfileMode(); // refused without mouse zoom
-    mnuTerrainProfile->setChecked(on && !FLineMeasures);
-    mnuTerrainMeasure->setChecked(on && FLineMeasures);
-    btnProfile->setChecked(on && !FLineMeasures);
+    const bool profile = FLineUse == TLineUse::Profile;
+    mnuTerrainProfile->setChecked(on && profile);
+    mnuTerrainMeasure->setChecked(on && FLineUse == TLineUse::Measure);
+    mnuTerrainDrawBoundary->setChecked(on && FLineUse == TLineUse::Boundary);
+    btnProfile->setChecked(on && profile);
+    FSlopePanel->setVisible(on && FLineUse == TLineUse::Measure);
     if (!on)
         (MapView1->MouseMode() == TMapMouseMode::mmPan ? btnPanMode : btnZoomMode)
             ->setChecked(true);
-    else if (FLineMeasures) { // a mode of the menu's alone: no mode button stays down
+    else if (!profile) { // a mode of the menu's alone: no mode button stays down
         QButtonGroup* modes = btnProfile->group();
         modes->setExclusive(false);
         for (QToolButton* mode : {btnZoomMode, btnPanMode, btnProfile})
@@ -319,13 +431,34 @@ void TfrmTINMap::FinishProfileLine() {
     FProfileDrawing = false;
     FProfileRubber.reset();
     const TWaitCursor wait;
-    if (FLineMeasures)
+    if (FLineUse == TLineUse::Boundary)
+        return FinishBoundary();
+    if (FLineUse == TLineUse::Measure)
         frmMeasure->ShowMeasure(MeasureLine(*FModel, FProfileLine),
-                                MeasureSegments(*FModel, FProfileLine),
+                                MeasureSegments(*FModel, FProfileLine), MeasuredArea(),
                                 LengthUnitText(FModel->Header.CoordinateUnits).trimmed());
     else
         frmProfile->ShowProfile(ComputeProfile(*FModel, FProfileLine), LineLength(FProfileLine));
     MapView1->viewport()->update();
+}
+
+std::optional<TAreaMeasure> TfrmTINMap::MeasuredArea() const {
+    // Three corners or more also close into a polygon, its area measured.
+    const TBoundary polygon{{FProfileLine}};
+    if (FProfileLine.size() < 3 || *BoundaryProblem(polygon))
+        return std::nullopt;
+    return MeasureArea(FModel->Triangles(), polygon);
+}
+
+void TfrmTINMap::FinishBoundary() {
+    TBoundary boundary{{FProfileLine}};
+    FProfileLine.clear();
+    if (const char* problem = BoundaryProblem(boundary); *problem) {
+        statusBar()->showMessage(QString("No boundary: %1.").arg(problem), 10000);
+        MapView1->viewport()->update();
+        return;
+    }
+    SetBoundary(std::move(boundary));
 }
 
 void TfrmTINMap::CancelProfileLine() {
@@ -346,11 +479,27 @@ void TfrmTINMap::ProfileClosed() {
 }
 
 void TfrmTINMap::DrawTerrainOverlay(QPainter& painter) {
-    if (FProfileLine.empty() && !FProfileMarker && !FPointMarker)
-        return;
     auto pixel = [this](const TPlanPoint& p) {
         return QPointF(MapView1->WorldToPixelX(p.X), MapView1->WorldToPixelY(p.Y));
     };
+    if (!FComparisonOutline.empty()) { // where the surface compared with ends
+        painter.setPen(QPen(ComparisonOutlineColour, 2, Qt::DashLine));
+        for (const TPlanSegment& side : FComparisonOutline)
+            painter.drawLine(pixel(side.A), pixel(side.B));
+    }
+    if (FBoundary) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(BoundaryColour, 2));
+        painter.setBrush(Qt::NoBrush);
+        for (const auto& ring : FBoundary->Rings) {
+            QPolygonF polygon;
+            for (const TPlanPoint& p : ring)
+                polygon << pixel(p);
+            painter.drawPolygon(polygon);
+        }
+    }
+    if (FProfileLine.empty() && !FProfileMarker && !FPointMarker)
+        return;
     if (FPointMarker) { // a ring round the point gone to
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(ProfileLineColour, 2));

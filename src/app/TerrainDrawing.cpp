@@ -1,6 +1,7 @@
 #include "TerrainDrawing.h"
 #include "Components/MapView.h"
 #include "Components/ParallelDrawing.h"
+#include "compare/Difference.h"
 #include "model/TriangleIndex.h"
 #include "model/ValueFormat.h"
 #include "platform/NumberText.h"
@@ -57,8 +58,11 @@ TFillStyle StyleOf(const TTerrainLayers& layers, const TColourRamp& ramp, uint8_
     return style;
 }
 
+// Fills the visible triangles, each by the filler that makeFiller gives its share of them:
+// filler(target, transform, triangle, style).
+template <class TMakeFiller>
 void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
-               TTerrainCache& cache, const TColourRamp& ramp, TCornerValue value) {
+               TTerrainCache& cache, const TColourRamp& ramp, TMakeFiller makeFiller) {
     const TMapViewState& state = view.State();
     const TIntRect& r = state.DrawRect;
     TCanvas& canvas = view.DrawCanvas();
@@ -77,7 +81,6 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
         transform.OriginX = 0;
         transform.OriginY = r.Bottom - r.Top;
     }
-    const double level = layers.CompareLevel.value_or(0);
     static const std::vector<uint8_t> noShades;
     const std::vector<uint8_t>& shades =
         layers.Hillshade ? cache.Shades(model.Triangles(), layers.Exaggeration) : noShades;
@@ -96,23 +99,91 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
         QImage& bits = *share.Pixels();
         const TPixelTarget target{reinterpret_cast<uint32_t*>(bits.bits()), bits.width(),
                                   bits.height(), bits.bytesPerLine() / 4};
+        auto filler = makeFiller();
         for (int i = first; i < last; ++i) {
             const int position = culled ? visible[size_t(i)] : i;
             const TTriangle* t = triangles.TriangleAt(position);
             if (!t || !t->Vertex(1) || !t->Vertex(2) || !t->Vertex(3))
                 continue;
             const uint8_t shade = layers.Hillshade ? shades[size_t(position)] : 0;
-            TFillCorner corners[3];
-            for (int k = 0; k < 3; ++k) {
-                corners[k] = transform.Corner(*t->Vertex(k + 1));
-                corners[k].Value = value(*t->Vertex(k + 1), level);
-            }
-            FillTriangle(target, corners[0], corners[1], corners[2], StyleOf(layers, ramp, shade));
+            filler(target, transform, *t, StyleOf(layers, ramp, shade));
         }
     });
     if (!scratch.isNull())
         canvas.DrawImage(r.Left, r.Top, scratch);
 }
+
+// Each triangle with its corners' values.
+auto CornerValueFiller(TCornerValue value, double level) {
+    return [value, level] {
+        return [value, level](const TPixelTarget& target, const TFillTransform& transform,
+                              const TTriangle& t, const TFillStyle& style) {
+            TFillCorner corners[3];
+            for (int k = 0; k < 3; ++k) {
+                corners[k] = transform.Corner(*t.Vertex(k + 1));
+                corners[k].Value = value(*t.Vertex(k + 1), level);
+            }
+            FillTriangle(target, corners[0], corners[1], corners[2], style);
+        };
+    };
+}
+
+// The difference from another surface: a triangle a few pixels across or more is filled piece
+// by piece of the overlay, each piece a fan of triangles with d at its corners; a smaller one
+// with d at its own corners, which is all its pixels can show.
+class TSurfaceDifferenceFiller : public TOverlayVisitor {
+public:
+    TSurfaceDifferenceFiller(const TTriangleMesh& surface, const TSurfaceDifference& difference)
+        : FOverlay(&surface, nullptr, *this), FDifference(difference) {}
+
+    void operator()(const TPixelTarget& target, const TFillTransform& transform,
+                    const TTriangle& t, const TFillStyle& style) {
+        TFillCorner corners[3];
+        double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+        bool known = true;
+        for (int k = 0; k < 3; ++k) {
+            const TTriVertex& v = *t.Vertex(k + 1);
+            corners[k] = transform.Corner(v);
+            const size_t position = size_t(v.Number - 1);
+            corners[k].Value = position < FDifference.AtModelVertex.size()
+                                   ? FDifference.AtModelVertex[position]
+                                   : std::nan("");
+            known = known && std::isfinite(corners[k].Value);
+            minX = std::min(minX, corners[k].X);
+            maxX = std::max(maxX, corners[k].X);
+            minY = std::min(minY, corners[k].Y);
+            maxY = std::max(maxY, corners[k].Y);
+        }
+        if (maxX - minX < 3 && maxY - minY < 3) {
+            if (known)
+                FillTriangle(target, corners[0], corners[1], corners[2], style);
+            return;
+        }
+        FTarget = &target;
+        FTransform = &transform;
+        FStyle = &style;
+        FOverlay.Triangle(&t);
+    }
+
+    void Piece(const TPiece& piece, const TPlane& model, const TPlane* surface, int) override {
+        TFillCorner corners[TPiece::Most];
+        for (int i = 0; i < piece.Count; ++i) {
+            const TPlanPoint p{piece.Origin.X + piece.P[i].X, piece.Origin.Y + piece.P[i].Y};
+            corners[i] = {FTransform->OriginX + (p.X - FTransform->ViewLeft) * FTransform->ScaleX,
+                          FTransform->OriginY - (p.Y - FTransform->ViewBottom) * FTransform->ScaleY,
+                          DifferenceAt(model, *surface, piece.P[i])};
+        }
+        for (int i = 1; i + 1 < piece.Count; ++i)
+            FillTriangle(*FTarget, corners[0], corners[i], corners[i + 1], *FStyle);
+    }
+
+private:
+    TTriangleOverlay FOverlay;
+    const TSurfaceDifference& FDifference;
+    const TPixelTarget* FTarget = nullptr;
+    const TFillTransform* FTransform = nullptr;
+    const TFillStyle* FStyle = nullptr;
+};
 
 // The point at a distance along a line, by its length in plan.
 TPlanPoint PointAlong(const TContourLine& line, double distance) {
@@ -146,6 +217,21 @@ void DrawLevelLine(TMapView& view, const TVandrelTINModel& model, double level,
         for (size_t k = 1; k < line.Points.size(); ++k)
             view.DrawLine(line.Points[k - 1].X, line.Points[k - 1].Y, line.Points[k].X,
                           line.Points[k].Y);
+    canvas.Pen = pen;
+}
+
+// Where the difference from another surface is 0: a segment on each piece, those in view.
+void DrawZeroLine(TMapView& view, const std::vector<TPlanSegment>& line) {
+    const TMapViewState& s = view.State();
+    TCanvas& canvas = view.DrawCanvas();
+    const TPen pen = canvas.Pen;
+    canvas.Pen.Color = LevelLineColor;
+    canvas.Pen.Width = 2 * std::max(1, canvas.PixelsPerInchX() / 96);
+    for (const TPlanSegment& segment : line)
+        if (Visible({std::min(segment.A.X, segment.B.X), std::min(segment.A.Y, segment.B.Y),
+                     std::max(segment.A.X, segment.B.X), std::max(segment.A.Y, segment.B.Y)},
+                    s))
+            view.DrawLine(segment.A.X, segment.A.Y, segment.B.X, segment.B.Y);
     canvas.Pen = pen;
 }
 
@@ -184,18 +270,27 @@ QString LevelText(double level) {
 
 void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
                  TTerrainCache& cache) {
-    if (layers.ShowsDifference()) {
-        // The difference in its own colours, lit by the hillshade when that is on.
-        TTerrainLayers difference = layers;
-        difference.Colours = true;
+    // The difference in its own colours, lit by the hillshade when that is on.
+    TTerrainLayers difference = layers;
+    difference.Colours = true;
+    if (layers.ShowsDifference() && layers.CompareSurface) {
+        const TTriangleMesh& surface = *layers.CompareSurface;
+        const TSurfaceDifference& d = cache.SurfaceDifference(model, surface);
+        DrawFills(view, model, difference, cache, cache.SurfaceDifferenceRamp(model, surface),
+                  [&] { return TSurfaceDifferenceFiller(surface, d); });
+    } else if (layers.ShowsDifference()) {
         DrawFills(view, model, difference, cache,
-                  cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel), DifferenceToLevel);
+                  cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel),
+                  CornerValueFiller(DifferenceToLevel, *layers.CompareLevel));
     } else if (layers.Colours || layers.Hillshade) {
-        DrawFills(view, model, layers, cache, cache.Ramp(model.Vertices()), Elevation);
+        DrawFills(view, model, layers, cache, cache.Ramp(model.Vertices()),
+                  CornerValueFiller(Elevation, 0));
     }
     if (layers.Contours)
         DrawContourLines(view, model, layers, cache);
-    if (layers.ShowsDifference())
+    if (layers.ShowsDifference() && layers.CompareSurface)
+        DrawZeroLine(view, cache.SurfaceDifference(model, *layers.CompareSurface).ZeroLine);
+    else if (layers.ShowsDifference())
         DrawLevelLine(view, model, *layers.CompareLevel, cache);
 }
 
@@ -321,9 +416,11 @@ std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model
     const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
     const QChar separator = SystemDecimalSeparator();
     const bool difference = layers.ShowsDifference();
-    const TColourRamp& ramp = difference
-                                  ? cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel)
-                                  : cache.Ramp(model.Vertices());
+    const TColourRamp& ramp =
+        !difference ? cache.Ramp(model.Vertices())
+        : layers.CompareSurface
+            ? cache.SurfaceDifferenceRamp(model, *layers.CompareSurface)
+            : cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel);
     QString top = FormatFixed(ramp.MaxValue(), 3, separator);
     QString bottom = FormatFixed(ramp.MinValue(), 3, separator);
     if (difference) { // with the units, and which side is which

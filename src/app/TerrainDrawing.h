@@ -13,6 +13,7 @@
 class TMapView;
 class TTerrainCache;
 class TVandrelTINModel;
+class TTriangleMesh;
 
 struct TTerrainLayers {
     bool Colours = false;
@@ -20,10 +21,13 @@ struct TTerrainLayers {
     bool Contours = false;
     double Exaggeration = 1;
     TContourSettings Contour;
-    // The horizontal plane the model is compared with, and whether the difference shows.
+    // The horizontal plane or the other surface the model is compared with (one at a time),
+    // and whether the difference shows.
     std::optional<double> CompareLevel;
+    const TTriangleMesh* CompareSurface = nullptr;
     bool Difference = false;
-    bool ShowsDifference() const { return Difference && CompareLevel.has_value(); }
+    bool Comparing() const { return CompareLevel.has_value() || CompareSurface; }
+    bool ShowsDifference() const { return Difference && Comparing(); }
 };
 
 constexpr TColor LevelLineColor = 0x000000;

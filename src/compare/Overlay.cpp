@@ -109,102 +109,87 @@ bool TriangleInPlan(const TTriangle* triangle, const TPlanPoint& origin, TPieceC
     return CornersInPlan(triangle, origin, corners, z) && PlaneThrough(corners, z, plane);
 }
 
-namespace {
-class TOverlay {
-public:
-    TOverlay(const TTriangleMesh* surface, const TBoundaryTrapezoids* boundary,
-             TOverlayVisitor& visitor)
-        : FSurface(surface), FBoundary(boundary), FVisitor(visitor) {}
+TTriangleOverlay::TTriangleOverlay(const TTriangleMesh* surface,
+                                   const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor)
+    : FSurface(surface), FBoundary(boundary), FVisitor(visitor) {}
 
-    void Triangle(const TTriangle* triangle) {
-        const TTriVertex* first = triangle ? triangle->Vertex(1) : nullptr;
-        if (!first)
-            return;
-        // Corners relative to the triangle's first corner keep the digits that big
-        // coordinates would take.
-        FOrigin = {first->Easting, first->Northing};
+void TTriangleOverlay::Triangle(const TTriangle* triangle) {
+    const TTriVertex* first = triangle ? triangle->Vertex(1) : nullptr;
+    if (!first)
+        return;
+    // Corners relative to the triangle's first corner keep the digits that big
+    // coordinates would take.
+    FOrigin = {first->Easting, first->Northing};
+    TPieceCorner corners[3];
+    if (!TriangleInPlan(triangle, FOrigin, corners, FModelPlane))
+        return;
+    TPiece piece;
+    piece.Count = 3;
+    piece.Origin = FOrigin;
+    std::copy(corners, corners + 3, piece.P);
+    if (!FBoundary)
+        return AgainstSurface(piece, 1);
+    double minX, minY, maxX, maxY;
+    piece.Bounds(minX, minY, maxX, maxY);
+    const double base = FBoundary->Base() - FOrigin.Y;
+    FBoundary->ForEachMeeting(minX + FOrigin.X, maxX + FOrigin.X, [&](const TTrapezoid& t) {
+        const TPieceCorner s{t.X1 - FOrigin.X, t.Y1 - FOrigin.Y};
+        const TPieceCorner e{t.X2 - FOrigin.X, t.Y2 - FOrigin.Y};
+        if (minY > std::max(s.Y, e.Y))
+            return; // wholly above the side
+        TPiece part = piece;
+        part.Clip(1, 0, -s.X);                        // x >= x1
+        part.Clip(-1, 0, e.X);                        // x <= x2
+        part.Clip(0, 1, -base);                       // y >= base
+        const double a = e.Y - s.Y, b = -(e.X - s.X); // below the side
+        part.Clip(a, b, -(a * s.X + b * s.Y));
+        if (part.Count > 0)
+            AgainstSurface(part, t.Weight);
+    });
+}
+
+void TTriangleOverlay::AgainstSurface(const TPiece& piece, int weight) {
+    if (!FSurface)
+        return FVisitor.Piece(piece, FModelPlane, nullptr, weight);
+    double minX, minY, maxX, maxY;
+    piece.Bounds(minX, minY, maxX, maxY);
+    if (!FSurface->Index().CandidatesInRectWithRepeats(
+            minX + FOrigin.X, minY + FOrigin.Y, maxX + FOrigin.X, maxY + FOrigin.Y, FCandidates)) {
+        FCandidates.resize(size_t(FSurface->Triangles().Count()));
+        for (int i = 0; i < FSurface->Triangles().Count(); ++i)
+            FCandidates[size_t(i)] = i;
+    }
+    // Each surface triangle once per piece: the piece's stamp marks those already taken.
+    if (FStamps.empty())
+        FStamps.assign(size_t(FSurface->Triangles().Count()), 0);
+    if (++FStamp == 0) { // wrapped round: start again
+        std::fill(FStamps.begin(), FStamps.end(), 0);
+        FStamp = 1;
+    }
+    for (const int32_t position : FCandidates) {
+        if (FStamps[size_t(position)] == FStamp)
+            continue;
+        FStamps[size_t(position)] = FStamp;
         TPieceCorner corners[3];
-        if (!TriangleInPlan(triangle, FOrigin, corners, FModelPlane))
-            return;
-        TPiece piece;
-        piece.Count = 3;
-        std::copy(corners, corners + 3, piece.P);
-        if (!FBoundary)
-            return AgainstSurface(piece, 1);
-        double minX, minY, maxX, maxY;
-        piece.Bounds(minX, minY, maxX, maxY);
-        const double base = FBoundary->Base() - FOrigin.Y;
-        FBoundary->ForEachMeeting(minX + FOrigin.X, maxX + FOrigin.X, [&](const TTrapezoid& t) {
-            const TPieceCorner s{t.X1 - FOrigin.X, t.Y1 - FOrigin.Y};
-            const TPieceCorner e{t.X2 - FOrigin.X, t.Y2 - FOrigin.Y};
-            if (minY > std::max(s.Y, e.Y))
-                return; // wholly above the side
-            TPiece part = piece;
-            part.Clip(1, 0, -s.X);                        // x >= x1
-            part.Clip(-1, 0, e.X);                        // x <= x2
-            part.Clip(0, 1, -base);                       // y >= base
-            const double a = e.Y - s.Y, b = -(e.X - s.X); // below the side
-            part.Clip(a, b, -(a * s.X + b * s.Y));
-            if (part.Count > 0)
-                AgainstSurface(part, t.Weight);
-        });
+        double z[3];
+        if (!CornersInPlan(FSurface->Triangles().TriangleAt(position), FOrigin, corners, z))
+            continue;
+        if (std::max({corners[0].X, corners[1].X, corners[2].X}) < minX ||
+            std::min({corners[0].X, corners[1].X, corners[2].X}) > maxX ||
+            std::max({corners[0].Y, corners[1].Y, corners[2].Y}) < minY ||
+            std::min({corners[0].Y, corners[1].Y, corners[2].Y}) > maxY)
+            continue;
+        TPiece part = piece;
+        part.ClipToTriangle(corners[0], corners[1], corners[2]);
+        TPlane plane;
+        if (part.Count > 0 && PlaneThrough(corners, z, plane))
+            FVisitor.Piece(part, FModelPlane, &plane, weight);
     }
-
-private:
-    void AgainstSurface(const TPiece& piece, int weight) {
-        if (!FSurface)
-            return FVisitor.Piece(piece, FModelPlane, nullptr, weight);
-        double minX, minY, maxX, maxY;
-        piece.Bounds(minX, minY, maxX, maxY);
-        if (!FSurface->Index().CandidatesInRectWithRepeats(minX + FOrigin.X, minY + FOrigin.Y,
-                                                           maxX + FOrigin.X, maxY + FOrigin.Y,
-                                                           FCandidates)) {
-            FCandidates.resize(size_t(FSurface->Triangles().Count()));
-            for (int i = 0; i < FSurface->Triangles().Count(); ++i)
-                FCandidates[size_t(i)] = i;
-        }
-        // Each surface triangle once per piece: the piece's stamp marks those already taken.
-        if (FStamps.empty())
-            FStamps.assign(size_t(FSurface->Triangles().Count()), 0);
-        if (++FStamp == 0) { // wrapped round: start again
-            std::fill(FStamps.begin(), FStamps.end(), 0);
-            FStamp = 1;
-        }
-        for (const int32_t position : FCandidates) {
-            if (FStamps[size_t(position)] == FStamp)
-                continue;
-            FStamps[size_t(position)] = FStamp;
-            TPieceCorner corners[3];
-            double z[3];
-            if (!CornersInPlan(FSurface->Triangles().TriangleAt(position), FOrigin, corners, z))
-                continue;
-            if (std::max({corners[0].X, corners[1].X, corners[2].X}) < minX ||
-                std::min({corners[0].X, corners[1].X, corners[2].X}) > maxX ||
-                std::max({corners[0].Y, corners[1].Y, corners[2].Y}) < minY ||
-                std::min({corners[0].Y, corners[1].Y, corners[2].Y}) > maxY)
-                continue;
-            TPiece part = piece;
-            part.ClipToTriangle(corners[0], corners[1], corners[2]);
-            TPlane plane;
-            if (part.Count > 0 && PlaneThrough(corners, z, plane))
-                FVisitor.Piece(part, FModelPlane, &plane, weight);
-        }
-    }
-
-    const TTriangleMesh* FSurface;
-    const TBoundaryTrapezoids* FBoundary;
-    TOverlayVisitor& FVisitor;
-    TPlanPoint FOrigin;
-    TPlane FModelPlane;
-    std::vector<int32_t> FCandidates;
-    std::vector<uint32_t> FStamps;
-    uint32_t FStamp = 0;
-};
-} // namespace
+}
 
 void OverlayTriangles(const TTriangles& model, int first, int last, const TTriangleMesh* surface,
                       const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor) {
-    TOverlay overlay(surface, boundary, visitor);
+    TTriangleOverlay overlay(surface, boundary, visitor);
     for (int i = first; i < last; ++i)
         overlay.Triangle(model.TriangleAt(i));
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include <vector>
 
@@ -26,9 +27,10 @@ struct TPiece {
     static constexpr int Most = 16; // a triangle clipped by a triangle and a trapezoid has 10
     TPieceCorner P[Most];
     int Count = 0;
+    TPlanPoint Origin; // what the corners are relative to
 
     TPiece() {}
-    TPiece(const TPiece& other) : Count(other.Count) {
+    TPiece(const TPiece& other) : Count(other.Count), Origin(other.Origin) {
         std::copy(other.P, other.P + other.Count, P);
     }
     TPiece& operator=(const TPiece&) = delete;
@@ -71,6 +73,26 @@ public:
     virtual ~TOverlayVisitor() = default;
     virtual void Piece(const TPiece& piece, const TPlane& model, const TPlane* surface,
                        int weight) = 0;
+};
+
+// The overlay one model triangle at a time.
+class TTriangleOverlay {
+public:
+    TTriangleOverlay(const TTriangleMesh* surface, const TBoundaryTrapezoids* boundary,
+                     TOverlayVisitor& visitor);
+    void Triangle(const TTriangle* triangle);
+
+private:
+    void AgainstSurface(const TPiece& piece, int weight);
+
+    const TTriangleMesh* FSurface;
+    const TBoundaryTrapezoids* FBoundary;
+    TOverlayVisitor& FVisitor;
+    TPlanPoint FOrigin;
+    TPlane FModelPlane;
+    std::vector<int32_t> FCandidates;
+    std::vector<uint32_t> FStamps; // FStamp where a surface triangle was taken for the piece
+    uint32_t FStamp = 0;
 };
 
 // The model triangles first..last-1. Builds nothing: the surface's look-up index must exist.

@@ -77,3 +77,27 @@ const TColourRamp& TTerrainCache::DifferenceRamp(const TTriVertices& vertices, d
     }
     return *FDifferenceRamp;
 }
+
+const TSurfaceDifference& TTerrainCache::SurfaceDifference(const TTriangleMesh& model,
+                                                           const TTriangleMesh& surface) {
+    if (!FSurfaceDifference)
+        FSurfaceDifference = std::make_unique<TSurfaceDifference>(CompareSurfaces(model, surface));
+    return *FSurfaceDifference;
+}
+
+const TColourRamp& TTerrainCache::SurfaceDifferenceRamp(const TTriangleMesh& model,
+                                                        const TTriangleMesh& surface) {
+    if (!FSurfaceDifferenceRamp) {
+        const TSurfaceDifference& difference = SurfaceDifference(model, surface);
+        double reach = std::max(std::abs(difference.Low), std::abs(difference.High));
+        if (!(reach > 0) || !std::isfinite(reach))
+            reach = 1; // surfaces that coincide: a ramp that still has a middle
+        FSurfaceDifferenceRamp = std::make_unique<TColourRamp>(-reach, reach, TRampKind::Difference);
+    }
+    return *FSurfaceDifferenceRamp;
+}
+
+void TTerrainCache::ForgetSurfaceDifference() {
+    FSurfaceDifference.reset();
+    FSurfaceDifferenceRamp.reset();
+}

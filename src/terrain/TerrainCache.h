@@ -5,6 +5,7 @@
 // for.
 #include "ColourRamp.h"
 #include "Contours.h"
+#include "compare/Difference.h"
 #include "model/Mesh.h"
 
 #include <memory>
@@ -34,6 +35,15 @@ public:
     // elevations reach from it.
     const TColourRamp& DifferenceRamp(const TTriVertices& vertices, double level);
 
+    // The difference from another surface, computed on the overlay once per surface.
+    const TSurfaceDifference& SurfaceDifference(const TTriangleMesh& model,
+                                                const TTriangleMesh& surface);
+    // Its ramp: symmetric about 0, as far as the difference reaches either way.
+    const TColourRamp& SurfaceDifferenceRamp(const TTriangleMesh& model,
+                                             const TTriangleMesh& surface);
+    // Forgets the difference from another surface: the surface changed.
+    void ForgetSurfaceDifference();
+
 private:
     std::optional<std::pair<double, double>> FRange;
     std::unique_ptr<TColourRamp> FRamp;
@@ -45,4 +55,6 @@ private:
     std::optional<double> FLevelLineLevel, FDifferenceLevel;
     std::vector<TContourLine> FLevelLine;
     std::unique_ptr<TColourRamp> FDifferenceRamp;
+    std::unique_ptr<TSurfaceDifference> FSurfaceDifference;
+    std::unique_ptr<TColourRamp> FSurfaceDifferenceRamp;
 };

@@ -98,8 +98,10 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
     EXPECT_EQ(items, (QStringList{"&Elevation colours", "&Hillshade", "Vertical e&xaggeration...",
                                   "-", "&Contours...", "Show contours", "Export contours...", "-",
                                   "Elevation &profile", "&Measure", "-", "Go to hi&ghest point",
-                                  "Go to lo&west point", "-", "Compare with &level...",
-                                  "Show &difference", "&Volumes...", "&Stop comparing"}));
+                                  "Go to lo&west point", "-", "Compare with s&urface...",
+                                  "Compare with &level...", "Show &difference", "&Volumes...",
+                                  "&Stop comparing", "-", "Draw &boundary", "&Open boundary...",
+                                  "Clear bou&ndary"}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
@@ -472,7 +474,7 @@ TEST(MeasureWindowTest, TheTextNamesEveryLengthWithItsUnit) {
     line.PlanLength = 100;
     line.SurfaceLength = 80;
     line.PlanOnMesh = 60;
-    const QString text = MeasureText(line, {{100, 45, 12.5}, {20, 270, NAN}}, "ft");
+    const QString text = MeasureText(line, {{100, 45, 12.5}, {20, 270, NAN}}, std::nullopt, "ft");
     EXPECT_EQ(text, "Plan length: 100.000 ft\n"
                     "Surface length: 80.000 ft (over 60.000 ft of the line on the model)\n"
                     "1: 100.000 ft, bearing 45.000°, grade 12.50 %\n"
