@@ -521,7 +521,8 @@ void TfrmTINMap::MapView1MouseMove(int x, int y) {
         text += ", " + FormatFixed(value, 3, separator);
     FPositionPanel->setText(text);
     if (FSlopePanel->isVisible())
-        FSlopePanel->setText(FHotTriangle ? SlopeText(SlopeOf(*FHotTriangle), separator) : QString());
+        FSlopePanel->setText(FHotTriangle ? SlopeText(SlopeOf(*FHotTriangle), separator)
+                                          : QString());
 }
 
 QString SlopeText(const TTriangleSlope& slope, QChar separator) {

@@ -73,7 +73,7 @@ public:
     // Asks for the level to compare the model with; tests put their own in place.
     std::function<std::optional<double>(double suggested, QWidget* parent)> LevelDialog;
     // Ask for a surface file to compare with and for a GeoJSON boundary (empty: cancelled).
-    std::function<QString(QWidget* parent)> CompareSurfaceDialog, BoundaryDialog;
+    std::function<QString(QWidget*parent)> CompareSurfaceDialog, BoundaryDialog;
     const TVandrelTINModel* Comparison() const { return FComparison.get(); }
     const std::optional<TBoundary>& Boundary() const { return FBoundary; }
     // Where the last drawing put the legend and the contour labels.
@@ -228,7 +228,7 @@ private:
     // What the line drawn is for: a profile, a measure or the boundary.
     enum class TLineUse { Profile, Measure, Boundary } FLineUse = TLineUse::Profile;
     std::unique_ptr<TVandrelTINModel> FComparison; // the surface compared with, if any
-    std::vector<TPlanSegment> FComparisonOutline;   // its triangles' sides without a neighbour
+    std::vector<TPlanSegment> FComparisonOutline;  // its triangles' sides without a neighbour
     std::optional<TBoundary> FBoundary;
     TfrmProfile* frmProfile = nullptr;
 };

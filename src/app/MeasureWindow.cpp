@@ -21,7 +21,9 @@ QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>
                                              : FormatFixed(s.Grade, 2, separator) + " %");
     }
     if (area) {
-        auto square = [&](double value) { return FormatFixed(value, 3, separator) + ' ' + unit + "²"; };
+        auto square = [&](double value) {
+            return FormatFixed(value, 3, separator) + ' ' + unit + "²";
+        };
         text += "Closed: plan area " + square(area->PlanArea) + ", surface area " +
                 square(area->SurfaceArea) + '\n';
     }

@@ -9,10 +9,10 @@
 #include "VolumesWindow.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
-#include "import/BoundaryGeoJson.h"
-#include "import/SurfaceReaders.h"
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
+#include "import/BoundaryGeoJson.h"
+#include "import/SurfaceReaders.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Memory.h"
 #include "platform/NumberText.h"
@@ -76,12 +76,10 @@ void TfrmTINMap::CreateTerrainActions() {
     Wire(mnuTerrainCompareLevel, &QAction::triggered, &TfrmTINMap::mnuTerrainCompareLevelClick);
     Wire(mnuTerrainVolumes, &QAction::triggered, &TfrmTINMap::mnuTerrainVolumesClick);
     Wire(mnuTerrainStopComparing, &QAction::triggered, &TfrmTINMap::mnuTerrainStopComparingClick);
-    Wire(mnuTerrainCompareSurface, &QAction::triggered,
-         &TfrmTINMap::mnuTerrainCompareSurfaceClick);
+    Wire(mnuTerrainCompareSurface, &QAction::triggered, &TfrmTINMap::mnuTerrainCompareSurfaceClick);
     Wire(mnuTerrainDrawBoundary, &QAction::triggered, &TfrmTINMap::BoundaryModeClick);
     Wire(mnuTerrainOpenBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainOpenBoundaryClick);
-    Wire(mnuTerrainClearBoundary, &QAction::triggered,
-         &TfrmTINMap::mnuTerrainClearBoundaryClick);
+    Wire(mnuTerrainClearBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainClearBoundaryClick);
     ComparingChanged();
 
     ExaggerationDialog = [](double current, QWidget* parent) {
@@ -257,9 +255,9 @@ void TfrmTINMap::mnuTerrainVolumesClick() {
     if (!FTerrain.Comparing())
         return;
     const TWaitCursor wait;
-    QString against = FComparison ? "surface " + FComparison->InternalName
-                                  : "level " + FormatFixed(*FTerrain.CompareLevel, 3,
-                                                           SystemDecimalSeparator());
+    QString against =
+        FComparison ? "surface " + FComparison->InternalName
+                    : "level " + FormatFixed(*FTerrain.CompareLevel, 3, SystemDecimalSeparator());
     if (FBoundary)
         against += " within the boundary";
     const TComparison with{FComparison.get(), FTerrain.CompareLevel.value_or(0)};

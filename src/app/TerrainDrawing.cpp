@@ -136,8 +136,8 @@ public:
     TSurfaceDifferenceFiller(const TTriangleMesh& surface, const TSurfaceDifference& difference)
         : FOverlay(&surface, nullptr, *this), FDifference(difference) {}
 
-    void operator()(const TPixelTarget& target, const TFillTransform& transform,
-                    const TTriangle& t, const TFillStyle& style) {
+    void operator()(const TPixelTarget& target, const TFillTransform& transform, const TTriangle& t,
+                    const TFillStyle& style) {
         TFillCorner corners[3];
         double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
         bool known = true;
@@ -416,11 +416,10 @@ std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model
     const int dpiX = canvas.PixelsPerInchX(), dpiY = canvas.PixelsPerInchY();
     const QChar separator = SystemDecimalSeparator();
     const bool difference = layers.ShowsDifference();
-    const TColourRamp& ramp =
-        !difference ? cache.Ramp(model.Vertices())
-        : layers.CompareSurface
-            ? cache.SurfaceDifferenceRamp(model, *layers.CompareSurface)
-            : cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel);
+    const TColourRamp& ramp = !difference ? cache.Ramp(model.Vertices())
+                              : layers.CompareSurface
+                                  ? cache.SurfaceDifferenceRamp(model, *layers.CompareSurface)
+                                  : cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel);
     QString top = FormatFixed(ramp.MaxValue(), 3, separator);
     QString bottom = FormatFixed(ramp.MinValue(), 3, separator);
     if (difference) { // with the units, and which side is which

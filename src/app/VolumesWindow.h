@@ -6,14 +6,19 @@
 
 #include <functional>
 
+class QPrinter;
+
 class TfrmVolumes : public TReportWindow {
 public:
     explicit TfrmVolumes(QWidget* parent = nullptr);
     void ShowReport(const TVolumeReport& report);
     void btnSaveClick();
+    void btnPrintClick();
 
     // Asks for the file to save to (empty when cancelled); tests put their own in place.
     std::function<QString(QWidget* parent)> SaveDialog;
+    // Sets up the printer (false when cancelled); tests print to a PDF file instead.
+    std::function<bool(QPrinter& printer, QWidget* parent)> PrintDialog;
 
 private:
     TVolumeReport FReport;

@@ -18,8 +18,8 @@ struct TPlanSegment {
 bool ZeroSegmentOf(const TPiece& piece, const double d[], TPlanSegment& segment);
 
 struct TSurfaceDifference {
-    double Low = 0, High = 0;             // the range of d over the overlay; 0, 0 without one
-    std::vector<double> AtModelVertex;    // by vertex position; NaN off the surface
+    double Low = 0, High = 0;          // the range of d over the overlay; 0, 0 without one
+    std::vector<double> AtModelVertex; // by vertex position; NaN off the surface
     std::vector<TPlanSegment> ZeroLine;
 };
 

@@ -92,7 +92,8 @@ const TColourRamp& TTerrainCache::SurfaceDifferenceRamp(const TTriangleMesh& mod
         double reach = std::max(std::abs(difference.Low), std::abs(difference.High));
         if (!(reach > 0) || !std::isfinite(reach))
             reach = 1; // surfaces that coincide: a ramp that still has a middle
-        FSurfaceDifferenceRamp = std::make_unique<TColourRamp>(-reach, reach, TRampKind::Difference);
+        FSurfaceDifferenceRamp =
+            std::make_unique<TColourRamp>(-reach, reach, TRampKind::Difference);
     }
     return *FSurfaceDifferenceRamp;
 }

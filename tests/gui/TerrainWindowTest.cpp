@@ -9,6 +9,7 @@
 #include "app/ProfileWindow.h"
 #include "app/TerrainDrawing.h"
 #include "app/VolumesWindow.h"
+#include "compare/Boundary.h"
 #include "compare/Volumes.h"
 #include "platform/NumberText.h"
 #include "vrk/VRKModel.h"
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -95,12 +97,28 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
     QStringList items;
     for (QAction* item : window->menuBar()->actions()[2]->menu()->actions())
         items << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
-    EXPECT_EQ(items, (QStringList{"&Elevation colours", "&Hillshade", "Vertical e&xaggeration...",
-                                  "-", "&Contours...", "Show contours", "Export contours...", "-",
-                                  "Elevation &profile", "&Measure", "-", "Go to hi&ghest point",
-                                  "Go to lo&west point", "-", "Compare with s&urface...",
-                                  "Compare with &level...", "Show &difference", "&Volumes...",
-                                  "&Stop comparing", "-", "Draw &boundary", "&Open boundary...",
+    EXPECT_EQ(items, (QStringList{"&Elevation colours",
+                                  "&Hillshade",
+                                  "Vertical e&xaggeration...",
+                                  "-",
+                                  "&Contours...",
+                                  "Show contours",
+                                  "Export contours...",
+                                  "-",
+                                  "Elevation &profile",
+                                  "&Measure",
+                                  "-",
+                                  "Go to hi&ghest point",
+                                  "Go to lo&west point",
+                                  "-",
+                                  "Compare with s&urface...",
+                                  "Compare with &level...",
+                                  "Show &difference",
+                                  "&Volumes...",
+                                  "&Stop comparing",
+                                  "-",
+                                  "Draw &boundary",
+                                  "&Open boundary...",
                                   "Clear bou&ndary"}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
@@ -467,6 +485,98 @@ TEST_F(TerrainWindowTest, TheMeasureModeGivesALinesLengthsOnTheGround) {
     Button("btnProfile")->click();
     EXPECT_TRUE(Action("mnuTerrainProfile")->isChecked());
     EXPECT_FALSE(Action("mnuTerrainMeasure")->isChecked());
+}
+
+TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
+    const QImage plain = window->MapView()->Image();
+    // A plane at 60 over the cone's western half, as an OBJ.
+    const QString surface = dir.filePath("half.obj");
+    QFile obj(surface);
+    ASSERT_TRUE(obj.open(QIODevice::WriteOnly));
+    obj.write("o Half\nv 0 0 60\nv 50 0 60\nv 50 100 60\nv 0 100 60\nf 1 2 3 4\n");
+    obj.close();
+    window->CompareSurfaceDialog = [&](QWidget*) { return surface; };
+    Action("mnuTerrainCompareSurface")->trigger();
+    ASSERT_NE(window->Comparison(), nullptr);
+    EXPECT_TRUE(Action("mnuTerrainDifference")->isChecked());
+    // Near the top the cone is above the plane: cut, red; the ground round it: fill, blue; the
+    // eastern half has nothing to compare with and shows as before.
+    const QImage compared = window->MapView()->Image();
+    const QRgb top = compared.pixel(Pixel(46, 52)), ground = compared.pixel(Pixel(3, 7));
+    EXPECT_GT(qRed(top), qBlue(top));
+    EXPECT_GT(qBlue(ground), qRed(ground));
+    EXPECT_EQ(compared.pixel(Pixel(77, 31)), plain.pixel(Pixel(77, 31)));
+    TfrmVolumes* volumes = window->Volumes();
+    ASSERT_TRUE(volumes->isVisible());
+    const TVolumes whole = CompareVolumes(window->Model().Triangles(), {window->Comparison(), 0});
+    EXPECT_DOUBLE_EQ(whole.Area, 5000);
+    EXPECT_TRUE(volumes->Text().contains("against surface Half"));
+    EXPECT_TRUE(volumes->Text().contains(
+        "fill: " + FormatFixed(whole.Fill, 3, SystemDecimalSeparator()) + " m³"));
+
+    // A boundary from GeoJSON bounds the figures; the report says so.
+    const QString square = dir.filePath("square.geojson");
+    QFile geojson(square);
+    ASSERT_TRUE(geojson.open(QIODevice::WriteOnly));
+    geojson.write(
+        R"({"type":"Polygon","coordinates":[[[10,10],[40,10],[40,40],[10,40],[10,10]]]})");
+    geojson.close();
+    window->BoundaryDialog = [&](QWidget*) { return square; };
+    Action("mnuTerrainOpenBoundary")->trigger();
+    ASSERT_TRUE(window->Boundary().has_value());
+    const TVolumes inside = CompareVolumes(window->Model().Triangles(), {window->Comparison(), 0},
+                                           &*window->Boundary());
+    EXPECT_DOUBLE_EQ(inside.Area, 900);
+    EXPECT_TRUE(volumes->Text().contains("within the boundary"));
+    EXPECT_TRUE(volumes->Text().contains(
+        "cut: " + FormatFixed(inside.Cut, 3, SystemDecimalSeparator()) + " m³"));
+    // Printed, the report is on paper.
+    const QString pdf = dir.filePath("volumes.pdf");
+    volumes->PrintDialog = [&](QPrinter& printer, QWidget*) {
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    volumes->btnPrintClick();
+    EXPECT_GT(QFileInfo(pdf).size(), 1000);
+
+    // A boundary drawn on the map replaces it; a file that is no surface changes nothing.
+    Action("mnuTerrainDrawBoundary")->trigger();
+    EXPECT_TRUE(Action("mnuTerrainDrawBoundary")->isChecked());
+    Click(Pixel(5, 5));
+    Click(Pixel(45, 5));
+    DoubleClick(Client(), Pixel(5, 45));
+    ASSERT_TRUE(window->Boundary().has_value());
+    EXPECT_NEAR(PlanArea(*window->Boundary()), 800, 40);
+    const QString broken = dir.filePath("broken.ply");
+    QFile(broken).open(QIODevice::WriteOnly);
+    window->CompareSurfaceDialog = [&](QWidget*) { return broken; };
+    Action("mnuTerrainCompareSurface")->trigger();
+    EXPECT_FALSE(ReportedErrors().isEmpty());
+    EXPECT_EQ(window->Comparison()->InternalName, "Half");
+    ReportedErrors().clear();
+    Action("mnuTerrainClearBoundary")->trigger();
+    EXPECT_FALSE(window->Boundary().has_value());
+    Action("mnuTerrainStopComparing")->trigger();
+    EXPECT_EQ(window->Comparison(), nullptr);
+    EXPECT_EQ(window->MapView()->Image(), plain);
+}
+
+TEST_F(TerrainWindowTest, AMeasuredLineClosesIntoAnAreaAndTheSlopeFollowsTheMouse) {
+    QLabel* slope = window->findChild<QLabel*>("SlopePanel");
+    EXPECT_FALSE(slope->isVisible()) << "the status bar as before";
+    Action("mnuTerrainMeasure")->trigger();
+    EXPECT_TRUE(slope->isVisible());
+    // On the cone's eastern flank the ground falls away from the top.
+    Hover(Client(), Pixel(76, 51));
+    EXPECT_TRUE(slope->text().startsWith("Slope ")) << slope->text().toStdString();
+    EXPECT_TRUE(slope->text().contains("aspect")) << slope->text().toStdString();
+    Click(Pixel(60, 40));
+    Click(Pixel(90, 40));
+    DoubleClick(Client(), Pixel(90, 70));
+    const QString text = window->Measure()->Text();
+    EXPECT_TRUE(text.contains("Closed: plan area ")) << text.toStdString();
+    Action("mnuTerrainProfile")->trigger();
+    EXPECT_FALSE(slope->isVisible());
 }
 
 TEST(MeasureWindowTest, TheTextNamesEveryLengthWithItsUnit) {
