@@ -20,12 +20,13 @@ struct TRenderedModel {
         View.show();
         Terrain.Colours = Terrain.Hillshade = terrain;
         View.OnPaint = [this](TMapView* sender) {
-            if (Terrain.Colours)
+            const bool fill = Terrain.Colours || Terrain.ShowsDifference();
+            if (fill)
                 DrawTerrain(*sender, Model, Terrain, Cache);
             TModelLayers layers; // as the program draws them over a fill
-            layers.SpacedSidesPixels = Terrain.Colours ? SidesOverFillPixels : 0;
+            layers.SpacedSidesPixels = fill ? SidesOverFillPixels : 0;
             DrawModel(*sender, Model, layers, nullptr);
-            if (Terrain.Colours)
+            if (fill)
                 DrawLegend(*sender, Model, Terrain, Cache);
         };
         double minE, minN, minV, maxE, maxN, maxV;
@@ -33,7 +34,14 @@ struct TRenderedModel {
         View.SetExtents(minE, maxE, minN, maxN);
         View.ZoomExtents();
     }
-    TVandrelTINModel Model;
+    // Compares the model with a surface of half as many triangles of another size and jitter.
+    void Compare() {
+        TFileStream stream(BenchModelFile(Model.Triangles().Count() / 2, 2, 2.3));
+        Surface.ReadFromStream(stream);
+        Terrain.CompareSurface = &Surface;
+        Terrain.Difference = true;
+    }
+    TVandrelTINModel Model, Surface;
     TTerrainLayers Terrain;
     TTerrainCache Cache;
     TMapView View;
@@ -66,6 +74,25 @@ void BM_RenderTerrainZoom100(benchmark::State& state) {
         rendered.View.Repaint();
 }
 
+// The difference from another surface; the overlay's range and zero line are computed at the
+// first render, outside the timing.
+void BM_RenderDifferenceFullView(benchmark::State& state) {
+    TRenderedModel rendered(static_cast<int>(state.range(0)));
+    rendered.Compare();
+    rendered.View.Repaint();
+    for (auto _ : state)
+        rendered.View.Repaint();
+}
+
+void BM_RenderDifferenceZoom100(benchmark::State& state) {
+    TRenderedModel rendered(static_cast<int>(state.range(0)));
+    rendered.Compare();
+    rendered.View.SetZoom(100);
+    rendered.View.Repaint();
+    for (auto _ : state)
+        rendered.View.Repaint();
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(100000)->Arg(1000000)->Arg(5000000)->Arg(20000000)->Unit(benchmark::kMillisecond);
 }
@@ -75,6 +102,8 @@ BENCHMARK(BM_RenderFullView)->Apply(Sizes);
 BENCHMARK(BM_RenderZoom100)->Apply(Sizes);
 BENCHMARK(BM_RenderTerrainFullView)->Apply(Sizes);
 BENCHMARK(BM_RenderTerrainZoom100)->Apply(Sizes);
+BENCHMARK(BM_RenderDifferenceFullView)->Arg(2000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderDifferenceZoom100)->Arg(2000000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
