@@ -3,6 +3,7 @@
 #include "Components/MapView.h"
 #include "PictureExport.h"
 #include "import/SurfaceReaders.h"
+#include "inspect/TriangleDescription.h"
 #include "model/Geometry.h"
 #include "platform/ErrorGuard.h"
 #include "platform/NumberText.h"
@@ -523,16 +524,6 @@ void TfrmTINMap::MapView1MouseMove(int x, int y) {
     if (FSlopePanel->isVisible())
         FSlopePanel->setText(FHotTriangle ? SlopeText(SlopeOf(*FHotTriangle), separator)
                                           : QString());
-}
-
-QString SlopeText(const TTriangleSlope& slope, QChar separator) {
-    if (std::isnan(slope.SlopePercent))
-        return {};
-    return QString("Slope %1 % (%2°), %3")
-        .arg(FormatFixed(slope.SlopePercent, 2, separator),
-             FormatFixed(slope.SlopeDegrees, 2, separator),
-             std::isnan(slope.Aspect) ? QString("flat")
-                                      : "aspect " + FormatFixed(slope.Aspect, 1, separator) + "°");
 }
 
 void TfrmTINMap::MapView1MouseUp(int x, int y) {

@@ -236,8 +236,5 @@ private:
 // The application's title: the task bar's, the message boxes' and the print job's.
 inline constexpr char ApplicationTitle[] = "Vandrel TIN Model Viewer";
 
-// "Slope 12.50 % (7.13°), aspect 225.0°", or "flat" for the aspect; empty without a slope.
-QString SlopeText(const TTriangleSlope& slope, QChar separator);
-
 // Esc closes a tool window, as in the program's other windows that are no dialogs.
 void CloseOnEscape(QWidget* window);

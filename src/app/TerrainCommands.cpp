@@ -13,6 +13,7 @@
 #include "export/SavedFile.h"
 #include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
+#include "inspect/TriangleInfoWindow.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Memory.h"
 #include "platform/NumberText.h"
@@ -394,6 +395,7 @@ void TfrmTINMap::ShowLineMode() {
     mnuTerrainDrawBoundary->setChecked(on && FLineUse == TLineUse::Boundary);
     btnProfile->setChecked(on && profile);
     FSlopePanel->setVisible(on && FLineUse == TLineUse::Measure);
+    frmTriInfo->SetShowsMeasures(on && FLineUse == TLineUse::Measure);
     if (!on)
         (MapView1->MouseMode() == TMapMouseMode::mmPan ? btnPanMode : btnZoomMode)
             ->setChecked(true);

@@ -1,6 +1,9 @@
 #include "TriangleDescription.h"
+#include "compare/Measure.h"
 #include "model/Mesh.h"
 #include "platform/NumberText.h"
+
+#include <cmath>
 
 QString TrianglePointsText(const TTriangle& triangle, QChar separator) {
     QString text;
@@ -28,4 +31,21 @@ void TTriangleHistory::Add(TTriangle* triangle) {
     FEntries.resize(length);
     FIndex = static_cast<int>(length) - 1;
     FEntries.back() = triangle;
+}
+
+QString SlopeText(const TTriangleSlope& slope, QChar separator) {
+    if (std::isnan(slope.SlopePercent))
+        return {};
+    return QString("Slope %1 % (%2°), %3")
+        .arg(FormatFixed(slope.SlopePercent, 2, separator),
+             FormatFixed(slope.SlopeDegrees, 2, separator),
+             std::isnan(slope.Aspect) ? QString("flat")
+                                      : "aspect " + FormatFixed(slope.Aspect, 1, separator) + "°");
+}
+
+QString AreaText(const TTriangleSlope& slope, QChar separator) {
+    if (std::isnan(slope.PlanArea))
+        return {};
+    return FormatFixed(slope.PlanArea, 3, separator) + " in plan, " +
+           FormatFixed(slope.SurfaceArea, 3, separator) + " on the surface";
 }

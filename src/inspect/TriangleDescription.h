@@ -6,6 +6,7 @@
 #include <vector>
 
 class TTriangle;
+struct TTriangleSlope;
 
 // One line a vertex: "number: easting, northing, value" with three decimals, each line ending
 // in a carriage return and line feed.
@@ -17,6 +18,11 @@ QString NeighbourText(const TTriangle* neighbour);
 
 // The triangles visited, oldest first, with the position of the one shown; like a browser's
 // history, visiting after stepping back drops the forward part.
+// "Slope 12.50 % (7.13°), aspect 225.0°", or "flat" for the aspect; empty without a slope.
+QString SlopeText(const TTriangleSlope& slope, QChar decimalSeparator);
+// "12.500 in plan, 13.975 on the surface"; empty without an area.
+QString AreaText(const TTriangleSlope& slope, QChar decimalSeparator);
+
 class TTriangleHistory {
 public:
     void Clear() {

@@ -1,4 +1,6 @@
 #include "TriangleInfoWindow.h"
+#include "TriangleDescription.h"
+#include "compare/Measure.h"
 #include "platform/ErrorGuard.h"
 #include "platform/NumberText.h"
 #include "support/ToolPictures.h"
@@ -65,7 +67,21 @@ TfrmTriInfo::TfrmTriInfo(QWidget* parent)
     const int pointsWidth = std::max(
         225, fontMetrics().horizontalAdvance("00000: 0000000.000, 0000000.000, -0000.000") + 8);
     setFixedSize(std::max(318, x + pointsWidth + 8), std::max(146, below + 24 + lineHeight + 14));
+    FDesignedSize = size();
     Shape1->setGeometry(rect());
+
+    // The measuring rows, hidden until asked for: the designed window is as it was.
+    const int measures = FDesignedSize.height() - 6;
+    lblAreaCaption = Caption(this, "lblAreaCaption", "Area:", measures);
+    lblSlopeCaption = Caption(this, "lblSlopeCaption", "Slope:", measures + lineHeight + 6);
+    lblArea = new QLabel(this);
+    lblArea->setObjectName("lblArea");
+    lblArea->setGeometry(x, measures, pointsWidth, lineHeight + 2);
+    lblSlope = new QLabel(this);
+    lblSlope->setObjectName("lblSlope");
+    lblSlope->setGeometry(x, measures + lineHeight + 6, pointsWidth, lineHeight + 2);
+    for (QLabel* label : {lblAreaCaption, lblArea, lblSlopeCaption, lblSlope})
+        label->hide();
 
     txtTriNum = new QLineEdit(this);
     txtTriNum->setObjectName("txtTriNum");
@@ -115,7 +131,25 @@ TfrmTriInfo::TfrmTriInfo(QWidget* parent)
     Reset();
 }
 
+void TfrmTriInfo::SetShowsMeasures(bool shows) {
+    for (QLabel* label : {lblAreaCaption, lblArea, lblSlopeCaption, lblSlope})
+        label->setVisible(shows);
+    const int extra = 2 * (fontMetrics().lineSpacing() + 6) + 6;
+    setFixedSize(FDesignedSize + QSize(0, shows ? extra : 0));
+    findChild<QFrame*>("Shape1")->setGeometry(rect());
+    DisplayTriangle(FShown);
+}
+
 void TfrmTriInfo::DisplayTriangle(TTriangle* triangle) {
+    FShown = triangle;
+    lblArea->clear();
+    lblSlope->clear();
+    if (triangle && !lblArea->isHidden()) {
+        const TTriangleSlope slope = SlopeOf(*triangle);
+        lblArea->setText(AreaText(slope, SystemDecimalSeparator()));
+        // Without its first word: the caption says it.
+        lblSlope->setText(SlopeText(slope, SystemDecimalSeparator()).section(' ', 1));
+    }
     if (!triangle) {
         txtTriNum->clear();
         lblPoints->clear();

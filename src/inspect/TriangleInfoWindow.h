@@ -21,6 +21,8 @@ public:
     void Reset();
     // Shows the triangle and, unless stepping back or forward, adds it to the history.
     void ShowTriangle(TTriangle* triangle);
+    // While measuring, rows below the others give the triangle's areas and slope.
+    void SetShowsMeasures(bool shows);
 
     const TVandrelTINModel* Model = nullptr;
     std::function<void(QObject* sender, TTriangle* triangle)> OnSelectTriangle;
@@ -50,6 +52,9 @@ private:
     QLineEdit* txtTriNum;
     QToolButton *sbBack, *sbForward, *btnZoom;
     QLabel *lblPoints, *lblDirection;
+    QLabel *lblAreaCaption, *lblArea, *lblSlopeCaption, *lblSlope;
+    QSize FDesignedSize;
+    TTriangle* FShown = nullptr;
     QLabel* FNeighbourLabels[3];
     TTriangle* FNeighbourTargets[3] = {nullptr, nullptr, nullptr};
     TTriangleHistory FHistory;

@@ -11,6 +11,7 @@
 #include "app/VolumesWindow.h"
 #include "compare/Boundary.h"
 #include "compare/Volumes.h"
+#include "inspect/TriangleInfoWindow.h"
 #include "platform/NumberText.h"
 #include "vrk/VRKModel.h"
 
@@ -564,8 +565,16 @@ TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
 TEST_F(TerrainWindowTest, AMeasuredLineClosesIntoAnAreaAndTheSlopeFollowsTheMouse) {
     QLabel* slope = window->findChild<QLabel*>("SlopePanel");
     EXPECT_FALSE(slope->isVisible()) << "the status bar as before";
+    QWidget* info = window->TriInfo();
+    const QSize designed = info->size();
     Action("mnuTerrainMeasure")->trigger();
     EXPECT_TRUE(slope->isVisible());
+    // The triangle window gains its measuring rows, for the triangle it shows.
+    EXPECT_GT(info->height(), designed.height());
+    info->show();
+    window->TriInfo()->ShowTriangle(window->Model().Triangles().TriangleAt(0));
+    EXPECT_TRUE(info->findChild<QLabel*>("lblArea")->text().contains("in plan")) << "area";
+    EXPECT_FALSE(info->findChild<QLabel*>("lblSlope")->text().isEmpty());
     // On the cone's eastern flank the ground falls away from the top.
     Hover(Client(), Pixel(76, 51));
     EXPECT_TRUE(slope->text().startsWith("Slope ")) << slope->text().toStdString();
@@ -577,6 +586,7 @@ TEST_F(TerrainWindowTest, AMeasuredLineClosesIntoAnAreaAndTheSlopeFollowsTheMous
     EXPECT_TRUE(text.contains("Closed: plan area ")) << text.toStdString();
     Action("mnuTerrainProfile")->trigger();
     EXPECT_FALSE(slope->isVisible());
+    EXPECT_EQ(info->size(), designed);
 }
 
 TEST(MeasureWindowTest, TheTextNamesEveryLengthWithItsUnit) {
