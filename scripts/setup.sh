@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick poppler-utils fonts-dejavu-core
   lintian xdg-utils shared-mime-info libfile-mimeinfo-perl
+  libgdal-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -50,7 +50,7 @@ QString LinearUnit(int units) {
     return units == 2 ? "foot" : units == 3 ? "USSurveyFoot" : "meter";
 }
 
-void WriteLandXml(const TVandrelTINModel& model, QIODevice& out) {
+void WriteLandXml(const TVandrelTINModel& model, QIODevice& out, const TSystemName* system) {
     RefuseNonFinite(model, "LandXML");
     QXmlStreamWriter xml(&out);
     xml.setAutoFormatting(true);
@@ -73,6 +73,15 @@ void WriteLandXml(const TVandrelTINModel& model, QIODevice& out) {
     xml.writeAttribute("pressureUnit", metric ? "milliBars" : "inHG");
     xml.writeEndElement();
     xml.writeEndElement();
+    if (system) {
+        xml.writeStartElement("CoordinateSystem");
+        xml.writeAttribute("name", system->Name);
+        if (system->Epsg > 0)
+            xml.writeAttribute("epsgCode", QString::number(system->Epsg));
+        else
+            xml.writeAttribute("ogcWktCode", system->Wkt);
+        xml.writeEndElement();
+    }
     xml.writeStartElement("Surfaces");
     xml.writeStartElement("Surface");
     xml.writeAttribute("name", model.InternalName);
@@ -240,10 +249,11 @@ bool ModelFormatFromExtension(const QString& fileName, TModelFormat& format) {
     return !suffix.isEmpty() && ModelFormatFromName(suffix, format);
 }
 
-void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& out) {
+void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& out,
+                const TSystemName* system) {
     switch (format) {
     case TModelFormat::LandXml:
-        return WriteLandXml(model, out);
+        return WriteLandXml(model, out, system);
     case TModelFormat::Ply:
         return WritePly(model, out);
     case TModelFormat::Obj:

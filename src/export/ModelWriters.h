@@ -16,4 +16,13 @@ enum class TModelFormat { LandXml, Ply, Obj, Mesh2dm };
 bool ModelFormatFromExtension(const QString& fileName, TModelFormat& format);
 bool ModelFormatFromName(const QString& name, TModelFormat& format);
 
-void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& out);
+// A coordinate system as LandXML names it: by its EPSG code when it has one, else by its WKT.
+struct TSystemName {
+    QString Name;
+    int Epsg = 0; // 0: none
+    QString Wkt;
+};
+
+// With a system, LandXML names it in a CoordinateSystem element.
+void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& out,
+                const TSystemName* system = nullptr);

@@ -34,12 +34,16 @@ public:
     void CandidatesAlongSegment(double x1, double y1, double x2, double y2,
                                 std::vector<int32_t>& positions) const;
 
-private:
+    // Where a look-up can find a triangle: never (it lacks a corner), anywhere (it may contain
+    // points far outside its corners' box), or only inside box, which is widened by the margin
+    // of rounding. Those who rasterise triangles as the look-up finds them ask this.
     struct TBox {
         double MinX, MinY, MaxX, MaxY;
     };
     enum class TPlacement { Skip, Everywhere, Grid };
     TPlacement Classify(const TTriangle* triangle, TBox& box) const;
+
+private:
     void ChooseGrid(double minX, double minY, double maxX, double maxY, int boxedCount);
     int CellX(double x) const;
     int CellY(double y) const;

@@ -301,7 +301,7 @@ TEST_F(VrkInfoTest, AWriteThatFailsExitsOneWithTheReasonAndKeepsTheOldFile) {
             run = RunTool(arguments);
         }
         EXPECT_EQ(run.Status, 1) << name;
-        EXPECT_EQ(run.Err, "vrkinfo: " + output + ": File too large\n") << name;
+        EXPECT_TRUE(run.Err.endsWith("vrkinfo: " + output + ": File too large\n")) << name;
         EXPECT_EQ(Contents(output), QByteArray(100, 'k')) << name << ": the old file stays";
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3) << "no temporary left";
         QFile::remove(output);
@@ -353,10 +353,10 @@ TEST_F(VrkInfoTest, ContourAndProfileSettingsThatCannotWorkAreUsageErrors) {
         EXPECT_EQ(run.Status, 2) << settings.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(out));
     }
-    const TRun dxf = RunTool({"contours", file, "--interval", "100", dir.filePath("c.dxf")});
-    EXPECT_EQ(dxf.Status, 2);
-    EXPECT_TRUE(dxf.Err.contains("GeoJSON (.geojson or .json)")) << dxf.Err.toStdString();
-    EXPECT_FALSE(QFile::exists(dir.filePath("c.dxf")));
+    const TRun unknown = RunTool({"contours", file, "--interval", "100", dir.filePath("c.dwg")});
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_TRUE(unknown.Err.contains("gpkg, shp, dxf or geojson")) << unknown.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("c.dwg")));
 
     // A point at infinity: the levels are those of the finite elevations.
     TModelData spike;

@@ -5,6 +5,9 @@
 #include "export/ModelWriters.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
+#include "gis/CoordinateSystem.h"
+#include "gis/RasterFiles.h"
+#include "gis/VectorFiles.h"
 #include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/HeaderRows.h"
@@ -57,10 +60,15 @@ const char Help[] =
     "  convert FILE OUT  the model as LandXML 1.2 (.xml), binary PLY (.ply), Wavefront OBJ\n"
     "                    (.obj) or 2DM (.2dm), by OUT's extension or --format\n"
     "  contours FILE --interval I [--base B] OUT\n"
-    "                    the contours base + k * interval as GeoJSON LineStrings\n"
+    "                    the contours base + k * interval with their level and index, as\n"
+    "                    GeoPackage (.gpkg), Shapefile (.shp), DXF (.dxf, 3D polylines) or\n"
+    "                    GeoJSON (.geojson), by OUT's extension or --format\n"
     "  profile FILE E1 N1 E2 N2...\n"
     "                    the exact profile along the line as CSV: distance, easting,\n"
     "                    northing, elevation, triangle\n"
+    "  raster FILE --cell SIZE OUT.tif\n"
+    "                    a Float32 GeoTIFF grid of cells of that size, each the value at its\n"
+    "                    centre as find gives it, no data off the model\n"
     "  volume FILE (OTHER | --level Z)\n"
     "                    cut, fill and net volume between the model and the other surface\n"
     "                    or the level, and the plan areas of cut, of fill and in all, where\n"
@@ -72,7 +80,12 @@ const char Help[] =
     "\n"
     "Options:\n"
     "  --json            one JSON document on standard output instead of the text\n"
-    "  --format FORMAT   landxml, ply, obj or 2dm\n"
+    "  --format FORMAT   landxml, ply, obj or 2dm for convert; gpkg, shp, dxf or geojson\n"
+    "                    for contours and profile --output\n"
+    "  --crs SYSTEM      the model's coordinate system for what is written (EPSG:32616,\n"
+    "                    WKT or a PROJ string); default: FILE's .prj file, if there is one\n"
+    "  --cell SIZE       the raster's cell size, in the model's units\n"
+    "  --output OUT      profile: the line on the ground as a vector file instead of CSV\n"
     "  --interval I      the contour interval, greater than 0\n"
     "  --base B          the level one contour passes through (default 0)\n"
     "  --level Z         the level a volume is measured against\n"
@@ -157,7 +170,8 @@ TPoints ParsePoints(const QStringList& words, int atLeast) {
 // The options and the words left when they are taken out.
 struct TCommandLine {
     bool Json = false, Help = false, Version = false;
-    std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon;
+    std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon, Crs, Cell,
+        Output;
     QStringList Words;
 };
 
@@ -197,6 +211,12 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             value(line.Boundary);
         else if (a == "--polygon")
             value(line.Polygon);
+        else if (a == "--crs")
+            value(line.Crs);
+        else if (a == "--cell")
+            value(line.Cell);
+        else if (a == "--output")
+            value(line.Output);
         else
             throw TUsageError{QString("unknown option '%1'").arg(a)};
     }
@@ -232,6 +252,13 @@ private:
     int Volume(const QString& file, const std::optional<QString>& other);
     int Measure(const QString& file, const TPoints& points);
     int MeasurePolygon(const QString& file);
+    int Raster(const QString& file, const QString& output);
+    // The model's coordinate system for what a command writes: --crs, else the .prj file beside
+    // the model, else none. A .prj that cannot be read is named in a warning and left out.
+    std::optional<TCoordinateSystem> SystemFor(const QString& file);
+    // The vector format an output's name or --format asks for; a usage error naming the formats
+    // when neither says.
+    TVectorFormat VectorFormatFor(const QString& output);
     // Reads a GeoJSON polygon; false, with the message written, when it cannot be read.
     bool ReadPolygon(TBoundary& boundary, const QString& fileName);
     // The figures as TAB-separated lines, or as one JSON object under the file's name.
@@ -445,21 +472,52 @@ int TRun::Convert(const QString& file, const QString& output) {
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
+    const std::optional<TCoordinateSystem> system = SystemFor(file);
+    std::optional<TSystemName> named;
+    if (system)
+        named = TSystemName{system->Name(), system->Epsg().value_or(0), system->Wkt()};
     try {
-        SaveFile(output, [&](QIODevice& out) { WriteModel(model, format, out); });
+        SaveFile(output, [&](QIODevice& out) {
+            WriteModel(model, format, out, named ? &*named : nullptr);
+        });
     } catch (const Exception& error) {
         return Failed(output, FileErrorText(error));
     }
     return ExitDone;
 }
 
+std::optional<TCoordinateSystem> TRun::SystemFor(const QString& file) {
+    QString problem;
+    if (FLine.Crs) {
+        auto system = TCoordinateSystem::FromText(*FLine.Crs, problem);
+        if (!system)
+            throw TUsageError{problem};
+        return system;
+    }
+    auto system = TCoordinateSystem::BesideModel(FileNameBytes(file), problem);
+    if (!problem.isEmpty())
+        FErr << "vrkinfo: " << problem << " (written without a coordinate system)\n";
+    return system;
+}
+
+TVectorFormat TRun::VectorFormatFor(const QString& output) {
+    TVectorFormat format = TVectorFormat::GeoJson;
+    const bool named = FLine.Format ? VectorFormatFromName(*FLine.Format, format)
+                                    : QFileInfo(output).suffix().isEmpty() ||
+                                          VectorFormatFromExtension(output, format);
+    if (!named)
+        throw TUsageError{
+            FLine.Format ? QString("unknown format '%1': %2").arg(*FLine.Format, VectorFormatNames)
+                         : QString("cannot tell the format from '%1': the formats are %2 (name one "
+                                   "with --format)")
+                               .arg(output, VectorFormatNames)};
+    return format;
+}
+
 int TRun::Contours(const QString& file, const QString& output) {
     if (!FLine.Interval)
         throw TUsageError{"contours needs --interval"};
-    if (const QString suffix = QFileInfo(output).suffix().toLower();
-        !suffix.isEmpty() && suffix != "geojson" && suffix != "json")
-        throw TUsageError{QString("contours writes GeoJSON (.geojson or .json), not '.%1'")
-                              .arg(QFileInfo(output).suffix())};
+    const TVectorFormat format = VectorFormatFor(output);
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
@@ -469,9 +527,19 @@ int TRun::Contours(const QString& file, const QString& output) {
         ContourSettingsFromText(*FLine.Interval, FLine.Base.value_or("0"), 0, false, low, high);
     if (const QString* problem = std::get_if<QString>(&settings))
         throw TUsageError{*problem};
+    const std::optional<TCoordinateSystem> system = SystemFor(file);
     try {
         const auto lines = TraceContours(model.Triangles(), std::get<TContourSettings>(settings));
-        SaveFile(output, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
+        if (format == TVectorFormat::GeoJson && !system) {
+            // RFC 7946 GeoJSON is longitude and latitude; without a system nothing says how.
+            FErr << "vrkinfo: " << output
+                 << ": no coordinate system: the coordinates are written as they are, not as "
+                    "longitude and latitude\n";
+            SaveFile(output, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
+        } else {
+            WriteVectorLines(output, format, "contours", ContourVectorLines(lines), true,
+                             system ? &*system : nullptr);
+        }
     } catch (const Exception& error) {
         return Failed(output, FileErrorText(error));
     }
@@ -493,9 +561,21 @@ int TRun::Profile(const QString& file, const TPoints& points) {
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
+    const std::vector<TProfilePoint> profile = ComputeProfile(model, line);
+    if (FLine.Output) { // the line on the ground, as 3D lines where it is on the model
+        const TVectorFormat format = VectorFormatFor(*FLine.Output);
+        const std::optional<TCoordinateSystem> system = SystemFor(file);
+        try {
+            WriteVectorLines(*FLine.Output, format, "profile", ProfileVectorLines(profile), false,
+                             system ? &*system : nullptr);
+        } catch (const Exception& error) {
+            return Failed(*FLine.Output, FileErrorText(error));
+        }
+        return ExitDone;
+    }
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    WriteProfileCsv(ComputeProfile(model, line), buffer);
+    WriteProfileCsv(profile, buffer);
     FOut << QString::fromLatin1(buffer.data());
     return ExitDone;
 }
@@ -541,6 +621,30 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     const TVolumes volumes = other || within ? CompareVolumes(model.Triangles(), with, within)
                                              : VolumesToLevel(model.Triangles(), *level);
     WriteFigures(file, VolumeFigures(volumes));
+    return ExitDone;
+}
+
+int TRun::Raster(const QString& file, const QString& output) {
+    if (!FLine.Cell)
+        throw TUsageError{"raster needs --cell SIZE"};
+    const auto cell = ParseCoordinate(*FLine.Cell);
+    if (const QString suffix = QFileInfo(output).suffix().toLower();
+        suffix != "tif" && suffix != "tiff")
+        throw TUsageError{QString("raster writes GeoTIFF (.tif or .tiff), not '%1'").arg(output)};
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    if (const QString problem = GridFrameProblem(model, cell.value_or(0), 1000000000);
+        !problem.isEmpty())
+        throw TUsageError{problem};
+    const std::optional<TCoordinateSystem> system = SystemFor(file);
+    const TGridFrame frame = GridFrameOver(model, *cell);
+    try {
+        WriteElevationGeoTiff(output, frame, SampleElevations(model, frame, GridNoData),
+                              system ? &*system : nullptr);
+    } catch (const Exception& error) {
+        return Failed(output, FileErrorText(error));
+    }
     return ExitDone;
 }
 
@@ -602,6 +706,8 @@ int TRun::Command(const QString& command, const QStringList& rest) {
             throw TUsageError{"profile needs a FILE and points"};
         return Profile(rest[0], ParsePoints(rest.mid(1), 2));
     }
+    if (command == "raster")
+        return textOnly(), exactly(2), Raster(rest[0], rest[1]);
     if (command == "volume") {
         if (rest.isEmpty() || rest.size() > 2)
             throw TUsageError{"volume needs FILE, and OTHER or --level Z"};
@@ -634,17 +740,17 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         if (line.Words.isEmpty())
             throw TUsageError{"no FILE given"};
-        static const QStringList commands{"header",   "extents", "find",   "check",  "convert",
-                                          "contours", "profile", "volume", "measure"};
+        static const QStringList commands{"header",   "extents", "find",   "check",   "convert",
+                                          "contours", "profile", "volume", "measure", "raster"};
         // A command word is a command, also alone (a file of that name is ./check).
         const bool named = commands.contains(line.Words[0]);
         // A first word that is neither a command nor a file is a mistyped command.
         if (!named && line.Words.size() > 1 && !FileNameExists(line.Words[0]))
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
         if (!named && (line.Format || line.Interval || line.Base || line.Level || line.Boundary ||
-                       line.Polygon))
-            throw TUsageError{"--format, --interval, --base, --level, --boundary and --polygon "
-                              "belong to convert, contours, volume and measure"};
+                       line.Polygon || line.Crs || line.Cell || line.Output))
+            throw TUsageError{"--format, --interval, --base, --level, --boundary, --polygon, "
+                              "--crs, --cell and --output belong to a command"};
         TRun run(line, out, err);
         return named ? run.Command(line.Words[0], line.Words.mid(1))
                      : run.Command(QString(), line.Words);

@@ -1,0 +1,31 @@
+#pragma once
+// Rasters in place for GIS programs, through GDAL: the elevation grid as a Float32 GeoTIFF,
+// and a picture of the map as an RGBA GeoTIFF; a picture's world file for any other image.
+#include "terrain/ElevationGrid.h"
+
+#include <QString>
+
+#include <limits>
+#include <vector>
+
+class QImage;
+class TCoordinateSystem;
+
+// The no-data value of the elevation grid: the lowest Float32, as GIS programs expect.
+inline constexpr float GridNoData = -std::numeric_limits<float>::max();
+
+// Whole or not at all (EFWriteError).
+void WriteElevationGeoTiff(const QString& fileName, const TGridFrame& frame,
+                           const std::vector<float>& values, const TCoordinateSystem* system);
+
+// The picture's pixels over the plan rectangle west..east by south..north.
+struct TPictureFrame {
+    double West, North, PixelWidth, PixelHeight;
+};
+void WritePictureGeoTiff(const QString& fileName, const QImage& picture, const TPictureFrame& frame,
+                         const TCoordinateSystem* system);
+// The six lines of a world file: pixel width, two rotations, minus the pixel height, and the
+// centre of the upper-left pixel.
+QByteArray WorldFileText(const TPictureFrame& frame);
+// The world file's name for a picture: .png gives .pgw, .jpg .jgw, .tif .tfw, others .wld.
+QString WorldFileName(const QString& pictureFileName);

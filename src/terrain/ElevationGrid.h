@@ -1,0 +1,26 @@
+#pragma once
+// An elevation grid sampled from the model exactly as a look-up answers: each cell holds the
+// value at its centre of the first triangle in collection order that contains the centre, and
+// no value where none does or that triangle has none. Rows run from north to south.
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class TTriangleMesh;
+
+struct TGridFrame {
+    double West = 0, North = 0, Cell = 1;
+    int Columns = 0, Rows = 0;
+    double CentreX(int column) const { return West + (column + 0.5) * Cell; }
+    double CentreY(int row) const { return North - (row + 0.5) * Cell; }
+};
+
+// The grid of cells of that size over the model's finite extent, or why there can be none
+// (a size that is not a positive number, a grid of more than the cells given).
+QString GridFrameProblem(const TTriangleMesh& mesh, double cell, int64_t mostCells);
+TGridFrame GridFrameOver(const TTriangleMesh& mesh, double cell);
+
+// The grid's values, row after row; noData where there is no value. On every core.
+std::vector<float> SampleElevations(const TTriangleMesh& mesh, const TGridFrame& frame,
+                                    float noData);
