@@ -39,7 +39,7 @@ TDataset CreateGeoTiff(const QString& target, const std::string& path, int colum
 } // namespace
 
 void WriteElevationGeoTiff(const QString& fileName, const TGridFrame& frame,
-                           const std::vector<float>& values, const TCoordinateSystem* system) {
+                           const TLargeArray<float>& values, const TCoordinateSystem* system) {
     SaveWithGdal(fileName, [&](const std::string& path) {
         const double transform[6] = {frame.West, frame.Cell, 0, frame.North, 0, -frame.Cell};
         TDataset dataset = CreateGeoTiff(fileName, path, frame.Columns, frame.Rows, 1, GDT_Float32,

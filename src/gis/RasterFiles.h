@@ -16,7 +16,7 @@ inline constexpr float GridNoData = -std::numeric_limits<float>::max();
 
 // Whole or not at all (EFWriteError).
 void WriteElevationGeoTiff(const QString& fileName, const TGridFrame& frame,
-                           const std::vector<float>& values, const TCoordinateSystem* system);
+                           const TLargeArray<float>& values, const TCoordinateSystem* system);
 
 // The picture's pixels over the plan rectangle west..east by south..north.
 struct TPictureFrame {

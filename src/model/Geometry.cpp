@@ -70,19 +70,23 @@ bool EdgeAtEasting(const TPoint3D& a, const TPoint3D& b, double x, double& y, do
     return found;
 }
 
-double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x,
-                       double y) {
+TColumnCut CutAtEasting(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x) {
     double y1 = 0, z1 = 0, y2 = 0, z2 = 0, y3 = 0, z3 = 0;
     const bool found1 = EdgeAtEasting(a, b, x, y1, z1);
     const bool found2 = EdgeAtEasting(b, c, x, y2, z2);
     const bool found3 = EdgeAtEasting(a, c, x, y3, z3);
     if (found1 && found2)
-        return InterpolateLinear(y1, z1, y2, z2, y);
+        return {true, y1, z1, y2, z2};
     if (found1 && found3)
-        return InterpolateLinear(y1, z1, y3, z3, y);
+        return {true, y1, z1, y3, z3};
     if (found2 && found3)
-        return InterpolateLinear(y2, z2, y3, z3, y);
-    return NullValue;
+        return {true, y2, z2, y3, z3};
+    return {};
+}
+
+double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x,
+                       double y) {
+    return ValueOnCut(CutAtEasting(a, b, c, x), y);
 }
 
 bool VerticesCoincide(const TTriVertex* first, const TTriVertex* second, double tolerance) {

@@ -29,4 +29,16 @@ bool PointInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, do
 double InterpolateLinear(double x1, double y1, double x2, double y2, double x);
 bool EdgeAtEasting(const TPoint3D& a, const TPoint3D& b, double x, double& y, double& z);
 double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y);
+// The triangle cut along the line of easting x: the two side points ValueInTriangle
+// interpolates between, so that a column of points costs one cut. Valid is false where it
+// finds none.
+struct TColumnCut {
+    bool Valid = false;
+    double Y1 = 0, Z1 = 0, Y2 = 0, Z2 = 0;
+};
+TColumnCut CutAtEasting(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x);
+// ValueInTriangle(a, b, c, x, y) for the cut at x, to the last bit.
+inline double ValueOnCut(const TColumnCut& cut, double y) {
+    return cut.Valid ? InterpolateLinear(cut.Y1, cut.Z1, cut.Y2, cut.Z2, y) : NullValue;
+}
 bool VerticesCoincide(const TTriVertex* first, const TTriVertex* second, double tolerance);

@@ -36,7 +36,7 @@ int ClampedCell(double position, int cells) {
 }
 } // namespace
 
-TTriangleIndex::TPlacement TTriangleIndex::Classify(const TTriangle* triangle, TBox& box) const {
+TTriangleIndex::TPlacement TTriangleIndex::Classify(const TTriangle* triangle, TBox& box) {
     if (!Testable(triangle))
         return TPlacement::Skip;
     const TPoint3D a = VertexPoint(*triangle->Vertex(1));

@@ -41,7 +41,7 @@ public:
         double MinX, MinY, MaxX, MaxY;
     };
     enum class TPlacement { Skip, Everywhere, Grid };
-    TPlacement Classify(const TTriangle* triangle, TBox& box) const;
+    static TPlacement Classify(const TTriangle* triangle, TBox& box);
 
 private:
     void ChooseGrid(double minX, double minY, double maxX, double maxY, int boxedCount);

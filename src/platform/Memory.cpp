@@ -1,5 +1,8 @@
 #include "Memory.h"
 
+#include <algorithm>
+#include <sys/mman.h>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -8,4 +11,15 @@ void ReturnFreeMemory() noexcept {
 #if defined(__GLIBC__)
     ::malloc_trim(0);
 #endif
+}
+
+void* AllocateLarge(std::size_t bytes) {
+    constexpr std::size_t HugePage = std::size_t(2) << 20;
+    const std::size_t rounded =
+        (std::max<std::size_t>(bytes, 1) + HugePage - 1) / HugePage * HugePage;
+    void* memory = std::aligned_alloc(HugePage, rounded);
+    if (!memory)
+        throw std::bad_alloc();
+    ::madvise(memory, rounded, MADV_HUGEPAGE);
+    return memory;
 }

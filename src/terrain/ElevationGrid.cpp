@@ -5,7 +5,9 @@
 #include "platform/Shares.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 
 namespace {
 bool FrameExtent(const TTriangleMesh& mesh, double& minX, double& minY, double& maxX,
@@ -44,59 +46,122 @@ TGridFrame GridFrameOver(const TTriangleMesh& mesh, double cell) {
 }
 
 namespace {
-// The rows first..last-1: every triangle in collection order fills the unfilled cells of those
-// rows whose centres it contains, as the look-up's scan would find them.
-void SampleRows(const TTriangleMesh& mesh, const TGridFrame& frame, int first, int last,
-                float noData, std::vector<float>& values) {
-    const TTriangleIndex& index = mesh.Index();
-    const TTriangles& triangles = mesh.Triangles();
+constexpr uint32_t NoOwner = UINT32_MAX;
+
+// The cells whose centres the triangle may contain: its box's (boxed), or every cell for a
+// triangle a look-up tests everywhere. False when there are none.
+bool CellsOf(const TTriangle* t, const TGridFrame& frame, int& c0, int& c1, int& r0, int& r1,
+             bool& boxed) {
+    TTriangleIndex::TBox box{};
+    const auto placement = TTriangleIndex::Classify(t, box);
+    if (placement == TTriangleIndex::TPlacement::Skip)
+        return false;
+    c0 = 0, c1 = frame.Columns - 1, r0 = 0, r1 = frame.Rows - 1;
+    boxed = placement == TTriangleIndex::TPlacement::Grid;
+    if (boxed) {
+        auto column = [&](double x) { return (x - frame.West) / frame.Cell - 0.5; };
+        auto row = [&](double y) { return (frame.North - y) / frame.Cell - 0.5; };
+        c0 = int(std::clamp(std::ceil(column(box.MinX)), 0.0, double(frame.Columns)));
+        c1 = int(std::clamp(std::floor(column(box.MaxX)), -1.0, double(frame.Columns - 1)));
+        r0 = int(std::clamp(std::ceil(row(box.MaxY)), 0.0, double(frame.Rows)));
+        r1 = int(std::clamp(std::floor(row(box.MinY)), -1.0, double(frame.Rows - 1)));
+    }
+    return c0 <= c1 && r0 <= r1;
+}
+
+// The rows of the column at x that the triangle's cut there may hold: the rows given, narrowed
+// to the cut's span and a margin far wider than the rounding of Contains; all of them where the
+// cut finds no span.
+void RowsOnCut(const TPoint3D corners[3], const TGridFrame& frame, double x, int& r0, int& r1) {
+    const TColumnCut cut = CutAtEasting(corners[0], corners[1], corners[2], x);
+    if (!cut.Valid)
+        return;
+    const double size =
+        std::max({std::abs(corners[0].Y - corners[1].Y), std::abs(corners[1].Y - corners[2].Y),
+                  std::abs(corners[0].Y - corners[2].Y), frame.Cell});
+    const double margin = 1e-7 * (size + std::abs(cut.Y1) + std::abs(cut.Y2));
+    auto row = [&](double y) { return (frame.North - y) / frame.Cell - 0.5; };
+    const double top = std::max(cut.Y1, cut.Y2) + margin;
+    const double bottom = std::min(cut.Y1, cut.Y2) - margin;
+    r0 = std::max(r0, int(std::clamp(std::ceil(row(top)), -1.0, double(frame.Rows))));
+    r1 = std::min(r1, int(std::clamp(std::floor(row(bottom)), -1.0, double(frame.Rows))));
+}
+
+// Each cell gets the lowest position of the triangles first..last-1 that contain its centre,
+// unless it has a lower one: the look-up's answer is the first in collection order.
+void ClaimCells(const TTriangles& triangles, int first, int last, const TGridFrame& frame,
+                TLargeArray<uint32_t>& owners) {
     const size_t width = size_t(frame.Columns);
-    std::vector<uint8_t> filled(size_t(last - first) * width, 0);
-    const double top = frame.North - first * frame.Cell, bottom = frame.North - last * frame.Cell;
-    for (int i = 0; i < triangles.Count(); ++i) {
+    for (int i = first; i < last; ++i) {
         const TTriangle* t = triangles.TriangleAt(i);
-        TTriangleIndex::TBox box{};
-        const auto placement = index.Classify(t, box);
-        if (placement == TTriangleIndex::TPlacement::Skip)
+        int c0, c1, r0, r1;
+        bool boxed = false;
+        if (!CellsOf(t, frame, c0, c1, r0, r1, boxed))
             continue;
-        int c0 = 0, c1 = frame.Columns - 1, r0 = first, r1 = last - 1;
-        if (placement == TTriangleIndex::TPlacement::Grid) {
-            if (box.MaxY < bottom || box.MinY > top)
-                continue;
-            // The cells whose centres may lie in the box.
-            auto column = [&](double x) { return (x - frame.West) / frame.Cell - 0.5; };
-            auto row = [&](double y) { return (frame.North - y) / frame.Cell - 0.5; };
-            c0 = int(std::clamp(std::ceil(column(box.MinX)), 0.0, double(frame.Columns)));
-            c1 = int(std::clamp(std::floor(column(box.MaxX)), -1.0, double(frame.Columns - 1)));
-            r0 = int(std::clamp(std::ceil(row(box.MaxY)), double(first), double(last)));
-            r1 = int(std::clamp(std::floor(row(box.MinY)), double(first - 1), double(last - 1)));
+        const TPoint3D corners[3] = {VertexPoint(*t->Vertex(1)), VertexPoint(*t->Vertex(2)),
+                                     VertexPoint(*t->Vertex(3))};
+        for (int c = c0; c <= c1; ++c) {
+            const double x = frame.CentreX(c);
+            int top = r0, bottom = r1;
+            if (boxed) // a thin triangle may hold points far from its cut
+                RowsOnCut(corners, frame, x, top, bottom);
+            for (int r = top; r <= bottom; ++r) {
+                std::atomic_ref<uint32_t> owner(owners[size_t(r) * width + size_t(c)]);
+                uint32_t current = owner.load(std::memory_order_relaxed);
+                if (current < uint32_t(i) || !t->Contains(x, frame.CentreY(r)))
+                    continue;
+                while (
+                    current > uint32_t(i) &&
+                    !owner.compare_exchange_weak(current, uint32_t(i), std::memory_order_relaxed))
+                    ;
+            }
         }
-        for (int r = r0; r <= r1; ++r) {
-            const double y = frame.CentreY(r);
-            const size_t rowStart = size_t(r - first) * width;
-            for (int c = c0; c <= c1; ++c) {
-                if (filled[rowStart + size_t(c)])
+    }
+}
+
+// The values of rows first..last-1, a block of rows at a time column by column, so that the
+// cells of one triangle in a column share its cut. Each value takes its owner's place.
+void ValuesOfRows(const TTriangles& triangles, const TGridFrame& frame, int first, int last,
+                  TLargeArray<uint32_t>& owners, float noData) {
+    const size_t width = size_t(frame.Columns);
+    constexpr int Block = 64;
+    for (int top = first; top < last; top += Block) {
+        const int bottom = std::min(last, top + Block);
+        for (size_t c = 0; c < width; ++c) {
+            const double x = frame.CentreX(int(c));
+            uint32_t cutOwner = NoOwner;
+            TColumnCut cut;
+            for (int r = top; r < bottom; ++r) {
+                const size_t cell = size_t(r) * width + c;
+                if (owners[cell] == NoOwner) {
+                    std::memcpy(&owners[cell], &noData, sizeof noData);
                     continue;
-                const double x = frame.CentreX(c);
-                if (!t->Contains(x, y))
-                    continue;
-                filled[rowStart + size_t(c)] = 1;
-                const double value = t->ValueAt(x, y);
-                values[size_t(r) * width + size_t(c)] =
-                    value == NullValue || std::isnan(value) ? noData : float(value);
+                }
+                if (owners[cell] != cutOwner) {
+                    cutOwner = owners[cell];
+                    const TTriangle* t = triangles.TriangleAt(int(cutOwner));
+                    cut = CutAtEasting(VertexPoint(*t->Vertex(1)), VertexPoint(*t->Vertex(2)),
+                                       VertexPoint(*t->Vertex(3)), x);
+                }
+                const double value = ValueOnCut(cut, frame.CentreY(r));
+                const float known = value == NullValue || std::isnan(value) ? noData : float(value);
+                std::memcpy(&owners[cell], &known, sizeof known);
             }
         }
     }
 }
 } // namespace
 
-std::vector<float> SampleElevations(const TTriangleMesh& mesh, const TGridFrame& frame,
+TLargeArray<float> SampleElevations(const TTriangleMesh& mesh, const TGridFrame& frame,
                                     float noData) {
-    std::vector<float> values(size_t(frame.Columns) * size_t(frame.Rows), noData);
-    mesh.Index(); // built once, before the shares read it
-    const int shares = std::min(CoreCount(), frame.Rows);
-    RunInShares(shares, frame.Rows, [&](int, int first, int last) {
-        SampleRows(mesh, frame, first, last, noData, values);
+    const TTriangles& triangles = mesh.Triangles();
+    // The owners' array becomes the values' in place: a big grid is held once.
+    TLargeArray<uint32_t> owners(size_t(frame.Columns) * size_t(frame.Rows), NoOwner);
+    RunInShares(CoreCount(), triangles.Count(), [&](int, int first, int last) {
+        ClaimCells(triangles, first, last, frame, owners);
     });
-    return values;
+    RunInShares(std::min(CoreCount(), frame.Rows), frame.Rows, [&](int, int first, int last) {
+        ValuesOfRows(triangles, frame, first, last, owners, noData);
+    });
+    return std::move(owners).Reinterpreted<float>();
 }

@@ -2,6 +2,8 @@
 // An elevation grid sampled from the model exactly as a look-up answers: each cell holds the
 // value at its centre of the first triangle in collection order that contains the centre, and
 // no value where none does or that triangle has none. Rows run from north to south.
+#include "platform/Memory.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -22,5 +24,5 @@ QString GridFrameProblem(const TTriangleMesh& mesh, double cell, int64_t mostCel
 TGridFrame GridFrameOver(const TTriangleMesh& mesh, double cell);
 
 // The grid's values, row after row; noData where there is no value. On every core.
-std::vector<float> SampleElevations(const TTriangleMesh& mesh, const TGridFrame& frame,
+TLargeArray<float> SampleElevations(const TTriangleMesh& mesh, const TGridFrame& frame,
                                     float noData);
