@@ -283,6 +283,12 @@ void TfrmTINMap::CreateStatusBar() {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(panel, panel == FModelNamePanel ? 1 : 0);
     }
+    // The coordinate system's name, shown when there is one.
+    FSystemPanel = new QLabel(this);
+    FSystemPanel->setObjectName("SystemPanel");
+    FSystemPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addWidget(FSystemPanel);
+    FSystemPanel->hide();
     // The slope under the cursor, shown while measuring.
     FSlopePanel = new QLabel(this);
     FSlopePanel->setObjectName("SlopePanel");
@@ -438,6 +444,11 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     btnZoomToTriangle->setEnabled(false);
     ShowInspections();
     setWindowTitle("VRK Viewer - [" + fileName + "]");
+    // The system of the .prj file beside the model, if there is one.
+    QString problem;
+    SetCoordinateSystem(TCoordinateSystem::BesideModel(fileName, problem));
+    if (!problem.isEmpty())
+        statusBar()->showMessage(problem, 10000);
 }
 
 void TfrmTINMap::SetModelName(const QString& name) {
@@ -541,7 +552,9 @@ void TfrmTINMap::MapView1MouseUp(int x, int y) {
 void TfrmTINMap::mnuFileExportPictureClick() {
     const QString fileName =
         SaveDialog("Export picture",
-                   "PNG pictures (*.png);;SVG drawings (*.svg);;PDF documents (*.pdf)", this);
+                   "PNG pictures (*.png);;SVG drawings (*.svg);;PDF documents (*.pdf);;"
+                   "GeoTIFF pictures in place (*.tif)",
+                   this);
     if (fileName.isEmpty())
         return;
     const TMapViewState& view = MapView1->State();
@@ -551,5 +564,5 @@ void TfrmTINMap::mnuFileExportPictureClick() {
     const int height =
         std::max(1, qRound(double(*width) * view.ClientHeight / std::max(1, view.ClientWidth)));
     const TWaitCursor wait;
-    ExportPicture(*MapView1, fileName, *width, height);
+    ExportPicture(*MapView1, fileName, *width, height, FSystem ? &*FSystem : nullptr);
 }

@@ -7,6 +7,7 @@
 #include "compare/Boundary.h"
 #include "compare/Difference.h"
 #include "compare/Measure.h"
+#include "gis/CoordinateSystem.h"
 #include "platform/ErrorGuard.h"
 #include "terrain/PlanPoint.h"
 #include "terrain/TerrainCache.h"
@@ -76,6 +77,11 @@ public:
     std::function<QString(QWidget*parent)> CompareSurfaceDialog, BoundaryDialog;
     const TVandrelTINModel* Comparison() const { return FComparison.get(); }
     const std::optional<TBoundary>& Boundary() const { return FBoundary; }
+    // Asks for a coordinate system as an EPSG code, WKT or a PROJ string, offering the one in
+    // use (none: cancelled; empty text: no system); tests put their own in place.
+    std::function<std::optional<QString>(const QString& current, QWidget* parent)>
+        CoordinateSystemDialog;
+    const std::optional<TCoordinateSystem>& CoordinateSystem() const { return FSystem; }
     // Where the last drawing put the legend and the contour labels.
     const std::optional<TIntRect>& LegendBox() const { return FLegendBox; }
     const std::vector<TIntRect>& LabelBoxes() const { return FLabelBoxes; }
@@ -163,6 +169,9 @@ private:
     void mnuTerrainOpenBoundaryClick();
     void mnuTerrainClearBoundaryClick();
     void SetBoundary(std::optional<TBoundary> boundary);
+    void mnuTerrainCoordinateSystemClick();
+    // The model's system from now on (none: no system), named in the status bar.
+    void SetCoordinateSystem(std::optional<TCoordinateSystem> system);
     void mnuTerrainVolumesClick();
     void mnuTerrainStopComparingClick();
     void ComparingChanged();
@@ -200,6 +209,8 @@ private:
     QLabel* FPositionPanel;        // the status bar's first panel
     TElidedLabel* FModelNamePanel; // and its second
     QLabel* FSlopePanel;           // the slope under the cursor, while measuring
+    QLabel* FSystemPanel;          // the coordinate system's name, when there is one
+    std::optional<TCoordinateSystem> FSystem;
     QProgressBar* FReadProgress = nullptr;
     TfrmTriInfo* frmTriInfo = nullptr;
     TfrmHeaderInfo* frmHeaderInfo = nullptr;
@@ -216,7 +227,8 @@ private:
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,
         *mnuTerrainStopComparing, *mnuTerrainMeasure, *mnuTerrainCompareSurface,
-        *mnuTerrainDrawBoundary, *mnuTerrainOpenBoundary, *mnuTerrainClearBoundary;
+        *mnuTerrainDrawBoundary, *mnuTerrainOpenBoundary, *mnuTerrainClearBoundary,
+        *mnuTerrainCoordinateSystem;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;

@@ -1,6 +1,7 @@
 #include "PictureExport.h"
 #include "Components/MapView.h"
 #include "export/SavedFile.h"
+#include "gis/RasterFiles.h"
 #include "platform/Exceptions.h"
 
 #include <QFileInfo>
@@ -18,6 +19,8 @@ bool PictureFormatOf(const QString& fileName, TPictureFormat& format) {
         format = TPictureFormat::Svg;
     else if (suffix == "pdf")
         format = TPictureFormat::Pdf;
+    else if (suffix == "tif" || suffix == "tiff")
+        format = TPictureFormat::GeoTiff;
     else
         return false;
     return true;
@@ -36,24 +39,46 @@ void PaintPicture(TMapView& view, QPainter& painter, int width, int height) {
 }
 } // namespace
 
-void ExportPicture(TMapView& view, const QString& fileName, int width, int height) {
+namespace {
+QImage PictureImage(TMapView& view, int width, int height, int dpi) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(ToQColor(view.Color()));
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    TImageCanvas canvas(image);
+    view.DrawPicture(canvas, {0, 0, width, height});
+    return image;
+}
+} // namespace
+
+TPictureFrame PictureFrameOf(const TMapViewState& view, int width, int height) {
+    // The view's extent spans the picture, pixel centres at whole pixel coordinates: the first
+    // pixel's centre is the view's left edge.
+    const double pixelWidth = view.ViewWidth / width, pixelHeight = view.ViewHeight / height;
+    return {view.ViewLeft - pixelWidth / 2, view.ViewBottom + view.ViewHeight + pixelHeight / 2,
+            pixelWidth, pixelHeight};
+}
+
+void ExportPicture(TMapView& view, const QString& fileName, int width, int height,
+                   const TCoordinateSystem* system) {
     TPictureFormat format;
     if (!PictureFormatOf(fileName, format))
-        throw Exception(QString("Cannot tell the picture format of %1: use .png, .svg or .pdf.")
-                            .arg(fileName)
-                            .toStdString());
+        throw Exception(
+            QString("Cannot tell the picture format of %1: use .png, .svg, .pdf or .tif.")
+                .arg(fileName)
+                .toStdString());
     if (width < 1 || height < 1 || view.State().ClientWidth < 1)
         throw Exception("The picture has no size.");
     const int dpi = PictureDpi(view, width);
+    if (format == TPictureFormat::GeoTiff) {
+        const TPictureFrame frame = PictureFrameOf(view.State(), width, height);
+        return WritePictureGeoTiff(fileName, PictureImage(view, width, height, dpi), frame, system);
+    }
     SaveFile(fileName, [&](QIODevice& out) {
         switch (format) {
+        case TPictureFormat::GeoTiff:
         case TPictureFormat::Png: {
-            QImage image(width, height, QImage::Format_RGB32);
-            image.fill(ToQColor(view.Color()));
-            image.setDotsPerMeterX(qRound(dpi / 0.0254));
-            image.setDotsPerMeterY(qRound(dpi / 0.0254));
-            TImageCanvas canvas(image);
-            view.DrawPicture(canvas, {0, 0, width, height});
+            const QImage image = PictureImage(view, width, height, dpi);
             if (!image.save(&out, "PNG"))
                 throw Exception("The PNG picture could not be written.");
             break;

@@ -11,6 +11,7 @@
 #include "compare/Volumes.h"
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
+#include "gis/VectorFiles.h"
 #include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/TriangleInfoWindow.h"
@@ -22,6 +23,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -63,6 +65,8 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainDrawBoundary = action("mnuTerrainDrawBoundary", "Draw &boundary", true);
     mnuTerrainOpenBoundary = action("mnuTerrainOpenBoundary", "&Open boundary...", false);
     mnuTerrainClearBoundary = action("mnuTerrainClearBoundary", "Clear bou&ndary", false);
+    mnuTerrainCoordinateSystem =
+        action("mnuTerrainCoordinateSystem", "Coordinate s&ystem...", false);
 
     for (QAction* layer :
          {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours, mnuTerrainDifference})
@@ -81,6 +85,8 @@ void TfrmTINMap::CreateTerrainActions() {
     Wire(mnuTerrainDrawBoundary, &QAction::triggered, &TfrmTINMap::BoundaryModeClick);
     Wire(mnuTerrainOpenBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainOpenBoundaryClick);
     Wire(mnuTerrainClearBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainClearBoundaryClick);
+    Wire(mnuTerrainCoordinateSystem, &QAction::triggered,
+         &TfrmTINMap::mnuTerrainCoordinateSystemClick);
     ComparingChanged();
 
     ExaggerationDialog = [](double current, QWidget* parent) {
@@ -95,6 +101,15 @@ void TfrmTINMap::CreateTerrainActions() {
         return AskOpenFileName(parent, "Compare with surface",
                                "Surfaces (*.vrk *.xml *.landxml *.ply *.obj *.2dm);;"
                                "All files (*)");
+    };
+    CoordinateSystemDialog = [](const QString& current, QWidget* parent) {
+        bool ok = false;
+        const QString text = QInputDialog::getMultiLineText(
+            parent, "Coordinate system",
+            "The model's coordinate system for this session, as an EPSG code (EPSG:32616), WKT "
+            "or a PROJ string; empty for none:",
+            current, &ok);
+        return ok ? std::optional(text) : std::nullopt;
     };
     BoundaryDialog = [](QWidget* parent) {
         return AskOpenFileName(parent, "Open boundary", "GeoJSON files (*.geojson *.json)");
@@ -130,6 +145,8 @@ void TfrmTINMap::CreateTerrainMenu() {
                          mnuTerrainVolumes, mnuTerrainStopComparing});
     terrain->addSeparator();
     terrain->addActions({mnuTerrainDrawBoundary, mnuTerrainOpenBoundary, mnuTerrainClearBoundary});
+    terrain->addSeparator();
+    terrain->addAction(mnuTerrainCoordinateSystem);
 }
 
 void TfrmTINMap::TerrainLayersClick() {
@@ -173,14 +190,22 @@ void TfrmTINMap::mnuTerrainContoursClick() {
 }
 
 void TfrmTINMap::mnuTerrainExportContoursClick() {
-    const QString filter = "GeoJSON files (*.geojson *.json)";
+    const QString filter = "GeoJSON files (*.geojson *.json);;GeoPackage files (*.gpkg);;"
+                           "Shapefiles (*.shp);;DXF drawings (*.dxf)";
     const QString fileName =
         WithFilterExtension(SaveDialog("Export contours", filter, this), filter);
     if (fileName.isEmpty())
         return;
+    TVectorFormat format = TVectorFormat::GeoJson;
+    VectorFormatFromExtension(fileName, format);
     const TWaitCursor wait;
     const auto& lines = FTerrainCache.Contours(FModel->Triangles(), FTerrain.Contour);
-    SaveFile(fileName, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
+    // GeoJSON without a system keeps the coordinates as they are.
+    if (format == TVectorFormat::GeoJson && !FSystem)
+        SaveFile(fileName, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
+    else
+        WriteVectorLines(fileName, format, "contours", ContourVectorLines(lines), true,
+                         FSystem ? &*FSystem : nullptr);
 }
 
 void TfrmTINMap::GoToExtremePoint(bool highest) {
@@ -303,6 +328,28 @@ void TfrmTINMap::mnuTerrainOpenBoundaryClick() {
     const QString fileName = BoundaryDialog(this);
     if (!fileName.isEmpty())
         SetBoundary(ReadBoundaryGeoJson(fileName.toStdString()));
+}
+
+void TfrmTINMap::mnuTerrainCoordinateSystemClick() {
+    const QString current =
+        FSystem ? (FSystem->Epsg() ? QString("EPSG:%1").arg(*FSystem->Epsg()) : FSystem->Wkt())
+                : QString();
+    const std::optional<QString> text = CoordinateSystemDialog(current, this);
+    if (!text)
+        return;
+    if (text->trimmed().isEmpty())
+        return SetCoordinateSystem(std::nullopt);
+    QString problem;
+    auto system = TCoordinateSystem::FromText(*text, problem);
+    if (!system)
+        throw Exception(problem.toStdString());
+    SetCoordinateSystem(std::move(system));
+}
+
+void TfrmTINMap::SetCoordinateSystem(std::optional<TCoordinateSystem> system) {
+    FSystem = std::move(system);
+    FSystemPanel->setText(FSystem ? FSystem->Name() : QString());
+    FSystemPanel->setVisible(FSystem.has_value());
 }
 
 void TfrmTINMap::mnuTerrainClearBoundaryClick() {

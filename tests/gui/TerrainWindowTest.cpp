@@ -11,6 +11,8 @@
 #include "app/VolumesWindow.h"
 #include "compare/Boundary.h"
 #include "compare/Volumes.h"
+#include "gis/CoordinateSystem.h"
+#include "gis/GdalFiles.h"
 #include "inspect/TriangleInfoWindow.h"
 #include "platform/NumberText.h"
 #include "vrk/VRKModel.h"
@@ -35,7 +37,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
 #include <sys/stat.h>
 
 namespace {
@@ -120,7 +124,9 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
                                   "-",
                                   "Draw &boundary",
                                   "&Open boundary...",
-                                  "Clear bou&ndary"}));
+                                  "Clear bou&ndary",
+                                  "-",
+                                  "Coordinate s&ystem..."}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
@@ -587,6 +593,70 @@ TEST_F(TerrainWindowTest, AMeasuredLineClosesIntoAnAreaAndTheSlopeFollowsTheMous
     Action("mnuTerrainProfile")->trigger();
     EXPECT_FALSE(slope->isVisible());
     EXPECT_EQ(info->size(), designed);
+}
+
+TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
+    QLabel* panel = window->findChild<QLabel*>("SystemPanel");
+    EXPECT_FALSE(panel->isVisible()) << "no system, no panel";
+    // A .prj beside the model is read when it opens.
+    QFile prj(dir.filePath("cone.prj"));
+    ASSERT_TRUE(prj.open(QIODevice::WriteOnly));
+    QString problem;
+    prj.write(TCoordinateSystem::FromText("EPSG:32616", problem)->Wkt().toUtf8());
+    prj.close();
+    window->OpenModel(model);
+    ASSERT_TRUE(window->CoordinateSystem().has_value());
+    EXPECT_EQ(panel->text(), "WGS 84 / UTM zone 16N");
+    EXPECT_TRUE(panel->isVisible());
+    // The user chooses another for the session; a text that names none is refused.
+    window->CoordinateSystemDialog = [](const QString& current, QWidget*) {
+        EXPECT_EQ(current, "EPSG:32616");
+        return std::optional<QString>("EPSG:2193");
+    };
+    Action("mnuTerrainCoordinateSystem")->trigger();
+    EXPECT_EQ(panel->text(), "NZGD2000 / New Zealand Transverse Mercator 2000");
+    window->CoordinateSystemDialog = [](const QString&, QWidget*) {
+        return std::optional<QString>("no such system");
+    };
+    Action("mnuTerrainCoordinateSystem")->trigger();
+    EXPECT_FALSE(ReportedErrors().isEmpty());
+    ReportedErrors().clear();
+    EXPECT_EQ(window->CoordinateSystem()->Epsg(), 2193) << "kept";
+
+    // Contours to a GeoPackage carry the system; the picture lands where the view is.
+    Action("mnuTerrainShowContours")->trigger();
+    const QString gpkg = dir.filePath("contours.gpkg");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return gpkg; };
+    Action("mnuTerrainExportContours")->trigger();
+    InitGdal();
+    std::unique_ptr<GDALDataset> contours(
+        GDALDataset::Open(gpkg.toUtf8().constData(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(contours);
+    EXPECT_EQ(
+        contours->GetLayer(0)->GetFeatureCount(),
+        GIntBig(TraceContours(window->Model().Triangles(), window->Terrain().Contour).size()));
+    EXPECT_EQ(contours->GetLayer(0)->GetSpatialRef()->GetEPSGGeogCS(), 4167);
+    const QString tif = dir.filePath("view.tif");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return tif; };
+    window->PictureWidthDialog = [](int, QWidget*) { return std::optional(400); };
+    Action("mnuFileExportPicture")->trigger();
+    std::unique_ptr<GDALDataset> picture(
+        GDALDataset::Open(tif.toUtf8().constData(), GDAL_OF_RASTER));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->GetRasterXSize(), 400);
+    double transform[6];
+    ASSERT_EQ(picture->GetGeoTransform(transform), CE_None);
+    const TMapViewState& view = window->MapView()->State();
+    EXPECT_DOUBLE_EQ(transform[0] + transform[1] / 2, view.ViewLeft);
+    EXPECT_DOUBLE_EQ(transform[1], view.ViewWidth / 400);
+    EXPECT_DOUBLE_EQ(transform[3] + transform[5] / 2, view.ViewBottom + view.ViewHeight);
+    window->CoordinateSystemDialog = [](const QString&, QWidget*) {
+        return std::optional<QString>("");
+    };
+    Action("mnuTerrainCoordinateSystem")->trigger();
+    EXPECT_FALSE(window->CoordinateSystem().has_value());
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(ReportedErrors().isEmpty());
 }
 
 TEST(MeasureWindowTest, TheTextNamesEveryLengthWithItsUnit) {
