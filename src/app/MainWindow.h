@@ -91,6 +91,8 @@ public:
     // Asks for a vertical exaggeration (none when cancelled), and for a file to save to (empty
     // when cancelled). Tests put their own in place of the modal dialogs.
     std::function<std::optional<double>(double current, QWidget* parent)> ExaggerationDialog;
+    // Asks for the elevation grid's cell size (none when cancelled).
+    std::function<std::optional<double>(double suggested, QWidget* parent)> GridCellDialog;
     std::function<QString(const QString& caption, const QString& filter, QWidget* parent)>
         SaveDialog;
     // Asks for the width of an exported picture, the window's own offered first (none when
@@ -170,6 +172,7 @@ private:
     void mnuTerrainClearBoundaryClick();
     void SetBoundary(std::optional<TBoundary> boundary);
     void mnuTerrainCoordinateSystemClick();
+    void mnuTerrainExportGridClick();
     // The model's system from now on (none: no system), named in the status bar.
     void SetCoordinateSystem(std::optional<TCoordinateSystem> system);
     void mnuTerrainVolumesClick();
@@ -228,7 +231,7 @@ private:
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,
         *mnuTerrainStopComparing, *mnuTerrainMeasure, *mnuTerrainCompareSurface,
         *mnuTerrainDrawBoundary, *mnuTerrainOpenBoundary, *mnuTerrainClearBoundary,
-        *mnuTerrainCoordinateSystem;
+        *mnuTerrainCoordinateSystem, *mnuTerrainExportGrid;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;

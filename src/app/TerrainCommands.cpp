@@ -11,6 +11,7 @@
 #include "compare/Volumes.h"
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
+#include "gis/RasterFiles.h"
 #include "gis/VectorFiles.h"
 #include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
@@ -32,6 +33,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 
 namespace {
 const QColor ProfileLineColour(200, 0, 160);
@@ -67,6 +69,7 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainClearBoundary = action("mnuTerrainClearBoundary", "Clear bou&ndary", false);
     mnuTerrainCoordinateSystem =
         action("mnuTerrainCoordinateSystem", "Coordinate s&ystem...", false);
+    mnuTerrainExportGrid = action("mnuTerrainExportGrid", "Export elevation g&rid...", false);
 
     for (QAction* layer :
          {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours, mnuTerrainDifference})
@@ -87,6 +90,10 @@ void TfrmTINMap::CreateTerrainActions() {
     Wire(mnuTerrainClearBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainClearBoundaryClick);
     Wire(mnuTerrainCoordinateSystem, &QAction::triggered,
          &TfrmTINMap::mnuTerrainCoordinateSystemClick);
+    Wire(mnuTerrainExportGrid, &QAction::triggered, &TfrmTINMap::mnuTerrainExportGridClick);
+    GridCellDialog = [](double suggested, QWidget* parent) {
+        return AskNumber(parent, "Export elevation grid", "Cell size:", suggested, 0.001, 1e9, 3);
+    };
     ComparingChanged();
 
     ExaggerationDialog = [](double current, QWidget* parent) {
@@ -146,7 +153,7 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addSeparator();
     terrain->addActions({mnuTerrainDrawBoundary, mnuTerrainOpenBoundary, mnuTerrainClearBoundary});
     terrain->addSeparator();
-    terrain->addAction(mnuTerrainCoordinateSystem);
+    terrain->addActions({mnuTerrainCoordinateSystem, mnuTerrainExportGrid});
 }
 
 void TfrmTINMap::TerrainLayersClick() {
@@ -344,6 +351,30 @@ void TfrmTINMap::mnuTerrainCoordinateSystemClick() {
     if (!system)
         throw Exception(problem.toStdString());
     SetCoordinateSystem(std::move(system));
+}
+
+void TfrmTINMap::mnuTerrainExportGridClick() {
+    // A suggestion of about a thousand cells across the model.
+    double minE, minN, maxE, maxN;
+    FModel->Vertices().GetFiniteExtent(minE, minN, maxE, maxN);
+    const double across = std::max(maxE - minE, maxN - minN);
+    const double suggested = across > 0 && std::isfinite(across)
+                                 ? std::pow(10.0, std::round(std::log10(across / 1000)))
+                                 : 1.0;
+    const std::optional<double> cell = GridCellDialog(suggested, this);
+    if (!cell)
+        return;
+    if (const QString problem = GridFrameProblem(*FModel, *cell, 1000000000); !problem.isEmpty())
+        throw Exception(problem.toStdString());
+    const QString filter = "GeoTIFF grids (*.tif)";
+    const QString fileName =
+        WithFilterExtension(SaveDialog("Export elevation grid", filter, this), filter);
+    if (fileName.isEmpty())
+        return;
+    const TWaitCursor wait;
+    const TGridFrame frame = GridFrameOver(*FModel, *cell);
+    WriteElevationGeoTiff(fileName, frame, SampleElevations(*FModel, frame, GridNoData),
+                          FSystem ? &*FSystem : nullptr);
 }
 
 void TfrmTINMap::SetCoordinateSystem(std::optional<TCoordinateSystem> system) {

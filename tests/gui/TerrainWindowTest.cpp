@@ -126,7 +126,8 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
                                   "&Open boundary...",
                                   "Clear bou&ndary",
                                   "-",
-                                  "Coordinate s&ystem..."}));
+                                  "Coordinate s&ystem...",
+                                  "Export elevation g&rid..."}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
@@ -650,6 +651,26 @@ TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
     EXPECT_DOUBLE_EQ(transform[0] + transform[1] / 2, view.ViewLeft);
     EXPECT_DOUBLE_EQ(transform[1], view.ViewWidth / 400);
     EXPECT_DOUBLE_EQ(transform[3] + transform[5] / 2, view.ViewBottom + view.ViewHeight);
+    // The elevation grid, cell by cell as the look-up answers, in its system.
+    const QString grid = dir.filePath("grid.tif");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return grid; };
+    window->GridCellDialog = [](double suggested, QWidget*) {
+        EXPECT_EQ(suggested, 0.1) << "about a thousand cells across the 100 m model";
+        return std::optional(2.5);
+    };
+    Action("mnuTerrainExportGrid")->trigger();
+    std::unique_ptr<GDALDataset> elevations(
+        GDALDataset::Open(grid.toUtf8().constData(), GDAL_OF_RASTER));
+    ASSERT_TRUE(elevations);
+    EXPECT_EQ(elevations->GetRasterXSize(), 40);
+    EXPECT_EQ(elevations->GetSpatialRef()->GetEPSGGeogCS(), 4167);
+    float centre = 0;
+    ASSERT_EQ(elevations->GetRasterBand(1)->RasterIO(GF_Read, 20, 20, 1, 1, &centre, 1, 1,
+                                                     GDT_Float32, 0, 0),
+              CE_None);
+    double value = 0;
+    ASSERT_NE(window->Model().FindTriangle(51.25, 48.75, value), nullptr);
+    EXPECT_EQ(centre, float(value));
     window->CoordinateSystemDialog = [](const QString&, QWidget*) {
         return std::optional<QString>("");
     };
