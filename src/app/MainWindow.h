@@ -170,6 +170,7 @@ private:
     void BoundaryModeClick();
     void mnuTerrainOpenBoundaryClick();
     void mnuTerrainClearBoundaryClick();
+    void mnuTerrainSaveBoundaryClick();
     void SetBoundary(std::optional<TBoundary> boundary);
     void mnuTerrainCoordinateSystemClick();
     void mnuTerrainExportGridClick();
@@ -231,7 +232,7 @@ private:
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,
         *mnuTerrainStopComparing, *mnuTerrainMeasure, *mnuTerrainCompareSurface,
         *mnuTerrainDrawBoundary, *mnuTerrainOpenBoundary, *mnuTerrainClearBoundary,
-        *mnuTerrainCoordinateSystem, *mnuTerrainExportGrid;
+        *mnuTerrainCoordinateSystem, *mnuTerrainExportGrid, *mnuTerrainSaveBoundary;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;

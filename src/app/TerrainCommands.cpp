@@ -67,6 +67,7 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainDrawBoundary = action("mnuTerrainDrawBoundary", "Draw &boundary", true);
     mnuTerrainOpenBoundary = action("mnuTerrainOpenBoundary", "&Open boundary...", false);
     mnuTerrainClearBoundary = action("mnuTerrainClearBoundary", "Clear bou&ndary", false);
+    mnuTerrainSaveBoundary = action("mnuTerrainSaveBoundary", "Save boundary &as...", false);
     mnuTerrainCoordinateSystem =
         action("mnuTerrainCoordinateSystem", "Coordinate s&ystem...", false);
     mnuTerrainExportGrid = action("mnuTerrainExportGrid", "Export elevation g&rid...", false);
@@ -88,6 +89,7 @@ void TfrmTINMap::CreateTerrainActions() {
     Wire(mnuTerrainDrawBoundary, &QAction::triggered, &TfrmTINMap::BoundaryModeClick);
     Wire(mnuTerrainOpenBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainOpenBoundaryClick);
     Wire(mnuTerrainClearBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainClearBoundaryClick);
+    Wire(mnuTerrainSaveBoundary, &QAction::triggered, &TfrmTINMap::mnuTerrainSaveBoundaryClick);
     Wire(mnuTerrainCoordinateSystem, &QAction::triggered,
          &TfrmTINMap::mnuTerrainCoordinateSystemClick);
     Wire(mnuTerrainExportGrid, &QAction::triggered, &TfrmTINMap::mnuTerrainExportGridClick);
@@ -151,7 +153,8 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addActions({mnuTerrainCompareSurface, mnuTerrainCompareLevel, mnuTerrainDifference,
                          mnuTerrainVolumes, mnuTerrainStopComparing});
     terrain->addSeparator();
-    terrain->addActions({mnuTerrainDrawBoundary, mnuTerrainOpenBoundary, mnuTerrainClearBoundary});
+    terrain->addActions({mnuTerrainDrawBoundary, mnuTerrainOpenBoundary, mnuTerrainSaveBoundary,
+                         mnuTerrainClearBoundary});
     terrain->addSeparator();
     terrain->addActions({mnuTerrainCoordinateSystem, mnuTerrainExportGrid});
 }
@@ -321,6 +324,7 @@ void TfrmTINMap::ComparingChanged() {
     for (QAction* item : {mnuTerrainDifference, mnuTerrainVolumes, mnuTerrainStopComparing})
         item->setEnabled(comparing);
     mnuTerrainClearBoundary->setEnabled(FBoundary.has_value());
+    mnuTerrainSaveBoundary->setEnabled(FBoundary.has_value());
 }
 
 void TfrmTINMap::BoundaryModeClick() {
@@ -381,6 +385,19 @@ void TfrmTINMap::SetCoordinateSystem(std::optional<TCoordinateSystem> system) {
     FSystem = std::move(system);
     FSystemPanel->setText(FSystem ? FSystem->Name() : QString());
     FSystemPanel->setVisible(FSystem.has_value());
+}
+
+void TfrmTINMap::mnuTerrainSaveBoundaryClick() {
+    if (!FBoundary)
+        return;
+    const QString filter = "GeoJSON files (*.geojson *.json);;GeoPackage files (*.gpkg);;"
+                           "Shapefiles (*.shp);;DXF drawings (*.dxf)";
+    const QString fileName = WithFilterExtension(SaveDialog("Save boundary", filter, this), filter);
+    if (fileName.isEmpty())
+        return;
+    TVectorFormat format = TVectorFormat::GeoJson;
+    VectorFormatFromExtension(fileName, format);
+    WriteVectorPolygon(fileName, format, "boundary", *FBoundary, FSystem ? &*FSystem : nullptr);
 }
 
 void TfrmTINMap::mnuTerrainClearBoundaryClick() {

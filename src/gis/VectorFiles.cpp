@@ -1,6 +1,8 @@
 #include "VectorFiles.h"
 #include "CoordinateSystem.h"
 #include "GdalFiles.h"
+#include "model/Geometry.h"
+#include "model/Mesh.h"
 
 #include <QFileInfo>
 
@@ -70,6 +72,24 @@ std::vector<TVectorLine> ProfileVectorLines(const std::vector<TProfilePoint>& pr
     return lines;
 }
 
+std::vector<TVectorLine> ZeroLineVectorLines(const std::vector<TPlanSegment>& segments,
+                                             const TTriangleMesh& mesh) {
+    auto elevation = [&](const TPlanPoint& p) {
+        double value = NullValue;
+        return mesh.FindTriangle(p.X, p.Y, value) && value != NullValue ? value : std::nan("");
+    };
+    std::vector<TVectorLine> lines;
+    lines.reserve(segments.size());
+    for (const TPlanSegment& segment : segments) {
+        TVectorLine line;
+        line.DxfLayer = "ZERO_LINE";
+        line.Points = {{segment.A.X, segment.A.Y, elevation(segment.A)},
+                       {segment.B.X, segment.B.Y, elevation(segment.B)}};
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 namespace {
 const char* DriverName(TVectorFormat format) {
     switch (format) {
@@ -87,17 +107,22 @@ const char* DriverName(TVectorFormat format) {
 struct TCloseDataset {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
 };
+using TDataset = std::unique_ptr<GDALDataset, TCloseDataset>;
+
+TDataset CreateDataset(const QString& target, const std::string& path, TVectorFormat format) {
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(DriverName(format));
+    if (!driver)
+        GdalFailed(target, "finding the driver");
+    TDataset dataset(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    if (!dataset)
+        GdalFailed(target, "creating the file");
+    return dataset;
+}
 
 void WriteLayer(const QString& target, const std::string& path, TVectorFormat format,
                 const QString& layerName, const std::vector<TVectorLine>& lines,
                 bool withAttributes, const TCoordinateSystem* system) {
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(DriverName(format));
-    if (!driver)
-        GdalFailed(target, "finding the driver");
-    std::unique_ptr<GDALDataset, TCloseDataset> dataset(
-        driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-    if (!dataset)
-        GdalFailed(target, "creating the file");
+    TDataset dataset = CreateDataset(target, path, format);
     const bool dxf = format == TVectorFormat::Dxf;
     const char* geoJsonOptions[] = {"RFC7946=YES", "WRITE_NAME=NO", nullptr};
     OGRLayer* layer = dataset->CreateLayer(
@@ -141,5 +166,34 @@ void WriteVectorLines(const QString& fileName, TVectorFormat format, const QStri
                       const TCoordinateSystem* system) {
     SaveWithGdal(fileName, [&](const std::string& path) {
         WriteLayer(fileName, path, format, layerName, lines, withAttributes, system);
+    });
+}
+
+void WriteVectorPolygon(const QString& fileName, TVectorFormat format, const QString& layerName,
+                        const TBoundary& polygon, const TCoordinateSystem* system) {
+    SaveWithGdal(fileName, [&](const std::string& path) {
+        TDataset dataset = CreateDataset(fileName, path, format);
+        const char* geoJsonOptions[] = {"RFC7946=YES", "WRITE_NAME=NO", nullptr};
+        OGRLayer* layer = dataset->CreateLayer(
+            layerName.toUtf8().constData(),
+            system ? const_cast<OGRSpatialReference*>(&system->Reference()) : nullptr, wkbPolygon,
+            format == TVectorFormat::GeoJson && system ? const_cast<char**>(geoJsonOptions)
+                                                       : nullptr);
+        if (!layer)
+            GdalFailed(fileName, "creating the layer");
+        OGRPolygon shape;
+        for (const auto& ring : polygon.Rings) {
+            OGRLinearRing linear;
+            for (const TPlanPoint& p : ring)
+                linear.addPoint(p.X, p.Y);
+            linear.closeRings();
+            shape.addRing(&linear);
+        }
+        OGRFeature feature(layer->GetLayerDefn());
+        if (format == TVectorFormat::Dxf)
+            feature.SetField("Layer", "BOUNDARY");
+        feature.SetGeometry(&shape);
+        if (layer->CreateFeature(&feature) != OGRERR_NONE)
+            GdalFailed(fileName, "writing the polygon");
     });
 }

@@ -3,6 +3,8 @@
 // Every layer carries the coordinate system when there is one. GeoJSON follows RFC 7946: with
 // a system its coordinates are turned into longitude and latitude; without one they are written
 // as they are. In DXF each line is a 3D polyline on the layer its DxfLayer names.
+#include "compare/Boundary.h"
+#include "compare/Difference.h"
 #include "terrain/Contours.h"
 #include "terrain/Profile.h"
 
@@ -35,6 +37,16 @@ std::vector<TVectorLine> ContourVectorLines(const std::vector<TContourLine>& con
 // The profile's stretches on the model as 3D lines through its breakpoints, a new line after
 // each gap; on the DXF layer "PROFILE".
 std::vector<TVectorLine> ProfileVectorLines(const std::vector<TProfilePoint>& profile);
+
+// Where two surfaces meet (the segments of the line d = 0), each at the elevation of the
+// surfaces there; NaN where the mesh has none.
+std::vector<TVectorLine> ZeroLineVectorLines(const std::vector<TPlanSegment>& segments,
+                                             const TTriangleMesh& mesh);
+
+// Writes the polygon (outer ring, then holes) as one feature of a polygon layer, whole or not
+// at all (EFWriteError). DXF takes it as a closed polyline on the layer "BOUNDARY".
+void WriteVectorPolygon(const QString& fileName, TVectorFormat format, const QString& layerName,
+                        const TBoundary& polygon, const TCoordinateSystem* system);
 
 // Writes the lines as one layer of that name, whole or not at all (EFWriteError).
 // withAttributes: the "level" and "index" fields.

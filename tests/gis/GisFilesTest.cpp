@@ -4,6 +4,7 @@
 // against the look-up; and failures that leave nothing behind.
 #include "ModelWriter.h"
 #include "SurfaceModel.h"
+#include "compare/Difference.h"
 #include "gis/CoordinateSystem.h"
 #include "gis/GdalFiles.h"
 #include "gis/RasterFiles.h"
@@ -302,4 +303,39 @@ TEST_F(GisFilesTest, AFailedWriteLeavesNothingAndNamesTheReason) {
     EXPECT_THROW(WriteVectorLines(dir.path(), TVectorFormat::GeoJson, "x", {}, false, nullptr),
                  EFWriteError)
         << "a folder is refused";
+}
+
+TEST_F(GisFilesTest, ABoundaryAndTheLineWhereTwoSurfacesMeet) {
+    const TBoundary holed{{{{512010, 4641010}, {512090, 4641010}, {512090, 4641080}},
+                           {{512060, 4641020}, {512080, 4641020}, {512080, 4641030}}}};
+    const QString path = dir.filePath("boundary.gpkg");
+    const TCoordinateSystem utm = Utm16();
+    WriteVectorPolygon(path, TVectorFormat::GeoPackage, "boundary", holed, &utm);
+    const TOpened opened = Open(path, GDAL_OF_VECTOR);
+    ASSERT_TRUE(opened);
+    std::unique_ptr<OGRFeature> feature(opened->GetLayer(0)->GetNextFeature());
+    const auto* polygon = feature->GetGeometryRef()->toPolygon();
+    EXPECT_EQ(polygon->getNumInteriorRings(), 1);
+    EXPECT_DOUBLE_EQ(polygon->get_Area(), PlanArea(holed));
+
+    // The hill against the plane at 215: they meet on a ring round the top, at 215.
+    TModelData flat = SurfaceModel(5, 4, 25, [](double, double) { return 215; });
+    for (auto& v : flat.Vertices) {
+        v.Easting += 512000;
+        v.Northing += 4641000;
+    }
+    TVandrelTINModel plane;
+    TMemoryStream stream(WriteModel(flat));
+    plane.ReadFromStream(stream);
+    const TSurfaceDifference difference = CompareSurfaces(model, plane);
+    const std::vector<TVectorLine> lines = ZeroLineVectorLines(difference.ZeroLine, model);
+    ASSERT_FALSE(lines.empty());
+    for (const TVectorLine& line : lines)
+        for (const auto& point : line.Points)
+            EXPECT_NEAR(point[2], 215, 1e-9);
+    const QString zero = dir.filePath("zero.shp");
+    WriteVectorLines(zero, TVectorFormat::Shapefile, "zero_line", lines, false, &utm);
+    const TOpened zeroOpened = Open(zero, GDAL_OF_VECTOR);
+    ASSERT_TRUE(zeroOpened);
+    EXPECT_EQ(zeroOpened->GetLayer(0)->GetFeatureCount(), GIntBig(lines.size()));
 }

@@ -124,6 +124,7 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
                                   "-",
                                   "Draw &boundary",
                                   "&Open boundary...",
+                                  "Save boundary &as...",
                                   "Clear bou&ndary",
                                   "-",
                                   "Coordinate s&ystem...",
@@ -562,6 +563,14 @@ TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
     EXPECT_FALSE(ReportedErrors().isEmpty());
     EXPECT_EQ(window->Comparison()->InternalName, "Half");
     ReportedErrors().clear();
+    // Saved, it reads back as the boundary it is.
+    const QString saved = dir.filePath("drawn.geojson");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return saved; };
+    Action("mnuTerrainSaveBoundary")->trigger();
+    window->BoundaryDialog = [&](QWidget*) { return saved; };
+    const TBoundary drawn = *window->Boundary();
+    Action("mnuTerrainOpenBoundary")->trigger();
+    EXPECT_DOUBLE_EQ(PlanArea(*window->Boundary()), PlanArea(drawn));
     Action("mnuTerrainClearBoundary")->trigger();
     EXPECT_FALSE(window->Boundary().has_value());
     Action("mnuTerrainStopComparing")->trigger();

@@ -478,6 +478,12 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
     EXPECT_DOUBLE_EQ(json["fill"].toDouble(), 250);
     EXPECT_DOUBLE_EQ(json["area"].toDouble(), 50);
     EXPECT_EQ(RunTool({"volume", file, other, "--level", "3"}).Status, 2) << "both";
+    // The surfaces are 5 apart everywhere they overlap: they never meet.
+    const QString zero = dir.filePath("zero.geojson");
+    EXPECT_EQ(RunTool({"volume", file, other, "--zero-line", zero, "--crs", "EPSG:32616"}).Status,
+              0);
+    EXPECT_TRUE(QJsonDocument::fromJson(Contents(zero))["features"].toArray().isEmpty());
+    EXPECT_EQ(RunTool({"volume", file, "--level", "3", "--zero-line", zero}).Status, 2);
     // Inside the triangle (0,0), (4,0), (0,4): 8 of plan area, the level 30 above the plane
     // 10 + x + 2y everywhere there.
     const QString polygon = dir.filePath("corner.geojson");

@@ -1,4 +1,5 @@
 #include "VrkInfo.h"
+#include "compare/Difference.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
 #include "export/ContourGeoJson.h"
@@ -86,6 +87,7 @@ const char Help[] =
     "                    WKT or a PROJ string); default: FILE's .prj file, if there is one\n"
     "  --cell SIZE       the raster's cell size, in the model's units\n"
     "  --output OUT      profile: the line on the ground as a vector file instead of CSV\n"
+    "  --zero-line OUT   volume with OTHER: where the surfaces meet, as a vector file\n"
     "  --interval I      the contour interval, greater than 0\n"
     "  --base B          the level one contour passes through (default 0)\n"
     "  --level Z         the level a volume is measured against\n"
@@ -171,7 +173,7 @@ TPoints ParsePoints(const QStringList& words, int atLeast) {
 struct TCommandLine {
     bool Json = false, Help = false, Version = false;
     std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon, Crs, Cell,
-        Output;
+        Output, ZeroLine;
     QStringList Words;
 };
 
@@ -217,6 +219,8 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             value(line.Cell);
         else if (a == "--output")
             value(line.Output);
+        else if (a == "--zero-line")
+            value(line.ZeroLine);
         else
             throw TUsageError{QString("unknown option '%1'").arg(a)};
     }
@@ -609,6 +613,10 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     std::optional<double> level;
     if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
         throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    if (FLine.ZeroLine && !other)
+        throw TUsageError{"--zero-line needs OTHER: a level meets the model where its contour is"};
+    const TVectorFormat zeroLineFormat =
+        FLine.ZeroLine ? VectorFormatFor(*FLine.ZeroLine) : TVectorFormat::GeoJson;
     TBoundary boundary;
     if (FLine.Boundary && !ReadPolygon(boundary, *FLine.Boundary))
         return ExitUnreadable;
@@ -621,6 +629,17 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     const TVolumes volumes = other || within ? CompareVolumes(model.Triangles(), with, within)
                                              : VolumesToLevel(model.Triangles(), *level);
     WriteFigures(file, VolumeFigures(volumes));
+    if (FLine.ZeroLine) { // where the two surfaces meet
+        const TSurfaceDifference difference = CompareSurfaces(model, surface);
+        const std::optional<TCoordinateSystem> system = SystemFor(file);
+        try {
+            WriteVectorLines(*FLine.ZeroLine, zeroLineFormat, "zero_line",
+                             ZeroLineVectorLines(difference.ZeroLine, model), false,
+                             system ? &*system : nullptr);
+        } catch (const Exception& error) {
+            return Failed(*FLine.ZeroLine, FileErrorText(error));
+        }
+    }
     return ExitDone;
 }
 
@@ -748,9 +767,9 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         if (!named && line.Words.size() > 1 && !FileNameExists(line.Words[0]))
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
         if (!named && (line.Format || line.Interval || line.Base || line.Level || line.Boundary ||
-                       line.Polygon || line.Crs || line.Cell || line.Output))
+                       line.Polygon || line.Crs || line.Cell || line.Output || line.ZeroLine))
             throw TUsageError{"--format, --interval, --base, --level, --boundary, --polygon, "
-                              "--crs, --cell and --output belong to a command"};
+                              "--crs, --cell, --output and --zero-line belong to a command"};
         TRun run(line, out, err);
         return named ? run.Command(line.Words[0], line.Words.mid(1))
                      : run.Command(QString(), line.Words);
