@@ -1,8 +1,11 @@
 #include "HealthCheck.h"
 #include "model/Geometry.h"
+#include "platform/Shares.h"
 #include "vrk/VRKModel.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr double CoincidenceTolerance = 0.0001; // on the squared distance
@@ -91,7 +94,7 @@ QString TriangleProblem(const TTriangle& t) {
     return {};
 }
 
-int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
+int CheckModel(const TVandrelTINModel& model, THealthReport& target, int shares) {
     TCountingReport report(target);
     const TVRKHeader& h = model.Header;
     const double minE = h.MinimumEasting, maxE = h.MaximumEasting;
@@ -113,13 +116,24 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target) {
             report.AddEntityProblem(ekPoint, i, ValueNotANumber, nullptr);
     }
 
+    // The triangles' tests are independent: consecutive shares on every core collect their
+    // problems, which are reported share after share, in the order of one core.
     const TTriangles& triangles = model.Triangles();
-    for (int i = 0; i < triangles.Count(); ++i) {
-        TTriangle* t = triangles.TriangleAt(i);
-        if (!t)
-            continue;
-        if (const QString problem = TriangleProblem(*t); !problem.isEmpty())
+    if (shares <= 0)
+        shares = triangles.Count() < 100000 ? 1 : CoreCount();
+    std::vector<std::vector<std::pair<TTriangle*, QString>>> found(static_cast<size_t>(shares));
+    RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
+        auto& problems = found[size_t(share)];
+        for (int i = first; i < last; ++i) {
+            TTriangle* t = triangles.TriangleAt(i);
+            if (!t)
+                continue;
+            if (QString problem = TriangleProblem(*t); !problem.isEmpty())
+                problems.emplace_back(t, std::move(problem));
+        }
+    });
+    for (const auto& problems : found)
+        for (const auto& [t, problem] : problems)
             report.AddEntityProblem(ekTriangle, t->Number, problem, t);
-    }
     return report.Count;
 }

@@ -26,8 +26,9 @@ public:
 };
 
 // Runs the whole check in row order: header offsets, points, triangles. Returns the number of
-// problems.
-int CheckModel(const TVandrelTINModel& model, THealthReport& report);
+// problems. The triangles are tested in that many shares on as many threads (0: on every core
+// for a large model), the rows the same whatever the count.
+int CheckModel(const TVandrelTINModel& model, THealthReport& report, int shares = 0);
 // The first failing test's text for one triangle, or an empty text when it passes them all.
 QString TriangleProblem(const TTriangle& triangle);
 // "N problems found".

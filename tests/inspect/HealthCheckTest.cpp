@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
 
 namespace {
 struct TRow {
@@ -196,4 +198,57 @@ TEST(HealthCheckTest, CoordinatesThatAreNotFiniteLieOutsideTheLimitsAndValuesAre
     ASSERT_GE(offsets.size(), 2u);
     EXPECT_EQ(offsets[0], "NorthingOffsetValue");
     EXPECT_EQ(offsets[1], "EastingOffsetValue");
+}
+
+// The check shared over threads gives the rows of one thread, in their order, with every kind of
+// problem planted through a model big enough to be shared, and on the damaged files' kinds.
+TEST(HealthCheckTest, SharedOverThreadsTheRowsAreThoseOfOneThread) {
+    TModelData data = GenerateTerrain(320, 200, 10, 4);
+    std::mt19937 random(9);
+    for (int k = 0; k < 400; ++k) {
+        auto& t = data.Triangles[random() % data.Triangles.size()];
+        switch (k % 7) {
+        case 0: // a corner twice
+            t.Vertices[1] = t.Vertices[0];
+            break;
+        case 1: // a neighbour that is the triangle itself, or one sharing no side
+            t.Neighbours[0] = int32_t(random() % data.Triangles.size()) + 1;
+            break;
+        case 2: // the same neighbour twice
+            t.Neighbours[1] = t.Neighbours[0];
+            break;
+        case 3: // a corner moved onto another: coincident coordinates
+            data.Vertices[size_t(t.Vertices[2] - 1)] = data.Vertices[size_t(t.Vertices[0] - 1)];
+            break;
+        case 4: // a corner on the opposite side: zero area, or crossing its neighbours
+            data.Vertices[size_t(t.Vertices[2] - 1)].Easting += 15 * (random() % 3);
+            break;
+        case 5: // a value that is no number
+            data.Vertices[size_t(t.Vertices[1] - 1)].Value = std::nan("");
+            break;
+        default: // a point outside the header's limits
+            data.Vertices[size_t(t.Vertices[0] - 1)].Northing += 1e6;
+        }
+    }
+    TMemoryStream stream(WriteModel(data));
+    TVandrelTINModel model;
+    model.ReadFromStream(stream);
+    ASSERT_GT(model.Triangles().Count(), 100000);
+    TRecordedReport one;
+    const int count = CheckModel(model, one, 1);
+    EXPECT_GT(count, 300);
+    std::set<QString> kinds;
+    for (const TRow& row : one.Rows)
+        kinds.insert(row.Problem);
+    EXPECT_GE(kinds.size(), 7u) << "every kind of row planted";
+    for (const int shares : {0, 2, 7}) {
+        TRecordedReport shared;
+        EXPECT_EQ(CheckModel(model, shared, shares), count);
+        ASSERT_EQ(shared.Rows.size(), one.Rows.size());
+        for (size_t i = 0; i < one.Rows.size(); ++i) {
+            EXPECT_EQ(shared.Rows[i].Entity, one.Rows[i].Entity) << shares << ' ' << i;
+            EXPECT_EQ(shared.Rows[i].Problem, one.Rows[i].Problem);
+            EXPECT_EQ(shared.Rows[i].Triangle, one.Rows[i].Triangle);
+        }
+    }
 }
