@@ -8,6 +8,7 @@
 #include "compare/Difference.h"
 #include "compare/Measure.h"
 #include "gis/CoordinateSystem.h"
+#include "gis/VectorFiles.h"
 #include "platform/ErrorGuard.h"
 #include "terrain/PlanPoint.h"
 #include "terrain/TerrainCache.h"
@@ -180,6 +181,12 @@ private:
     void mnuTerrainStopComparingClick();
     void ComparingChanged();
     void ProfileModeClick();
+    enum class TLineUse { Profile, Measure, Boundary };
+    // The line mode, drawing a line for that use; a line drawn for another goes.
+    void StartLineMode(TLineUse use);
+    // Asks for a vector file to save to; format is the one its extension names, else GeoJSON.
+    // Empty when cancelled.
+    QString AskVectorFileName(const QString& caption, TVectorFormat& format);
     void mnuFileExportPictureClick();
     void ModelReadStarts();
     void ModelRead();
@@ -242,7 +249,7 @@ private:
     TfrmVolumes* frmVolumes = nullptr;
     TfrmMeasure* frmMeasure = nullptr;
     // What the line drawn is for: a profile, a measure or the boundary.
-    enum class TLineUse { Profile, Measure, Boundary } FLineUse = TLineUse::Profile;
+    TLineUse FLineUse = TLineUse::Profile;
     std::unique_ptr<TVandrelTINModel> FComparison; // the surface compared with, if any
     std::vector<TPlanSegment> FComparisonOutline;  // its triangles' sides without a neighbour
     std::optional<TBoundary> FBoundary;

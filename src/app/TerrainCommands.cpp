@@ -115,8 +115,8 @@ void TfrmTINMap::CreateTerrainActions() {
         bool ok = false;
         const QString text = QInputDialog::getMultiLineText(
             parent, "Coordinate system",
-            "The model's coordinate system for this session, as an EPSG code (EPSG:32616), WKT "
-            "or a PROJ string; empty for none:",
+            "The model's coordinate system for this session, as an EPSG code (EPSG:32616),\n"
+            "WKT or a PROJ string; empty for none:",
             current, &ok);
         return ok ? std::optional(text) : std::nullopt;
     };
@@ -199,15 +199,20 @@ void TfrmTINMap::mnuTerrainContoursClick() {
     MapView1->Repaint();
 }
 
-void TfrmTINMap::mnuTerrainExportContoursClick() {
+QString TfrmTINMap::AskVectorFileName(const QString& caption, TVectorFormat& format) {
     const QString filter = "GeoJSON files (*.geojson *.json);;GeoPackage files (*.gpkg);;"
                            "Shapefiles (*.shp);;DXF drawings (*.dxf)";
-    const QString fileName =
-        WithFilterExtension(SaveDialog("Export contours", filter, this), filter);
+    const QString fileName = WithFilterExtension(SaveDialog(caption, filter, this), filter);
+    format = TVectorFormat::GeoJson; // a name of none of them: as typed, in GeoJSON
+    VectorFormatFromExtension(fileName, format);
+    return fileName;
+}
+
+void TfrmTINMap::mnuTerrainExportContoursClick() {
+    TVectorFormat format;
+    const QString fileName = AskVectorFileName("Export contours", format);
     if (fileName.isEmpty())
         return;
-    TVectorFormat format = TVectorFormat::GeoJson;
-    VectorFormatFromExtension(fileName, format);
     const TWaitCursor wait;
     const auto& lines = FTerrainCache.Contours(FModel->Triangles(), FTerrain.Contour);
     // GeoJSON without a system keeps the coordinates as they are.
@@ -328,11 +333,7 @@ void TfrmTINMap::ComparingChanged() {
 }
 
 void TfrmTINMap::BoundaryModeClick() {
-    if (FLineUse != TLineUse::Boundary)
-        CancelProfileLine();
-    FLineUse = TLineUse::Boundary;
-    MapView1->SetMouseMode(TMapMouseMode::mmProfile); // the same clicks draw the boundary
-    ShowLineMode();
+    StartLineMode(TLineUse::Boundary);
 }
 
 void TfrmTINMap::mnuTerrainOpenBoundaryClick() {
@@ -390,13 +391,10 @@ void TfrmTINMap::SetCoordinateSystem(std::optional<TCoordinateSystem> system) {
 void TfrmTINMap::mnuTerrainSaveBoundaryClick() {
     if (!FBoundary)
         return;
-    const QString filter = "GeoJSON files (*.geojson *.json);;GeoPackage files (*.gpkg);;"
-                           "Shapefiles (*.shp);;DXF drawings (*.dxf)";
-    const QString fileName = WithFilterExtension(SaveDialog("Save boundary", filter, this), filter);
+    TVectorFormat format;
+    const QString fileName = AskVectorFileName("Save boundary", format);
     if (fileName.isEmpty())
         return;
-    TVectorFormat format = TVectorFormat::GeoJson;
-    VectorFormatFromExtension(fileName, format);
     WriteVectorPolygon(fileName, format, "boundary", *FBoundary, FSystem ? &*FSystem : nullptr);
 }
 
@@ -466,20 +464,20 @@ bool TfrmTINMap::InProfileMode() const {
     return MapView1->MouseMode() == TMapMouseMode::mmProfile;
 }
 
-void TfrmTINMap::ProfileModeClick() {
-    if (FLineUse != TLineUse::Profile)
+void TfrmTINMap::StartLineMode(TLineUse use) {
+    if (FLineUse != use) // a line drawn for another use goes
         CancelProfileLine();
-    FLineUse = TLineUse::Profile;
-    MapView1->SetMouseMode(TMapMouseMode::mmProfile);
+    FLineUse = use;
+    MapView1->SetMouseMode(TMapMouseMode::mmProfile); // the same clicks draw every line
     ShowLineMode();
 }
 
+void TfrmTINMap::ProfileModeClick() {
+    StartLineMode(TLineUse::Profile);
+}
+
 void TfrmTINMap::MeasureModeClick() {
-    if (FLineUse != TLineUse::Measure)
-        CancelProfileLine();
-    FLineUse = TLineUse::Measure;
-    MapView1->SetMouseMode(TMapMouseMode::mmProfile); // the same clicks draw the line
-    ShowLineMode();
+    StartLineMode(TLineUse::Measure);
 }
 
 void TfrmTINMap::ShowLineMode() {

@@ -65,11 +65,19 @@ TBoundaryTrapezoids::TBoundaryTrapezoids(const TBoundary& boundary) {
         FMinX = std::min(FMinX, t.X1);
         FMaxX = std::max(FMaxX, t.X2);
     }
-    FSlabs = static_cast<int>(std::clamp<std::size_t>(FTrapezoids.size(), 1, 4096));
-    FSlabWidth = (FMaxX - FMinX) / FSlabs;
-    if (!(FSlabWidth > 0) || !std::isfinite(FSlabWidth)) {
-        FSlabs = 1;
-        FSlabWidth = 1;
+    // About one slab a side, fewer where long sides would each be listed in very many of them.
+    for (FSlabs = static_cast<int>(std::clamp<std::size_t>(FTrapezoids.size(), 1, 4096));;
+         FSlabs /= 2) {
+        FSlabWidth = (FMaxX - FMinX) / FSlabs;
+        if (!(FSlabWidth > 0) || !std::isfinite(FSlabWidth)) {
+            FSlabs = 1;
+            FSlabWidth = 1;
+        }
+        std::size_t entries = 0;
+        for (const TTrapezoid& t : FTrapezoids)
+            entries += std::size_t(Slab(t.X2) - Slab(t.X1) + 1);
+        if (FSlabs == 1 || entries <= 16 * FTrapezoids.size())
+            break;
     }
     FSlabStart.assign(size_t(FSlabs) + 1, 0);
     for (const TTrapezoid& t : FTrapezoids)

@@ -66,12 +66,9 @@ TSurfaceDifference CompareSurfaces(const TTriangleMesh& model, const TTriangleMe
                 result.AtModelVertex[size_t(i)] = value - v->Value;
         }
     });
-    std::vector<TDifferencePass> parts(static_cast<size_t>(shares));
-    RunInShares(shares, model.Triangles().Count(), [&](int share, int first, int last) {
-        OverlayTriangles(model.Triangles(), first, last, &surface, nullptr, parts[size_t(share)]);
-    });
     double low = std::numeric_limits<double>::infinity(), high = -low;
-    for (const TDifferencePass& part : parts) {
+    for (const TDifferencePass& part :
+         OverlayInShares(model.Triangles(), &surface, nullptr, TDifferencePass())) {
         low = std::min(low, part.Low);
         high = std::max(high, part.High);
         result.ZeroLine.insert(result.ZeroLine.end(), part.ZeroLine.begin(), part.ZeroLine.end());

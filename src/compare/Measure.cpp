@@ -82,13 +82,9 @@ public:
 
 TAreaMeasure MeasureArea(const TTriangles& triangles, const TBoundary& polygon) {
     const TBoundaryTrapezoids trapezoids(polygon);
-    const int shares = triangles.Count() < 20000 ? 1 : CoreCount();
-    std::vector<TSurfaceArea> parts(static_cast<size_t>(shares));
-    RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
-        OverlayTriangles(triangles, first, last, nullptr, &trapezoids, parts[size_t(share)]);
-    });
     TCompensatedSum plus, minus;
-    for (const TSurfaceArea& part : parts) {
+    for (const TSurfaceArea& part :
+         OverlayInShares(triangles, nullptr, &trapezoids, TSurfaceArea())) {
         plus.Add(part.Plus);
         minus.Add(part.Minus);
     }

@@ -3,6 +3,8 @@
 // overlap, computed one model triangle at a time and never kept: each piece is a convex polygon
 // on which both surfaces are planes, so any quantity that is an integral over the plan can be
 // summed exactly piece by piece.
+#include "model/Mesh.h"
+#include "platform/Shares.h"
 #include "terrain/PlanPoint.h"
 
 #include <algorithm>
@@ -98,3 +100,20 @@ private:
 // The model triangles first..last-1. Builds nothing: the surface's look-up index must exist.
 void OverlayTriangles(const TTriangles& model, int first, int last, const TTriangleMesh* surface,
                       const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor);
+
+// The overlay of every model triangle, in consecutive shares on every core for a large model,
+// each share told to a copy of prototype; the copies in share order, for sums that come out the
+// same in every run. Builds the surface's look-up index first.
+template <class TVisitor>
+std::vector<TVisitor> OverlayInShares(const TTriangles& model, const TTriangleMesh* surface,
+                                      const TBoundaryTrapezoids* boundary,
+                                      const TVisitor& prototype) {
+    if (surface)
+        surface->Index(); // built once, before the shares read it
+    const int shares = model.Count() < 20000 ? 1 : CoreCount();
+    std::vector<TVisitor> parts(static_cast<size_t>(shares), prototype);
+    RunInShares(shares, model.Count(), [&](int share, int first, int last) {
+        OverlayTriangles(model, first, last, surface, boundary, parts[size_t(share)]);
+    });
+    return parts;
+}

@@ -150,19 +150,12 @@ TVolumes Difference(const TVolumes& a, const TVolumes& b) {
 
 TVolumes CompareVolumes(const TTriangles& model, const TComparison& with,
                         const TBoundary* boundary) {
-    if (with.Surface)
-        with.Surface->Index(); // built once, before the shares read it
     std::optional<TBoundaryTrapezoids> trapezoids;
     if (boundary)
         trapezoids.emplace(*boundary);
-    const int shares = model.Count() < 20000 ? 1 : CoreCount();
-    std::vector<TPieceVolumes> parts(static_cast<size_t>(shares), TPieceVolumes(with.Level));
-    RunInShares(shares, model.Count(), [&](int share, int first, int last) {
-        OverlayTriangles(model, first, last, with.Surface, trapezoids ? &*trapezoids : nullptr,
-                         parts[size_t(share)]);
-    });
     TVolumeSums plus, minus;
-    for (const TPieceVolumes& part : parts) {
+    for (const TPieceVolumes& part : OverlayInShares(
+             model, with.Surface, trapezoids ? &*trapezoids : nullptr, TPieceVolumes(with.Level))) {
         plus.Add(part.Plus);
         minus.Add(part.Minus);
     }

@@ -165,6 +165,12 @@ public:
             std::reverse(bytes, bytes + type.Size);
         return Decode(bytes, type);
     }
+    // A bound on the items a list can still have: the values left on a text record's line, or
+    // the bytes left in a binary file.
+    int64_t ItemsLeft() {
+        return FEncoding == TPlyEncoding::Text ? int64_t(FWords.size() - FWord)
+                                               : FStream.Size() - FStream.Position();
+    }
     // Where the record being read starts.
     std::string Where() const {
         return FEncoding == TPlyEncoding::Text ? FLines.Where()
@@ -259,9 +265,11 @@ void ReadElement(TPlyRecords& records, const TPlyElement& element, TSurfaceData&
                 continue;
             }
             const double count = records.Value(property.CountType);
-            if (count < 0)
+            // A text file's count could be any number: more items than can follow are refused
+            // before they are read one by one.
+            if (!(count >= 0) || count != std::floor(count) || count > double(records.ItemsLeft()))
                 Refuse(records.Where(),
-                       "a list cannot have " + std::to_string(int64_t(count)) + " items");
+                       "a list cannot have " + QString::number(count).toStdString() + " items");
             const bool kept = faces && int(p) == corners;
             if (kept)
                 polygon.clear();

@@ -2,6 +2,7 @@
 // against an independent computation on a shared triangulation (each triangle clipped at d = 0
 // and integrated as fans), with the comparison surface cut up and shuffled so that none of its
 // triangles is one of the model's.
+#include "PolygonIntegrals.h"
 #include "SurfaceModel.h"
 #include "compare/Boundary.h"
 #include "compare/Volumes.h"
@@ -53,32 +54,6 @@ TModelData Quartered(const TModelData& data, uint32_t seed) {
     return out;
 }
 
-using TCorner = std::array<double, 3>; // x, y, d
-std::vector<TCorner> KeepSign(const std::vector<TCorner>& polygon, double sign) {
-    std::vector<TCorner> kept;
-    for (size_t i = 0; i < polygon.size(); ++i) {
-        const TCorner &p = polygon[i], &q = polygon[(i + 1) % polygon.size()];
-        const bool pIn = sign * p[2] >= 0, qIn = sign * q[2] >= 0;
-        if (pIn)
-            kept.push_back(p);
-        if (pIn != qIn) {
-            const double t = p[2] / (p[2] - q[2]);
-            kept.push_back({p[0] + t * (q[0] - p[0]), p[1] + t * (q[1] - p[1]), 0});
-        }
-    }
-    return kept;
-}
-std::pair<double, double> AreaAndIntegral(const std::vector<TCorner>& polygon) {
-    double area = 0, integral = 0;
-    for (size_t i = 1; i + 1 < polygon.size(); ++i) {
-        const TCorner &a = polygon[0], &b = polygon[i], &c = polygon[i + 1];
-        const double part =
-            std::abs((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1])) / 2;
-        area += part;
-        integral += part * (a[2] + b[2] + c[2]) / 3;
-    }
-    return {area, integral};
-}
 // Model and comparison on the same vertices in plan: d at each corner is their difference.
 TVolumes OnSharedTriangles(const TModelData& model, const TModelData& comparison) {
     TVolumes v;

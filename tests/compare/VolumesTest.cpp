@@ -1,6 +1,7 @@
 // Cut and fill against a level, and lengths along the surface: hand-worked cases, and an
 // independent computation that clips each triangle's polygon at d = 0 and integrates fans.
 #include "compare/Volumes.h"
+#include "PolygonIntegrals.h"
 #include "SurfaceModel.h"
 #include "compare/Measure.h"
 #include "platform/Streams.h"
@@ -22,32 +23,6 @@ struct TLoaded {
 
 // The other way: each triangle as a polygon of (x, y, d), clipped to d >= 0 and to d <= 0 by
 // Sutherland-Hodgman, each part integrated as a fan of triangles, area times mean d.
-using TCorner = std::array<double, 3>;
-std::vector<TCorner> Clip(const std::vector<TCorner>& polygon, double sign) {
-    std::vector<TCorner> kept;
-    for (size_t i = 0; i < polygon.size(); ++i) {
-        const TCorner &p = polygon[i], &q = polygon[(i + 1) % polygon.size()];
-        const bool pIn = sign * p[2] >= 0, qIn = sign * q[2] >= 0;
-        if (pIn)
-            kept.push_back(p);
-        if (pIn != qIn) {
-            const double t = p[2] / (p[2] - q[2]);
-            kept.push_back({p[0] + t * (q[0] - p[0]), p[1] + t * (q[1] - p[1]), 0});
-        }
-    }
-    return kept;
-}
-std::pair<double, double> Integrate(const std::vector<TCorner>& polygon) { // area, integral
-    double area = 0, integral = 0;
-    for (size_t i = 1; i + 1 < polygon.size(); ++i) {
-        const TCorner &a = polygon[0], &b = polygon[i], &c = polygon[i + 1];
-        const double piece =
-            std::abs((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1])) / 2;
-        area += piece;
-        integral += piece * (a[2] + b[2] + c[2]) / 3;
-    }
-    return {area, integral};
-}
 TVolumes ClippedVolumes(const TModelData& data, double level) {
     TVolumes v;
     for (const auto& t : data.Triangles) {
@@ -56,11 +31,11 @@ TVolumes ClippedVolumes(const TModelData& data, double level) {
             const auto& p = data.Vertices[size_t(n - 1)];
             polygon.push_back({p.Easting, p.Northing, level - p.Value});
         }
-        const auto [fillArea, fill] = Integrate(Clip(polygon, 1));
-        const auto [cutArea, cut] = Integrate(Clip(polygon, -1));
+        const auto [fillArea, fill] = AreaAndIntegral(KeepSign(polygon, 1));
+        const auto [cutArea, cut] = AreaAndIntegral(KeepSign(polygon, -1));
         v.Fill += fill;
         v.Cut -= cut;
-        v.Area += Integrate(polygon).first;
+        v.Area += AreaAndIntegral(polygon).first;
         if (fill > 0)
             v.FillArea += fillArea;
         if (cut < 0)

@@ -660,6 +660,17 @@ TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
     EXPECT_DOUBLE_EQ(transform[0] + transform[1] / 2, view.ViewLeft);
     EXPECT_DOUBLE_EQ(transform[1], view.ViewWidth / 400);
     EXPECT_DOUBLE_EQ(transform[3] + transform[5] / 2, view.ViewBottom + view.ViewHeight);
+    // A PNG gets its world file: the first pixel's centre at the view's top-left corner.
+    const QString png = dir.filePath("view.png");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return png; };
+    Action("mnuFileExportPicture")->trigger();
+    QFile world(dir.filePath("view.pgw"));
+    ASSERT_TRUE(world.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = world.readAll().split('\n');
+    ASSERT_GE(lines.size(), 6);
+    EXPECT_DOUBLE_EQ(lines[0].toDouble(), view.ViewWidth / 400);
+    EXPECT_DOUBLE_EQ(lines[4].toDouble(), view.ViewLeft);
+    EXPECT_DOUBLE_EQ(lines[5].toDouble(), view.ViewBottom + view.ViewHeight);
     // The elevation grid, cell by cell as the look-up answers, in its system.
     const QString grid = dir.filePath("grid.tif");
     window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return grid; };

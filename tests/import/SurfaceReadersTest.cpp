@@ -214,6 +214,13 @@ TEST(SurfaceReadersTest, PlyRefusals) {
     EXPECT_EQ(Refusal(TSurfaceFormat::Ply, "ply\nformat ascii 1.0\nelement vertex 1\nproperty "
                                            "quad x\nend_header\n"),
               "line 4: unknown type 'quad'");
+    // A text list's count beyond any number of items on its line.
+    EXPECT_EQ(Refusal(TSurfaceFormat::Ply, "ply\nformat ascii 1.0\nelement vertex 3\n"
+                                           "property float x\nproperty float y\n"
+                                           "property float z\nelement face 1\n"
+                                           "property list uchar int vertex_indices\nend_header\n"
+                                           "0 0 0\n1 0 0\n0 1 0\n3e300 0 1 2\n"),
+              "line 4: a list cannot have 3e+300 items");
     EXPECT_EQ(Refusal(TSurfaceFormat::Ply, "PLY\n"),
               "line 1: not a PLY file: it does not start with ply");
     EXPECT_EQ(Refusal(TSurfaceFormat::Ply, "ply\nformat ascii 1.0\n"),
@@ -270,6 +277,13 @@ TEST(SurfaceReadersTest, Mesh2dmFindsNodesListedAfterTheirElementsAndSplitsQuads
 }
 
 namespace {
+// Each format the program writes, and the reader of it.
+const std::pair<TModelFormat, TSurfaceFormat> WrittenFormats[] = {
+    {TModelFormat::LandXml, TSurfaceFormat::LandXml},
+    {TModelFormat::Ply, TSurfaceFormat::Ply},
+    {TModelFormat::Obj, TSurfaceFormat::Obj},
+    {TModelFormat::Mesh2dm, TSurfaceFormat::Mesh2dm}};
+
 struct TRoundTrip : ::testing::Test {
     void SetUp() override {
         const TModelData data = GenerateTerrain(9, 7, 3.7, 5, 512345.678, 6841234.5);
@@ -289,12 +303,7 @@ struct TRoundTrip : ::testing::Test {
 // What the program writes reads back as the same mesh: the same numbers, the same corners, and
 // the neighbours the model file stored found again from the shared corners.
 TEST_F(TRoundTrip, EveryWrittenFormatReadsBackAsTheSameModel) {
-    const std::pair<TModelFormat, TSurfaceFormat> formats[] = {
-        {TModelFormat::LandXml, TSurfaceFormat::LandXml},
-        {TModelFormat::Ply, TSurfaceFormat::Ply},
-        {TModelFormat::Obj, TSurfaceFormat::Obj},
-        {TModelFormat::Mesh2dm, TSurfaceFormat::Mesh2dm}};
-    for (const auto& [written, read] : formats) {
+    for (const auto& [written, read] : WrittenFormats) {
         TVandrelTINModel model;
         BuildModel(model, Read(read, Written(written)));
         ASSERT_EQ(model.Vertices().Count(), original.Vertices().Count());
@@ -346,14 +355,9 @@ TEST(SurfaceReadersTest, NeighboursAcrossASideSharedByThreeTrianglesAreNotGuesse
 // build watches for anything worse.
 TEST_F(TRoundTrip, DamagedFilesAreRefusedOrReadNeverCrash) {
     std::mt19937 random(7);
-    const std::pair<TModelFormat, TSurfaceFormat> formats[] = {
-        {TModelFormat::LandXml, TSurfaceFormat::LandXml},
-        {TModelFormat::Ply, TSurfaceFormat::Ply},
-        {TModelFormat::Obj, TSurfaceFormat::Obj},
-        {TModelFormat::Mesh2dm, TSurfaceFormat::Mesh2dm}};
     const char replacements[] = "0123456789-. \n/eE#<>\"x\0\xff";
     int refused = 0, read = 0;
-    for (const auto& [written, format] : formats) {
+    for (const auto& [written, format] : WrittenFormats) {
         const QByteArray clean = Written(written).left(6000); // the header and some records
         for (int round = 0; round < 250; ++round) {
             QByteArray bytes = clean;

@@ -29,6 +29,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <optional>
@@ -177,6 +178,26 @@ struct TCommandLine {
     QStringList Words;
 };
 
+// The options that take a value, and whether they belong to a command (the others also go
+// with a summary).
+struct TValuedOption {
+    const char* Name;
+    std::optional<QString> TCommandLine::*Value;
+    bool ForCommands;
+};
+constexpr TValuedOption ValuedOptions[] = {
+    {"--format", &TCommandLine::Format, true},     {"--interval", &TCommandLine::Interval, true},
+    {"--base", &TCommandLine::Base, true},         {"--level", &TCommandLine::Level, true},
+    {"--surface", &TCommandLine::Surface, false},  {"--boundary", &TCommandLine::Boundary, true},
+    {"--polygon", &TCommandLine::Polygon, true},   {"--crs", &TCommandLine::Crs, true},
+    {"--cell", &TCommandLine::Cell, true},         {"--output", &TCommandLine::Output, true},
+    {"--zero-line", &TCommandLine::ZeroLine, true}};
+
+bool HasCommandOption(const TCommandLine& line) {
+    return std::any_of(std::begin(ValuedOptions), std::end(ValuedOptions),
+                       [&](const TValuedOption& o) { return o.ForCommands && line.*o.Value; });
+}
+
 TCommandLine ParseOptions(const QStringList& arguments) {
     TCommandLine line;
     bool optionsEnd = false;
@@ -186,43 +207,23 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             line.Words << a;
             continue;
         }
-        auto value = [&](std::optional<QString>& into) {
+        const auto valued = std::find_if(std::begin(ValuedOptions), std::end(ValuedOptions),
+                                         [&](const TValuedOption& o) { return a == o.Name; });
+        if (valued != std::end(ValuedOptions)) {
             if (i + 1 >= arguments.size())
                 throw TUsageError{QString("option '%1' needs a value").arg(a)};
-            into = arguments[++i];
-        };
-        if (a == "--")
+            line.*valued->Value = arguments[++i];
+        } else if (a == "--") {
             optionsEnd = true;
-        else if (a == "--json")
+        } else if (a == "--json") {
             line.Json = true;
-        else if (a == "-h" || a == "--help")
+        } else if (a == "-h" || a == "--help") {
             line.Help = true;
-        else if (a == "--version")
+        } else if (a == "--version") {
             line.Version = true;
-        else if (a == "--format")
-            value(line.Format);
-        else if (a == "--interval")
-            value(line.Interval);
-        else if (a == "--base")
-            value(line.Base);
-        else if (a == "--level")
-            value(line.Level);
-        else if (a == "--surface")
-            value(line.Surface);
-        else if (a == "--boundary")
-            value(line.Boundary);
-        else if (a == "--polygon")
-            value(line.Polygon);
-        else if (a == "--crs")
-            value(line.Crs);
-        else if (a == "--cell")
-            value(line.Cell);
-        else if (a == "--output")
-            value(line.Output);
-        else if (a == "--zero-line")
-            value(line.ZeroLine);
-        else
+        } else {
             throw TUsageError{QString("unknown option '%1'").arg(a)};
+        }
     }
     return line;
 }
@@ -766,8 +767,7 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         // A first word that is neither a command nor a file is a mistyped command.
         if (!named && line.Words.size() > 1 && !FileNameExists(line.Words[0]))
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
-        if (!named && (line.Format || line.Interval || line.Base || line.Level || line.Boundary ||
-                       line.Polygon || line.Crs || line.Cell || line.Output || line.ZeroLine))
+        if (!named && HasCommandOption(line))
             throw TUsageError{"--format, --interval, --base, --level, --boundary, --polygon, "
                               "--crs, --cell, --output and --zero-line belong to a command"};
         TRun run(line, out, err);
