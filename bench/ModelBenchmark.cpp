@@ -1,5 +1,6 @@
 // Opening models and finding the triangle under the cursor, at 100,000 to 5,000,000 triangles.
 #include "BenchModels.h"
+#include "inspect/HealthCheck.h"
 #include "model/Geometry.h"
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
@@ -144,6 +145,22 @@ void BM_FindByScan(benchmark::State& state) {
     }
 }
 
+// The health check over the model: range(1) shares, 0 for every core.
+class TNoReport : public THealthReport {
+public:
+    void AddProblem(const QString&, const QString&, TTriangle*) override { ++Rows; }
+    void AddEntityProblem(TEntityKind, int, const QString&, TTriangle*) override { ++Rows; }
+    int Rows = 0;
+};
+
+void BM_HealthCheck(benchmark::State& state) {
+    TOpenModel open(static_cast<int>(state.range(0)));
+    TNoReport report;
+    for (auto _ : state)
+        CheckModel(open.Model, report, static_cast<int>(state.range(1)));
+    state.counters["rows"] = report.Rows / static_cast<double>(state.iterations());
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Arg(100000)->Arg(1000000)->Arg(5000000)->Arg(20000000)->Unit(benchmark::kMillisecond);
 }
@@ -157,4 +174,7 @@ BENCHMARK(BM_MemoryPerTriangle)->Apply(Sizes)->Iterations(1);
 BENCHMARK(BM_BuildIndex)->Apply(Sizes);
 BENCHMARK(BM_FindIndexed)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindByScan)->Apply(Sizes);
+BENCHMARK(BM_HealthCheck)
+    ->ArgsProduct({{1000000, 5000000, 20000000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -432,6 +432,9 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
                 BuildModel(*FModel, std::move(*surface));
         });
     }
+    // The first look-up needs the index: it is built on another thread while the model is
+    // checked and drawn.
+    FModel->BuildIndexAhead();
     ModelRead();
     SetModelName(FModel->InternalName);
     // A vertex at an infinite or undefined place would leave no scale to draw the rest with.

@@ -94,10 +94,7 @@ void PrefetchAhead(const TTriangles& triangles, int i, int last, Position at,
     constexpr int Objects = 32, Pixels = 12;
     if (i + Objects < last)
         if (const TTriangle* ahead = triangles.TriangleAt(at(i + Objects)))
-            for (int k = 1; k <= 3; ++k) {
-                __builtin_prefetch(ahead->Neighbour(k));
-                __builtin_prefetch(ahead->Vertex(k));
-            }
+            ahead->PrefetchLinks();
     if (pixels && i + Pixels < last)
         if (const TTriangle* ahead = triangles.TriangleAt(at(i + Pixels)))
             for (int k = 1; k <= 3; ++k)

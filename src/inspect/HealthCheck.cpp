@@ -60,6 +60,41 @@ QString NeighbourProblem(const TTriangle& t) {
     }
     return {};
 }
+const QString* PointProblem(const TTriVertex& v, const TVRKHeader& h) {
+    if (!Within(v.Easting, h.MinimumEasting, h.MaximumEasting) ||
+        !Within(v.Northing, h.MinimumNorthing, h.MaximumNorthing))
+        return &PointOutsideLimits;
+    if (!std::isfinite(v.Value)) // its coordinates may be fine: its own text
+        return &ValueNotANumber;
+    return nullptr;
+}
+
+// The triangle tests wait on memory: a triangle's vertices and neighbours, and the neighbours'
+// vertices, may lie anywhere. Asking for them some triangles ahead lets those reads overlap.
+void PrefetchAhead(const TTriangles& triangles, int i, int last) {
+    constexpr int Links = 24, NeighbourCorners = 8;
+    if (i + Links < last)
+        if (const TTriangle* ahead = triangles.TriangleAt(i + Links))
+            ahead->PrefetchLinks();
+    if (i + NeighbourCorners < last)
+        if (const TTriangle* ahead = triangles.TriangleAt(i + NeighbourCorners))
+            for (int k = 1; k <= 3; ++k)
+                if (const TTriangle* neighbour = ahead->Neighbour(k))
+                    neighbour->PrefetchLinks();
+}
+
+struct TRow {
+    int Number;
+    QString Problem;
+    TTriangle* Triangle;
+};
+using TSharedRows = std::vector<std::vector<TRow>>;
+
+void ReportInOrder(const TSharedRows& shares, TEntityKind kind, THealthReport& report) {
+    for (const auto& rows : shares)
+        for (const TRow& row : rows)
+            report.AddEntityProblem(kind, row.Number, row.Problem, row.Triangle);
+}
 } // namespace
 
 QString EntityText(TEntityKind kind, int number) {
@@ -105,35 +140,35 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target, int shares)
     if (!Within(eastingOffset, minE, maxE))
         report.AddProblem("EastingOffsetValue", OutsideLimits, nullptr);
 
+    // The tests of different points, and of different triangles, are independent: consecutive
+    // shares on every core collect their problems, which are reported share after share, in
+    // the order of one core.
     const TTriVertices& vertices = model.Vertices();
-    for (int i = 0; i < vertices.Count(); ++i) {
-        const TTriVertex* v = vertices.VertexAt(i);
-        if (!v)
-            continue;
-        if (!Within(v->Easting, minE, maxE) || !Within(v->Northing, minN, maxN))
-            report.AddEntityProblem(ekPoint, i, PointOutsideLimits, nullptr);
-        else if (!std::isfinite(v->Value)) // its coordinates may be fine: its own text
-            report.AddEntityProblem(ekPoint, i, ValueNotANumber, nullptr);
-    }
-
-    // The triangles' tests are independent: consecutive shares on every core collect their
-    // problems, which are reported share after share, in the order of one core.
     const TTriangles& triangles = model.Triangles();
     if (shares <= 0)
         shares = triangles.Count() < 100000 ? 1 : CoreCount();
-    std::vector<std::vector<std::pair<TTriangle*, QString>>> found(static_cast<size_t>(shares));
+    TSharedRows pointRows(shares);
+    RunInShares(shares, vertices.Count(), [&](int share, int first, int last) {
+        auto& rows = pointRows[size_t(share)];
+        for (int i = first; i < last; ++i)
+            if (const TTriVertex* v = vertices.VertexAt(i))
+                if (const QString* problem = PointProblem(*v, h))
+                    rows.push_back({i, *problem, nullptr});
+    });
+    ReportInOrder(pointRows, ekPoint, report);
+
+    TSharedRows triangleRows(shares);
     RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
-        auto& problems = found[size_t(share)];
+        auto& rows = triangleRows[size_t(share)];
         for (int i = first; i < last; ++i) {
+            PrefetchAhead(triangles, i, last);
             TTriangle* t = triangles.TriangleAt(i);
             if (!t)
                 continue;
             if (QString problem = TriangleProblem(*t); !problem.isEmpty())
-                problems.emplace_back(t, std::move(problem));
+                rows.push_back({t->Number, std::move(problem), t});
         }
     });
-    for (const auto& problems : found)
-        for (const auto& [t, problem] : problems)
-            report.AddEntityProblem(ekTriangle, t->Number, problem, t);
+    ReportInOrder(triangleRows, ekTriangle, report);
     return report.Count;
 }

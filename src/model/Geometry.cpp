@@ -4,44 +4,6 @@
 
 const double NullValue = static_cast<double>(-1.2345E-35f);
 
-TPoint3D MakePoint3D(double x, double y, double z) {
-    return {x, y, z};
-}
-
-TPoint3D VertexPoint(const TTriVertex& vertex) {
-    return {vertex.Easting, vertex.Northing, vertex.Value};
-}
-
-TPoint3D Subtract3D(const TPoint3D& a, const TPoint3D& b) {
-    return {a.X - b.X, a.Y - b.Y, a.Z - b.Z};
-}
-
-double Distance3D(const TPoint3D& a, const TPoint3D& b) {
-    return Length3D(Subtract3D(a, b));
-}
-
-TPoint3D CrossOfSides(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c) {
-    const TPoint3D u = Subtract3D(b, a);
-    const TPoint3D v = Subtract3D(c, a);
-    return {u.Y * v.Z - v.Y * u.Z, u.Z * v.X - v.Z * u.X, u.X * v.Y - v.X * u.Y};
-}
-
-double Length3D(const TPoint3D& v) {
-    return std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
-}
-
-double TriangleArea3D(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c) {
-    return Length3D(CrossOfSides(a, b, c)) / 2;
-}
-
-double TurnValue(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r) {
-    return (q.Y - p.Y) * (r.X - p.X) - (q.X - p.X) * (r.Y - p.Y);
-}
-
-bool IsRightOf(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r) {
-    return TurnValue(p, q, r) > 0;
-}
-
 bool PointInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y) {
     // Every comparison with a corner that is not finite fails, which would put every point of
     // the plane inside: such a triangle holds none.

@@ -4,6 +4,8 @@
 // the value (Z).
 #include "Mesh.h"
 
+#include <cmath>
+
 struct TPoint3D {
     double X;
     double Y;
@@ -13,16 +15,36 @@ struct TPoint3D {
 // The absence of a value: the single -1.2345E-35 widened to double; compared exactly.
 extern const double NullValue;
 
-TPoint3D MakePoint3D(double x, double y, double z);
-TPoint3D VertexPoint(const TTriVertex& vertex);
-TPoint3D Subtract3D(const TPoint3D& a, const TPoint3D& b);
-double Distance3D(const TPoint3D& a, const TPoint3D& b);
-TPoint3D CrossOfSides(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c);
-double Length3D(const TPoint3D& v);
-double TriangleArea3D(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c);
+inline TPoint3D MakePoint3D(double x, double y, double z) {
+    return {x, y, z};
+}
+inline TPoint3D VertexPoint(const TTriVertex& vertex) {
+    return {vertex.Easting, vertex.Northing, vertex.Value};
+}
+inline TPoint3D Subtract3D(const TPoint3D& a, const TPoint3D& b) {
+    return {a.X - b.X, a.Y - b.Y, a.Z - b.Z};
+}
+inline double Length3D(const TPoint3D& v) {
+    return std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
+}
+inline double Distance3D(const TPoint3D& a, const TPoint3D& b) {
+    return Length3D(Subtract3D(a, b));
+}
+inline TPoint3D CrossOfSides(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c) {
+    const TPoint3D u = Subtract3D(b, a);
+    const TPoint3D v = Subtract3D(c, a);
+    return {u.Y * v.Z - v.Y * u.Z, u.Z * v.X - v.Z * u.X, u.X * v.Y - v.X * u.Y};
+}
+inline double TriangleArea3D(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c) {
+    return Length3D(CrossOfSides(a, b, c)) / 2;
+}
 // Positive when r lies right of the directed line p to q, negative when left, 0 on it.
-double TurnValue(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r);
-bool IsRightOf(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r);
+inline double TurnValue(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r) {
+    return (q.Y - p.Y) * (r.X - p.X) - (q.X - p.X) * (r.Y - p.Y);
+}
+inline bool IsRightOf(const TPoint3D& p, const TPoint3D& q, const TPoint3D& r) {
+    return TurnValue(p, q, r) > 0;
+}
 // True when (x, y) is on the same strict side of all three directed sides: inside, and on the
 // sides too for an anticlockwise triangle; a degenerate triangle contains its whole line.
 bool PointInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y);

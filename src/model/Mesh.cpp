@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <system_error>
 
 void* TTriStoreObject::operator new(std::size_t size) {
     return ObjectPool::Allocate(size);
@@ -102,6 +103,7 @@ TTriangleMesh::TTriangleMesh() {
 }
 
 TTriangleMesh::~TTriangleMesh() {
+    InvalidateIndex();
     FVertices.reset();
     FTriangles.reset();
 }
@@ -118,7 +120,21 @@ void TTriangleMesh::Clear() {
 }
 
 void TTriangleMesh::InvalidateIndex() const {
+    if (FIndexAhead.valid())
+        FIndexAhead.wait(); // it reads the triangles that are about to change
+    FIndexAhead = {};       // a failure of that build goes with it
     FIndex.reset();
+}
+
+void TTriangleMesh::BuildIndexAhead() const {
+    InvalidateIndex();
+    try {
+        FIndexAhead = std::async(std::launch::async, [&triangles = *FTriangles] {
+            return std::make_unique<TTriangleIndex>(triangles);
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the first look-up builds the index, as without this call.
+    }
 }
 
 TTriangle* TTriangleMesh::FindTriangleByScan(double x, double y, double& value) const {
@@ -135,6 +151,8 @@ TTriangle* TTriangleMesh::FindTriangleByScan(double x, double y, double& value) 
 }
 
 const TTriangleIndex& TTriangleMesh::Index() const {
+    if (FIndexAhead.valid())
+        FIndex = FIndexAhead.get(); // a build that failed raises its failure here, once
     if (!FIndex)
         FIndex = std::make_unique<TTriangleIndex>(*FTriangles);
     return *FIndex;

@@ -9,6 +9,7 @@
 #include "ObjectLists.h"
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class TTriangleIndex;
@@ -75,6 +76,18 @@ public:
     bool CrossesNeighbour(int k) const;
     bool Contains(double x, double y) const;
     double ValueAt(double x, double y) const;
+
+    // Asks memory for the vertices and neighbours some triangles before they are read: a
+    // walk over millions of triangles otherwise waits on every one of them in turn.
+    void PrefetchLinks() const {
+        PrefetchVertices();
+        for (uint32_t neighbour : FNeighbour)
+            __builtin_prefetch(MeshArena::Object(neighbour));
+    }
+    void PrefetchVertices() const {
+        for (uint32_t vertex : FVertex)
+            __builtin_prefetch(MeshArena::Object(vertex));
+    }
 
 private:
     // Compact references (MeshArena): a model holds tens of millions of triangles.
@@ -147,6 +160,10 @@ public:
     TTriangle* FindTriangleByScan(double x, double y, double& value) const;
     // The look-up index over the triangles, built at the first use.
     const TTriangleIndex& Index() const;
+    // Starts building the look-up index on another thread, so that it is ready, or nearly, when
+    // the first look-up asks: Index() waits for it. The triangles must not change meanwhile;
+    // InvalidateIndex() waits for the build to end.
+    void BuildIndexAhead() const;
     // Drops the look-up index; whoever changes the triangles calls it.
     void InvalidateIndex() const;
 
@@ -156,4 +173,5 @@ protected:
 
 private:
     mutable std::unique_ptr<TTriangleIndex> FIndex;
+    mutable std::future<std::unique_ptr<TTriangleIndex>> FIndexAhead;
 };

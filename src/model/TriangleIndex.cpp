@@ -23,6 +23,15 @@ bool Moderate(double v) {
 }
 
 // A triangle with all its corners; the scan tests no other.
+// The triangles' vertices may lie anywhere: asking for them some triangles ahead lets the
+// reads of a pass overlap.
+void PrefetchAhead(const TTriangles& triangles, int i) {
+    constexpr int Ahead = 16;
+    if (i + Ahead < triangles.Count())
+        if (const TTriangle* triangle = triangles.TriangleAt(i + Ahead))
+            triangle->PrefetchVertices();
+}
+
 bool Testable(const TTriangle* triangle) {
     return triangle && triangle->Vertex(1) && triangle->Vertex(2) && triangle->Vertex(3);
 }
@@ -106,6 +115,7 @@ TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangl
     int boxed = 0;
     TBox box{};
     for (int i = 0; i < count; ++i) {
+        PrefetchAhead(triangles, i);
         if (Classify(triangles.TriangleAt(i), box) != TPlacement::Grid)
             continue;
         minX = std::min(minX, box.MinX);
@@ -127,6 +137,7 @@ TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangl
                 action(static_cast<size_t>(cy) * FColumns + cx);
     };
     for (int i = 0; i < count; ++i) {
+        PrefetchAhead(triangles, i);
         const TPlacement placement = Classify(triangles.TriangleAt(i), box);
         if (placement == TPlacement::Grid && CoversFewCells(box))
             forEachCell(box, [&](size_t cell) { ++FCellStart[cell + 1]; });
@@ -138,6 +149,7 @@ TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangl
     FCellEntries.resize(FCellStart.back());
     std::vector<uint32_t> fill(FCellStart.begin(), FCellStart.end() - 1);
     for (int i = 0; i < count; ++i) {
+        PrefetchAhead(triangles, i);
         if (Classify(triangles.TriangleAt(i), box) == TPlacement::Grid && CoversFewCells(box))
             forEachCell(box, [&](size_t cell) { FCellEntries[fill[cell]++] = i; });
     }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 
 namespace {
@@ -69,6 +70,30 @@ TEST(TriangleIndexTest, AgreesWithTheScanOnTerrainAndSharedSides) {
         double a = 0, b = 0;
         ASSERT_EQ(model.FindTriangle(x, 5e6, a), model.FindTriangleByScan(x, 5e6, b));
     }
+}
+
+TEST(TriangleIndexTest, BuiltAheadItGivesTheSameAnswersAndGoesWhenTheModelChanges) {
+    TVandrelTINModel model;
+    TMemoryStream first(WriteModel(GenerateTerrain(120, 90, 10, 3, 1e6, 5e6)));
+    model.ReadFromStream(first);
+    model.BuildIndexAhead();
+    ExpectSameAnswers(model, 1e6 - 20, 1e6 + 1220, 5e6 - 20, 5e6 + 920, 5000, 3);
+
+    // Read again while a build is under way: the new triangles are the ones found.
+    model.BuildIndexAhead();
+    TMemoryStream second(WriteModel(GenerateTerrain(40, 30, 10, 3, 0, 0)));
+    model.ReadFromStream(second);
+    double value = 0;
+    EXPECT_EQ(model.FindTriangle(1e6 + 5, 5e6 + 5, value), nullptr);
+    ExpectSameAnswers(model, -20, 420, -20, 320, 2000, 4);
+
+    // A model freed while its index is being built waits for the build (the sanitizers would
+    // see a thread reading freed triangles).
+    auto dropped = std::make_unique<TVandrelTINModel>();
+    TMemoryStream third(WriteModel(GenerateTerrain(200, 200, 10)));
+    dropped->ReadFromStream(third);
+    dropped->BuildIndexAhead();
+    dropped.reset();
 }
 
 TEST(TriangleIndexTest, EmptyMeshFindsNothingAndLeavesTheValue) {
