@@ -143,8 +143,11 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
     const TMapViewState& state = view.State();
     const TTriangles& triangles = mesh.Triangles();
     std::vector<int32_t> visible;
-    const bool culled = mesh.Index().CandidatesInRect(state.ViewLeft, state.ViewBottom,
-                                                      state.ViewRight, state.ViewTop, visible);
+    // Right after a model is opened its index may still be in the making: a view of the whole
+    // model, the usual first one, does not wait for it.
+    const TTriangleIndex* index = mesh.IndexUnlessBuilding();
+    const bool culled = index && index->CandidatesInRect(state.ViewLeft, state.ViewBottom,
+                                                         state.ViewRight, state.ViewTop, visible);
     const TVertexPixels pixels = culled ? TVertexPixels() : TVertexPixels(state, mesh.Vertices());
     const TVertexPixels* known = culled ? nullptr : &pixels;
     const int count = culled ? int(visible.size()) : triangles.Count();

@@ -86,8 +86,11 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
         layers.Hillshade ? cache.Shades(model.Triangles(), layers.Exaggeration) : noShades;
     const TTriangles& triangles = model.Triangles();
     std::vector<int32_t> visible;
-    const bool culled = model.Index().CandidatesInRect(state.ViewLeft, state.ViewBottom,
-                                                       state.ViewRight, state.ViewTop, visible);
+    // Right after a model is opened its index may still be in the making: a view of the whole
+    // model, the usual first one, does not wait for it.
+    const TTriangleIndex* index = model.IndexUnlessBuilding();
+    const bool culled = index && index->CandidatesInRect(state.ViewLeft, state.ViewBottom,
+                                                         state.ViewRight, state.ViewTop, visible);
     const int count = culled ? int(visible.size()) : triangles.Count();
     std::optional<TImageCanvas> scratchCanvas;
     if (!scratch.isNull())

@@ -4,6 +4,7 @@
 #include "TriangleIndex.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -156,6 +157,12 @@ const TTriangleIndex& TTriangleMesh::Index() const {
     if (!FIndex)
         FIndex = std::make_unique<TTriangleIndex>(*FTriangles);
     return *FIndex;
+}
+
+const TTriangleIndex* TTriangleMesh::IndexUnlessBuilding() const {
+    const bool building = FIndexAhead.valid() && FIndexAhead.wait_for(std::chrono::seconds(0)) !=
+                                                     std::future_status::ready;
+    return building ? nullptr : &Index();
 }
 
 TTriangle* TTriangleMesh::FindTriangle(double x, double y, double& value) const {

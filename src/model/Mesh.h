@@ -164,6 +164,9 @@ public:
     // the first look-up asks: Index() waits for it. The triangles must not change meanwhile;
     // InvalidateIndex() waits for the build to end.
     void BuildIndexAhead() const;
+    // The look-up index, or null while it is being built ahead: for work that can do without
+    // it, such as drawing the whole model.
+    const TTriangleIndex* IndexUnlessBuilding() const;
     // Drops the look-up index; whoever changes the triangles calls it.
     void InvalidateIndex() const;
 

@@ -77,7 +77,10 @@ TEST(TriangleIndexTest, BuiltAheadItGivesTheSameAnswersAndGoesWhenTheModelChange
     TMemoryStream first(WriteModel(GenerateTerrain(120, 90, 10, 3, 1e6, 5e6)));
     model.ReadFromStream(first);
     model.BuildIndexAhead();
+    const TTriangleIndex* whileBuilding = model.IndexUnlessBuilding(); // null or the index
     ExpectSameAnswers(model, 1e6 - 20, 1e6 + 1220, 5e6 - 20, 5e6 + 920, 5000, 3);
+    EXPECT_EQ(model.IndexUnlessBuilding(), &model.Index()) << "once built it is always given";
+    EXPECT_TRUE(!whileBuilding || whileBuilding == &model.Index());
 
     // Read again while a build is under way: the new triangles are the ones found.
     model.BuildIndexAhead();
