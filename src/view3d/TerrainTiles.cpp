@@ -1,0 +1,293 @@
+#include "TerrainTiles.h"
+#include "model/Geometry.h"
+#include "model/TriangleIndex.h"
+#include "platform/Shares.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr int MaxDepth = 14;
+constexpr int G = TTerrainTiles::GridCells;
+
+bool Finite(const TTriVertex* v) {
+    return v && std::isfinite(v->Easting) && std::isfinite(v->Northing) && std::isfinite(v->Value);
+}
+
+// The lattice point of a tile's grid at border b (south, east, north, west, each walked
+// anticlockwise) and step k.
+int BorderPoint(int b, int k) {
+    switch (b) {
+    case 0:
+        return k;
+    case 1:
+        return k * (G + 1) + G;
+    case 2:
+        return G * (G + 1) + (G - k);
+    default:
+        return (G - k) * (G + 1);
+    }
+}
+
+double DistanceToBox(TVec3 eye, const TTile& tile, double exaggeration) {
+    auto gap = [](double v, double low, double high) {
+        return v < low ? low - v : v > high ? v - high : 0.0;
+    };
+    const TVec3 d{gap(eye.X, tile.MinX, tile.MaxX), gap(eye.Y, tile.MinY, tile.MaxY),
+                  gap(eye.Z, tile.MinZ * exaggeration, tile.MaxZ * exaggeration)};
+    return std::sqrt(Dot(d, d));
+}
+} // namespace
+
+TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
+    const TTriVertices& vertices = mesh.Vertices();
+    const TTriangles& triangles = mesh.Triangles();
+    double minE = INFINITY, minN = INFINITY, minZ = INFINITY;
+    double maxE = -INFINITY, maxN = -INFINITY, maxZ = -INFINITY;
+    for (int i = 0; i < vertices.Count(); ++i)
+        if (const TTriVertex* v = vertices.VertexAt(i); Finite(v)) {
+            minE = std::min(minE, v->Easting), maxE = std::max(maxE, v->Easting);
+            minN = std::min(minN, v->Northing), maxN = std::max(maxN, v->Northing);
+            minZ = std::min(minZ, v->Value), maxZ = std::max(maxZ, v->Value);
+        }
+    if (!(minE <= maxE))
+        minE = maxE = minN = maxN = minZ = maxZ = 0;
+    CentreE = (minE + maxE) / 2, CentreN = (minN + maxN) / 2, CentreZ = (minZ + maxZ) / 2;
+    FLow = {minE - CentreE, minN - CentreN, minZ - CentreZ};
+    FHigh = {maxE - CentreE, maxN - CentreN, maxZ - CentreZ};
+
+    FPositions.assign(size_t(vertices.Count()) * 3, std::numeric_limits<float>::quiet_NaN());
+    for (int i = 0; i < vertices.Count(); ++i)
+        if (const TTriVertex* v = vertices.VertexAt(i); Finite(v)) {
+            FPositions[size_t(i) * 3] = float(v->Easting - CentreE);
+            FPositions[size_t(i) * 3 + 1] = float(v->Northing - CentreN);
+            FPositions[size_t(i) * 3 + 2] = float(v->Value - CentreZ);
+        }
+
+    // The triangles that can be drawn, as their three vertex positions, and their centres.
+    std::vector<uint32_t> source;
+    source.reserve(size_t(triangles.Count()) * 3);
+    for (int i = 0; i < triangles.Count(); ++i) {
+        const TTriangle* t = triangles.TriangleAt(i);
+        if (!t)
+            continue;
+        uint32_t at[3];
+        bool drawable = true;
+        for (int k = 0; k < 3 && drawable; ++k) {
+            const TTriVertex* v = t->Vertex(k + 1);
+            drawable = Finite(v) && v->Number >= 1 && v->Number <= vertices.Count() &&
+                       vertices.VertexAt(v->Number - 1) == v;
+            at[k] = drawable ? uint32_t(v->Number - 1) : 0;
+        }
+        if (drawable)
+            source.insert(source.end(), at, at + 3);
+    }
+    std::vector<uint32_t> order(source.size() / 3);
+    FCentres.resize(order.size() * 2);
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = uint32_t(i);
+        for (size_t axis = 0; axis < 2; ++axis)
+            FCentres[i * 2 + axis] =
+                (FPositions[source[i * 3] * 3 + axis] + FPositions[source[i * 3 + 1] * 3 + axis] +
+                 FPositions[source[i * 3 + 2] * 3 + axis]) /
+                3;
+    }
+    FCorners.reserve(source.size());
+    Build(0, FLow.X, FLow.Y, std::max(FHigh.X, FLow.X + 1e-6), std::max(FHigh.Y, FLow.Y + 1e-6),
+          order, source, 0, int64_t(order.size()));
+    FCentres = {};
+    FGridPoints.assign(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
+}
+
+int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, double maxY,
+                         std::vector<uint32_t>& order, const std::vector<uint32_t>& source,
+                         int64_t first, int64_t last) {
+    const int index = int(FTiles.size());
+    FTiles.push_back({});
+    FLevels = std::max(FLevels, depth + 1);
+    {
+        TTile& tile = FTiles.back();
+        tile.MinX = minX, tile.MinY = minY, tile.MaxX = maxX, tile.MaxY = maxY;
+        tile.Depth = depth;
+    }
+    float low = INFINITY, high = -INFINITY;
+    if (last - first <= LeafTriangles || depth + 1 >= MaxDepth) {
+        FTiles[size_t(index)].Leaf = true;
+        FTiles[size_t(index)].FirstCorner = int64_t(FCorners.size());
+        for (int64_t i = first; i < last; ++i)
+            for (int k = 0; k < 3; ++k) {
+                const uint32_t v = source[size_t(order[size_t(i)]) * 3 + size_t(k)];
+                FCorners.push_back(v);
+                low = std::min(low, FPositions[size_t(v) * 3 + 2]);
+                high = std::max(high, FPositions[size_t(v) * 3 + 2]);
+            }
+        FTiles[size_t(index)].CornerCount =
+            int64_t(FCorners.size()) - FTiles[size_t(index)].FirstCorner;
+    } else {
+        const double midX = (minX + maxX) / 2, midY = (minY + maxY) / 2;
+        auto centre = [&](uint32_t t, int axis) { return FCentres[size_t(t) * 2 + size_t(axis)]; };
+        const auto begin = order.begin() + first, end = order.begin() + last;
+        const auto west =
+            std::partition(begin, end, [&](uint32_t t) { return centre(t, 0) < midX; });
+        const auto southWest =
+            std::partition(begin, west, [&](uint32_t t) { return centre(t, 1) < midY; });
+        const auto southEast =
+            std::partition(west, end, [&](uint32_t t) { return centre(t, 1) < midY; });
+        const int64_t cuts[5] = {first, southWest - order.begin(), west - order.begin(),
+                                 southEast - order.begin(), last};
+        const double boxes[4][4] = {{minX, minY, midX, midY},
+                                    {minX, midY, midX, maxY},
+                                    {midX, minY, maxX, midY},
+                                    {midX, midY, maxX, maxY}};
+        for (int q = 0; q < 4; ++q) {
+            if (cuts[q] == cuts[q + 1])
+                continue;
+            const int child = Build(depth + 1, boxes[q][0], boxes[q][1], boxes[q][2], boxes[q][3],
+                                    order, source, cuts[q], cuts[q + 1]);
+            FTiles[size_t(index)].Children[q] = child;
+            low = std::min(low, FTiles[size_t(child)].MinZ);
+            high = std::max(high, FTiles[size_t(child)].MaxZ);
+        }
+    }
+    FTiles[size_t(index)].MinZ = low <= high ? low : 0;
+    FTiles[size_t(index)].MaxZ = low <= high ? high : 0;
+    return index;
+}
+
+const std::vector<uint32_t>& TTerrainTiles::GridPattern() {
+    static const std::vector<uint32_t> pattern = [] {
+        std::vector<uint32_t> p;
+        for (int j = 0; j < G; ++j)
+            for (int i = 0; i < G; ++i) {
+                const uint32_t a = uint32_t(j * (G + 1) + i), b = a + 1, c = a + G + 1, d = c + 1;
+                p.insert(p.end(), {a, b, d, a, d, c});
+            }
+        const int skirt = (G + 1) * (G + 1);
+        for (int border = 0; border < 4; ++border)
+            for (int k = 0; k < G; ++k) {
+                const uint32_t top1 = uint32_t(BorderPoint(border, k));
+                const uint32_t top2 = uint32_t(BorderPoint(border, k + 1));
+                const uint32_t bottom1 = uint32_t(skirt + border * (G + 1) + k),
+                               bottom2 = bottom1 + 1;
+                p.insert(p.end(), {top1, bottom1, bottom2, top1, bottom2, top2});
+            }
+        return p;
+    }();
+    return pattern;
+}
+
+int TTerrainTiles::GridPatternTriangles() {
+    return int(GridPattern().size() / 3);
+}
+
+void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index) {
+    const TTile& tile = FTiles[size_t(index)];
+    float* out = FGridPoints.data() + size_t(index) * GridVertices * 4;
+    const double stepX = (tile.MaxX - tile.MinX) / G, stepY = (tile.MaxY - tile.MinY) / G;
+    for (int j = 0; j <= G; ++j)
+        for (int i = 0; i <= G; ++i) {
+            const double x = i == G ? tile.MaxX : tile.MinX + i * stepX;
+            const double y = j == G ? tile.MaxY : tile.MinY + j * stepY;
+            double value = NullValue;
+            const bool found = mesh.FindTriangle(x + CentreE, y + CentreN, value) != nullptr &&
+                               std::isfinite(value) && value != NullValue;
+            float* p = out + (j * (G + 1) + i) * 4;
+            p[0] = float(x), p[1] = float(y), p[2] = found ? float(value - CentreZ) : 0.0f;
+            p[3] = found ? 1.0f : 0.0f;
+        }
+    // The skirt hangs below the border by the tile's relief and a cell.
+    const float drop = float(tile.MaxZ - tile.MinZ + std::max(stepX, stepY));
+    const int skirt = (G + 1) * (G + 1);
+    for (int border = 0; border < 4; ++border)
+        for (int k = 0; k <= G; ++k) {
+            const float* top = out + BorderPoint(border, k) * 4;
+            float* p = out + (skirt + border * (G + 1) + k) * 4;
+            p[0] = top[0], p[1] = top[1], p[2] = top[2] - drop, p[3] = top[3];
+        }
+}
+
+void TTerrainTiles::SampleGrids(const TTriangleMesh& mesh,
+                                const std::function<void(int, int)>& progress,
+                                const std::atomic<bool>* cancel) {
+    mesh.Index(); // built here, so that the threads below only read it
+    int done = 0;
+    for (int level = 0; level < FLevels; ++level) {
+        std::vector<int> tiles;
+        for (int t = 0; t < int(FTiles.size()); ++t)
+            if (FTiles[size_t(t)].Depth == level)
+                tiles.push_back(t);
+        RunInShares(tiles.size() < 8 ? 1 : CoreCount(), int(tiles.size()),
+                    [&](int, int first, int last) {
+                        for (int i = first; i < last; ++i)
+                            if (!(cancel && cancel->load()))
+                                SampleTile(mesh, tiles[size_t(i)]);
+                    });
+        if (cancel && cancel->load())
+            return;
+        FReadyLevels.store(level + 1);
+        done += int(tiles.size());
+        if (progress)
+            progress(done, int(FTiles.size()));
+    }
+}
+
+TTileSelection TTerrainTiles::SelectWith(const TOrbitCamera& camera, int height,
+                                         double exaggeration, double pixelError) const {
+    TTileSelection selection;
+    if (FTiles.empty())
+        return selection;
+    const TVec3 eye = camera.Eye();
+    const int ready = ReadyLevels();
+    auto visit = [&](auto&& self, int index) -> void {
+        const TTile& tile = FTiles[size_t(index)];
+        const bool gridReady = tile.Depth < ready;
+        const double cell = std::max(tile.MaxX - tile.MinX, tile.MaxY - tile.MinY) / G;
+        const double distance = DistanceToBox(eye, tile, exaggeration);
+        const bool fine =
+            distance > 0 && cell * camera.PixelsPerUnit(distance, height) <= pixelError;
+        auto drawGrid = [&] {
+            selection.Grids.push_back(index);
+            selection.Triangles += GridPatternTriangles();
+        };
+        if (gridReady && fine)
+            return drawGrid();
+        if (tile.Leaf) {
+            selection.Exact.push_back(index);
+            selection.Triangles += tile.CornerCount / 3;
+            return;
+        }
+        // While the grids below are being sampled, this one stands in for them.
+        bool childrenReady = true;
+        for (int child : tile.Children)
+            if (child >= 0 && !FTiles[size_t(child)].Leaf && FTiles[size_t(child)].Depth >= ready)
+                childrenReady = false;
+        if (gridReady && !childrenReady)
+            return drawGrid();
+        for (int child : tile.Children)
+            if (child >= 0)
+                self(self, child);
+    };
+    visit(visit, 0);
+    return selection;
+}
+
+TTileSelection TTerrainTiles::Select(const TOrbitCamera& camera, int, int height,
+                                     double exaggeration, double pixelError, int64_t budget) const {
+    TTileSelection selection = SelectWith(camera, height, exaggeration, pixelError);
+    for (int rounds = 0; selection.Triangles > budget && rounds < 40; ++rounds) {
+        pixelError *= 2;
+        selection = SelectWith(camera, height, exaggeration, pixelError);
+    }
+    return selection;
+}
+
+size_t TTerrainTiles::MemoryBytes() const {
+    return FTiles.capacity() * sizeof(TTile) + FGridPoints.capacity() * sizeof(float) +
+           FPositions.capacity() * sizeof(float) + FCorners.capacity() * sizeof(uint32_t);
+}
+
+void TTerrainTiles::ReleaseMeshArrays() {
+    FPositions = {};
+    FCorners = {};
+}

@@ -1,0 +1,212 @@
+// The 3D view's geometry: the camera's rays and projections, the tiles of the level of detail
+// and picking, checked against independent computations.
+#include "TerrainGenerator.h"
+#include "model/Geometry.h"
+#include "platform/Streams.h"
+#include "view3d/OrbitCamera.h"
+#include "view3d/TerrainPick.h"
+#include "view3d/TerrainTiles.h"
+#include "vrk/VRKModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+
+namespace {
+constexpr int Width = 1000, Height = 800;
+
+double PixelDistance(const TOrbitCamera& camera, TVec3 point, double x, double y) {
+    double px = 0, py = 0;
+    EXPECT_TRUE(camera.Project(point, Width, Height, px, py));
+    return std::hypot(px - x, py - y);
+}
+
+std::unique_ptr<TVandrelTINModel> Terrain(int columns, int rows, double cell, uint32_t seed = 1) {
+    auto model = std::make_unique<TVandrelTINModel>();
+    TMemoryStream stream(WriteModel(GenerateTerrain(columns, rows, cell, seed, 5e5, 6e6)));
+    model->ReadFromStream(stream);
+    return model;
+}
+} // namespace
+
+TEST(OrbitCameraTest, RaysAndProjectionsAgreeAndTurnsKeepTheirPivotInPlace) {
+    TOrbitCamera camera;
+    camera.Frame({-500, -300, -20}, {500, 300, 40});
+    // Every corner of the framed box is on the screen.
+    for (int corner = 0; corner < 8; ++corner) {
+        const TVec3 p{corner & 1 ? 500.0 : -500.0, corner & 2 ? 300.0 : -300.0,
+                      corner & 4 ? 40.0 : -20.0};
+        double x, y;
+        ASSERT_TRUE(camera.Project(p, Width, Height, x, y));
+        EXPECT_TRUE(x >= 0 && x < Width && y >= 0 && y < Height) << corner;
+    }
+    // A point along the ray through a pixel projects back onto that pixel.
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {999.0, 799.0}, {123.0, 456.0}}) {
+        const TRay ray = camera.RayThrough(x, y, Width, Height);
+        EXPECT_NEAR(Dot(ray.Direction, ray.Direction), 1, 1e-12);
+        EXPECT_LT(PixelDistance(camera, ray.Origin + ray.Direction * 700, x, y), 1e-6);
+    }
+    // Orbiting about a pivot and zooming toward a point leave them at their pixels.
+    const TVec3 pivot{120, -80, 10};
+    double px, py;
+    ASSERT_TRUE(camera.Project(pivot, Width, Height, px, py));
+    camera.OrbitAbout(pivot, 37, -12);
+    EXPECT_LT(PixelDistance(camera, pivot, px, py), 1e-6);
+    EXPECT_NEAR(camera.Azimuth(), 237, 1e-9);
+    EXPECT_NEAR(camera.Elevation(), 23, 1e-9);
+    camera.OrbitAbout(pivot, -300, 80); // the elevation stops short of the vertical
+    EXPECT_LT(PixelDistance(camera, pivot, px, py), 1e-6);
+    EXPECT_LT(camera.Elevation(), 90);
+    const double before = camera.Distance();
+    camera.ZoomToward(pivot, 0.5);
+    EXPECT_LT(PixelDistance(camera, pivot, px, py), 1e-6);
+    EXPECT_NEAR(camera.Distance(), before / 2, 1e-9);
+}
+
+TEST(TerrainTilesTest, EveryDrawableTriangleIsInExactlyOneLeafAndGridsCarryTheSurface) {
+    auto model = Terrain(300, 200, 2); // 120,000 triangles: several levels of tiles
+    TTerrainTiles tiles(*model);
+    ASSERT_GT(tiles.Levels(), 2);
+    // Each triangle's corners, as a multiset, against the model's own.
+    std::map<std::array<uint32_t, 3>, int> expected, found;
+    for (int i = 0; i < model->Triangles().Count(); ++i) {
+        const TTriangle* t = model->Triangles().TriangleAt(i);
+        ++expected[{uint32_t(t->Vertex(1)->Number - 1), uint32_t(t->Vertex(2)->Number - 1),
+                    uint32_t(t->Vertex(3)->Number - 1)}];
+    }
+    int64_t corners = 0;
+    for (const TTile& tile : tiles.Tiles()) {
+        if (!tile.Leaf) {
+            EXPECT_EQ(tile.CornerCount, 0);
+            continue;
+        }
+        corners += tile.CornerCount;
+        for (int64_t c = tile.FirstCorner; c < tile.FirstCorner + tile.CornerCount; c += 3) {
+            const auto& v = tiles.Corners();
+            ++found[{v[size_t(c)], v[size_t(c) + 1], v[size_t(c) + 2]}];
+            // The triangle's centre is in the leaf's box.
+            double cx = 0, cy = 0;
+            for (int k = 0; k < 3; ++k) {
+                cx += tiles.Positions()[v[size_t(c + k)] * 3] / 3.0;
+                cy += tiles.Positions()[v[size_t(c + k)] * 3 + 1] / 3.0;
+            }
+            ASSERT_TRUE(cx >= tile.MinX - 1e-3 && cx <= tile.MaxX + 1e-3 &&
+                        cy >= tile.MinY - 1e-3 && cy <= tile.MaxY + 1e-3);
+        }
+    }
+    EXPECT_EQ(corners, int64_t(model->Triangles().Count()) * 3);
+    EXPECT_EQ(found, expected);
+
+    // Grid points carry the value the scan finds there; holes where no triangle is.
+    tiles.SampleGrids(*model, nullptr);
+    EXPECT_EQ(tiles.ReadyLevels(), tiles.Levels());
+    const auto& grid = tiles.GridPoints();
+    int holes = 0;
+    for (size_t tile = 0; tile < tiles.Tiles().size(); tile += 3)
+        for (int p = 0; p < (TTerrainTiles::GridCells + 1) * (TTerrainTiles::GridCells + 1);
+             p += 7) {
+            const float* point = &grid[(tile * TTerrainTiles::GridVertices + size_t(p)) * 4];
+            double value = 0;
+            const TTriangle* t = model->FindTriangleByScan(point[0] + tiles.CentreE,
+                                                           point[1] + tiles.CentreN, value);
+            if (!t || value == NullValue) {
+                EXPECT_EQ(point[3], 0.0f);
+                ++holes;
+                continue;
+            }
+            EXPECT_EQ(point[3], 1.0f);
+            EXPECT_NEAR(point[2] + tiles.CentreZ, value, 1e-3);
+        }
+    EXPECT_LT(holes, 50);
+}
+
+TEST(TerrainTilesTest, AFrameStaysWithinItsBudgetAndIsExactNearTheEye) {
+    auto model = Terrain(300, 200, 2);
+    TTerrainTiles tiles(*model);
+    TOrbitCamera camera;
+    // Before the grids are sampled a frame can only draw the exact leaves.
+    camera.Frame(tiles.Low(), tiles.High());
+    TTileSelection before = tiles.Select(camera, Width, Height, 1);
+    EXPECT_TRUE(before.Grids.empty());
+    EXPECT_EQ(before.Triangles, model->Triangles().Count());
+
+    tiles.SampleGrids(*model, nullptr);
+    const TTileSelection whole = tiles.Select(camera, Width, Height, 1);
+    EXPECT_EQ(whole.Triangles, model->Triangles().Count()) << "3 pixels a triangle: all exact";
+    camera.SetView(camera.Target(), camera.Azimuth(), camera.Elevation(), camera.Distance() * 8);
+    const TTileSelection far = tiles.Select(camera, Width, Height, 1);
+    EXPECT_LT(far.Triangles, model->Triangles().Count() / 4) << "far away: coarse grids";
+    EXPECT_FALSE(far.Grids.empty());
+    const TTileSelection small = tiles.Select(camera, Width, Height, 1, 3, 5000);
+    EXPECT_LE(small.Triangles, 5000);
+    // Close to the ground, the tile under the eye is drawn exact.
+    camera.SetView({0, 0, 0}, 30, 20, 15);
+    const TTileSelection close = tiles.Select(camera, Width, Height, 1);
+    ASSERT_FALSE(close.Exact.empty());
+    bool underEye = false;
+    const TVec3 eye = camera.Eye();
+    for (int t : close.Exact) {
+        const TTile& tile = tiles.Tiles()[size_t(t)];
+        underEye |=
+            eye.X >= tile.MinX && eye.X <= tile.MaxX && eye.Y >= tile.MinY && eye.Y <= tile.MaxY;
+    }
+    EXPECT_TRUE(underEye);
+}
+
+TEST(TerrainPickTest, ThePickedTriangleIsTheNearestAlongTheRayAndThePlanLookUpsOwn) {
+    auto model = Terrain(60, 40, 10, 7);
+    TTerrainTiles tiles(*model);
+    for (const double exaggeration : {1.0, 5.0}) {
+        TOrbitCamera camera;
+        TVec3 high = tiles.High();
+        high.Z *= exaggeration;
+        TVec3 low = tiles.Low();
+        low.Z *= exaggeration;
+        camera.Frame(low, high);
+        camera.Orbit(65, 10);
+        std::mt19937 random(5);
+        std::uniform_real_distribution<double> x(0, Width), y(0, Height);
+        int hits = 0;
+        for (int i = 0; i < 300; ++i) {
+            const TRay ray = camera.RayThrough(x(random), y(random), Width, Height);
+            const TSurfaceHit hit = PickSurface(*model, tiles, ray, exaggeration);
+            // Independently: every triangle met, by the plane through its corners.
+            double nearest = INFINITY;
+            for (int k = 0; k < model->Triangles().Count(); ++k) {
+                const TTriangle* t = model->Triangles().TriangleAt(k);
+                TVec3 c[3];
+                for (int j = 0; j < 3; ++j)
+                    c[j] = {t->Vertex(j + 1)->Easting - tiles.CentreE,
+                            t->Vertex(j + 1)->Northing - tiles.CentreN,
+                            (t->Vertex(j + 1)->Value - tiles.CentreZ) * exaggeration};
+                const TVec3 normal = Cross(c[1] - c[0], c[2] - c[0]);
+                const double along = Dot(c[0] - ray.Origin, normal) / Dot(ray.Direction, normal);
+                const TVec3 p = ray.Origin + ray.Direction * along;
+                // Inside: the same side of all three sides, in plan.
+                auto side = [&](TVec3 a, TVec3 b) {
+                    return (b.X - a.X) * (p.Y - a.Y) - (b.Y - a.Y) * (p.X - a.X);
+                };
+                const double s1 = side(c[0], c[1]), s2 = side(c[1], c[2]), s3 = side(c[2], c[0]);
+                if (along > 0 &&
+                    ((s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0)))
+                    nearest = std::min(nearest, along);
+            }
+            if (!std::isfinite(nearest)) {
+                EXPECT_EQ(hit.Triangle, nullptr);
+                continue;
+            }
+            ASSERT_NE(hit.Triangle, nullptr);
+            ++hits;
+            const TVec3 expected = ray.Origin + ray.Direction * nearest;
+            EXPECT_NEAR(hit.Scene.X, expected.X, 1e-6);
+            EXPECT_NEAR(hit.Scene.Y, expected.Y, 1e-6);
+            EXPECT_NEAR(hit.Scene.Z, expected.Z, 1e-6);
+            double value = 0;
+            EXPECT_EQ(model->FindTriangle(hit.Easting, hit.Northing, value), hit.Triangle);
+            EXPECT_NEAR(value, hit.Value, 1e-6);
+        }
+        EXPECT_GT(hits, 30);
+    }
+}
