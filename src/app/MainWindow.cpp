@@ -10,6 +10,7 @@
 #include "platform/Streams.h"
 #include "support/ToolPictures.h"
 #include "support/WaitCursor.h"
+#include "view3d/TerrainView3D.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
@@ -436,6 +437,8 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     // checked and drawn.
     FModel->BuildIndexAhead();
     ModelRead();
+    if (frm3DView)
+        frm3DView->SetModel(FModel.get());
     SetModelName(FModel->InternalName);
     // A vertex at an infinite or undefined place would leave no scale to draw the rest with.
     double minE, minN, maxE, maxN;
@@ -460,6 +463,8 @@ void TfrmTINMap::SetModelName(const QString& name) {
 
 void TfrmTINMap::SelectTriangle(TTriangle* triangle) {
     FSelectedTriangle = triangle;
+    if (frm3DView)
+        frm3DView->SetSelectedTriangle(triangle);
     MapView1->Repaint();
     ShowSelectionInfo(triangle);
     btnZoomToTriangle->setEnabled(triangle != nullptr);
@@ -477,6 +482,7 @@ void TfrmTINMap::ZoomToSelectedTriangle() {
 
 void TfrmTINMap::OptionsClick() {
     MapView1->Repaint();
+    Update3DView();
 }
 
 void TfrmTINMap::btnZoomInClick() {

@@ -32,6 +32,7 @@ class TMapView;
 class TTriangle;
 class TfrmHealthCheck;
 class TfrmProfile;
+class TTerrainView3D;
 class TfrmVolumes;
 class TfrmMeasure;
 class TfrmHeaderInfo;
@@ -87,6 +88,7 @@ public:
     const std::optional<TIntRect>& LegendBox() const { return FLegendBox; }
     const std::vector<TIntRect>& LabelBoxes() const { return FLabelBoxes; }
     TfrmProfile* Profile() const { return frmProfile; }
+    TTerrainView3D* View3D() const { return frm3DView; }
     const std::vector<TPlanPoint>& ProfileLine() const { return FProfileLine; }
     bool DrawingProfile() const { return FProfileDrawing; }
     // Asks for a vertical exaggeration (none when cancelled), and for a file to save to (empty
@@ -175,6 +177,9 @@ private:
     void SetBoundary(std::optional<TBoundary> boundary);
     void mnuTerrainCoordinateSystemClick();
     void mnuTerrainExportGridClick();
+    void mnuTerrain3DViewClick();
+    // Hands the 3D view the terrain layers and options it shares with the plan.
+    void Update3DView();
     // The model's system from now on (none: no system), named in the status bar.
     void SetCoordinateSystem(std::optional<TCoordinateSystem> system);
     void mnuTerrainVolumesClick();
@@ -239,7 +244,8 @@ private:
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,
         *mnuTerrainStopComparing, *mnuTerrainMeasure, *mnuTerrainCompareSurface,
         *mnuTerrainDrawBoundary, *mnuTerrainOpenBoundary, *mnuTerrainClearBoundary,
-        *mnuTerrainCoordinateSystem, *mnuTerrainExportGrid, *mnuTerrainSaveBoundary;
+        *mnuTerrainCoordinateSystem, *mnuTerrainExportGrid, *mnuTerrainSaveBoundary,
+        *mnuTerrain3DView;
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;
@@ -254,6 +260,7 @@ private:
     std::vector<TPlanSegment> FComparisonOutline;  // its triangles' sides without a neighbour
     std::optional<TBoundary> FBoundary;
     TfrmProfile* frmProfile = nullptr;
+    TTerrainView3D* frm3DView = nullptr;
 };
 
 // The application's title: the task bar's, the message boxes' and the print job's.

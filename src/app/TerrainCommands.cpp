@@ -20,6 +20,7 @@
 #include "platform/Memory.h"
 #include "platform/NumberText.h"
 #include "support/WaitCursor.h"
+#include "view3d/TerrainView3D.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTimer>
@@ -71,6 +73,8 @@ void TfrmTINMap::CreateTerrainActions() {
     mnuTerrainCoordinateSystem =
         action("mnuTerrainCoordinateSystem", "Coordinate s&ystem...", false);
     mnuTerrainExportGrid = action("mnuTerrainExportGrid", "Export elevation g&rid...", false);
+    mnuTerrain3DView = action("mnuTerrain3DView", "3&D view", false);
+    mnuTerrain3DView->setShortcut(Qt::Key_F3);
 
     for (QAction* layer :
          {mnuTerrainColours, mnuTerrainHillshade, mnuTerrainShowContours, mnuTerrainDifference})
@@ -93,6 +97,7 @@ void TfrmTINMap::CreateTerrainActions() {
     Wire(mnuTerrainCoordinateSystem, &QAction::triggered,
          &TfrmTINMap::mnuTerrainCoordinateSystemClick);
     Wire(mnuTerrainExportGrid, &QAction::triggered, &TfrmTINMap::mnuTerrainExportGridClick);
+    Wire(mnuTerrain3DView, &QAction::triggered, &TfrmTINMap::mnuTerrain3DViewClick);
     GridCellDialog = [](double suggested, QWidget* parent) {
         return AskNumber(parent, "Export elevation grid", "Cell size:", suggested, 0.001, 1e9, 3);
     };
@@ -157,6 +162,31 @@ void TfrmTINMap::CreateTerrainMenu() {
                          mnuTerrainClearBoundary});
     terrain->addSeparator();
     terrain->addActions({mnuTerrainCoordinateSystem, mnuTerrainExportGrid});
+    terrain->addSeparator();
+    terrain->addAction(mnuTerrain3DView);
+}
+
+void TfrmTINMap::mnuTerrain3DViewClick() {
+    // Made at the first use: a machine without OpenGL never needs it, and the plan view is the
+    // same either way.
+    if (!frm3DView) {
+        if (const QString problem = TTerrainView3D::OpenGLProblem(); !problem.isEmpty())
+            return void(QMessageBox::warning(this, "3D view", problem));
+        frm3DView = new TTerrainView3D(this);
+        CloseOnEscape(frm3DView);
+        frm3DView->OnSelectTriangle = [this](TTriangle* triangle) { SelectTriangle(triangle); };
+        frm3DView->SetModel(FModel.get());
+        frm3DView->SetSelectedTriangle(FSelectedTriangle);
+        Update3DView();
+    }
+    frm3DView->show();
+    frm3DView->raise();
+    frm3DView->activateWindow();
+}
+
+void TfrmTINMap::Update3DView() {
+    if (frm3DView)
+        frm3DView->SetLayers({FTerrain.Colours, Layers().Triangles, FTerrain.Exaggeration});
 }
 
 void TfrmTINMap::TerrainLayersClick() {
@@ -165,11 +195,13 @@ void TfrmTINMap::TerrainLayersClick() {
     FTerrain.Contours = mnuTerrainShowContours->isChecked();
     FTerrain.Difference = mnuTerrainDifference->isChecked();
     MapView1->Repaint();
+    Update3DView();
 }
 
 void TfrmTINMap::mnuTerrainExaggerationClick() {
     if (const auto value = ExaggerationDialog(FTerrain.Exaggeration, this)) {
         FTerrain.Exaggeration = *value;
+        Update3DView();
         if (FTerrain.Hillshade)
             MapView1->Repaint();
     }
@@ -411,6 +443,8 @@ void TfrmTINMap::SetBoundary(std::optional<TBoundary> boundary) {
 }
 
 void TfrmTINMap::ModelReadStarts() {
+    if (frm3DView) // its tiles are being made from the triangles about to go
+        frm3DView->SetModel(nullptr);
     // Every triangle is replaced: what was computed from them, and a line drawn over them, go.
     FTerrainCache.Reset();
     FPointMarker.reset();

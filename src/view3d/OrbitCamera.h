@@ -56,9 +56,10 @@ public:
     double PixelsPerUnit(double distance, int height) const;
 
     QMatrix4x4 ViewProjection(int width, int height, double nearPlane, double farPlane) const;
+    // The unit vectors from the eye toward the target, to the screen's right and up.
+    void Axes(TVec3& forward, TVec3& right, TVec3& up) const;
 
 private:
-    void Axes(TVec3& forward, TVec3& right, TVec3& up) const;
     TVec3 FTarget;
     double FAzimuth = 200, FElevation = 35, FDistance = 1;
 };

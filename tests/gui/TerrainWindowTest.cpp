@@ -128,7 +128,9 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
                                   "Clear bou&ndary",
                                   "-",
                                   "Coordinate s&ystem...",
-                                  "Export elevation g&rid..."}));
+                                  "Export elevation g&rid...",
+                                  "-",
+                                  "3&D view"}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
