@@ -9,6 +9,7 @@ packages=(
   xvfb xdotool imagemagick poppler-utils fonts-dejavu-core
   lintian xdg-utils shared-mime-info libfile-mimeinfo-perl
   libgdal-dev
+  libgl1-mesa-dri libglx-mesa0 libegl-mesa0
 )
 missing=()
 for p in "${packages[@]}"; do

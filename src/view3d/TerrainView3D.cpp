@@ -5,6 +5,7 @@
 #include "terrain/ColourRamp.h"
 #include "terrain/Hillshade.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
@@ -111,6 +112,8 @@ TTerrainView3D::~TTerrainView3D() {
 }
 
 QString TTerrainView3D::OpenGLProblem() {
+    if (QGuiApplication::platformName() == "offscreen")
+        return "The 3D view needs a display with OpenGL; this program runs without one.";
     QOffscreenSurface surface;
     surface.setFormat(ViewFormat());
     surface.create();

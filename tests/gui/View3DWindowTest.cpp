@@ -1,0 +1,125 @@
+// The 3D view window in the real program: it opens from the Terrain menu, shows the model, and
+// a click on the surface selects the triangle there through the main window. It needs OpenGL 3.3:
+// the test command runs it on a virtual display with Mesa's software renderer (and sets
+// VRK_REQUIRE_OPENGL, so that a missing renderer fails instead of skipping).
+#include "app/MainWindow.h"
+#include "model/Geometry.h"
+#include "view3d/TerrainTiles.h"
+#include "view3d/TerrainView3D.h"
+#include "vrk/VRKModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+QString Sample() {
+    return QString(VRK_SAMPLES_DIR) + "/sample.vrk";
+}
+
+bool OpenGLMissing() {
+    const QString problem = TTerrainView3D::OpenGLProblem();
+    if (problem.isEmpty())
+        return false;
+    EXPECT_TRUE(qEnvironmentVariableIsEmpty("VRK_REQUIRE_OPENGL")) << problem.toStdString();
+    return true;
+}
+
+// Opens the 3D view of the main window and waits until its tiles are built and drawn.
+TTerrainView3D* Open3DView(TfrmTINMap& window) {
+    window.findChild<QAction*>("mnuTerrain3DView")->trigger();
+    TTerrainView3D* view = window.View3D();
+    QElapsedTimer waited;
+    waited.start();
+    while (view && !view->Ready() && waited.elapsed() < 30000)
+        QTest::qWait(20);
+    return view;
+}
+
+struct TPictureFacts {
+    double Coverage = 0; // of pixels that are not the background
+    int Hues = 0;        // distinct hues among them, in steps of 30 degrees
+};
+
+TPictureFacts FactsOf(const QImage& picture) {
+    const QRgb background = picture.pixel(0, 0);
+    int covered = 0;
+    std::set<int> hues;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor colour = picture.pixelColor(x, y);
+            if (colour.rgb() == background)
+                continue;
+            ++covered;
+            if (colour.hsvSaturation() > 60)
+                hues.insert(colour.hsvHue() / 30);
+        }
+    return {double(covered) / (picture.width() * picture.height()), int(hues.size())};
+}
+} // namespace
+
+TEST(View3DWindowTest, ShowsTheModelInItsColoursAndAClickSelectsTheTriangleThere) {
+    if (OpenGLMissing())
+        GTEST_SKIP() << "no OpenGL 3.3 here";
+    TfrmTINMap window;
+    window.show();
+    window.OpenModel(Sample());
+    TTerrainView3D* view = Open3DView(window);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->Ready());
+    EXPECT_EQ(view->windowTitle(), "3D view");
+
+    // Grey, then in the elevation ramp: the surface covers much of the window either way.
+    const TPictureFacts grey = FactsOf(view->grabFramebuffer());
+    EXPECT_GT(grey.Coverage, 0.15);
+    window.findChild<QAction*>("mnuTerrainColours")->trigger();
+    const TPictureFacts coloured = FactsOf(view->grabFramebuffer());
+    EXPECT_GT(coloured.Coverage, 0.15);
+    EXPECT_GE(coloured.Hues, 2) << "the ramp runs from green through yellow-brown";
+    EXPECT_GT(view->LastFrameTriangles(), 0);
+
+    // A click at a triangle's centre selects that triangle in every window.
+    const TTriangle* target =
+        window.Model().Triangles().Triangle(window.Model().Triangles().Count() / 2);
+    TTerrainTiles frame(window.Model());
+    double x = 0, y = 0;
+    TVec3 centre;
+    for (int k = 1; k <= 3; ++k)
+        centre = centre + TVec3{target->Vertex(k)->Easting - frame.CentreE,
+                                target->Vertex(k)->Northing - frame.CentreN,
+                                target->Vertex(k)->Value - frame.CentreZ} *
+                              (1.0 / 3);
+    ASSERT_TRUE(view->Camera().Project(centre, view->width(), view->height(), x, y));
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(int(std::lround(x)), int(std::lround(y))));
+    EXPECT_EQ(window.SelectedTriangle(), target);
+}
+
+TEST(View3DWindowTest, OpeningAnotherModelRebuildsTheViewWithoutLosingIt) {
+    if (OpenGLMissing())
+        GTEST_SKIP() << "no OpenGL 3.3 here";
+    TfrmTINMap window;
+    window.show();
+    window.OpenModel(Sample());
+    TTerrainView3D* view = Open3DView(window);
+    ASSERT_NE(view, nullptr);
+    // Read again while the view shows the first: it waits for its tiles, then builds anew.
+    window.OpenModel(Sample());
+    QElapsedTimer waited;
+    waited.start();
+    while (!view->Ready() && waited.elapsed() < 30000)
+        QTest::qWait(20);
+    EXPECT_TRUE(view->Ready());
+    EXPECT_GT(FactsOf(view->grabFramebuffer()).Coverage, 0.15);
+}
+
+// On the X display when there is one (the offscreen platform has no OpenGL widgets), else
+// offscreen, where the tests skip.
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
