@@ -96,7 +96,7 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
     FCorners.reserve(source.size());
     Build(0, FLow.X, FLow.Y, std::max(FHigh.X, FLow.X + 1e-6), std::max(FHigh.Y, FLow.Y + 1e-6),
           order, source, 0, int64_t(order.size()));
-    FCentres = {};
+    std::vector<float>().swap(FCentres); // its memory too
     FGridPoints.assign(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
 }
 
@@ -288,6 +288,6 @@ size_t TTerrainTiles::MemoryBytes() const {
 }
 
 void TTerrainTiles::ReleaseMeshArrays() {
-    FPositions = {};
-    FCorners = {};
+    std::vector<float>().swap(FPositions);
+    std::vector<uint32_t>().swap(FCorners);
 }

@@ -192,6 +192,12 @@ void TTerrainView3D::ResetView() {
 
 void TTerrainView3D::initializeGL() {
     initializeOpenGLFunctions();
+    if (FMeshUploaded) {
+        // A new context (the window moved to another screen): the mesh, whose arrays went to
+        // the old one, is built again.
+        FMeshUploaded = false;
+        QTimer::singleShot(0, this, [this] { SetModel(FMesh); });
+    }
     const QSurfaceFormat got = context()->format();
     if (std::pair(got.majorVersion(), got.minorVersion()) < std::pair(3, 3)) {
         FProblem = OpenGLProblem();
@@ -260,6 +266,7 @@ void TTerrainView3D::Upload() {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         FMeshUploaded = true;
+        FTiles->ReleaseMeshArrays(); // the GPU holds them now
     }
     // The grids of the levels sampled since the last frame.
     const int ready = FTiles->ReadyLevels();
