@@ -504,18 +504,9 @@ void TfrmTINMap::btnZoomPreviousClick() {
 void TfrmTINMap::MapView1Paint() {
     DrawTerrainLayers();
     DrawModel(*MapView1, *FModel, Layers(), FSelectedTriangle);
-    // Above the model: the legend, then the labels clear of it and of the view's overlays.
-    FLegendBox.reset();
-    if (FTerrain.Colours || FTerrain.ShowsDifference())
-        FLegendBox = DrawLegend(*MapView1, *FModel, FTerrain, FTerrainCache);
-    FLabelBoxes.clear();
-    if (FTerrain.Contours && FTerrain.Contour.Labels) {
-        std::vector<TIntRect> taken = MapView1->OverlayBounds(MapView1->DrawCanvas());
-        if (FLegendBox)
-            taken.push_back(*FLegendBox);
-        FLabelBoxes =
-            DrawContourLabels(*MapView1, *FModel, FTerrain, FTerrainCache, std::move(taken));
-    }
+    TMapOverlays overlays = DrawMapOverlays(*MapView1, *FModel, FTerrain, FTerrainCache);
+    FLegendBox = overlays.Legend;
+    FLabelBoxes = std::move(overlays.Labels);
 }
 
 void TfrmTINMap::MapView1ViewChanged() {

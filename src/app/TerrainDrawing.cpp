@@ -461,3 +461,17 @@ std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model
     DrawLegendAt(view, canvas, *box, ramp, top, bottom, textHeight, gap, barWidth);
     return box;
 }
+
+TMapOverlays DrawMapOverlays(TMapView& view, const TVandrelTINModel& model,
+                             const TTerrainLayers& layers, TTerrainCache& cache) {
+    TMapOverlays overlays;
+    if (layers.Colours || layers.ShowsDifference())
+        overlays.Legend = DrawLegend(view, model, layers, cache);
+    if (layers.Contours && layers.Contour.Labels) {
+        std::vector<TIntRect> taken = view.OverlayBounds(view.DrawCanvas());
+        if (overlays.Legend)
+            taken.push_back(*overlays.Legend);
+        overlays.Labels = DrawContourLabels(view, model, layers, cache, std::move(taken));
+    }
+    return overlays;
+}

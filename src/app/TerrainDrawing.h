@@ -34,6 +34,15 @@ constexpr TColor LevelLineColor = 0x000000;
 
 constexpr TColor ContourColor = 0x1E5A96; // brown
 
+// Above the model: the legend, then the contour labels clear of it and of the view's overlays;
+// their boxes.
+struct TMapOverlays {
+    std::optional<TIntRect> Legend;
+    std::vector<TIntRect> Labels;
+};
+TMapOverlays DrawMapOverlays(TMapView& view, const TVandrelTINModel& model,
+                             const TTerrainLayers& layers, TTerrainCache& cache);
+
 // The fills and the contour lines, under the model's layers.
 void DrawTerrain(TMapView& view, const TVandrelTINModel& model, const TTerrainLayers& layers,
                  TTerrainCache& cache);

@@ -18,76 +18,21 @@
 
 namespace {
 constexpr int ClickTolerance = 4;
-constexpr int RampSteps = 256;
 
-QSurfaceFormat ViewFormat() {
-    QSurfaceFormat format;
-    format.setVersion(3, 3);
-    format.setProfile(QSurfaceFormat::CoreProfile);
-    format.setDepthBufferSize(24);
-    return format;
-}
-
-const char* const VertexShader = R"(#version 330 core
-layout(location = 0) in vec3 position;
-layout(location = 1) in float present;
-uniform mat4 viewProjection;
-uniform float exaggeration;
-out vec3 scenePosition;
-out float elevation;
-out float valid;
-void main() {
-    scenePosition = vec3(position.xy, position.z * exaggeration);
-    elevation = position.z;
-    valid = present;
-    gl_Position = viewProjection * vec4(scenePosition, 1.0);
-}
-)";
-
-// Lit as the hillshade lights the plan: the slope toward the light brightens the tint by up to
-// a quarter, away from it darkens it to 40 per cent.
-const char* const FragmentShader = R"(#version 330 core
-in vec3 scenePosition;
-in float elevation;
-in float valid;
-uniform sampler2D ramp;
-uniform bool coloured;
-uniform bool lit;
-uniform vec4 flatColour;
-uniform float low;
-uniform float high;
-uniform vec3 light;
-out vec4 colour;
-void main() {
-    if (valid < 0.999)
-        discard;
-    if (!lit) {
-        colour = flatColour;
-        return;
-    }
-    vec3 normal = normalize(cross(dFdx(scenePosition), dFdy(scenePosition)));
-    if (normal.z < 0.0)
-        normal = -normal;
-    float factor = 0.4 + 0.6 * max(dot(normal, light), 0.0) / light.z;
-    float at = high > low ? clamp((elevation - low) / (high - low), 0.0, 1.0) : 0.5;
-    vec3 base = coloured ? texture(ramp, vec2(at, 0.5)).rgb : vec3(0.72);
-    colour = vec4(min(base * factor, vec3(1.0)), 1.0);
-}
-)";
 } // namespace
 
 TTerrainView3D::TTerrainView3D(QWidget* parent) : QOpenGLWidget(parent) {
     setWindowFlag(Qt::Window);
     setWindowTitle("3D view");
     setObjectName("frm3DView");
-    setFormat(ViewFormat());
+    setFormat(TTerrainRenderer3D::Format());
     setFocusPolicy(Qt::StrongFocus);
     resize(1000, 800);
     // While the tiles are built, the window shows how far they are and draws the levels done.
     auto* timer = new QTimer(this);
     timer->setInterval(150);
     connect(timer, &QTimer::timeout, this, [this] {
-        if (FMesh && (!FBuilt || FTiles->ReadyLevels() > FUploadedLevels))
+        if (FMesh && !Ready())
             update();
     });
     timer->start();
@@ -97,16 +42,7 @@ TTerrainView3D::~TTerrainView3D() {
     StopBuild();
     if (isValid()) {
         makeCurrent();
-        FPositions.destroy();
-        FCorners.destroy();
-        FGridPoints.destroy();
-        FGridPattern.destroy();
-        FLinePoints.destroy();
-        FMeshArray.destroy();
-        FGridArray.destroy();
-        FLineArray.destroy();
-        if (FRampTexture)
-            glDeleteTextures(1, &FRampTexture);
+        FRenderer.Release();
         doneCurrent();
     }
 }
@@ -115,10 +51,10 @@ QString TTerrainView3D::OpenGLProblem() {
     if (QGuiApplication::platformName() == "offscreen")
         return "The 3D view needs a display with OpenGL; this program runs without one.";
     QOffscreenSurface surface;
-    surface.setFormat(ViewFormat());
+    surface.setFormat(TTerrainRenderer3D::Format());
     surface.create();
     QOpenGLContext context;
-    context.setFormat(ViewFormat());
+    context.setFormat(TTerrainRenderer3D::Format());
     if (!context.create() || !context.makeCurrent(&surface))
         return "The 3D view needs OpenGL 3.3, and this display offers no OpenGL.";
     const QSurfaceFormat got = context.format();
@@ -143,8 +79,7 @@ void TTerrainView3D::SetModel(const TTriangleMesh* mesh) {
     FTiles.reset();
     FBuilt = false;
     FProgress = 0;
-    FUploadedLevels = 0;
-    FMeshUploaded = false;
+    FRenderer.Reset();
     FCameraSet = false;
     FSelected = nullptr;
     if (FMesh)
@@ -192,96 +127,14 @@ void TTerrainView3D::ResetView() {
 
 void TTerrainView3D::initializeGL() {
     initializeOpenGLFunctions();
-    if (FMeshUploaded) {
+    if (FRendererReady) {
         // A new context (the window moved to another screen): the mesh, whose arrays went to
         // the old one, is built again.
-        FMeshUploaded = false;
         QTimer::singleShot(0, this, [this] { SetModel(FMesh); });
     }
-    const QSurfaceFormat got = context()->format();
-    if (std::pair(got.majorVersion(), got.minorVersion()) < std::pair(3, 3)) {
-        FProblem = OpenGLProblem();
-        return;
-    }
-    if (!FProgram.addShaderFromSourceCode(QOpenGLShader::Vertex, VertexShader) ||
-        !FProgram.addShaderFromSourceCode(QOpenGLShader::Fragment, FragmentShader) ||
-        !FProgram.link()) {
-        FProblem = "The 3D view's shaders do not build: " + FProgram.log();
-        return;
-    }
-    FMeshArray.create();
-    FGridArray.create();
-    FLineArray.create();
-}
-
-void TTerrainView3D::Upload() {
-    if (!FMeshUploaded) {
-        FMeshArray.bind();
-        FPositions.create();
-        FPositions.bind();
-        FPositions.allocate(FTiles->Positions().data(),
-                            int(FTiles->Positions().size() * sizeof(float)));
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-        FCorners.create();
-        FCorners.bind();
-        FCorners.allocate(FTiles->Corners().data(),
-                          int(FTiles->Corners().size() * sizeof(uint32_t)));
-        FMeshArray.release();
-
-        FGridArray.bind();
-        FGridPoints.create();
-        FGridPoints.bind();
-        FGridPoints.allocate(int(FTiles->GridPoints().size() * sizeof(float)));
-        glEnableVertexAttribArray(0);
-        glEnableVertexAttribArray(1);
-        const auto& pattern = TTerrainTiles::GridPattern();
-        FGridPattern.create();
-        FGridPattern.bind();
-        FGridPattern.allocate(pattern.data(), int(pattern.size() * sizeof(uint32_t)));
-        FGridArray.release();
-
-        FLineArray.bind();
-        FLinePoints.create();
-        FLinePoints.bind();
-        FLinePoints.allocate(3 * 3 * sizeof(float));
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
-        FLineArray.release();
-
-        // The ramp of the plan view over the model's range.
-        const TColourRamp ramp(FTiles->Low().Z, FTiles->High().Z);
-        std::vector<uint32_t> texels(RampSteps);
-        for (int i = 0; i < RampSteps; ++i) {
-            const uint32_t argb = ramp.ColourAtFraction(i / double(RampSteps - 1));
-            // As bytes R, G, B, A.
-            texels[size_t(i)] =
-                ((argb >> 16) & 0xFF) | (argb & 0xFF00) | ((argb & 0xFF) << 16) | 0xFF000000u;
-        }
-        glGenTextures(1, &FRampTexture);
-        glBindTexture(GL_TEXTURE_2D, FRampTexture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, RampSteps, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     texels.data());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        FMeshUploaded = true;
-        FTiles->ReleaseMeshArrays(); // the GPU holds them now
-    }
-    // The grids of the levels sampled since the last frame.
-    const int ready = FTiles->ReadyLevels();
-    if (ready > FUploadedLevels) {
-        FGridPoints.bind();
-        const int tileBytes = TTerrainTiles::GridVertices * 4 * int(sizeof(float));
-        for (size_t t = 0; t < FTiles->Tiles().size(); ++t) {
-            const int depth = FTiles->Tiles()[t].Depth;
-            if (depth >= FUploadedLevels && depth < ready)
-                FGridPoints.write(int(t) * tileBytes,
-                                  FTiles->GridPoints().data() + t * size_t(tileBytes / 4),
-                                  tileBytes);
-        }
-        FUploadedLevels = ready;
-    }
+    FRenderer.Reset();
+    FProblem = FRenderer.Initialize();
+    FRendererReady = FProblem.isEmpty();
 }
 
 void TTerrainView3D::paintGL() {
@@ -289,98 +142,17 @@ void TTerrainView3D::paintGL() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!FProblem.isEmpty() || !FMesh || !FBuilt)
         return DrawProgress();
-    Upload();
-    const double x = FLayers.Exaggeration;
-    TVec3 low = FTiles->Low(), high = FTiles->High();
-    low.Z *= x;
-    high.Z *= x;
+    FRenderer.Upload(*FTiles);
     if (!FCameraSet) {
+        TVec3 low = FTiles->Low(), high = FTiles->High();
+        low.Z *= FLayers.Exaggeration;
+        high.Z *= FLayers.Exaggeration;
         FCamera.Frame(low, high);
         FCameraSet = true;
     }
-    const TTileSelection selection = FTiles->Select(FCamera, width(), height(), x);
-    FLastFrameTriangles = selection.Triangles;
-    // Near and far planes around the model's box, seen from the eye.
-    const TVec3 centre = (low + high) * 0.5, eye = FCamera.Eye();
-    const double radius = std::sqrt(Dot(high - low, high - low)) / 2 + 1e-6;
-    const double toCentre = std::sqrt(Dot(centre - eye, centre - eye));
-    const double farPlane = toCentre + radius * 1.5;
-    const double nearPlane = std::max(farPlane * 1e-5, toCentre - radius * 1.5);
-
-    FProgram.bind();
-    FProgram.setUniformValue("viewProjection",
-                             FCamera.ViewProjection(width(), height(), nearPlane, farPlane));
-    FProgram.setUniformValue("exaggeration", float(x));
-    FProgram.setUniformValue("coloured", FLayers.Colours);
-    FProgram.setUniformValue("lit", true);
-    FProgram.setUniformValue("low", float(FTiles->Low().Z));
-    FProgram.setUniformValue("high", float(FTiles->High().Z));
-    const double lightZ = LevelGroundShade(); // the hillshade's light, 45 degrees up
-    FProgram.setUniformValue("light", QVector3D(float(-0.5), float(0.5), float(lightZ)));
-    FProgram.setUniformValue("ramp", 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, FRampTexture);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1, 1);
-
-    auto drawExact = [&] {
-        FMeshArray.bind();
-        glVertexAttrib1f(1, 1.0f);
-        for (int t : selection.Exact) {
-            const TTile& tile = FTiles->Tiles()[size_t(t)];
-            glDrawElements(GL_TRIANGLES, GLsizei(tile.CornerCount), GL_UNSIGNED_INT,
-                           reinterpret_cast<void*>(tile.FirstCorner * sizeof(uint32_t)));
-        }
-        FMeshArray.release();
-    };
-    drawExact();
-    FGridArray.bind();
-    FGridPoints.bind();
-    const GLsizei patternCorners = GLsizei(TTerrainTiles::GridPattern().size());
-    for (int t : selection.Grids) {
-        const size_t first = size_t(t) * TTerrainTiles::GridVertices * 4 * sizeof(float);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 4 * sizeof(float),
-                              reinterpret_cast<void*>(first));
-        glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, 4 * sizeof(float),
-                              reinterpret_cast<void*>(first + 3 * sizeof(float)));
-        glDrawElements(GL_TRIANGLES, patternCorners, GL_UNSIGNED_INT, nullptr);
-    }
-    FGridArray.release();
-    glDisable(GL_POLYGON_OFFSET_FILL);
-
-    // The sides of the exact triangles, over the surface.
-    using TPolygonMode = void (*)(GLenum, GLenum);
-    const auto polygonMode =
-        reinterpret_cast<TPolygonMode>(context()->getProcAddress("glPolygonMode"));
-    if (FLayers.Sides && polygonMode) {
-        FProgram.setUniformValue("lit", false);
-        FProgram.setUniformValue("flatColour", QVector4D(0, 0.45f, 0, 1));
-        polygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        drawExact();
-        polygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    }
-    // The selected triangle, seen through whatever hides it.
-    if (FSelected && FSelected->Vertex(1) && FSelected->Vertex(2) && FSelected->Vertex(3)) {
-        float corners[9];
-        for (int k = 0; k < 3; ++k) {
-            const TTriVertex* v = FSelected->Vertex(k + 1);
-            corners[k * 3] = float(v->Easting - FTiles->CentreE);
-            corners[k * 3 + 1] = float(v->Northing - FTiles->CentreN);
-            corners[k * 3 + 2] = float(v->Value - FTiles->CentreZ);
-        }
-        FProgram.setUniformValue("lit", false);
-        FProgram.setUniformValue("flatColour", QVector4D(1, 0, 0, 1));
-        glDisable(GL_DEPTH_TEST);
-        FLineArray.bind();
-        FLinePoints.bind();
-        FLinePoints.write(0, corners, sizeof(corners));
-        glVertexAttrib1f(1, 1.0f);
-        glDrawArrays(GL_LINE_LOOP, 0, 3);
-        FLineArray.release();
-    }
-    FProgram.release();
-    glDisable(GL_DEPTH_TEST);
+    const qreal ratio = devicePixelRatioF();
+    FLastFrameTriangles = FRenderer.Draw(*FTiles, FCamera, int(width() * ratio),
+                                         int(height() * ratio), FLayers, FSelected);
     if (!Ready())
         DrawProgress();
 }

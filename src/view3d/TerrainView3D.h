@@ -4,11 +4,9 @@
 // built on other threads while the window shows how far they are; the mesh is uploaded once.
 // A click on the surface hands the triangle the plan look-up finds there to OnSelectTriangle.
 #include "OrbitCamera.h"
+#include "TerrainRenderer3D.h"
 
-#include <QOpenGLBuffer>
 #include <QOpenGLExtraFunctions>
-#include <QOpenGLShaderProgram>
-#include <QOpenGLVertexArrayObject>
 #include <QOpenGLWidget>
 #include <atomic>
 #include <functional>
@@ -19,12 +17,6 @@
 class TTriangle;
 class TTriangleMesh;
 class TTerrainTiles;
-
-struct TView3DLayers {
-    bool Colours = false;
-    bool Sides = false;
-    double Exaggeration = 1;
-};
 
 class TTerrainView3D : public QOpenGLWidget, protected QOpenGLExtraFunctions {
 public:
@@ -66,7 +58,6 @@ protected:
 private:
     void StartBuild();
     void StopBuild();
-    void Upload();
     void DrawProgress();
     TRay RayAt(QPointF pixel) const;
 
@@ -75,8 +66,6 @@ private:
     std::thread FBuild;
     std::atomic<bool> FCancel{false}, FBuilt{false};
     std::atomic<int> FProgress{0}; // per mille
-    int FUploadedLevels = 0;
-    bool FMeshUploaded = false;
     TView3DLayers FLayers;
     TOrbitCamera FCamera;
     bool FCameraSet = false;
@@ -84,13 +73,8 @@ private:
     QString FProblem;
     int64_t FLastFrameTriangles = 0;
 
-    QOpenGLShaderProgram FProgram;
-    QOpenGLVertexArrayObject FMeshArray, FGridArray, FLineArray;
-    QOpenGLBuffer FPositions{QOpenGLBuffer::VertexBuffer}, FCorners{QOpenGLBuffer::IndexBuffer};
-    QOpenGLBuffer FGridPoints{QOpenGLBuffer::VertexBuffer},
-        FGridPattern{QOpenGLBuffer::IndexBuffer};
-    QOpenGLBuffer FLinePoints{QOpenGLBuffer::VertexBuffer};
-    unsigned FRampTexture = 0;
+    TTerrainRenderer3D FRenderer;
+    bool FRendererReady = false;
 
     QPoint FPressAt, FLastAt;
     Qt::MouseButton FDragButton = Qt::NoButton;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -535,4 +537,107 @@ TEST_F(VrkInfoTest, DamagedSurfacesOfOtherProgramsAreRefusedOrReadNeverCrash) {
             EXPECT_TRUE(status == 0 || status == 1 || status == 3) << copy.toStdString();
         }
     }
+}
+
+namespace {
+// A ridge running north, the same on both sides of it: seen from azimuths A and -A its
+// silhouette is mirrored.
+TModelData SymmetricRidge() {
+    TModelData data;
+    constexpr int Half = 20, Rows = 30;
+    for (int j = 0; j <= Rows; ++j)
+        for (int i = -Half; i <= Half; ++i)
+            data.Vertices.push_back(
+                {i * 5.0, j * 5.0, 40 - std::abs(i) * 1.5 + 6 * std::cos(j * 0.3)});
+    auto at = [&](int i, int j) { return int32_t(j * (2 * Half + 1) + (i + Half) + 1); };
+    for (int j = 0; j < Rows; ++j)
+        for (int i = -Half; i < Half; ++i) {
+            // Diagonals mirrored across the ridge.
+            const int32_t a = at(i, j), b = at(i + 1, j), c = at(i, j + 1), d = at(i + 1, j + 1);
+            if (i < 0) {
+                data.Triangles.push_back({{a, b, d}, {-1, -1, -1}});
+                data.Triangles.push_back({{a, d, c}, {-1, -1, -1}});
+            } else {
+                data.Triangles.push_back({{a, b, c}, {-1, -1, -1}});
+                data.Triangles.push_back({{b, d, c}, {-1, -1, -1}});
+            }
+        }
+    return data;
+}
+
+// The share of pixels where one picture shows the model and the other, mirrored, does not.
+double MirrorMismatch(const QImage& a, const QImage& b) {
+    const QRgb background = a.pixel(0, 0);
+    int differ = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            differ +=
+                (a.pixel(x, y) != background) != (b.pixel(a.width() - 1 - x, y) != background);
+    return double(differ) / (a.width() * a.height());
+}
+} // namespace
+
+TEST_F(VrkInfoTest, PictureDrawsThePlanOrThe3DViewAndRefusesWhatItCannotDraw) {
+    const QString big = dir.filePath("big.vrk");
+    SaveBytes(big.toStdString(), WriteModel(GenerateTerrain(40, 40, 10)));
+    const QString png = dir.filePath("plan.png");
+    ASSERT_EQ(RunProgram({"picture", big, png, "--size", "320x200", "--colours", "--contours", "2"},
+                         "/dev/null")
+                  .Status,
+              0);
+    const QImage plan(png);
+    EXPECT_EQ(plan.size(), QSize(320, 200));
+    std::set<QRgb> colours;
+    for (int y = 0; y < plan.height(); y += 3)
+        for (int x = 0; x < plan.width(); x += 3)
+            colours.insert(plan.pixel(x, y));
+    EXPECT_GT(colours.size(), 30u) << "the elevation ramp";
+    for (const char* name : {"plan.svg", "plan.pdf"})
+        EXPECT_EQ(RunProgram({"picture", big, dir.filePath(name)}, "/dev/null").Status, 0);
+    EXPECT_TRUE(Contents(dir.filePath("plan.svg")).contains("<svg"));
+    EXPECT_TRUE(Contents(dir.filePath("plan.pdf")).startsWith("%PDF"));
+
+    for (const QStringList& wrong : {QStringList{"picture", big, png, "--size", "0x5"},
+                                     {"picture", big, dir.filePath("p.tif")},
+                                     {"picture", big, dir.filePath("p.svg"), "--3d"},
+                                     {"picture", big, png, "--azimuth", "30"},
+                                     {"picture", big, png, "--exaggeration", "-1"},
+                                     {"picture", big, png, "--contours", "0"},
+                                     {big, "--colours"}})
+        EXPECT_EQ(RunProgram(wrong, "/dev/null").Status, 2) << wrong.join(' ').toStdString();
+
+    // A picture that cannot be written whole leaves the old file.
+    SaveBytes(png.toStdString(), std::vector<char>(100, 'k'));
+    {
+        const TFileSizeLimit nearlyFull(8192);
+        const TProcessRun run = RunProgram({"picture", big, png}, "/dev/null");
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_TRUE(run.Err.endsWith("vrkinfo: " + png + ": File too large\n"))
+            << run.Err.toStdString();
+    }
+    EXPECT_EQ(Contents(png), QByteArray(100, 'k'));
+
+    // The 3D view needs OpenGL: on a display it draws, symmetric views give mirrored pictures.
+    const QString ridge = dir.filePath("ridge.vrk");
+    SaveBytes(ridge.toStdString(), WriteModel(SymmetricRidge()));
+    const QString left = dir.filePath("left.png"), right = dir.filePath("right.png");
+    const TProcessRun leftRun = RunProgram(
+        {"picture", ridge, left, "--3d", "--size", "300x240", "--azimuth", "150"}, "/dev/null");
+    if (qEnvironmentVariableIsEmpty("VRK_REQUIRE_OPENGL") && leftRun.Status == 1) {
+        EXPECT_TRUE(leftRun.Err.contains("OpenGL")) << leftRun.Err.toStdString();
+        return;
+    }
+    ASSERT_EQ(leftRun.Status, 0) << leftRun.Err.toStdString();
+    ASSERT_EQ(RunProgram({"picture", ridge, right, "--3d", "--size", "300x240", "--azimuth", "210"},
+                         "/dev/null")
+                  .Status,
+              0);
+    const QImage a(left), b(right);
+    ASSERT_EQ(a.size(), QSize(300, 240));
+    int covered = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            covered += a.pixel(x, y) != a.pixel(0, 0);
+    EXPECT_GT(covered, a.width() * a.height() / 10);
+    EXPECT_LT(MirrorMismatch(a, b), 0.01);
 }

@@ -1,4 +1,6 @@
 #include "VrkInfo.h"
+#include "app/ModelPicture.h"
+#include "app/PictureExport.h"
 #include "compare/Difference.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
@@ -24,6 +26,7 @@
 #include "terrain/Profile.h"
 #include "vrk/VRKModel.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -47,6 +50,8 @@ const char Usage[] =
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
     "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
     "       vrkinfo [--json] measure FILE --polygon POLYGON\n"
+    "       vrkinfo picture FILE OUT [--size WxH] [--colours] [--hillshade] [--contours I]\n"
+    "               [--3d [--azimuth A] [--elevation E] [--exaggeration X]]\n"
     "       vrkinfo --help | --version\n";
 
 const char Help[] =
@@ -79,6 +84,9 @@ const char Help[] =
     "                    the line's length in plan and along the surface: name, TAB, number\n"
     "  measure FILE --polygon POLYGON\n"
     "                    the polygon's plan area and the area of the surface inside it\n"
+    "  picture FILE OUT  the whole model as the viewer draws it: the plan (PNG, SVG or PDF by\n"
+    "                    OUT's extension) or with --3d the 3D view (PNG; it needs OpenGL 3.3\n"
+    "                    on a display, a virtual one such as xvfb-run will do)\n"
     "\n"
     "Options:\n"
     "  --json            one JSON document on standard output instead of the text\n"
@@ -96,6 +104,15 @@ const char Help[] =
     "                    only inside the first polygon of this GeoJSON file\n"
     "  --polygon POLYGON the GeoJSON file whose first polygon measure measures\n"
     "  --surface NAME    the LandXML surface to read (default: the first)\n"
+    "  --size WxH        picture: its width and height in pixels (default 1000x800)\n"
+    "  --colours         picture: the elevation colours\n"
+    "  --hillshade       picture: the hillshade\n"
+    "  --contours I      picture: contours every I, through 0\n"
+    "  --3d              picture: the 3D view instead of the plan\n"
+    "  --azimuth A       picture --3d: the eye's direction from the model, degrees clockwise\n"
+    "                    from north (default 200)\n"
+    "  --elevation E     picture --3d: the eye's height above the horizon, degrees (default 35)\n"
+    "  --exaggeration X  picture: the vertical exaggeration, for the hillshade and the 3D view\n"
     "  -h, --help        this text\n"
     "  --version         the program's name and version\n"
     "\n"
@@ -174,7 +191,8 @@ TPoints ParsePoints(const QStringList& words, int atLeast) {
 struct TCommandLine {
     bool Json = false, Help = false, Version = false;
     std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon, Crs, Cell,
-        Output, ZeroLine;
+        Output, ZeroLine, Size, ContourInterval, Azimuth, Elevation, Exaggeration;
+    bool Colours = false, Hillshade = false, ThreeD = false; // picture's layers and view
     QStringList Words;
 };
 
@@ -185,16 +203,26 @@ struct TValuedOption {
     std::optional<QString> TCommandLine::*Value;
     bool ForCommands;
 };
-constexpr TValuedOption ValuedOptions[] = {
-    {"--format", &TCommandLine::Format, true},     {"--interval", &TCommandLine::Interval, true},
-    {"--base", &TCommandLine::Base, true},         {"--level", &TCommandLine::Level, true},
-    {"--surface", &TCommandLine::Surface, false},  {"--boundary", &TCommandLine::Boundary, true},
-    {"--polygon", &TCommandLine::Polygon, true},   {"--crs", &TCommandLine::Crs, true},
-    {"--cell", &TCommandLine::Cell, true},         {"--output", &TCommandLine::Output, true},
-    {"--zero-line", &TCommandLine::ZeroLine, true}};
+constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, true},
+                                           {"--interval", &TCommandLine::Interval, true},
+                                           {"--base", &TCommandLine::Base, true},
+                                           {"--level", &TCommandLine::Level, true},
+                                           {"--surface", &TCommandLine::Surface, false},
+                                           {"--boundary", &TCommandLine::Boundary, true},
+                                           {"--polygon", &TCommandLine::Polygon, true},
+                                           {"--crs", &TCommandLine::Crs, true},
+                                           {"--cell", &TCommandLine::Cell, true},
+                                           {"--output", &TCommandLine::Output, true},
+                                           {"--zero-line", &TCommandLine::ZeroLine, true},
+                                           {"--size", &TCommandLine::Size, true},
+                                           {"--contours", &TCommandLine::ContourInterval, true},
+                                           {"--azimuth", &TCommandLine::Azimuth, true},
+                                           {"--elevation", &TCommandLine::Elevation, true},
+                                           {"--exaggeration", &TCommandLine::Exaggeration, true}};
 
 bool HasCommandOption(const TCommandLine& line) {
-    return std::any_of(std::begin(ValuedOptions), std::end(ValuedOptions),
+    return line.Colours || line.Hillshade || line.ThreeD ||
+           std::any_of(std::begin(ValuedOptions), std::end(ValuedOptions),
                        [&](const TValuedOption& o) { return o.ForCommands && line.*o.Value; });
 }
 
@@ -217,6 +245,12 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             optionsEnd = true;
         } else if (a == "--json") {
             line.Json = true;
+        } else if (a == "--colours") {
+            line.Colours = true;
+        } else if (a == "--hillshade") {
+            line.Hillshade = true;
+        } else if (a == "--3d") {
+            line.ThreeD = true;
         } else if (a == "-h" || a == "--help") {
             line.Help = true;
         } else if (a == "--version") {
@@ -258,6 +292,7 @@ private:
     int Measure(const QString& file, const TPoints& points);
     int MeasurePolygon(const QString& file);
     int Raster(const QString& file, const QString& output);
+    int Picture(const QString& file, const QString& output);
     // The model's coordinate system for what a command writes: --crs, else the .prj file beside
     // the model, else none. A .prj that cannot be read is named in a warning and left out.
     std::optional<TCoordinateSystem> SystemFor(const QString& file);
@@ -668,6 +703,66 @@ int TRun::Raster(const QString& file, const QString& output) {
     return ExitDone;
 }
 
+int TRun::Picture(const QString& file, const QString& output) {
+    TModelPicture picture;
+    if (FLine.Size) {
+        const QStringList sides = FLine.Size->split('x');
+        bool wide = false, high = false;
+        if (sides.size() == 2) {
+            picture.Width = sides[0].toInt(&wide);
+            picture.Height = sides[1].toInt(&high);
+        }
+        if (!wide || !high || picture.Width < 1 || picture.Height < 1 || picture.Width > 16384 ||
+            picture.Height > 16384)
+            throw TUsageError{
+                QString("--size needs WIDTHxHEIGHT, each 1 to 16384: '%1'").arg(*FLine.Size)};
+    }
+    auto number = [](const std::optional<QString>& text, double otherwise) {
+        if (!text)
+            return otherwise;
+        const auto value = ParseCoordinate(*text);
+        if (!value)
+            throw TUsageError{QString("not a number: '%1'").arg(*text)};
+        return *value;
+    };
+    picture.ThreeD = FLine.ThreeD;
+    picture.Azimuth = number(FLine.Azimuth, picture.Azimuth);
+    picture.Elevation = number(FLine.Elevation, picture.Elevation);
+    picture.Terrain.Colours = FLine.Colours;
+    picture.Terrain.Hillshade = FLine.Hillshade;
+    picture.Terrain.Exaggeration = number(FLine.Exaggeration, 1);
+    if (!(picture.Terrain.Exaggeration > 0) || picture.Terrain.Exaggeration > 1000)
+        throw TUsageError{"--exaggeration needs a number greater than 0, at most 1000"};
+    if (!picture.ThreeD && (FLine.Azimuth || FLine.Elevation))
+        throw TUsageError{"--azimuth and --elevation go with --3d"};
+    TPictureFormat format;
+    if (!PictureFormatOf(output, format) || format == TPictureFormat::GeoTiff ||
+        (picture.ThreeD && format != TPictureFormat::Png))
+        throw TUsageError{picture.ThreeD ? "the 3D picture is PNG (.png)"
+                                         : "picture writes PNG (.png), SVG (.svg) or PDF (.pdf)"};
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        throw TUsageError{"picture draws with the viewer's windows, which this run has not"};
+    TVandrelTINModel model;
+    if (!Read(model, file))
+        return ExitUnreadable;
+    if (FLine.ContourInterval) {
+        const auto [low, high] = FiniteValueRange(model.Vertices());
+        const auto settings =
+            ContourSettingsFromText(*FLine.ContourInterval, "0", 5, true, low, high);
+        if (const QString* problem = std::get_if<QString>(&settings))
+            throw TUsageError{*problem};
+        picture.Terrain.Contours = true;
+        picture.Terrain.Contour = std::get<TContourSettings>(settings);
+    }
+    const std::optional<TCoordinateSystem> system = SystemFor(file);
+    try {
+        WriteModelPicture(model, picture, output, system ? &*system : nullptr);
+    } catch (const Exception& error) {
+        return Failed(output, FileErrorText(error));
+    }
+    return ExitDone;
+}
+
 int TRun::MeasurePolygon(const QString& file) {
     TBoundary polygon;
     if (!ReadPolygon(polygon, *FLine.Polygon))
@@ -728,6 +823,8 @@ int TRun::Command(const QString& command, const QStringList& rest) {
     }
     if (command == "raster")
         return textOnly(), exactly(2), Raster(rest[0], rest[1]);
+    if (command == "picture")
+        return textOnly(), exactly(2), Picture(rest[0], rest[1]);
     if (command == "volume") {
         if (rest.isEmpty() || rest.size() > 2)
             throw TUsageError{"volume needs FILE, and OTHER or --level Z"};
@@ -760,8 +857,9 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         if (line.Words.isEmpty())
             throw TUsageError{"no FILE given"};
-        static const QStringList commands{"header",   "extents", "find",   "check",   "convert",
-                                          "contours", "profile", "volume", "measure", "raster"};
+        static const QStringList commands{"header",  "extents",  "find",    "check",
+                                          "convert", "contours", "profile", "volume",
+                                          "measure", "raster",   "picture"};
         // A command word is a command, also alone (a file of that name is ./check).
         const bool named = commands.contains(line.Words[0]);
         // A first word that is neither a command nor a file is a mistyped command.
@@ -769,7 +867,8 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
         if (!named && HasCommandOption(line))
             throw TUsageError{"--format, --interval, --base, --level, --boundary, --polygon, "
-                              "--crs, --cell, --output and --zero-line belong to a command"};
+                              "--crs, --cell, --output, --zero-line and the picture's options "
+                              "belong to a command"};
         TRun run(line, out, err);
         return named ? run.Command(line.Words[0], line.Words.mid(1))
                      : run.Command(QString(), line.Words);

@@ -1,0 +1,57 @@
+#include "ModelPicture.h"
+#include "Components/MapView.h"
+#include "ModelDrawing.h"
+#include "PictureExport.h"
+#include "export/SavedFile.h"
+#include "platform/Exceptions.h"
+#include "terrain/TerrainCache.h"
+#include "view3d/TerrainRenderer3D.h"
+#include "vrk/VRKModel.h"
+
+#include <QFileInfo>
+#include <QImage>
+
+namespace {
+void WritePlanPicture(const TVandrelTINModel& model, const TModelPicture& picture,
+                      const QString& fileName, const TCoordinateSystem* system) {
+    TMapView view;
+    view.resize(picture.Width, picture.Height);
+    view.show(); // on the offscreen platform: sized, never seen
+    // The drawing area, inside the scroll bars, is the picture's size.
+    const QSize frame = view.size() - view.viewport()->size();
+    view.resize(picture.Width + frame.width(), picture.Height + frame.height());
+    TTerrainCache cache;
+    TTerrainLayers terrain = picture.Terrain;
+    view.OnPaint = [&](TMapView* sender) {
+        // As the main window paints its map, without a selection.
+        const bool fill = terrain.Colours || terrain.Hillshade;
+        if (fill || terrain.Contours)
+            DrawTerrain(*sender, model, terrain, cache);
+        TModelLayers layers;
+        layers.SpacedSidesPixels = fill ? SidesOverFillPixels : 0;
+        DrawModel(*sender, model, layers, nullptr);
+        DrawMapOverlays(*sender, model, terrain, cache);
+    };
+    double minE, minN, maxE, maxN;
+    model.Vertices().GetFiniteExtent(minE, minN, maxE, maxN);
+    view.SetExtents(minE, maxE, minN, maxN);
+    view.ZoomExtents();
+    ExportPicture(view, fileName, picture.Width, picture.Height, system);
+}
+} // namespace
+
+void WriteModelPicture(const TVandrelTINModel& model, const TModelPicture& picture,
+                       const QString& fileName, const TCoordinateSystem* system) {
+    if (!picture.ThreeD)
+        return WritePlanPicture(model, picture, fileName, system);
+    if (QFileInfo(fileName).suffix().toLower() != "png")
+        throw Exception(
+            QString("The 3D picture is written as PNG, not as %1.").arg(fileName).toStdString());
+    const QImage image = RenderTerrainPicture3D(
+        model, {picture.Terrain.Colours, false, picture.Terrain.Exaggeration}, picture.Width,
+        picture.Height, picture.Azimuth, picture.Elevation);
+    SaveFile(fileName, [&](QIODevice& out) {
+        if (!image.save(&out, "PNG"))
+            throw Exception("The PNG picture could not be written.");
+    });
+}

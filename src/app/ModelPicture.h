@@ -1,0 +1,21 @@
+#pragma once
+// A model's picture without a window, as `vrkinfo picture` makes it: the plan view of the whole
+// model with the chosen layers, through the viewer's own map view and drawing (PNG, SVG or
+// PDF), or the 3D view (PNG). Needs a QApplication; the 3D picture also needs OpenGL.
+#include "TerrainDrawing.h"
+
+#include <QString>
+
+class TCoordinateSystem;
+class TVandrelTINModel;
+
+struct TModelPicture {
+    int Width = 1000, Height = 800;
+    TTerrainLayers Terrain; // colours, hillshade, contours and the exaggeration
+    bool ThreeD = false;
+    double Azimuth = 200, Elevation = 35; // of the 3D view's eye, degrees
+};
+
+// Raises Exception naming the file when it cannot be written, leaving no partial file.
+void WriteModelPicture(const TVandrelTINModel& model, const TModelPicture& picture,
+                       const QString& fileName, const TCoordinateSystem* system = nullptr);

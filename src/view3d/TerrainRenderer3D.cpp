@@ -1,0 +1,311 @@
+#include "TerrainRenderer3D.h"
+#include "TerrainTiles.h"
+#include "model/Geometry.h"
+#include "platform/Exceptions.h"
+#include "terrain/ColourRamp.h"
+#include "terrain/Hillshade.h"
+
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <cmath>
+#include <vector>
+
+namespace {
+constexpr int RampSteps = 256;
+
+const char* const VertexShader = R"(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in float present;
+uniform mat4 viewProjection;
+uniform float exaggeration;
+out vec3 scenePosition;
+out float elevation;
+out float valid;
+void main() {
+    scenePosition = vec3(position.xy, position.z * exaggeration);
+    elevation = position.z;
+    valid = present;
+    gl_Position = viewProjection * vec4(scenePosition, 1.0);
+}
+)";
+
+// Lit as the hillshade lights the plan: the slope toward the light brightens the tint by up to
+// a quarter, away from it darkens it to 40 per cent.
+const char* const FragmentShader = R"(#version 330 core
+in vec3 scenePosition;
+in float elevation;
+in float valid;
+uniform sampler2D ramp;
+uniform bool coloured;
+uniform bool lit;
+uniform vec4 flatColour;
+uniform float low;
+uniform float high;
+uniform vec3 light;
+out vec4 colour;
+void main() {
+    if (valid < 0.999)
+        discard;
+    if (!lit) {
+        colour = flatColour;
+        return;
+    }
+    vec3 normal = normalize(cross(dFdx(scenePosition), dFdy(scenePosition)));
+    if (normal.z < 0.0)
+        normal = -normal;
+    float factor = 0.4 + 0.6 * max(dot(normal, light), 0.0) / light.z;
+    float at = high > low ? clamp((elevation - low) / (high - low), 0.0, 1.0) : 0.5;
+    vec3 base = coloured ? texture(ramp, vec2(at, 0.5)).rgb : vec3(0.72);
+    colour = vec4(min(base * factor, vec3(1.0)), 1.0);
+}
+)";
+} // namespace
+
+QSurfaceFormat TTerrainRenderer3D::Format() {
+    QSurfaceFormat format;
+    format.setVersion(3, 3);
+    format.setProfile(QSurfaceFormat::CoreProfile);
+    format.setDepthBufferSize(24);
+    return format;
+}
+
+QString TTerrainRenderer3D::Initialize() {
+    initializeOpenGLFunctions();
+    const QSurfaceFormat got = QOpenGLContext::currentContext()->format();
+    if (std::pair(got.majorVersion(), got.minorVersion()) < std::pair(3, 3))
+        return QString("The 3D view needs OpenGL 3.3; this display offers %1.%2.")
+            .arg(got.majorVersion())
+            .arg(got.minorVersion());
+    FProgram.removeAllShaders(); // from an earlier context
+    if (!FProgram.addShaderFromSourceCode(QOpenGLShader::Vertex, VertexShader) ||
+        !FProgram.addShaderFromSourceCode(QOpenGLShader::Fragment, FragmentShader) ||
+        !FProgram.link())
+        return "The 3D view's shaders do not build: " + FProgram.log();
+    FMeshArray.create();
+    FGridArray.create();
+    FLineArray.create();
+    return {};
+}
+
+void TTerrainRenderer3D::Release() {
+    for (QOpenGLBuffer* buffer :
+         {&FPositions, &FCorners, &FGridPoints, &FGridPattern, &FLinePoints})
+        buffer->destroy();
+    FMeshArray.destroy();
+    FGridArray.destroy();
+    FLineArray.destroy();
+    if (FRampTexture)
+        glDeleteTextures(1, &FRampTexture);
+    FRampTexture = 0;
+    Reset();
+}
+
+void TTerrainRenderer3D::Reset() {
+    FMeshUploaded = false;
+    FUploadedLevels = 0;
+}
+
+void TTerrainRenderer3D::Upload(TTerrainTiles& tiles) {
+    if (!FMeshUploaded) {
+        FMeshArray.bind();
+        FPositions.create();
+        FPositions.bind();
+        FPositions.allocate(tiles.Positions().data(),
+                            int(tiles.Positions().size() * sizeof(float)));
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+        FCorners.create();
+        FCorners.bind();
+        FCorners.allocate(tiles.Corners().data(), int(tiles.Corners().size() * sizeof(uint32_t)));
+        FMeshArray.release();
+
+        FGridArray.bind();
+        FGridPoints.create();
+        FGridPoints.bind();
+        FGridPoints.allocate(int(tiles.GridPoints().size() * sizeof(float)));
+        glEnableVertexAttribArray(0);
+        glEnableVertexAttribArray(1);
+        const auto& pattern = TTerrainTiles::GridPattern();
+        FGridPattern.create();
+        FGridPattern.bind();
+        FGridPattern.allocate(pattern.data(), int(pattern.size() * sizeof(uint32_t)));
+        FGridArray.release();
+
+        FLineArray.bind();
+        FLinePoints.create();
+        FLinePoints.bind();
+        FLinePoints.allocate(3 * 3 * sizeof(float));
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+        FLineArray.release();
+
+        // The ramp of the plan view over the model's range.
+        const TColourRamp ramp(tiles.Low().Z, tiles.High().Z);
+        std::vector<uint32_t> texels(RampSteps);
+        for (int i = 0; i < RampSteps; ++i) {
+            const uint32_t argb = ramp.ColourAtFraction(i / double(RampSteps - 1));
+            // As bytes R, G, B, A.
+            texels[size_t(i)] =
+                ((argb >> 16) & 0xFF) | (argb & 0xFF00) | ((argb & 0xFF) << 16) | 0xFF000000u;
+        }
+        if (!FRampTexture)
+            glGenTextures(1, &FRampTexture);
+        glBindTexture(GL_TEXTURE_2D, FRampTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, RampSteps, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        FMeshUploaded = true;
+        tiles.ReleaseMeshArrays(); // the GPU holds them now
+    }
+    // The grids of the levels sampled since the last call.
+    const int ready = tiles.ReadyLevels();
+    if (ready > FUploadedLevels) {
+        FGridPoints.bind();
+        const int tileFloats = TTerrainTiles::GridVertices * 4;
+        for (size_t t = 0; t < tiles.Tiles().size(); ++t) {
+            const int depth = tiles.Tiles()[t].Depth;
+            if (depth >= FUploadedLevels && depth < ready)
+                FGridPoints.write(int(t) * tileFloats * int(sizeof(float)),
+                                  tiles.GridPoints().data() + t * size_t(tileFloats),
+                                  tileFloats * int(sizeof(float)));
+        }
+        FUploadedLevels = ready;
+    }
+}
+
+void TTerrainRenderer3D::DrawExact(const TTerrainTiles& tiles, const std::vector<int>& exact) {
+    FMeshArray.bind();
+    glVertexAttrib1f(1, 1.0f);
+    for (int t : exact) {
+        const TTile& tile = tiles.Tiles()[size_t(t)];
+        glDrawElements(GL_TRIANGLES, GLsizei(tile.CornerCount), GL_UNSIGNED_INT,
+                       reinterpret_cast<void*>(tile.FirstCorner * sizeof(uint32_t)));
+    }
+    FMeshArray.release();
+}
+
+int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera& camera, int width,
+                                 int height, const TView3DLayers& layers,
+                                 const TTriangle* selected) {
+    const double x = layers.Exaggeration;
+    TVec3 low = tiles.Low(), high = tiles.High();
+    low.Z *= x;
+    high.Z *= x;
+    const TTileSelection selection = tiles.Select(camera, width, height, x);
+    // Near and far planes around the model's box, seen from the eye.
+    const TVec3 centre = (low + high) * 0.5, eye = camera.Eye();
+    const double radius = std::sqrt(Dot(high - low, high - low)) / 2 + 1e-6;
+    const double toCentre = std::sqrt(Dot(centre - eye, centre - eye));
+    const double farPlane = toCentre + radius * 1.5;
+    const double nearPlane = std::max(farPlane * 1e-5, toCentre - radius * 1.5);
+
+    FProgram.bind();
+    FProgram.setUniformValue("viewProjection",
+                             camera.ViewProjection(width, height, nearPlane, farPlane));
+    FProgram.setUniformValue("exaggeration", float(x));
+    FProgram.setUniformValue("coloured", layers.Colours);
+    FProgram.setUniformValue("lit", true);
+    FProgram.setUniformValue("low", float(tiles.Low().Z));
+    FProgram.setUniformValue("high", float(tiles.High().Z));
+    // The hillshade's light: from the north-west, 45 degrees up.
+    const double up = LevelGroundShade(), across = std::sqrt(1 - up * up) * std::sqrt(0.5);
+    FProgram.setUniformValue("light", QVector3D(float(-across), float(across), float(up)));
+    FProgram.setUniformValue("ramp", 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, FRampTexture);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1, 1);
+    DrawExact(tiles, selection.Exact);
+    FGridArray.bind();
+    FGridPoints.bind();
+    const GLsizei patternCorners = GLsizei(TTerrainTiles::GridPattern().size());
+    for (int t : selection.Grids) {
+        const size_t first = size_t(t) * TTerrainTiles::GridVertices * 4 * sizeof(float);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 4 * sizeof(float),
+                              reinterpret_cast<void*>(first));
+        glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, 4 * sizeof(float),
+                              reinterpret_cast<void*>(first + 3 * sizeof(float)));
+        glDrawElements(GL_TRIANGLES, patternCorners, GL_UNSIGNED_INT, nullptr);
+    }
+    FGridArray.release();
+    glDisable(GL_POLYGON_OFFSET_FILL);
+
+    // The sides of the exact triangles, over the surface.
+    using TPolygonMode = void (*)(GLenum, GLenum);
+    const auto polygonMode = reinterpret_cast<TPolygonMode>(
+        QOpenGLContext::currentContext()->getProcAddress("glPolygonMode"));
+    if (layers.Sides && polygonMode) {
+        FProgram.setUniformValue("lit", false);
+        FProgram.setUniformValue("flatColour", QVector4D(0, 0.45f, 0, 1));
+        polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        DrawExact(tiles, selection.Exact);
+        polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    }
+    // The selected triangle, seen through whatever hides it.
+    if (selected && selected->Vertex(1) && selected->Vertex(2) && selected->Vertex(3)) {
+        float corners[9];
+        for (int k = 0; k < 3; ++k) {
+            const TTriVertex* v = selected->Vertex(k + 1);
+            corners[k * 3] = float(v->Easting - tiles.CentreE);
+            corners[k * 3 + 1] = float(v->Northing - tiles.CentreN);
+            corners[k * 3 + 2] = float(v->Value - tiles.CentreZ);
+        }
+        FProgram.setUniformValue("lit", false);
+        FProgram.setUniformValue("flatColour", QVector4D(1, 0, 0, 1));
+        glDisable(GL_DEPTH_TEST);
+        FLineArray.bind();
+        FLinePoints.bind();
+        FLinePoints.write(0, corners, sizeof(corners));
+        glVertexAttrib1f(1, 1.0f);
+        glDrawArrays(GL_LINE_LOOP, 0, 3);
+        FLineArray.release();
+    }
+    FProgram.release();
+    glDisable(GL_DEPTH_TEST);
+    return selection.Triangles;
+}
+
+QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& layers, int width,
+                              int height, double azimuth, double elevation) {
+    QOffscreenSurface surface;
+    surface.setFormat(TTerrainRenderer3D::Format());
+    surface.create();
+    QOpenGLContext context;
+    context.setFormat(TTerrainRenderer3D::Format());
+    if (!context.create() || !context.makeCurrent(&surface))
+        throw Exception("The 3D picture needs OpenGL 3.3, and there is no OpenGL here: run it on "
+                        "a display (a virtual one will do).");
+    TTerrainTiles tiles(mesh);
+    tiles.SampleGrids(mesh, nullptr);
+    QImage picture;
+    {
+        TTerrainRenderer3D renderer;
+        if (const QString problem = renderer.Initialize(); !problem.isEmpty())
+            throw Exception(problem.toStdString());
+        QOpenGLFramebufferObjectFormat format;
+        format.setAttachment(QOpenGLFramebufferObject::Depth);
+        QOpenGLFramebufferObject target(width, height, format);
+        target.bind();
+        renderer.Upload(tiles);
+        TVec3 low = tiles.Low(), high = tiles.High();
+        low.Z *= layers.Exaggeration;
+        high.Z *= layers.Exaggeration;
+        TOrbitCamera camera;
+        camera.Frame(low, high);
+        camera.SetView(camera.Target(), azimuth, elevation, camera.Distance());
+        auto& gl = *context.extraFunctions();
+        gl.glViewport(0, 0, width, height);
+        gl.glClearColor(0.93f, 0.94f, 0.96f, 1);
+        gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderer.Draw(tiles, camera, width, height, layers, nullptr);
+        picture = target.toImage();
+        target.release();
+        renderer.Release();
+    }
+    context.doneCurrent();
+    return picture;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Draws the tiles of TTerrainTiles with OpenGL 3.3: the 3D view window and the 3D picture
+// without a window both draw through it. It holds the GPU's copies of the mesh and the grids.
+#include "OrbitCamera.h"
+
+#include <QImage>
+#include <QOpenGLBuffer>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLShaderProgram>
+#include <QOpenGLVertexArrayObject>
+#include <QString>
+
+class TTriangle;
+class TTriangleMesh;
+class TTerrainTiles;
+
+struct TView3DLayers {
+    bool Colours = false;
+    bool Sides = false;
+    double Exaggeration = 1;
+};
+
+class TTerrainRenderer3D : protected QOpenGLExtraFunctions {
+public:
+    // In a current context: why it cannot draw there (no OpenGL 3.3), or empty.
+    QString Initialize();
+    // In the context: gives the GPU's memory back.
+    void Release();
+    // Sends what is new: the mesh and the ramp at the first call after Reset, then the grids
+    // of the levels sampled since. The mesh's arrays are freed once sent.
+    void Upload(TTerrainTiles& tiles);
+    // A new model: everything is sent again.
+    void Reset();
+    // Draws a frame into the current framebuffer of width x height pixels; returns the
+    // triangles drawn.
+    int64_t Draw(const TTerrainTiles& tiles, const TOrbitCamera& camera, int width, int height,
+                 const TView3DLayers& layers, const TTriangle* selected);
+    static QSurfaceFormat Format();
+
+private:
+    void DrawExact(const TTerrainTiles& tiles, const std::vector<int>& exact);
+
+    QOpenGLShaderProgram FProgram;
+    QOpenGLVertexArrayObject FMeshArray, FGridArray, FLineArray;
+    QOpenGLBuffer FPositions{QOpenGLBuffer::VertexBuffer}, FCorners{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer FGridPoints{QOpenGLBuffer::VertexBuffer},
+        FGridPattern{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer FLinePoints{QOpenGLBuffer::VertexBuffer};
+    unsigned FRampTexture = 0;
+    bool FMeshUploaded = false;
+    int FUploadedLevels = 0;
+};
+
+// The model drawn in 3D without a window, in an offscreen OpenGL context (it needs a display,
+// a virtual one will do, or an offscreen OpenGL platform). The camera looks at the model from
+// azimuth and elevation (degrees), framing all of it. Raises Exception when there is no OpenGL
+// 3.3.
+QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& layers, int width,
+                              int height, double azimuth, double elevation);
