@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace {
-constexpr int MaxDepth = 14;
 constexpr int G = TTerrainTiles::GridCells;
 
 bool Finite(const TTriVertex* v) {
@@ -40,6 +40,22 @@ double DistanceToBox(TVec3 eye, const TTile& tile, double exaggeration) {
 }
 } // namespace
 
+namespace {
+// Triangles are ordered along a Z curve over a grid of 2^CodeLevels cells a side: the triangles
+// of every tile of the quadtree down to that depth are then one run of that order.
+constexpr int CodeLevels = 11;
+constexpr uint32_t NoCode = 0xFFFFFFFFu;
+
+uint32_t SpreadBits(uint32_t v) {
+    v &= 0xFFFF;
+    v = (v | (v << 8)) & 0x00FF00FF;
+    v = (v | (v << 4)) & 0x0F0F0F0F;
+    v = (v | (v << 2)) & 0x33333333;
+    v = (v | (v << 1)) & 0x55555555;
+    return v;
+}
+} // namespace
+
 TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
     const TTriVertices& vertices = mesh.Vertices();
     const TTriangles& triangles = mesh.Triangles();
@@ -56,53 +72,72 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
     CentreE = (minE + maxE) / 2, CentreN = (minN + maxN) / 2, CentreZ = (minZ + maxZ) / 2;
     FLow = {minE - CentreE, minN - CentreN, minZ - CentreZ};
     FHigh = {maxE - CentreE, maxN - CentreN, maxZ - CentreZ};
+    FHigh.X = std::max(FHigh.X, FLow.X + 1e-6);
+    FHigh.Y = std::max(FHigh.Y, FLow.Y + 1e-6);
 
-    FPositions.assign(size_t(vertices.Count()) * 3, std::numeric_limits<float>::quiet_NaN());
-    for (int i = 0; i < vertices.Count(); ++i)
-        if (const TTriVertex* v = vertices.VertexAt(i); Finite(v)) {
-            FPositions[size_t(i) * 3] = float(v->Easting - CentreE);
-            FPositions[size_t(i) * 3 + 1] = float(v->Northing - CentreN);
-            FPositions[size_t(i) * 3 + 2] = float(v->Value - CentreZ);
+    FPositions.resize(size_t(vertices.Count()) * 3);
+    RunInShares(CoreCount(), vertices.Count(), [&](int, int first, int last) {
+        for (int i = first; i < last; ++i) {
+            const TTriVertex* v = vertices.VertexAt(i);
+            const bool finite = Finite(v);
+            const float nan = std::numeric_limits<float>::quiet_NaN();
+            FPositions[size_t(i) * 3] = finite ? float(v->Easting - CentreE) : nan;
+            FPositions[size_t(i) * 3 + 1] = finite ? float(v->Northing - CentreN) : nan;
+            FPositions[size_t(i) * 3 + 2] = finite ? float(v->Value - CentreZ) : nan;
         }
+    });
 
-    // The triangles that can be drawn, as their three vertex positions, and their centres.
-    std::vector<uint32_t> source;
-    source.reserve(size_t(triangles.Count()) * 3);
-    for (int i = 0; i < triangles.Count(); ++i) {
-        const TTriangle* t = triangles.TriangleAt(i);
-        if (!t)
-            continue;
-        uint32_t at[3];
-        bool drawable = true;
-        for (int k = 0; k < 3 && drawable; ++k) {
-            const TTriVertex* v = t->Vertex(k + 1);
-            drawable = Finite(v) && v->Number >= 1 && v->Number <= vertices.Count() &&
-                       vertices.VertexAt(v->Number - 1) == v;
-            at[k] = drawable ? uint32_t(v->Number - 1) : 0;
+    // Each drawable triangle's place on the Z curve, by its centre.
+    const int count = triangles.Count();
+    // Written in full below: not cleared first, which would cost as much again.
+    std::unique_ptr<uint32_t[]> codes(new uint32_t[size_t(count)]);
+    const double cells = double(1 << CodeLevels);
+    const double scaleX = cells / (FHigh.X - FLow.X), scaleY = cells / (FHigh.Y - FLow.Y);
+    RunInShares(CoreCount(), count, [&](int, int first, int last) {
+        for (int i = first; i < last; ++i) {
+            const TTriangle* t = triangles.TriangleAt(i);
+            bool drawable = t != nullptr;
+            double x = 0, y = 0;
+            for (int k = 1; k <= 3 && drawable; ++k) {
+                const TTriVertex* v = t->Vertex(k);
+                drawable = Finite(v) && v->Number >= 1 && v->Number <= vertices.Count();
+                if (drawable)
+                    x += v->Easting, y += v->Northing;
+            }
+            if (!drawable) {
+                codes[size_t(i)] = NoCode;
+                continue;
+            }
+            const double cx = (x / 3 - CentreE - FLow.X) * scaleX;
+            const double cy = (y / 3 - CentreN - FLow.Y) * scaleY;
+            const auto cell = [&](double c) { return uint32_t(std::clamp(c, 0.0, cells - 1)); };
+            codes[size_t(i)] = SpreadBits(cell(cx)) | (SpreadBits(cell(cy)) << 1);
         }
-        if (drawable)
-            source.insert(source.end(), at, at + 3);
-    }
-    std::vector<uint32_t> order(source.size() / 3);
-    FCentres.resize(order.size() * 2);
-    for (size_t i = 0; i < order.size(); ++i) {
-        order[i] = uint32_t(i);
-        for (size_t axis = 0; axis < 2; ++axis)
-            FCentres[i * 2 + axis] =
-                (FPositions[source[i * 3] * 3 + axis] + FPositions[source[i * 3 + 1] * 3 + axis] +
-                 FPositions[source[i * 3 + 2] * 3 + axis]) /
-                3;
-    }
-    FCorners.reserve(source.size());
-    Build(0, FLow.X, FLow.Y, std::max(FHigh.X, FLow.X + 1e-6), std::max(FHigh.Y, FLow.Y + 1e-6),
-          order, source, 0, int64_t(order.size()));
-    std::vector<float>().swap(FCentres); // its memory too
+    });
+    // A counting sort by code: the triangles in curve order, and their codes beside them.
+    std::vector<uint32_t> starts((size_t(1) << (2 * CodeLevels)) + 1, 0);
+    for (int i = 0; i < count; ++i)
+        if (codes[size_t(i)] != NoCode)
+            ++starts[codes[size_t(i)] + 1];
+    for (size_t c = 1; c < starts.size(); ++c)
+        starts[c] += starts[c - 1];
+    std::vector<uint32_t> order(starts.back()), sortedCodes(starts.back());
+    for (int i = 0; i < count; ++i)
+        if (const uint32_t code = codes[size_t(i)]; code != NoCode) {
+            order[starts[code]] = uint32_t(i);
+            sortedCodes[starts[code]++] = code;
+        }
+    codes.reset();
+    std::vector<uint32_t>().swap(starts);
+
+    FCorners.reserve(order.size() * 3);
+    Build(mesh, 0, FLow.X, FLow.Y, FHigh.X, FHigh.Y, order, sortedCodes, 0, int64_t(order.size()));
     FGridPoints.assign(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
 }
 
-int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, double maxY,
-                         std::vector<uint32_t>& order, const std::vector<uint32_t>& source,
-                         int64_t first, int64_t last) {
+int TTerrainTiles::Build(const TTriangleMesh& mesh, int depth, double minX, double minY,
+                         double maxX, double maxY, const std::vector<uint32_t>& order,
+                         const std::vector<uint32_t>& codes, int64_t first, int64_t last) {
     const int index = int(FTiles.size());
     FTiles.push_back({});
     FLevels = std::max(FLevels, depth + 1);
@@ -112,42 +147,40 @@ int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, doubl
         tile.Depth = depth;
     }
     float low = INFINITY, high = -INFINITY;
-    if (last - first <= LeafTriangles || depth + 1 >= MaxDepth) {
+    if (last - first <= LeafTriangles || depth >= CodeLevels) {
         FTiles[size_t(index)].Leaf = true;
         FTiles[size_t(index)].FirstCorner = int64_t(FCorners.size());
-        for (int64_t i = first; i < last; ++i)
-            for (int k = 0; k < 3; ++k) {
-                const uint32_t v = source[size_t(order[size_t(i)]) * 3 + size_t(k)];
+        for (int64_t i = first; i < last; ++i) {
+            const TTriangle* t = mesh.Triangles().TriangleAt(int(order[size_t(i)]));
+            for (int k = 1; k <= 3; ++k) {
+                const uint32_t v = uint32_t(t->Vertex(k)->Number - 1);
                 FCorners.push_back(v);
                 low = std::min(low, FPositions[size_t(v) * 3 + 2]);
                 high = std::max(high, FPositions[size_t(v) * 3 + 2]);
             }
+        }
         FTiles[size_t(index)].CornerCount =
             int64_t(FCorners.size()) - FTiles[size_t(index)].FirstCorner;
     } else {
+        // The two bits of the code that name the quadrant at this depth: x low, y high.
+        const int shift = 2 * (CodeLevels - depth - 1);
         const double midX = (minX + maxX) / 2, midY = (minY + maxY) / 2;
-        auto centre = [&](uint32_t t, int axis) { return FCentres[size_t(t) * 2 + size_t(axis)]; };
-        const auto begin = order.begin() + first, end = order.begin() + last;
-        const auto west =
-            std::partition(begin, end, [&](uint32_t t) { return centre(t, 0) < midX; });
-        const auto southWest =
-            std::partition(begin, west, [&](uint32_t t) { return centre(t, 1) < midY; });
-        const auto southEast =
-            std::partition(west, end, [&](uint32_t t) { return centre(t, 1) < midY; });
-        const int64_t cuts[5] = {first, southWest - order.begin(), west - order.begin(),
-                                 southEast - order.begin(), last};
-        const double boxes[4][4] = {{minX, minY, midX, midY},
-                                    {minX, midY, midX, maxY},
-                                    {midX, minY, maxX, midY},
-                                    {midX, midY, maxX, maxY}};
-        for (int q = 0; q < 4; ++q) {
-            if (cuts[q] == cuts[q + 1])
-                continue;
-            const int child = Build(depth + 1, boxes[q][0], boxes[q][1], boxes[q][2], boxes[q][3],
-                                    order, source, cuts[q], cuts[q + 1]);
-            FTiles[size_t(index)].Children[q] = child;
-            low = std::min(low, FTiles[size_t(child)].MinZ);
-            high = std::max(high, FTiles[size_t(child)].MaxZ);
+        int64_t from = first;
+        for (uint32_t q = 0; q < 4; ++q) {
+            const auto end =
+                std::partition_point(codes.begin() + from, codes.begin() + last,
+                                     [&](uint32_t code) { return ((code >> shift) & 3u) <= q; });
+            const int64_t to = end - codes.begin();
+            if (to > from) {
+                const bool east = q & 1u, north = q & 2u;
+                const int child =
+                    Build(mesh, depth + 1, east ? midX : minX, north ? midY : minY,
+                          east ? maxX : midX, north ? maxY : midY, order, codes, from, to);
+                FTiles[size_t(index)].Children[q] = child;
+                low = std::min(low, FTiles[size_t(child)].MinZ);
+                high = std::max(high, FTiles[size_t(child)].MaxZ);
+            }
+            from = to;
         }
     }
     FTiles[size_t(index)].MinZ = low <= high ? low : 0;

@@ -67,24 +67,25 @@ public:
 
     // The tiles for a view: grids whose cells are under pixelError pixels wide on the screen,
     // the exact leaves where they would not be; the error is raised until the frame holds at
-    // most budget triangles.
+    // most budget triangles. The budget keeps a frame within 100 ms on a software renderer,
+    // which draws a few million triangles a second on two cores.
     TTileSelection Select(const TOrbitCamera& camera, int width, int height, double exaggeration,
-                          double pixelError = 3, int64_t budget = 3000000) const;
+                          double pixelError = 4, int64_t budget = 400000) const;
     // Bytes held beyond the model.
     size_t MemoryBytes() const;
     // Frees the exact triangles' arrays once the GPU holds them; the tiles keep their ranges.
     void ReleaseMeshArrays();
 
 private:
-    int Build(int depth, double minX, double minY, double maxX, double maxY,
-              std::vector<uint32_t>& order, const std::vector<uint32_t>& source, int64_t first,
-              int64_t last);
+    int Build(const TTriangleMesh& mesh, int depth, double minX, double minY, double maxX,
+              double maxY, const std::vector<uint32_t>& order, const std::vector<uint32_t>& codes,
+              int64_t first, int64_t last);
     void SampleTile(const TTriangleMesh& mesh, int tile);
     TTileSelection SelectWith(const TOrbitCamera& camera, int height, double exaggeration,
                               double pixelError) const;
 
     std::vector<TTile> FTiles;
-    std::vector<float> FPositions, FGridPoints, FCentres;
+    std::vector<float> FPositions, FGridPoints;
     std::vector<uint32_t> FCorners;
     TVec3 FLow, FHigh;
     int FLevels = 0;
