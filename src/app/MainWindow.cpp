@@ -507,6 +507,8 @@ void TfrmTINMap::MapView1Paint() {
     TMapOverlays overlays = DrawMapOverlays(*MapView1, *FModel, FTerrain, FTerrainCache);
     FLegendBox = overlays.Legend;
     FLabelBoxes = std::move(overlays.Labels);
+    // The 3D view shows the lines the plan shows, as the plan is drawn anew.
+    Update3DView();
 }
 
 void TfrmTINMap::MapView1ViewChanged() {

@@ -20,6 +20,7 @@
 #include "platform/Memory.h"
 #include "platform/NumberText.h"
 #include "support/WaitCursor.h"
+#include "view3d/DrapedLines.h"
 #include "view3d/TerrainView3D.h"
 #include "vrk/VRKModel.h"
 
@@ -177,16 +178,38 @@ void TfrmTINMap::mnuTerrain3DViewClick() {
         frm3DView->OnSelectTriangle = [this](TTriangle* triangle) { SelectTriangle(triangle); };
         frm3DView->SetModel(FModel.get());
         frm3DView->SetSelectedTriangle(FSelectedTriangle);
-        Update3DView();
     }
     frm3DView->show();
+    Update3DView();
     frm3DView->raise();
     frm3DView->activateWindow();
 }
 
 void TfrmTINMap::Update3DView() {
-    if (frm3DView)
-        frm3DView->SetLayers({FTerrain.Colours, Layers().Triangles, FTerrain.Exaggeration});
+    if (!frm3DView)
+        return;
+    frm3DView->SetLayers({FTerrain.Colours, Layers().Triangles, FTerrain.Exaggeration});
+    if (!frm3DView->isVisible())
+        return;
+    // The lines the plan shows, laid on the ground.
+    const auto colour = [](const QColor& c) { return uint32_t(c.rgb()); };
+    std::vector<TLine3D> lines;
+    if (FTerrain.Contours)
+        lines = ContourLines3D(FTerrainCache.Contours(FModel->Triangles(), FTerrain.Contour),
+                               colour(ToQColor(ContourColor)));
+    auto add = [&](std::vector<TLine3D> more) {
+        lines.insert(lines.end(), std::make_move_iterator(more.begin()),
+                     std::make_move_iterator(more.end()));
+    };
+    if (FProfileLine.size() >= 2)
+        add(DrapeLine(*FModel, FProfileLine, colour(ProfileLineColour)));
+    if (FBoundary)
+        for (std::vector<TPlanPoint> ring : FBoundary->Rings) {
+            if (!ring.empty())
+                ring.push_back(ring.front());
+            add(DrapeLine(*FModel, ring, colour(BoundaryColour)));
+        }
+    frm3DView->SetLines(std::move(lines));
 }
 
 void TfrmTINMap::TerrainLayersClick() {

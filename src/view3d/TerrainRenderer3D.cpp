@@ -85,6 +85,7 @@ QString TTerrainRenderer3D::Initialize() {
     FMeshArray.create();
     FGridArray.create();
     FLineArray.create();
+    FOverlayArray.create();
     return {};
 }
 
@@ -106,8 +107,9 @@ void TTerrainRenderer3D::Reset() {
     FUploadedLevels = 0;
 }
 
-void TTerrainRenderer3D::Upload(TTerrainTiles& tiles) {
-    if (!FMeshUploaded) {
+bool TTerrainRenderer3D::Upload(TTerrainTiles& tiles) {
+    const bool meshNow = !FMeshUploaded;
+    if (meshNow) {
         FMeshArray.bind();
         FPositions.create();
         FPositions.bind();
@@ -174,6 +176,25 @@ void TTerrainRenderer3D::Upload(TTerrainTiles& tiles) {
         }
         FUploadedLevels = ready;
     }
+    return meshNow;
+}
+
+void TTerrainRenderer3D::SetLines(const TTerrainTiles& tiles, const std::vector<TLine3D>& lines) {
+    std::vector<float> points;
+    FLineRuns.clear();
+    for (const TLine3D& line : lines) {
+        FLineRuns.push_back({line.Colour, int(points.size() / 3), int(line.Points.size())});
+        for (const TVec3& p : line.Points)
+            points.insert(points.end(), {float(p.X - tiles.CentreE), float(p.Y - tiles.CentreN),
+                                         float(p.Z - tiles.CentreZ)});
+    }
+    FOverlayArray.bind();
+    FOverlayPoints.create();
+    FOverlayPoints.bind();
+    FOverlayPoints.allocate(points.data(), int(points.size() * sizeof(float)));
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+    FOverlayArray.release();
 }
 
 void TTerrainRenderer3D::DrawExact(const TTerrainTiles& tiles, const std::vector<int>& exact) {
@@ -244,6 +265,19 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
         polygonMode(GL_FRONT_AND_BACK, GL_LINE);
         DrawExact(tiles, selection.Exact);
         polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    }
+    // The lines on the ground: the surface lies a little behind them (the polygon offset).
+    if (!FLineRuns.empty()) {
+        FProgram.setUniformValue("lit", false);
+        FOverlayArray.bind();
+        glVertexAttrib1f(1, 1.0f);
+        for (const TLineRun& run : FLineRuns) {
+            FProgram.setUniformValue("flatColour", QVector4D(((run.Colour >> 16) & 0xFF) / 255.0f,
+                                                             ((run.Colour >> 8) & 0xFF) / 255.0f,
+                                                             (run.Colour & 0xFF) / 255.0f, 1));
+            glDrawArrays(GL_LINE_STRIP, run.First, run.Count);
+        }
+        FOverlayArray.release();
     }
     // The selected triangle, seen through whatever hides it.
     if (selected && selected->Vertex(1) && selected->Vertex(2) && selected->Vertex(3)) {

@@ -1,6 +1,7 @@
 #pragma once
 // Draws the tiles of TTerrainTiles with OpenGL 3.3: the 3D view window and the 3D picture
 // without a window both draw through it. It holds the GPU's copies of the mesh and the grids.
+#include "DrapedLines.h"
 #include "OrbitCamera.h"
 
 #include <QImage>
@@ -27,10 +28,13 @@ public:
     // In the context: gives the GPU's memory back.
     void Release();
     // Sends what is new: the mesh and the ramp at the first call after Reset, then the grids
-    // of the levels sampled since. The mesh's arrays are freed once sent.
-    void Upload(TTerrainTiles& tiles);
+    // of the levels sampled since. The mesh's arrays are freed once sent. True when the mesh
+    // was sent now: lines set before belong to another model's frame.
+    bool Upload(TTerrainTiles& tiles);
     // A new model: everything is sent again.
     void Reset();
+    // The lines laid on the surface, in the model's coordinates, drawn over it from now on.
+    void SetLines(const TTerrainTiles& tiles, const std::vector<TLine3D>& lines);
     // Draws a frame into the current framebuffer of width x height pixels; returns the
     // triangles drawn.
     int64_t Draw(const TTerrainTiles& tiles, const TOrbitCamera& camera, int width, int height,
@@ -46,6 +50,13 @@ private:
     QOpenGLBuffer FGridPoints{QOpenGLBuffer::VertexBuffer},
         FGridPattern{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer FLinePoints{QOpenGLBuffer::VertexBuffer};
+    QOpenGLVertexArrayObject FOverlayArray;
+    QOpenGLBuffer FOverlayPoints{QOpenGLBuffer::VertexBuffer};
+    struct TLineRun {
+        uint32_t Colour;
+        int First, Count;
+    };
+    std::vector<TLineRun> FLineRuns;
     unsigned FRampTexture = 0;
     bool FMeshUploaded = false;
     int FUploadedLevels = 0;

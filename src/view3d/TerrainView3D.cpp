@@ -120,6 +120,12 @@ void TTerrainView3D::SetSelectedTriangle(const TTriangle* triangle) {
     update();
 }
 
+void TTerrainView3D::SetLines(std::vector<TLine3D> lines) {
+    FLines = std::move(lines);
+    FLinesChanged = true;
+    update();
+}
+
 void TTerrainView3D::ResetView() {
     FCameraSet = false;
     update();
@@ -142,7 +148,10 @@ void TTerrainView3D::paintGL() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!FProblem.isEmpty() || !FMesh || !FBuilt)
         return DrawProgress();
-    FRenderer.Upload(*FTiles);
+    if (FRenderer.Upload(*FTiles) || FLinesChanged) {
+        FRenderer.SetLines(*FTiles, FLines);
+        FLinesChanged = false;
+    }
     if (!FCameraSet) {
         TVec3 low = FTiles->Low(), high = FTiles->High();
         low.Z *= FLayers.Exaggeration;

@@ -28,6 +28,8 @@ public:
     void SetModel(const TTriangleMesh* mesh);
     void SetLayers(const TView3DLayers& layers);
     void SetSelectedTriangle(const TTriangle* triangle);
+    // The lines laid on the ground (contours, the profile line, the boundary).
+    void SetLines(std::vector<TLine3D> lines);
     // Back to the view of the whole model.
     void ResetView();
     TOrbitCamera& Camera() { return FCamera; }
@@ -70,6 +72,8 @@ private:
     TOrbitCamera FCamera;
     bool FCameraSet = false;
     const TTriangle* FSelected = nullptr;
+    std::vector<TLine3D> FLines;
+    bool FLinesChanged = false;
     QString FProblem;
     int64_t FLastFrameTriangles = 0;
 

@@ -3,6 +3,7 @@
 #include "TerrainGenerator.h"
 #include "model/Geometry.h"
 #include "platform/Streams.h"
+#include "view3d/DrapedLines.h"
 #include "view3d/OrbitCamera.h"
 #include "view3d/TerrainPick.h"
 #include "view3d/TerrainTiles.h"
@@ -209,4 +210,44 @@ TEST(TerrainPickTest, ThePickedTriangleIsTheNearestAlongTheRayAndThePlanLookUpsO
         }
         EXPECT_GT(hits, 30);
     }
+}
+
+TEST(DrapedLinesTest, ALineLaidOnTheGroundFollowsItAndBreaksWhereItLeavesTheModel) {
+    auto model = Terrain(40, 30, 10, 3);
+    TTerrainTiles tiles(*model);
+    const double e = tiles.CentreE, n = tiles.CentreN;
+    // From off the model, across it, off again, and back on.
+    const std::vector<TPlanPoint> line{
+        {e - 400, n - 10}, {e + 100, n + 40}, {e + 400, n + 60}, {e + 150, n - 20}};
+    const std::vector<TLine3D> parts = DrapeLine(*model, line, 0xFFFF0000);
+    ASSERT_EQ(parts.size(), 2u);
+    for (const TLine3D& part : parts) {
+        EXPECT_EQ(part.Colour, 0xFFFF0000);
+        // Points on the model's outer sides may fall outside every triangle by the rule of
+        // containment; the others carry the surface's value.
+        size_t found = 0;
+        for (const TVec3& p : part.Points) {
+            double value = 0;
+            if (!model->FindTriangle(p.X, p.Y, value))
+                continue;
+            ++found;
+            EXPECT_NEAR(p.Z, value, 1e-9 * std::abs(value) + 1e-9);
+        }
+        EXPECT_GE(found + 2, part.Points.size());
+        // Between two points the line is straight on one triangle: its middle is on the ground.
+        for (size_t i = 1; i < part.Points.size(); ++i) {
+            const TVec3 mid = (part.Points[i - 1] + part.Points[i]) * 0.5;
+            double value = 0;
+            if (model->FindTriangle(mid.X, mid.Y, value)) {
+                EXPECT_NEAR(mid.Z, value, 1e-6);
+            }
+        }
+    }
+    EXPECT_TRUE(DrapeLine(*model, {{e, n}, {e, n}}, 0).empty()) << "no length";
+
+    const std::vector<TContourLine> contours{{100, false, false, {{1, 2}, {3, 4}}}};
+    const std::vector<TLine3D> lines = ContourLines3D(contours, 0xFF123456);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].Points.size(), 2u);
+    EXPECT_EQ(lines[0].Points[1].Z, 100);
 }
