@@ -17,6 +17,7 @@
 #include "import/SurfaceReaders.h"
 #include "inspect/TriangleInfoWindow.h"
 #include "platform/ErrorGuard.h"
+#include "platform/Exceptions.h"
 #include "platform/Memory.h"
 #include "platform/NumberText.h"
 #include "support/WaitCursor.h"
@@ -31,7 +32,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTimer>
@@ -172,7 +172,7 @@ void TfrmTINMap::mnuTerrain3DViewClick() {
     // same either way.
     if (!frm3DView) {
         if (const QString problem = TTerrainView3D::OpenGLProblem(); !problem.isEmpty())
-            return void(QMessageBox::warning(this, "3D view", problem));
+            throw Exception(problem.toStdString()); // shown as every error is; nothing changes
         frm3DView = new TTerrainView3D(this);
         CloseOnEscape(frm3DView);
         frm3DView->OnSelectTriangle = [this](TTriangle* triangle) { SelectTriangle(triangle); };

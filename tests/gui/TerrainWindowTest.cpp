@@ -713,3 +713,15 @@ TEST(MeasureWindowTest, TheTextNamesEveryLengthWithItsUnit) {
                     "1: 100.000 ft, bearing 45.000°, grade 12.50 %\n"
                     "2: 20.000 ft, bearing 270.000°, grade off the model\n");
 }
+
+TEST_F(TerrainWindowTest, WithoutOpenGLThe3DViewSaysWhyAndThePlanStaysAsItIs) {
+    // The offscreen platform of these tests has no OpenGL widgets.
+    const QImage before = window->MapView()->grab().toImage();
+    Action("mnuTerrain3DView")->trigger();
+    ASSERT_EQ(ReportedErrors().size(), 1);
+    EXPECT_TRUE(ReportedErrors()[0].startsWith("The 3D view needs"))
+        << ReportedErrors()[0].toStdString();
+    EXPECT_EQ(window->View3D(), nullptr);
+    EXPECT_EQ(window->MapView()->grab().toImage(), before);
+    EXPECT_EQ(Action("mnuTerrain3DView")->shortcut(), QKeySequence(Qt::Key_F3));
+}

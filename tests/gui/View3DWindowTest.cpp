@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -113,6 +115,52 @@ TEST(View3DWindowTest, OpeningAnotherModelRebuildsTheViewWithoutLosingIt) {
         QTest::qWait(20);
     EXPECT_TRUE(view->Ready());
     EXPECT_GT(FactsOf(view->grabFramebuffer()).Coverage, 0.15);
+}
+
+TEST(View3DWindowTest, MouseAndKeysTurnZoomPanCentreAndReset) {
+    if (OpenGLMissing())
+        GTEST_SKIP() << "no OpenGL 3.3 here";
+    TfrmTINMap window;
+    window.show();
+    window.OpenModel(Sample());
+    TTerrainView3D* view = Open3DView(window);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    const QPoint middle(view->width() / 2, view->height() / 2);
+    ASSERT_TRUE(view->SurfaceAt(middle)) << "the framed model fills the middle";
+    const TOrbitCamera framed = view->Camera();
+
+    // A left drag turns the view about the ground under the cursor, which stays under it.
+    const TVec3 ground = *view->SurfaceAt(middle);
+    QTest::mousePress(view, Qt::LeftButton, {}, middle);
+    QMouseEvent move(QEvent::MouseMove, QPointF(middle + QPoint(40, 10)), QPointF(), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view, &move);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, middle + QPoint(40, 10));
+    EXPECT_NE(view->Camera().Azimuth(), framed.Azimuth());
+    double x = 0, y = 0;
+    ASSERT_TRUE(view->Camera().Project(ground, view->width(), view->height(), x, y));
+    EXPECT_NEAR(x, middle.x(), 1);
+    EXPECT_NEAR(y, middle.y(), 1);
+
+    // The wheel brings the eye nearer the ground under the cursor; Home frames the model again.
+    const double before = view->Camera().Distance();
+    QWheelEvent wheel(QPointF(middle), view->mapToGlobal(QPointF(middle)), {}, {0, 240},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view, &wheel);
+    EXPECT_LT(view->Camera().Distance(), before * 0.7);
+    QTest::keyClick(view, Qt::Key_Home);
+    view->grabFramebuffer(); // a frame, which frames the model
+    EXPECT_NEAR(view->Camera().Distance(), framed.Distance(), 1e-9);
+    EXPECT_NEAR(view->Camera().Azimuth(), framed.Azimuth(), 1e-9);
+
+    // A double click centres the view on the ground there.
+    const QPoint aside = middle + QPoint(60, 30);
+    const auto there = view->SurfaceAt(aside);
+    ASSERT_TRUE(there);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, aside);
+    EXPECT_NEAR(view->Camera().Target().X, there->X, 1e-9);
+    EXPECT_NEAR(view->Camera().Target().Y, there->Y, 1e-9);
 }
 
 // On the X display when there is one (the offscreen platform has no OpenGL widgets), else
