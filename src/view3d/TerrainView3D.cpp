@@ -75,6 +75,10 @@ void TTerrainView3D::StopBuild() {
 
 void TTerrainView3D::SetModel(const TTriangleMesh* mesh) {
     StopBuild();
+    if (FBuildFailed) { // the last model's failure
+        FProblem.clear();
+        FBuildFailed = false;
+    }
     FMesh = mesh;
     FTiles.reset();
     FBuilt = false;
@@ -101,7 +105,8 @@ void TTerrainView3D::StartBuild() {
                 *mesh, [this](int done, int total) { FProgress = 300 + 700 * done / total; },
                 &FCancel);
         } catch (const std::exception& error) {
-            FProblem = QString("The 3D view could not be built: %1").arg(error.what());
+            FBuildError = QString("The 3D view could not be built: %1").arg(error.what());
+            FBuildFailed = true; // after the text: the window reads the text once it sees this
         }
     });
 }
@@ -146,6 +151,8 @@ void TTerrainView3D::initializeGL() {
 void TTerrainView3D::paintGL() {
     glClearColor(0.93f, 0.94f, 0.96f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (FBuildFailed && FProblem.isEmpty())
+        FProblem = FBuildError;
     if (!FProblem.isEmpty() || !FMesh || !FBuilt)
         return DrawProgress();
     if (FRenderer.Upload(*FTiles) || FLinesChanged) {

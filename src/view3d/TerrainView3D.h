@@ -75,6 +75,8 @@ private:
     std::vector<TLine3D> FLines;
     bool FLinesChanged = false;
     QString FProblem;
+    QString FBuildError; // written by the build thread before FBuildFailed
+    std::atomic<bool> FBuildFailed{false};
     int64_t FLastFrameTriangles = 0;
 
     TTerrainRenderer3D FRenderer;
