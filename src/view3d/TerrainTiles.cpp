@@ -121,7 +121,7 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
             ++starts[codes[size_t(i)] + 1];
     for (size_t c = 1; c < starts.size(); ++c)
         starts[c] += starts[c - 1];
-    std::vector<uint32_t> order(starts.back()), sortedCodes(starts.back());
+    TBigArray<uint32_t> order(starts.back()), sortedCodes(starts.back());
     for (int i = 0; i < count; ++i)
         if (const uint32_t code = codes[size_t(i)]; code != NoCode) {
             order[starts[code]] = uint32_t(i);
@@ -130,14 +130,57 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
     codes.reset();
     std::vector<uint32_t>().swap(starts);
 
-    FCorners.reserve(order.size() * 3);
-    Build(mesh, 0, FLow.X, FLow.Y, FHigh.X, FHigh.Y, order, sortedCodes, 0, int64_t(order.size()));
+    Build(0, FLow.X, FLow.Y, FHigh.X, FHigh.Y, sortedCodes, 0, int64_t(order.size()));
+    TBigArray<uint32_t>().swap(sortedCodes);
+    FillCorners(mesh, order);
     FGridPoints.assign(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
 }
 
-int TTerrainTiles::Build(const TTriangleMesh& mesh, int depth, double minX, double minY,
-                         double maxX, double maxY, const std::vector<uint32_t>& order,
-                         const std::vector<uint32_t>& codes, int64_t first, int64_t last) {
+void TTerrainTiles::FillCorners(const TTriangleMesh& mesh, const TBigArray<uint32_t>& order) {
+    FCorners.resize(order.size() * 3);
+    RunInShares(CoreCount(), int(order.size()), [&](int, int first, int last) {
+        for (int i = first; i < last; ++i) {
+            const TTriangle* t = mesh.Triangles().TriangleAt(int(order[size_t(i)]));
+            for (int k = 0; k < 3; ++k)
+                FCorners[size_t(i) * 3 + size_t(k)] = uint32_t(t->Vertex(k + 1)->Number - 1);
+        }
+    });
+    // The elevation range of every leaf, then of every tile from its children: a child comes
+    // after its parent.
+    std::vector<int> leaves;
+    for (int t = 0; t < int(FTiles.size()); ++t)
+        if (FTiles[size_t(t)].Leaf)
+            leaves.push_back(t);
+    RunInShares(CoreCount(), int(leaves.size()), [&](int, int first, int last) {
+        for (int l = first; l < last; ++l) {
+            TTile& tile = FTiles[size_t(leaves[size_t(l)])];
+            float low = INFINITY, high = -INFINITY;
+            for (int64_t c = tile.FirstCorner; c < tile.FirstCorner + tile.CornerCount; ++c) {
+                const float z = FPositions[size_t(FCorners[size_t(c)]) * 3 + 2];
+                low = std::min(low, z);
+                high = std::max(high, z);
+            }
+            tile.MinZ = low <= high ? low : 0;
+            tile.MaxZ = low <= high ? high : 0;
+        }
+    });
+    for (int t = int(FTiles.size()) - 1; t >= 0; --t) {
+        TTile& tile = FTiles[size_t(t)];
+        if (tile.Leaf)
+            continue;
+        float low = INFINITY, high = -INFINITY;
+        for (int child : tile.Children)
+            if (child >= 0) {
+                low = std::min(low, FTiles[size_t(child)].MinZ);
+                high = std::max(high, FTiles[size_t(child)].MaxZ);
+            }
+        tile.MinZ = low <= high ? low : 0;
+        tile.MaxZ = low <= high ? high : 0;
+    }
+}
+
+int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, double maxY,
+                         const TBigArray<uint32_t>& codes, int64_t first, int64_t last) {
     const int index = int(FTiles.size());
     FTiles.push_back({});
     FLevels = std::max(FLevels, depth + 1);
@@ -146,21 +189,11 @@ int TTerrainTiles::Build(const TTriangleMesh& mesh, int depth, double minX, doub
         tile.MinX = minX, tile.MinY = minY, tile.MaxX = maxX, tile.MaxY = maxY;
         tile.Depth = depth;
     }
-    float low = INFINITY, high = -INFINITY;
     if (last - first <= LeafTriangles || depth >= CodeLevels) {
+        // Its triangles' corners come where the triangles are in the curve's order.
         FTiles[size_t(index)].Leaf = true;
-        FTiles[size_t(index)].FirstCorner = int64_t(FCorners.size());
-        for (int64_t i = first; i < last; ++i) {
-            const TTriangle* t = mesh.Triangles().TriangleAt(int(order[size_t(i)]));
-            for (int k = 1; k <= 3; ++k) {
-                const uint32_t v = uint32_t(t->Vertex(k)->Number - 1);
-                FCorners.push_back(v);
-                low = std::min(low, FPositions[size_t(v) * 3 + 2]);
-                high = std::max(high, FPositions[size_t(v) * 3 + 2]);
-            }
-        }
-        FTiles[size_t(index)].CornerCount =
-            int64_t(FCorners.size()) - FTiles[size_t(index)].FirstCorner;
+        FTiles[size_t(index)].FirstCorner = first * 3;
+        FTiles[size_t(index)].CornerCount = (last - first) * 3;
     } else {
         // The two bits of the code that name the quadrant at this depth: x low, y high.
         const int shift = 2 * (CodeLevels - depth - 1);
@@ -173,18 +206,13 @@ int TTerrainTiles::Build(const TTriangleMesh& mesh, int depth, double minX, doub
             const int64_t to = end - codes.begin();
             if (to > from) {
                 const bool east = q & 1u, north = q & 2u;
-                const int child =
-                    Build(mesh, depth + 1, east ? midX : minX, north ? midY : minY,
-                          east ? maxX : midX, north ? maxY : midY, order, codes, from, to);
+                const int child = Build(depth + 1, east ? midX : minX, north ? midY : minY,
+                                        east ? maxX : midX, north ? maxY : midY, codes, from, to);
                 FTiles[size_t(index)].Children[q] = child;
-                low = std::min(low, FTiles[size_t(child)].MinZ);
-                high = std::max(high, FTiles[size_t(child)].MaxZ);
             }
             from = to;
         }
     }
-    FTiles[size_t(index)].MinZ = low <= high ? low : 0;
-    FTiles[size_t(index)].MaxZ = low <= high ? high : 0;
     return index;
 }
 
@@ -321,6 +349,6 @@ size_t TTerrainTiles::MemoryBytes() const {
 }
 
 void TTerrainTiles::ReleaseMeshArrays() {
-    std::vector<float>().swap(FPositions);
-    std::vector<uint32_t>().swap(FCorners);
+    TBigArray<float>().swap(FPositions);
+    TBigArray<uint32_t>().swap(FCorners);
 }

@@ -15,9 +15,24 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class TTriangleMesh;
+
+// Leaves the elements of a resized vector uninitialised: arrays of tens of millions that are
+// written in full at once would otherwise be cleared first, for nothing.
+template <class T> struct TNoInitAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = TNoInitAllocator<U>; };
+    template <class U, class... Arguments> void construct(U* place, Arguments&&... arguments) {
+        if constexpr (sizeof...(Arguments) == 0)
+            ::new (static_cast<void*>(place)) U;
+        else
+            ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+template <class T> using TBigArray = std::vector<T, TNoInitAllocator<T>>;
 
 struct TTile {
     double MinX = 0, MinY = 0, MaxX = 0, MaxY = 0; // plan box
@@ -56,9 +71,9 @@ public:
     TVec3 High() const { return FHigh; }
     const std::vector<TTile>& Tiles() const { return FTiles; }
     // x, y, z of every model vertex by its position in the collection (NaN for none).
-    const std::vector<float>& Positions() const { return FPositions; }
+    const TBigArray<float>& Positions() const { return FPositions; }
     // Three vertex positions per exact triangle, grouped by leaf.
-    const std::vector<uint32_t>& Corners() const { return FCorners; }
+    const TBigArray<uint32_t>& Corners() const { return FCorners; }
     // x, y, z and 1 (0 for a hole) of the GridVertices of every tile, tile after tile.
     const std::vector<float>& GridPoints() const { return FGridPoints; }
     // The triangles of one tile's grid and skirt, as indices into its GridVertices.
@@ -77,16 +92,19 @@ public:
     void ReleaseMeshArrays();
 
 private:
-    int Build(const TTriangleMesh& mesh, int depth, double minX, double minY, double maxX,
-              double maxY, const std::vector<uint32_t>& order, const std::vector<uint32_t>& codes,
-              int64_t first, int64_t last);
+    // The quadtree over the run of codes (sorted) from first to last; the tile's index.
+    int Build(int depth, double minX, double minY, double maxX, double maxY,
+              const TBigArray<uint32_t>& codes, int64_t first, int64_t last);
+    // The leaves' corners, in the curve's order, and every tile's elevation range.
+    void FillCorners(const TTriangleMesh& mesh, const TBigArray<uint32_t>& order);
     void SampleTile(const TTriangleMesh& mesh, int tile);
     TTileSelection SelectWith(const TOrbitCamera& camera, int height, double exaggeration,
                               double pixelError) const;
 
     std::vector<TTile> FTiles;
-    std::vector<float> FPositions, FGridPoints;
-    std::vector<uint32_t> FCorners;
+    TBigArray<float> FPositions;
+    std::vector<float> FGridPoints;
+    TBigArray<uint32_t> FCorners;
     TVec3 FLow, FHigh;
     int FLevels = 0;
     std::atomic<int> FReadyLevels{0};
