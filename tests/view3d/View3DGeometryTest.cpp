@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <tuple>
 
 namespace {
 constexpr int Width = 1000, Height = 800;
@@ -250,4 +251,38 @@ TEST(DrapedLinesTest, ALineLaidOnTheGroundFollowsItAndBreaksWhereItLeavesTheMode
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].Points.size(), 2u);
     EXPECT_EQ(lines[0].Points[1].Z, 100);
+}
+
+TEST(TerrainTilesTest, EmptyModelsAndCornersThatAreNotFiniteDrawAndPickNothing) {
+    TTriangleMesh empty;
+    TTerrainTiles none(empty);
+    none.SampleGrids(empty, nullptr);
+    TOrbitCamera camera;
+    camera.Frame(none.Low(), none.High());
+    EXPECT_EQ(none.Select(camera, Width, Height, 1).Triangles, 0);
+    EXPECT_EQ(PickSurface(empty, none, camera.RayThrough(500, 400, Width, Height), 1).Triangle,
+              nullptr);
+
+    // Two good triangles, one with an elevation that is not a number, one at infinity.
+    TTriangleMesh mesh;
+    auto vertex = [&](double e, double n, double z) {
+        TTriVertex* v = mesh.Vertices().CreateVertex(e, n, z);
+        mesh.Vertices().Add(v);
+        v->Number = mesh.Vertices().Count();
+        return v;
+    };
+    TTriVertex *a = vertex(0, 0, 1), *b = vertex(10, 0, 2), *c = vertex(0, 10, 3),
+               *d = vertex(10, 10, 4), *bad = vertex(5, 5, NAN), *far = vertex(INFINITY, 0, 0);
+    for (auto [p, q, r] : {std::tuple{a, b, c}, {b, d, c}, {a, b, bad}, {c, d, far}})
+        mesh.Triangles().Add(mesh.Triangles().CreateTriangle(p, q, r));
+    TTerrainTiles tiles(mesh);
+    EXPECT_EQ(tiles.Corners().size(), 6u) << "only the two drawable triangles";
+    EXPECT_EQ(tiles.High().X - tiles.Low().X, 10) << "the extent of the finite vertices";
+    tiles.SampleGrids(mesh, nullptr);
+    camera.Frame(tiles.Low(), tiles.High());
+    const TSurfaceHit hit =
+        PickSurface(mesh, tiles, camera.RayThrough(Width / 2.0, Height / 2.0, Width, Height), 1);
+    ASSERT_NE(hit.Triangle, nullptr);
+    EXPECT_TRUE(hit.Triangle == mesh.Triangles().Triangle(0) ||
+                hit.Triangle == mesh.Triangles().Triangle(1));
 }
