@@ -110,6 +110,9 @@ TfrmTINMap::~TfrmTINMap() {
     MapView1->OnViewChanged = nullptr;
     MapView1->OnMouseMove = nullptr;
     MapView1->OnPaintOverlay = nullptr;
+    // The 3D view, a child freed after the model, stops building its tiles from it now.
+    if (frm3DView)
+        frm3DView->SetModel(nullptr);
 }
 
 void TfrmTINMap::CreateActions() {
