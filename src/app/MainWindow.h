@@ -178,6 +178,8 @@ private:
     void mnuTerrainCoordinateSystemClick();
     void mnuTerrainExportGridClick();
     void mnuTerrain3DViewClick();
+    // Drops the surface compared with, and what was made of it.
+    void ForgetComparison();
     // Hands the 3D view the terrain layers and options it shares with the plan.
     void Update3DView();
     // The model's system from now on (none: no system), named in the status bar.

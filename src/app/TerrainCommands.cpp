@@ -189,6 +189,7 @@ void TfrmTINMap::Update3DView() {
     if (!frm3DView)
         return;
     frm3DView->SetLayers({FTerrain.Colours, Layers().Triangles, FTerrain.Exaggeration});
+    frm3DView->SetComparison(FTerrain.CompareSurface);
     if (!frm3DView->isVisible())
         return;
     // The lines the plan shows, laid on the ground.
@@ -297,10 +298,7 @@ void TfrmTINMap::mnuTerrainCompareLevelClick() {
     const auto level = LevelDialog(FTerrain.CompareLevel.value_or((low + high) / 2), this);
     if (!level)
         return;
-    FComparison.reset();
-    FComparisonOutline.clear();
-    FTerrain.CompareSurface = nullptr;
-    FTerrainCache.ForgetSurfaceDifference();
+    ForgetComparison();
     FTerrain.CompareLevel = *level;
     FTerrain.Difference = true;
     ComparingChanged();
@@ -325,6 +323,15 @@ std::vector<TPlanSegment> OutlineOf(const TTriangleMesh& mesh) {
 }
 } // namespace
 
+void TfrmTINMap::ForgetComparison() {
+    if (frm3DView) // it may be building its tiles from the surface
+        frm3DView->SetComparison(nullptr);
+    FTerrain.CompareSurface = nullptr;
+    FComparison.reset();
+    FComparisonOutline.clear();
+    FTerrainCache.ForgetSurfaceDifference();
+}
+
 void TfrmTINMap::mnuTerrainCompareSurfaceClick() {
     const QString fileName = CompareSurfaceDialog(this);
     if (!fileName.isEmpty())
@@ -336,6 +343,7 @@ void TfrmTINMap::CompareWithSurface(const QString& fileName) {
     // Read whole before anything changes: a file that cannot be read leaves the comparison.
     auto surface = std::make_unique<TVandrelTINModel>();
     ReadSurfaceFile(*surface, fileName.toStdString());
+    ForgetComparison();
     FComparisonOutline = OutlineOf(*surface);
     FComparison = std::move(surface);
     FTerrainCache.ForgetSurfaceDifference();
@@ -368,10 +376,7 @@ void TfrmTINMap::mnuTerrainVolumesClick() {
 
 void TfrmTINMap::mnuTerrainStopComparingClick() {
     FTerrain.CompareLevel.reset();
-    FTerrain.CompareSurface = nullptr;
-    FComparison.reset();
-    FComparisonOutline.clear();
-    FTerrainCache.ForgetSurfaceDifference();
+    ForgetComparison();
     FTerrain.Difference = false;
     frmVolumes->close();
     ComparingChanged();

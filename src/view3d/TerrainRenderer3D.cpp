@@ -38,6 +38,7 @@ in float elevation;
 in float valid;
 uniform sampler2D ramp;
 uniform bool coloured;
+uniform vec3 plain;
 uniform bool lit;
 uniform vec4 flatColour;
 uniform float low;
@@ -56,7 +57,7 @@ void main() {
         normal = -normal;
     float factor = 0.4 + 0.6 * max(dot(normal, light), 0.0) / light.z;
     float at = high > low ? clamp((elevation - low) / (high - low), 0.0, 1.0) : 0.5;
-    vec3 base = coloured ? texture(ramp, vec2(at, 0.5)).rgb : vec3(0.72);
+    vec3 base = coloured ? texture(ramp, vec2(at, 0.5)).rgb : plain;
     colour = vec4(min(base * factor, vec3(1.0)), 1.0);
 }
 )";
@@ -228,6 +229,9 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
                              camera.ViewProjection(width, height, nearPlane, farPlane));
     FProgram.setUniformValue("exaggeration", float(x));
     FProgram.setUniformValue("coloured", layers.Colours);
+    FProgram.setUniformValue("plain", QVector3D(((layers.Plain >> 16) & 0xFF) / 255.0f,
+                                                ((layers.Plain >> 8) & 0xFF) / 255.0f,
+                                                (layers.Plain & 0xFF) / 255.0f));
     FProgram.setUniformValue("lit", true);
     FProgram.setUniformValue("low", float(tiles.Low().Z));
     FProgram.setUniformValue("high", float(tiles.High().Z));

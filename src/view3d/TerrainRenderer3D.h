@@ -19,6 +19,7 @@ struct TView3DLayers {
     bool Colours = false;
     bool Sides = false;
     double Exaggeration = 1;
+    uint32_t Plain = 0xFFB8B8B8; // 0xAARRGGBB, lit, when the colours are off
 };
 
 class TTerrainRenderer3D : protected QOpenGLExtraFunctions {

@@ -56,7 +56,7 @@ uint32_t SpreadBits(uint32_t v) {
 }
 } // namespace
 
-TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
+TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* frame) {
     const TTriVertices& vertices = mesh.Vertices();
     const TTriangles& triangles = mesh.Triangles();
     double minE = INFINITY, minN = INFINITY, minZ = INFINITY;
@@ -69,7 +69,9 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh) {
         }
     if (!(minE <= maxE))
         minE = maxE = minN = maxN = minZ = maxZ = 0;
-    CentreE = (minE + maxE) / 2, CentreN = (minN + maxN) / 2, CentreZ = (minZ + maxZ) / 2;
+    CentreE = frame ? frame->CentreE : (minE + maxE) / 2;
+    CentreN = frame ? frame->CentreN : (minN + maxN) / 2;
+    CentreZ = frame ? frame->CentreZ : (minZ + maxZ) / 2;
     FLow = {minE - CentreE, minN - CentreN, minZ - CentreZ};
     FHigh = {maxE - CentreE, maxN - CentreN, maxZ - CentreZ};
     FHigh.X = std::max(FHigh.X, FLow.X + 1e-6);

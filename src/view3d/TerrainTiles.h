@@ -55,8 +55,9 @@ public:
     static constexpr int GridVertices = (GridCells + 1) * (GridCells + 1) + 4 * (GridCells + 1);
     static constexpr int LeafTriangles = 16384;
 
-    // Cuts the model into tiles and orders its triangles by leaf: fast, on the calling thread.
-    explicit TTerrainTiles(const TTriangleMesh& mesh);
+    // Cuts the model into tiles and orders its triangles by leaf. With frame, the scene is
+    // that one's, so that two surfaces are drawn together.
+    explicit TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* frame = nullptr);
     // Samples every tile's grid, root first, a level at a time on every core; the levels done
     // can be drawn meanwhile (ReadyLevels). progress gets the tiles done and their number.
     // The model must not change meanwhile.

@@ -18,6 +18,8 @@
 
 namespace {
 constexpr int ClickTolerance = 4;
+// The surface compared with: a light blue, so that where it lies above the model it shows.
+constexpr uint32_t ComparisonTint = 0xFF7FAEDC;
 
 } // namespace
 
@@ -43,6 +45,7 @@ TTerrainView3D::~TTerrainView3D() {
     if (isValid()) {
         makeCurrent();
         FRenderer.Release();
+        FComparisonRenderer.Release();
         doneCurrent();
     }
 }
@@ -80,12 +83,27 @@ void TTerrainView3D::SetModel(const TTriangleMesh* mesh) {
         FBuildFailed = false;
     }
     FMesh = mesh;
-    FTiles.reset();
-    FBuilt = false;
-    FProgress = 0;
-    FRenderer.Reset();
     FCameraSet = false;
     FSelected = nullptr;
+    Rebuild();
+}
+
+void TTerrainView3D::SetComparison(const TTriangleMesh* surface) {
+    if (surface == FComparison)
+        return;
+    StopBuild();
+    FComparison = surface;
+    Rebuild(); // the view stays where it is
+}
+
+void TTerrainView3D::Rebuild() {
+    FTiles.reset();
+    FBuilt = false;
+    FComparisonTiles.reset();
+    FComparisonBuilt = false;
+    FProgress = 0;
+    FRenderer.Reset();
+    FComparisonRenderer.Reset();
     if (FMesh)
         StartBuild();
     update();
@@ -95,7 +113,9 @@ void TTerrainView3D::StartBuild() {
     // The look-up index is made here, on the window's thread, so that the sampling threads and
     // the plan view's look-ups only ever read it.
     FMesh->Index();
-    FBuild = std::thread([this, mesh = FMesh] {
+    if (FComparison)
+        FComparison->Index();
+    FBuild = std::thread([this, mesh = FMesh, comparison = FComparison] {
         try {
             auto tiles = std::make_unique<TTerrainTiles>(*mesh);
             FTiles = std::move(tiles);
@@ -104,6 +124,12 @@ void TTerrainView3D::StartBuild() {
             FTiles->SampleGrids(
                 *mesh, [this](int done, int total) { FProgress = 300 + 700 * done / total; },
                 &FCancel);
+            if (comparison && !FCancel) {
+                auto other = std::make_unique<TTerrainTiles>(*comparison, FTiles.get());
+                other->SampleGrids(*comparison, nullptr, &FCancel);
+                FComparisonTiles = std::move(other);
+                FComparisonBuilt = true;
+            }
         } catch (const std::exception& error) {
             FBuildError = QString("The 3D view could not be built: %1").arg(error.what());
             FBuildFailed = true; // after the text: the window reads the text once it sees this
@@ -112,7 +138,11 @@ void TTerrainView3D::StartBuild() {
 }
 
 bool TTerrainView3D::Ready() const {
-    return FBuilt && FTiles->ReadyLevels() == FTiles->Levels();
+    const auto done = [](const TTerrainTiles& tiles) {
+        return tiles.ReadyLevels() == tiles.Levels();
+    };
+    return FBuilt && done(*FTiles) &&
+           (!FComparison || (FComparisonBuilt && done(*FComparisonTiles)));
 }
 
 void TTerrainView3D::SetLayers(const TView3DLayers& layers) {
@@ -145,6 +175,8 @@ void TTerrainView3D::initializeGL() {
     }
     FRenderer.Reset();
     FProblem = FRenderer.Initialize();
+    if (FProblem.isEmpty())
+        FProblem = FComparisonRenderer.Initialize();
     FRendererReady = FProblem.isEmpty();
 }
 
@@ -169,6 +201,15 @@ void TTerrainView3D::paintGL() {
     const qreal ratio = devicePixelRatioF();
     FLastFrameTriangles = FRenderer.Draw(*FTiles, FCamera, int(width() * ratio),
                                          int(height() * ratio), FLayers, FSelected);
+    if (FComparisonBuilt) {
+        FComparisonRenderer.Upload(*FComparisonTiles);
+        TView3DLayers other = FLayers;
+        other.Colours = other.Sides = false;
+        other.Plain = ComparisonTint;
+        FLastFrameTriangles +=
+            FComparisonRenderer.Draw(*FComparisonTiles, FCamera, int(width() * ratio),
+                                     int(height() * ratio), other, nullptr);
+    }
     if (!Ready())
         DrawProgress();
 }

@@ -26,6 +26,9 @@ public:
     // The model to show; null forgets it, waiting for a build under way to stop. The model
     // must stay unchanged until it is forgotten.
     void SetModel(const TTriangleMesh* mesh);
+    // The other surface the model is compared with, drawn with it in its own tint; null for
+    // none. It too must stay unchanged until it is replaced.
+    void SetComparison(const TTriangleMesh* surface);
     void SetLayers(const TView3DLayers& layers);
     void SetSelectedTriangle(const TTriangle* triangle);
     // The lines laid on the ground (contours, the profile line, the boundary).
@@ -59,12 +62,18 @@ protected:
 
 private:
     void StartBuild();
+    // Builds the tiles of the model and the comparison anew, from a stopped build.
+    void Rebuild();
     void StopBuild();
     void DrawProgress();
     TRay RayAt(QPointF pixel) const;
 
     const TTriangleMesh* FMesh = nullptr;
     std::unique_ptr<TTerrainTiles> FTiles; // owned by the build thread until FBuilt
+    const TTriangleMesh* FComparison = nullptr;
+    std::unique_ptr<TTerrainTiles> FComparisonTiles; // owned by the thread until FComparisonBuilt
+    std::atomic<bool> FComparisonBuilt{false};
+    TTerrainRenderer3D FComparisonRenderer;
     std::thread FBuild;
     std::atomic<bool> FCancel{false}, FBuilt{false};
     std::atomic<int> FProgress{0}; // per mille

@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -161,6 +163,61 @@ TEST(View3DWindowTest, MouseAndKeysTurnZoomPanCentreAndReset) {
     QTest::mouseDClick(view, Qt::LeftButton, {}, aside);
     EXPECT_NEAR(view->Camera().Target().X, there->X, 1e-9);
     EXPECT_NEAR(view->Camera().Target().Y, there->Y, 1e-9);
+}
+
+namespace {
+// The share of pixels of the comparison's blue tint.
+double BlueShare(const QImage& picture) {
+    int blue = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            blue += c.blue() > c.red() + 40 && c.blue() > c.green() + 10;
+        }
+    return double(blue) / (picture.width() * picture.height());
+}
+
+void WaitReady(TTerrainView3D& view) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!view.Ready() && waited.elapsed() < 30000)
+        QTest::qWait(20);
+}
+} // namespace
+
+TEST(View3DWindowTest, TheSurfaceComparedWithIsDrawnWithTheModelUntilComparingStops) {
+    if (OpenGLMissing())
+        GTEST_SKIP() << "no OpenGL 3.3 here";
+    TfrmTINMap window;
+    window.show();
+    window.OpenModel(Sample());
+    TTerrainView3D* view = Open3DView(window);
+    ASSERT_NE(view, nullptr);
+    EXPECT_LT(BlueShare(view->grabFramebuffer()), 0.001) << "grey without a comparison";
+    // A level plane over the whole model at its middle elevation, as an OBJ.
+    double minE, minN, minV, maxE, maxN, maxV;
+    window.Model().Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    QTemporaryDir dir;
+    const QString plane = dir.filePath("plane.obj");
+    QFile obj(plane);
+    ASSERT_TRUE(obj.open(QIODevice::WriteOnly));
+    const double z = (minV + maxV) / 2;
+    obj.write(QString("o Plane\nv %1 %2 %5\nv %3 %2 %5\nv %3 %4 %5\nv %1 %4 %5\nf 1 2 3 4\n")
+                  .arg(minE, 0, 'f', 3)
+                  .arg(minN, 0, 'f', 3)
+                  .arg(maxE, 0, 'f', 3)
+                  .arg(maxN, 0, 'f', 3)
+                  .arg(z, 0, 'f', 3)
+                  .toUtf8());
+    obj.close();
+    window.CompareSurfaceDialog = [&](QWidget*) { return plane; };
+    window.findChild<QAction*>("mnuTerrainCompareSurface")->trigger();
+    ASSERT_NE(window.Comparison(), nullptr);
+    WaitReady(*view);
+    EXPECT_GT(BlueShare(view->grabFramebuffer()), 0.05) << "the plane shows where it is above";
+    window.findChild<QAction*>("mnuTerrainStopComparing")->trigger();
+    WaitReady(*view);
+    EXPECT_LT(BlueShare(view->grabFramebuffer()), 0.001);
 }
 
 // On the X display when there is one (the offscreen platform has no OpenGL widgets), else
