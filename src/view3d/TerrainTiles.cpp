@@ -259,14 +259,19 @@ void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index) {
             p[0] = float(x), p[1] = float(y), p[2] = found ? float(value - CentreZ) : 0.0f;
             p[3] = found ? 1.0f : 0.0f;
         }
-    // The skirt hangs below the border by the tile's relief and a cell.
+    // The skirt hangs below the border by the tile's relief and a cell. On the model's outer
+    // border no other tile meets it: there it would show as a curtain, so it is left out.
     const float drop = float(tile.MaxZ - tile.MinZ + std::max(stepX, stepY));
+    const TTile& root = FTiles.front();
+    const bool outer[4] = {tile.MinY == root.MinY, tile.MaxX == root.MaxX, tile.MaxY == root.MaxY,
+                           tile.MinX == root.MinX};
     const int skirt = (G + 1) * (G + 1);
     for (int border = 0; border < 4; ++border)
         for (int k = 0; k <= G; ++k) {
             const float* top = out + BorderPoint(border, k) * 4;
             float* p = out + (skirt + border * (G + 1) + k) * 4;
-            p[0] = top[0], p[1] = top[1], p[2] = top[2] - drop, p[3] = top[3];
+            p[0] = top[0], p[1] = top[1], p[2] = top[2] - drop;
+            p[3] = outer[border] ? 0.0f : top[3];
         }
 }
 
