@@ -54,7 +54,7 @@ void BM_SelectFrame(benchmark::State& state) {
     for (auto _ : state) {
         const double closeness = 1.0 / (1 + frame % 50);
         camera.SetView({0, 0, 0}, frame * 7.0, 20 + frame % 40, whole * closeness);
-        const TTileSelection selection = tiles.Select(camera, Width, Height, 1);
+        const TTileSelection selection = tiles.Select(camera, Height, 1);
         most = std::max(most, selection.Triangles);
         ++frame;
     }

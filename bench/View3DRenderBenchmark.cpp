@@ -7,8 +7,6 @@
 #include "vrk/VRKModel.h"
 
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLFramebufferObject>
 #include <benchmark/benchmark.h>
@@ -21,13 +19,9 @@ void BM_OrbitFrame(benchmark::State& state) {
     TVandrelTINModel model;
     TFileStream stream(BenchModelFile(int(state.range(0))));
     model.ReadFromStream(stream);
-    QOffscreenSurface surface;
-    surface.setFormat(TTerrainRenderer3D::Format());
-    surface.create();
-    QOpenGLContext context;
-    context.setFormat(TTerrainRenderer3D::Format());
-    if (!context.create() || !context.makeCurrent(&surface))
-        return state.SkipWithError("no OpenGL");
+    TOffscreenOpenGL gl;
+    if (!gl.Problem().isEmpty())
+        return state.SkipWithError(gl.Problem().toStdString().c_str());
     TTerrainTiles tiles(model);
     tiles.SampleGrids(model, nullptr);
     TTerrainRenderer3D renderer;
@@ -38,8 +32,8 @@ void BM_OrbitFrame(benchmark::State& state) {
     QOpenGLFramebufferObject target(Width, Height, format);
     target.bind();
     renderer.Upload(tiles);
-    auto& gl = *context.extraFunctions();
-    gl.glViewport(0, 0, Width, Height);
+    auto& functions = *gl.Context().extraFunctions();
+    functions.glViewport(0, 0, Width, Height);
     TOrbitCamera camera;
     camera.Frame(tiles.Low(), tiles.High());
     const double whole = camera.Distance();
@@ -49,15 +43,14 @@ void BM_OrbitFrame(benchmark::State& state) {
     for (auto _ : state) {
         // Round the model, from the whole of it to close to the ground.
         camera.SetView({0, 0, 0}, frame * 7.0, 20 + frame % 40, whole / (1 + frame % 20));
-        gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        functions.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         most = std::max(most, renderer.Draw(tiles, camera, Width, Height, layers, nullptr));
-        gl.glFinish();
+        functions.glFinish();
         ++frame;
     }
     state.counters["most_triangles"] = double(most);
     target.release();
     renderer.Release();
-    context.doneCurrent();
 }
 } // namespace
 

@@ -261,6 +261,16 @@ private:
     std::unique_ptr<TVandrelTINModel> FComparison; // the surface compared with, if any
     std::vector<TPlanSegment> FComparisonOutline;  // its triangles' sides without a neighbour
     std::optional<TBoundary> FBoundary;
+    // What the 3D view's lines on the ground were last made from: the plan is drawn far more
+    // often than they change.
+    struct T3DLineSources {
+        bool Contours;
+        TContourSettings Contour;
+        std::vector<TPlanPoint> Profile;
+        std::optional<TBoundary> Boundary;
+        bool operator==(const T3DLineSources&) const = default;
+    };
+    std::optional<T3DLineSources> F3DLineSources;
     TfrmProfile* frmProfile = nullptr;
     TTerrainView3D* frm3DView = nullptr;
 };

@@ -192,7 +192,11 @@ void TfrmTINMap::Update3DView() {
     frm3DView->SetComparison(FTerrain.CompareSurface);
     if (!frm3DView->isVisible())
         return;
-    // The lines the plan shows, laid on the ground.
+    // The lines the plan shows, laid on the ground, when they have changed.
+    T3DLineSources sources{FTerrain.Contours, FTerrain.Contour, FProfileLine, FBoundary};
+    if (F3DLineSources == sources)
+        return;
+    F3DLineSources = std::move(sources);
     const auto colour = [](const QColor& c) { return uint32_t(c.rgb()); };
     std::vector<TLine3D> lines;
     if (FTerrain.Contours)
@@ -473,6 +477,7 @@ void TfrmTINMap::SetBoundary(std::optional<TBoundary> boundary) {
 void TfrmTINMap::ModelReadStarts() {
     if (frm3DView) // its tiles are being made from the triangles about to go
         frm3DView->SetModel(nullptr);
+    F3DLineSources.reset(); // they lie on the old ground
     // Every triangle is replaced: what was computed from them, and a line drawn over them, go.
     FTerrainCache.Reset();
     FPointMarker.reset();

@@ -12,6 +12,7 @@
 
 struct TBoundary {
     std::vector<std::vector<TPlanPoint>> Rings; // the first the outer ring, the others holes
+    bool operator==(const TBoundary&) const = default;
 };
 
 // The boundary's plan area: the outer ring's less its holes'.

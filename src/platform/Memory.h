@@ -15,6 +15,9 @@ void* AllocateLarge(std::size_t bytes); // raises std::bad_alloc
 template <class T> class TLargeArray {
 public:
     TLargeArray() = default;
+    // Its values unwritten: for arrays the caller fills in full at once.
+    explicit TLargeArray(std::size_t count)
+        : FItems(static_cast<T*>(AllocateLarge(count * sizeof(T)))), FCount(count) {}
     TLargeArray(std::size_t count, T value)
         : FItems(static_cast<T*>(AllocateLarge(count * sizeof(T)))), FCount(count) {
         std::uninitialized_fill_n(FItems.get(), count, value);

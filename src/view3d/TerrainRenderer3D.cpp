@@ -14,6 +14,14 @@
 namespace {
 constexpr int RampSteps = 256;
 
+QString VersionProblem(const QSurfaceFormat& got) {
+    if (std::pair(got.majorVersion(), got.minorVersion()) >= std::pair(3, 3))
+        return {};
+    return QString("The 3D view needs OpenGL 3.3; this display offers %1.%2.")
+        .arg(got.majorVersion())
+        .arg(got.minorVersion());
+}
+
 const char* const VertexShader = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in float present;
@@ -73,11 +81,9 @@ QSurfaceFormat TTerrainRenderer3D::Format() {
 
 QString TTerrainRenderer3D::Initialize() {
     initializeOpenGLFunctions();
-    const QSurfaceFormat got = QOpenGLContext::currentContext()->format();
-    if (std::pair(got.majorVersion(), got.minorVersion()) < std::pair(3, 3))
-        return QString("The 3D view needs OpenGL 3.3; this display offers %1.%2.")
-            .arg(got.majorVersion())
-            .arg(got.minorVersion());
+    if (const QString problem = VersionProblem(QOpenGLContext::currentContext()->format());
+        !problem.isEmpty())
+        return problem;
     FProgram.removeAllShaders(); // from an earlier context
     if (!FProgram.addShaderFromSourceCode(QOpenGLShader::Vertex, VertexShader) ||
         !FProgram.addShaderFromSourceCode(QOpenGLShader::Fragment, FragmentShader) ||
@@ -216,7 +222,7 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
     TVec3 low = tiles.Low(), high = tiles.High();
     low.Z *= x;
     high.Z *= x;
-    const TTileSelection selection = tiles.Select(camera, width, height, x);
+    const TTileSelection selection = tiles.Select(camera, height, x);
     // Near and far planes around the model's box, seen from the eye.
     const TVec3 centre = (low + high) * 0.5, eye = camera.Eye();
     const double radius = std::sqrt(Dot(high - low, high - low)) / 2 + 1e-6;
@@ -307,23 +313,35 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
     return selection.Triangles;
 }
 
+TOffscreenOpenGL::TOffscreenOpenGL() {
+    FSurface.setFormat(TTerrainRenderer3D::Format());
+    FSurface.create();
+    FContext.setFormat(TTerrainRenderer3D::Format());
+    if (!FContext.create() || !FContext.makeCurrent(&FSurface)) {
+        FProblem = "The 3D view needs OpenGL 3.3, and this display offers no OpenGL.";
+        return;
+    }
+    FProblem = VersionProblem(FContext.format());
+}
+
+TOffscreenOpenGL::~TOffscreenOpenGL() {
+    if (QOpenGLContext::currentContext() == &FContext)
+        FContext.doneCurrent();
+}
+
 QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& layers, int width,
                               int height, double azimuth, double elevation) {
-    QOffscreenSurface surface;
-    surface.setFormat(TTerrainRenderer3D::Format());
-    surface.create();
-    QOpenGLContext context;
-    context.setFormat(TTerrainRenderer3D::Format());
-    if (!context.create() || !context.makeCurrent(&surface))
-        throw Exception("The 3D picture needs OpenGL 3.3, and there is no OpenGL here: run it on "
-                        "a display (a virtual one will do).");
+    TOffscreenOpenGL gl;
+    if (!gl.Problem().isEmpty())
+        throw Exception(
+            (gl.Problem() + " Run it on a display (a virtual one will do).").toStdString());
     TTerrainTiles tiles(mesh);
     tiles.SampleGrids(mesh, nullptr);
     QImage picture;
     {
         TTerrainRenderer3D renderer;
         if (const QString problem = renderer.Initialize(); !problem.isEmpty())
-            throw Exception(problem.toStdString());
+            throw Exception(problem.toStdString()); // the shaders
         QOpenGLFramebufferObjectFormat format;
         format.setAttachment(QOpenGLFramebufferObject::Depth);
         QOpenGLFramebufferObject target(width, height, format);
@@ -335,15 +353,14 @@ QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& la
         TOrbitCamera camera;
         camera.Frame(low, high);
         camera.SetView(camera.Target(), azimuth, elevation, camera.Distance());
-        auto& gl = *context.extraFunctions();
-        gl.glViewport(0, 0, width, height);
-        gl.glClearColor(0.93f, 0.94f, 0.96f, 1);
-        gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        auto& functions = *gl.Context().extraFunctions();
+        functions.glViewport(0, 0, width, height);
+        functions.glClearColor(0.93f, 0.94f, 0.96f, 1);
+        functions.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         renderer.Draw(tiles, camera, width, height, layers, nullptr);
         picture = target.toImage();
         target.release();
         renderer.Release();
     }
-    context.doneCurrent();
     return picture;
 }

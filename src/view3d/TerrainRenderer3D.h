@@ -5,7 +5,9 @@
 #include "OrbitCamera.h"
 
 #include <QImage>
+#include <QOffscreenSurface>
 #include <QOpenGLBuffer>
+#include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLShaderProgram>
 #include <QOpenGLVertexArrayObject>
@@ -20,6 +22,7 @@ struct TView3DLayers {
     bool Sides = false;
     double Exaggeration = 1;
     uint32_t Plain = 0xFFB8B8B8; // 0xAARRGGBB, lit, when the colours are off
+    bool operator==(const TView3DLayers&) const = default;
 };
 
 class TTerrainRenderer3D : protected QOpenGLExtraFunctions {
@@ -61,6 +64,24 @@ private:
     unsigned FRampTexture = 0;
     bool FMeshUploaded = false;
     int FUploadedLevels = 0;
+};
+
+// An OpenGL 3.3 context of its own, current on an offscreen surface while it lives: for
+// drawing without a window, and for asking whether the machine can draw at all.
+class TOffscreenOpenGL {
+public:
+    TOffscreenOpenGL();
+    ~TOffscreenOpenGL();
+    TOffscreenOpenGL(const TOffscreenOpenGL&) = delete;
+    TOffscreenOpenGL& operator=(const TOffscreenOpenGL&) = delete;
+    // Why there is no context to draw with (no OpenGL, or an older one), or empty.
+    QString Problem() const { return FProblem; }
+    QOpenGLContext& Context() { return FContext; }
+
+private:
+    QOffscreenSurface FSurface;
+    QOpenGLContext FContext;
+    QString FProblem;
 };
 
 // The model drawn in 3D without a window, in an offscreen OpenGL context (it needs a display,

@@ -1,12 +1,14 @@
 #include "TerrainTiles.h"
 #include "model/Geometry.h"
 #include "model/TriangleIndex.h"
+#include "platform/Exceptions.h"
 #include "platform/Shares.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
 
 namespace {
 constexpr int G = TTerrainTiles::GridCells;
@@ -77,7 +79,13 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
     FHigh.X = std::max(FHigh.X, FLow.X + 1e-6);
     FHigh.Y = std::max(FHigh.Y, FLow.Y + 1e-6);
 
-    FPositions.resize(size_t(vertices.Count()) * 3);
+    // The GPU's buffers are sized by an int.
+    constexpr int64_t MostBytes = std::numeric_limits<int>::max();
+    if (int64_t(vertices.Count()) * 3 * 4 > MostBytes ||
+        int64_t(triangles.Count()) * 3 * 4 > MostBytes)
+        throw Exception("The model has too many triangles for the 3D view: at most " +
+                        std::to_string(MostBytes / 12) + ".");
+    FPositions = TLargeArray<float>(size_t(vertices.Count()) * 3);
     RunInShares(CoreCount(), vertices.Count(), [&](int, int first, int last) {
         for (int i = first; i < last; ++i) {
             const TTriVertex* v = vertices.VertexAt(i);
@@ -91,8 +99,7 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
 
     // Each drawable triangle's place on the Z curve, by its centre.
     const int count = triangles.Count();
-    // Written in full below: not cleared first, which would cost as much again.
-    std::unique_ptr<uint32_t[]> codes(new uint32_t[size_t(count)]);
+    TLargeArray<uint32_t> codes(static_cast<size_t>(count)); // every one written below
     const double cells = double(1 << CodeLevels);
     const double scaleX = cells / (FHigh.X - FLow.X), scaleY = cells / (FHigh.Y - FLow.Y);
     RunInShares(CoreCount(), count, [&](int, int first, int last) {
@@ -123,23 +130,23 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
             ++starts[codes[size_t(i)] + 1];
     for (size_t c = 1; c < starts.size(); ++c)
         starts[c] += starts[c - 1];
-    TBigArray<uint32_t> order(starts.back()), sortedCodes(starts.back());
+    TLargeArray<uint32_t> order(starts.back()), sortedCodes(starts.back());
     for (int i = 0; i < count; ++i)
         if (const uint32_t code = codes[size_t(i)]; code != NoCode) {
             order[starts[code]] = uint32_t(i);
             sortedCodes[starts[code]++] = code;
         }
-    codes.reset();
+    codes = {};
     std::vector<uint32_t>().swap(starts);
 
     Build(0, FLow.X, FLow.Y, FHigh.X, FHigh.Y, sortedCodes, 0, int64_t(order.size()));
-    TBigArray<uint32_t>().swap(sortedCodes);
+    sortedCodes = {};
     FillCorners(mesh, order);
     FGridPoints.assign(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
 }
 
-void TTerrainTiles::FillCorners(const TTriangleMesh& mesh, const TBigArray<uint32_t>& order) {
-    FCorners.resize(order.size() * 3);
+void TTerrainTiles::FillCorners(const TTriangleMesh& mesh, const TLargeArray<uint32_t>& order) {
+    FCorners = TLargeArray<uint32_t>(order.size() * 3);
     RunInShares(CoreCount(), int(order.size()), [&](int, int first, int last) {
         for (int i = first; i < last; ++i) {
             const TTriangle* t = mesh.Triangles().TriangleAt(int(order[size_t(i)]));
@@ -182,7 +189,7 @@ void TTerrainTiles::FillCorners(const TTriangleMesh& mesh, const TBigArray<uint3
 }
 
 int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, double maxY,
-                         const TBigArray<uint32_t>& codes, int64_t first, int64_t last) {
+                         const TLargeArray<uint32_t>& codes, int64_t first, int64_t last) {
     const int index = int(FTiles.size());
     FTiles.push_back({});
     FLevels = std::max(FLevels, depth + 1);
@@ -203,9 +210,9 @@ int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, doubl
         int64_t from = first;
         for (uint32_t q = 0; q < 4; ++q) {
             const auto end =
-                std::partition_point(codes.begin() + from, codes.begin() + last,
+                std::partition_point(codes.data() + from, codes.data() + last,
                                      [&](uint32_t code) { return ((code >> shift) & 3u) <= q; });
-            const int64_t to = end - codes.begin();
+            const int64_t to = end - codes.data();
             if (to > from) {
                 const bool east = q & 1u, north = q & 2u;
                 const int child = Build(depth + 1, east ? midX : minX, north ? midY : minY,
@@ -340,8 +347,8 @@ TTileSelection TTerrainTiles::SelectWith(const TOrbitCamera& camera, int height,
     return selection;
 }
 
-TTileSelection TTerrainTiles::Select(const TOrbitCamera& camera, int, int height,
-                                     double exaggeration, double pixelError, int64_t budget) const {
+TTileSelection TTerrainTiles::Select(const TOrbitCamera& camera, int height, double exaggeration,
+                                     double pixelError, int64_t budget) const {
     TTileSelection selection = SelectWith(camera, height, exaggeration, pixelError);
     for (int rounds = 0; selection.Triangles > budget && rounds < 40; ++rounds) {
         pixelError *= 2;
@@ -352,10 +359,10 @@ TTileSelection TTerrainTiles::Select(const TOrbitCamera& camera, int, int height
 
 size_t TTerrainTiles::MemoryBytes() const {
     return FTiles.capacity() * sizeof(TTile) + FGridPoints.capacity() * sizeof(float) +
-           FPositions.capacity() * sizeof(float) + FCorners.capacity() * sizeof(uint32_t);
+           FPositions.size() * sizeof(float) + FCorners.size() * sizeof(uint32_t);
 }
 
 void TTerrainTiles::ReleaseMeshArrays() {
-    TBigArray<float>().swap(FPositions);
-    TBigArray<uint32_t>().swap(FCorners);
+    FPositions = {};
+    FCorners = {};
 }

@@ -11,28 +11,14 @@
 // stretched (the shader applies the exaggeration). Widget-free; the arrays are what the GPU
 // receives.
 #include "OrbitCamera.h"
+#include "platform/Memory.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <utility>
 #include <vector>
 
 class TTriangleMesh;
-
-// Leaves the elements of a resized vector uninitialised: arrays of tens of millions that are
-// written in full at once would otherwise be cleared first, for nothing.
-template <class T> struct TNoInitAllocator : std::allocator<T> {
-    template <class U> struct rebind { using other = TNoInitAllocator<U>; };
-    template <class U, class... Arguments> void construct(U* place, Arguments&&... arguments) {
-        if constexpr (sizeof...(Arguments) == 0)
-            ::new (static_cast<void*>(place)) U;
-        else
-            ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
-    }
-};
-template <class T> using TBigArray = std::vector<T, TNoInitAllocator<T>>;
 
 struct TTile {
     double MinX = 0, MinY = 0, MaxX = 0, MaxY = 0; // plan box
@@ -72,9 +58,9 @@ public:
     TVec3 High() const { return FHigh; }
     const std::vector<TTile>& Tiles() const { return FTiles; }
     // x, y, z of every model vertex by its position in the collection (NaN for none).
-    const TBigArray<float>& Positions() const { return FPositions; }
+    const TLargeArray<float>& Positions() const { return FPositions; }
     // Three vertex positions per exact triangle, grouped by leaf.
-    const TBigArray<uint32_t>& Corners() const { return FCorners; }
+    const TLargeArray<uint32_t>& Corners() const { return FCorners; }
     // x, y, z and 1 (0 for a hole) of the GridVertices of every tile, tile after tile.
     const std::vector<float>& GridPoints() const { return FGridPoints; }
     // The triangles of one tile's grid and skirt, as indices into its GridVertices.
@@ -85,7 +71,7 @@ public:
     // the exact leaves where they would not be; the error is raised until the frame holds at
     // most budget triangles. The budget keeps a frame within 100 ms on a software renderer,
     // which draws a few million triangles a second on two cores.
-    TTileSelection Select(const TOrbitCamera& camera, int width, int height, double exaggeration,
+    TTileSelection Select(const TOrbitCamera& camera, int height, double exaggeration,
                           double pixelError = 4, int64_t budget = 400000) const;
     // Bytes held beyond the model.
     size_t MemoryBytes() const;
@@ -95,17 +81,17 @@ public:
 private:
     // The quadtree over the run of codes (sorted) from first to last; the tile's index.
     int Build(int depth, double minX, double minY, double maxX, double maxY,
-              const TBigArray<uint32_t>& codes, int64_t first, int64_t last);
+              const TLargeArray<uint32_t>& codes, int64_t first, int64_t last);
     // The leaves' corners, in the curve's order, and every tile's elevation range.
-    void FillCorners(const TTriangleMesh& mesh, const TBigArray<uint32_t>& order);
+    void FillCorners(const TTriangleMesh& mesh, const TLargeArray<uint32_t>& order);
     void SampleTile(const TTriangleMesh& mesh, int tile);
     TTileSelection SelectWith(const TOrbitCamera& camera, int height, double exaggeration,
                               double pixelError) const;
 
     std::vector<TTile> FTiles;
-    TBigArray<float> FPositions;
+    TLargeArray<float> FPositions;
     std::vector<float> FGridPoints;
-    TBigArray<uint32_t> FCorners;
+    TLargeArray<uint32_t> FCorners;
     TVec3 FLow, FHigh;
     int FLevels = 0;
     std::atomic<int> FReadyLevels{0};

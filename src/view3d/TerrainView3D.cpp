@@ -8,8 +8,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
@@ -53,20 +51,7 @@ TTerrainView3D::~TTerrainView3D() {
 QString TTerrainView3D::OpenGLProblem() {
     if (QGuiApplication::platformName() == "offscreen")
         return "The 3D view needs a display with OpenGL; this program runs without one.";
-    QOffscreenSurface surface;
-    surface.setFormat(TTerrainRenderer3D::Format());
-    surface.create();
-    QOpenGLContext context;
-    context.setFormat(TTerrainRenderer3D::Format());
-    if (!context.create() || !context.makeCurrent(&surface))
-        return "The 3D view needs OpenGL 3.3, and this display offers no OpenGL.";
-    const QSurfaceFormat got = context.format();
-    if (std::pair(got.majorVersion(), got.minorVersion()) < std::pair(3, 3))
-        return QString("The 3D view needs OpenGL 3.3; this display offers %1.%2.")
-            .arg(got.majorVersion())
-            .arg(got.minorVersion());
-    context.doneCurrent();
-    return {};
+    return TOffscreenOpenGL().Problem();
 }
 
 void TTerrainView3D::StopBuild() {
@@ -146,6 +131,8 @@ bool TTerrainView3D::Ready() const {
 }
 
 void TTerrainView3D::SetLayers(const TView3DLayers& layers) {
+    if (layers == FLayers) // the plan hands them at every drawing
+        return;
     FLayers = layers;
     update();
 }

@@ -32,16 +32,28 @@ bool OpenGLMissing() {
     return true;
 }
 
-// Opens the 3D view of the main window and waits until its tiles are built and drawn.
-TTerrainView3D* Open3DView(TfrmTINMap& window) {
-    window.findChild<QAction*>("mnuTerrain3DView")->trigger();
-    TTerrainView3D* view = window.View3D();
+void WaitReady(TTerrainView3D& view) {
     QElapsedTimer waited;
     waited.start();
-    while (view && !view->Ready() && waited.elapsed() < 30000)
+    while (!view.Ready() && waited.elapsed() < 30000)
         QTest::qWait(20);
-    return view;
 }
+
+// The sample open in the main window, and its 3D view open and built; skipped without OpenGL.
+struct View3DWindowTest : ::testing::Test {
+    void SetUp() override {
+        if (OpenGLMissing())
+            GTEST_SKIP() << "no OpenGL 3.3 here";
+        window.show();
+        window.OpenModel(Sample());
+        window.findChild<QAction*>("mnuTerrain3DView")->trigger();
+        view = window.View3D();
+        ASSERT_NE(view, nullptr);
+        WaitReady(*view);
+    }
+    TfrmTINMap window;
+    TTerrainView3D* view = nullptr;
+};
 
 struct TPictureFacts {
     double Coverage = 0; // of pixels that are not the background
@@ -65,14 +77,7 @@ TPictureFacts FactsOf(const QImage& picture) {
 }
 } // namespace
 
-TEST(View3DWindowTest, ShowsTheModelInItsColoursAndAClickSelectsTheTriangleThere) {
-    if (OpenGLMissing())
-        GTEST_SKIP() << "no OpenGL 3.3 here";
-    TfrmTINMap window;
-    window.show();
-    window.OpenModel(Sample());
-    TTerrainView3D* view = Open3DView(window);
-    ASSERT_NE(view, nullptr);
+TEST_F(View3DWindowTest, ShowsTheModelInItsColoursAndAClickSelectsTheTriangleThere) {
     ASSERT_TRUE(view->Ready());
     EXPECT_EQ(view->windowTitle(), "3D view");
 
@@ -101,32 +106,15 @@ TEST(View3DWindowTest, ShowsTheModelInItsColoursAndAClickSelectsTheTriangleThere
     EXPECT_EQ(window.SelectedTriangle(), target);
 }
 
-TEST(View3DWindowTest, OpeningAnotherModelRebuildsTheViewWithoutLosingIt) {
-    if (OpenGLMissing())
-        GTEST_SKIP() << "no OpenGL 3.3 here";
-    TfrmTINMap window;
-    window.show();
-    window.OpenModel(Sample());
-    TTerrainView3D* view = Open3DView(window);
-    ASSERT_NE(view, nullptr);
+TEST_F(View3DWindowTest, OpeningAnotherModelRebuildsTheViewWithoutLosingIt) {
     // Read again while the view shows the first: it waits for its tiles, then builds anew.
     window.OpenModel(Sample());
-    QElapsedTimer waited;
-    waited.start();
-    while (!view->Ready() && waited.elapsed() < 30000)
-        QTest::qWait(20);
+    WaitReady(*view);
     EXPECT_TRUE(view->Ready());
     EXPECT_GT(FactsOf(view->grabFramebuffer()).Coverage, 0.15);
 }
 
-TEST(View3DWindowTest, MouseAndKeysTurnZoomPanCentreAndReset) {
-    if (OpenGLMissing())
-        GTEST_SKIP() << "no OpenGL 3.3 here";
-    TfrmTINMap window;
-    window.show();
-    window.OpenModel(Sample());
-    TTerrainView3D* view = Open3DView(window);
-    ASSERT_NE(view, nullptr);
+TEST_F(View3DWindowTest, MouseAndKeysTurnZoomPanCentreAndReset) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
     const QPoint middle(view->width() / 2, view->height() / 2);
     ASSERT_TRUE(view->SurfaceAt(middle)) << "the framed model fills the middle";
@@ -177,22 +165,9 @@ double BlueShare(const QImage& picture) {
     return double(blue) / (picture.width() * picture.height());
 }
 
-void WaitReady(TTerrainView3D& view) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!view.Ready() && waited.elapsed() < 30000)
-        QTest::qWait(20);
-}
 } // namespace
 
-TEST(View3DWindowTest, TheSurfaceComparedWithIsDrawnWithTheModelUntilComparingStops) {
-    if (OpenGLMissing())
-        GTEST_SKIP() << "no OpenGL 3.3 here";
-    TfrmTINMap window;
-    window.show();
-    window.OpenModel(Sample());
-    TTerrainView3D* view = Open3DView(window);
-    ASSERT_NE(view, nullptr);
+TEST_F(View3DWindowTest, TheSurfaceComparedWithIsDrawnWithTheModelUntilComparingStops) {
     EXPECT_LT(BlueShare(view->grabFramebuffer()), 0.001) << "grey without a comparison";
     // A level plane over the whole model at its middle elevation, as an OBJ.
     double minE, minN, minV, maxE, maxN, maxV;

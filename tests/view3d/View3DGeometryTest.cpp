@@ -130,22 +130,22 @@ TEST(TerrainTilesTest, AFrameStaysWithinItsBudgetAndIsExactNearTheEye) {
     TOrbitCamera camera;
     // Before the grids are sampled a frame can only draw the exact leaves.
     camera.Frame(tiles.Low(), tiles.High());
-    TTileSelection before = tiles.Select(camera, Width, Height, 1);
+    TTileSelection before = tiles.Select(camera, Height, 1);
     EXPECT_TRUE(before.Grids.empty());
     EXPECT_EQ(before.Triangles, model->Triangles().Count());
 
     tiles.SampleGrids(*model, nullptr);
-    const TTileSelection whole = tiles.Select(camera, Width, Height, 1);
+    const TTileSelection whole = tiles.Select(camera, Height, 1);
     EXPECT_EQ(whole.Triangles, model->Triangles().Count()) << "3 pixels a triangle: all exact";
     camera.SetView(camera.Target(), camera.Azimuth(), camera.Elevation(), camera.Distance() * 8);
-    const TTileSelection far = tiles.Select(camera, Width, Height, 1);
+    const TTileSelection far = tiles.Select(camera, Height, 1);
     EXPECT_LT(far.Triangles, model->Triangles().Count() / 4) << "far away: coarse grids";
     EXPECT_FALSE(far.Grids.empty());
-    const TTileSelection small = tiles.Select(camera, Width, Height, 1, 3, 5000);
+    const TTileSelection small = tiles.Select(camera, Height, 1, 3, 5000);
     EXPECT_LE(small.Triangles, 5000);
     // Close to the ground, the tile under the eye is drawn exact.
     camera.SetView({0, 0, 0}, 30, 20, 15);
-    const TTileSelection close = tiles.Select(camera, Width, Height, 1);
+    const TTileSelection close = tiles.Select(camera, Height, 1);
     ASSERT_FALSE(close.Exact.empty());
     bool underEye = false;
     const TVec3 eye = camera.Eye();
@@ -259,7 +259,7 @@ TEST(TerrainTilesTest, EmptyModelsAndCornersThatAreNotFiniteDrawAndPickNothing) 
     none.SampleGrids(empty, nullptr);
     TOrbitCamera camera;
     camera.Frame(none.Low(), none.High());
-    EXPECT_EQ(none.Select(camera, Width, Height, 1).Triangles, 0);
+    EXPECT_EQ(none.Select(camera, Height, 1).Triangles, 0);
     EXPECT_EQ(PickSurface(empty, none, camera.RayThrough(500, 400, Width, Height), 1).Triangle,
               nullptr);
 
