@@ -39,27 +39,6 @@ private:
     THealthReport& FTarget;
 };
 
-bool SharesBothPoints(const TTriangle& neighbour, const TTriVertex* p, const TTriVertex* q) {
-    return neighbour.Vertex(neighbour.IndexOfVertex(p)) == p &&
-           neighbour.Vertex(neighbour.IndexOfVertex(q)) == q;
-}
-
-QString NeighbourProblem(const TTriangle& t) {
-    for (int k = 1; k <= 3; ++k) {
-        const TTriangle* neighbour = t.Neighbour(k);
-        if (!neighbour)
-            continue;
-        if (neighbour == &t)
-            return "Neighbour is itself";
-        if (neighbour == t.Neighbour(NextSide(k)))
-            return "Duplicate neighbours";
-        if (!SharesBothPoints(*neighbour, t.Vertex(k), t.Vertex(NextSide(k))))
-            return "Neighbour does not share points";
-        if (t.CrossesNeighbour(k))
-            return "Crossing triangles";
-    }
-    return {};
-}
 const QString* PointProblem(const TTriVertex& v, const TVRKHeader& h) {
     if (!Within(v.Easting, h.MinimumEasting, h.MaximumEasting) ||
         !Within(v.Northing, h.MinimumNorthing, h.MaximumNorthing))
@@ -80,7 +59,93 @@ void PrefetchAhead(const TTriangles& triangles, int i, int last) {
         if (const TTriangle* ahead = triangles.TriangleAt(i + NeighbourCorners))
             for (int k = 1; k <= 3; ++k)
                 if (const TTriangle* neighbour = ahead->Neighbour(k))
-                    neighbour->PrefetchLinks();
+                    neighbour->PrefetchVertices();
+}
+
+// A triangle's corners, each read once: the check runs over tens of millions of triangles.
+struct TCorners {
+    explicit TCorners(const TTriangle& t) : Vertex{t.Vertex(1), t.Vertex(2), t.Vertex(3)} {}
+    const TTriVertex* Vertex[3];
+};
+
+// Side k (0..2) runs from corner k to corner k + 1.
+int Next(int k) {
+    return k == 2 ? 0 : k + 1;
+}
+int Previous(int k) {
+    return k == 0 ? 2 : k - 1;
+}
+
+// The neighbour tests of every side in turn; the first that fails.
+const char* NeighbourProblem(const TTriangle& t, const TCorners& corners,
+                             const TPoint3D (&corner)[3]) {
+    const TTriangle* neighbours[3] = {t.Neighbour(1), t.Neighbour(2), t.Neighbour(3)};
+    for (int k = 0; k < 3; ++k) {
+        const TTriangle* neighbour = neighbours[k];
+        if (!neighbour)
+            continue;
+        if (neighbour == &t)
+            return "Neighbour is itself";
+        if (neighbour == neighbours[Next(k)])
+            return "Duplicate neighbours";
+        const TCorners across(*neighbour);
+        const TTriVertex* a = corners.Vertex[k];
+        const TTriVertex* b = corners.Vertex[Next(k)];
+        auto cornerOf = [&](const TTriVertex* v) { // as TTriangle::IndexOfVertex, from 0
+            return v == across.Vertex[0] ? 0 : v == across.Vertex[1] ? 1 : 2;
+        };
+        const int ia = cornerOf(a), ib = cornerOf(b);
+        if (across.Vertex[ia] != a || across.Vertex[ib] != b)
+            return "Neighbour does not share points";
+        // The neighbour's side from a to b in either direction (TTriangle::SideOf), and the
+        // corner opposite it: on the same side of the line as this triangle's third corner,
+        // the two triangles overlap.
+        const int side = across.Vertex[Next(ia)] == b ? ia : Previous(ia);
+        const TPoint3D apex = VertexPoint(*across.Vertex[Previous(side)]);
+        const TPoint3D& pa = corner[k];
+        const TPoint3D& pb = corner[Next(k)];
+        if (IsRightOf(pa, pb, corner[Previous(k)]) == IsRightOf(pa, pb, apex))
+            return "Crossing triangles";
+    }
+    return nullptr;
+}
+
+// The triangle's tests in order, with the arithmetic of the triangle's own geometry functions,
+// so that every row is theirs to the last bit. The squared length of a side is also its
+// corners' squared distance: one sum serves both tests.
+const char* FirstTriangleProblem(const TTriangle& t) {
+    const TCorners corners(t);
+    const TTriVertex *v1 = corners.Vertex[0], *v2 = corners.Vertex[1], *v3 = corners.Vertex[2];
+    if (v1 == v2 || v1 == v3 || v2 == v3)
+        return "Duplicate vertex index";
+    const TPoint3D corner[3] = {VertexPoint(*v1), VertexPoint(*v2), VertexPoint(*v3)};
+    double squared[3];
+    for (int k = 0; k < 3; ++k) {
+        const TPoint3D d = Subtract3D(corner[k], corner[Next(k)]);
+        squared[k] = d.X * d.X + d.Y * d.Y + d.Z * d.Z;
+    }
+    // Coincidence is asked of 1-2, 1-3 and 2-3; side 3 runs 3-1, whose squares are the same.
+    if (squared[0] <= CoincidenceTolerance || squared[2] <= CoincidenceTolerance ||
+        squared[1] <= CoincidenceTolerance)
+        return "Duplicate vertex coordinates";
+    double shortest = std::sqrt(squared[0]), longest = shortest;
+    for (int k = 1; k < 3; ++k) {
+        const double side = std::sqrt(squared[k]);
+        if (side > longest)
+            longest = side;
+        if (side < shortest)
+            shortest = side;
+    }
+    if (shortest == 0)
+        return "Zero-length side";
+    const double altitude = TriangleArea3D(corner[0], corner[1], corner[2]) / longest * 2;
+    if (altitude < MinimumAltitude)
+        return "Zero-area triangle";
+    if (const char* problem = NeighbourProblem(t, corners, corner))
+        return problem;
+    if (altitude / longest < MinimumThinness)
+        return "Thin triangle";
+    return nullptr;
 }
 
 struct TRow {
@@ -107,26 +172,8 @@ QString ProblemSummary(int problemCount) {
 }
 
 QString TriangleProblem(const TTriangle& t) {
-    const TTriVertex *v1 = t.Vertex(1), *v2 = t.Vertex(2), *v3 = t.Vertex(3);
-    if (v1 == v2 || v1 == v3 || v2 == v3)
-        return "Duplicate vertex index";
-    if (VerticesCoincide(v1, v2, CoincidenceTolerance) ||
-        VerticesCoincide(v1, v3, CoincidenceTolerance) ||
-        VerticesCoincide(v2, v3, CoincidenceTolerance))
-        return "Duplicate vertex coordinates";
-    int shortestSide, longestSide;
-    double shortest, longest;
-    t.SideLengths(shortestSide, longestSide, shortest, longest);
-    if (shortest == 0)
-        return "Zero-length side";
-    const double altitude = t.Area() / longest * 2;
-    if (altitude < MinimumAltitude)
-        return "Zero-area triangle";
-    if (QString problem = NeighbourProblem(t); !problem.isEmpty())
-        return problem;
-    if (altitude / longest < MinimumThinness)
-        return "Thin triangle";
-    return {};
+    const char* problem = FirstTriangleProblem(t);
+    return problem ? QString(problem) : QString();
 }
 
 int CheckModel(const TVandrelTINModel& model, THealthReport& target, int shares) {
@@ -165,8 +212,8 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target, int shares)
             TTriangle* t = triangles.TriangleAt(i);
             if (!t)
                 continue;
-            if (QString problem = TriangleProblem(*t); !problem.isEmpty())
-                rows.push_back({t->Number, std::move(problem), t});
+            if (const char* problem = FirstTriangleProblem(*t))
+                rows.push_back({t->Number, problem, t});
         }
     });
     ReportInOrder(triangleRows, ekTriangle, report);

@@ -1,6 +1,7 @@
 // The health check's tests, their order and thresholds, on meshes made for each problem.
 #include "inspect/HealthCheck.h"
 #include "TerrainGenerator.h"
+#include "model/Geometry.h"
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
 
@@ -54,6 +55,42 @@ TModelData Triangle(std::vector<TModelData::Vertex> vertices,
     data.Vertices = std::move(vertices);
     data.Triangles = {{corners, neighbours}};
     return data;
+}
+
+// The triangle tests written one after another through the triangle's own geometry: the check
+// reads each corner once and shares its sums between tests, and must still give these texts.
+QString ReferenceTriangleProblem(const TTriangle& t) {
+    const TTriVertex *v1 = t.Vertex(1), *v2 = t.Vertex(2), *v3 = t.Vertex(3);
+    if (v1 == v2 || v1 == v3 || v2 == v3)
+        return "Duplicate vertex index";
+    if (VerticesCoincide(v1, v2, 0.0001) || VerticesCoincide(v1, v3, 0.0001) ||
+        VerticesCoincide(v2, v3, 0.0001))
+        return "Duplicate vertex coordinates";
+    int shortestSide, longestSide;
+    double shortest, longest;
+    t.SideLengths(shortestSide, longestSide, shortest, longest);
+    if (shortest == 0)
+        return "Zero-length side";
+    const double altitude = t.Area() / longest * 2;
+    if (altitude < 0.000001)
+        return "Zero-area triangle";
+    for (int k = 1; k <= 3; ++k) {
+        const TTriangle* n = t.Neighbour(k);
+        if (!n)
+            continue;
+        if (n == &t)
+            return "Neighbour is itself";
+        if (n == t.Neighbour(NextSide(k)))
+            return "Duplicate neighbours";
+        const TTriVertex *a = t.Vertex(k), *b = t.Vertex(NextSide(k));
+        if (n->Vertex(n->IndexOfVertex(a)) != a || n->Vertex(n->IndexOfVertex(b)) != b)
+            return "Neighbour does not share points";
+        if (t.CrossesNeighbour(k))
+            return "Crossing triangles";
+    }
+    if (altitude / longest < 0.005)
+        return "Thin triangle";
+    return "";
 }
 } // namespace
 
@@ -241,6 +278,19 @@ TEST(HealthCheckTest, SharedOverThreadsTheRowsAreThoseOfOneThread) {
     for (const TRow& row : one.Rows)
         kinds.insert(row.Problem);
     EXPECT_GE(kinds.size(), 7u) << "every kind of row planted";
+    size_t row = 0;
+    while (row < one.Rows.size() && one.Rows[row].Entity.startsWith("Point"))
+        ++row;
+    for (int i = 0; i < model.Triangles().Count(); ++i) {
+        TTriangle* t = model.Triangles().Triangle(i);
+        if (const QString problem = ReferenceTriangleProblem(*t); !problem.isEmpty()) {
+            ASSERT_LT(row, one.Rows.size()) << "triangle " << t->Number << " not reported";
+            EXPECT_EQ(one.Rows[row].Triangle, t);
+            EXPECT_EQ(one.Rows[row].Problem, problem);
+            ++row;
+        }
+    }
+    EXPECT_EQ(row, one.Rows.size()) << "a row no test asks for";
     for (const int shares : {0, 2, 7}) {
         TRecordedReport shared;
         EXPECT_EQ(CheckModel(model, shared, shares), count);
