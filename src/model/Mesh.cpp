@@ -2,6 +2,7 @@
 #include "Geometry.h"
 #include "ObjectPool.h"
 #include "TriangleIndex.h"
+#include "platform/Shares.h"
 
 #include <algorithm>
 #include <chrono>
@@ -142,13 +143,54 @@ TTriangle* TTriangleMesh::FindTriangleByScan(double x, double y, double& value) 
     const TTriangles& triangles = *FTriangles;
     for (int i = 0; i < triangles.Count(); ++i) {
         TTriangle* triangle = triangles.TriangleAt(i);
-        if (triangle && triangle->Vertex(1) && triangle->Vertex(2) && triangle->Vertex(3) &&
-            triangle->Contains(x, y)) {
+        if (triangle && triangle->HasCorners() && triangle->Contains(x, y)) {
             value = triangle->ValueAt(x, y);
             return triangle;
         }
     }
     return nullptr;
+}
+
+std::vector<TTriangleMesh::TFound>
+TTriangleMesh::FindTriangles(const std::vector<std::pair<double, double>>& points) const {
+    // A pass tests each point against every triangle: past a few points the index is cheaper.
+    constexpr size_t MostPointsScanned = 4;
+    std::vector<TFound> found(points.size());
+    if (FIndex || FIndexAhead.valid() || points.size() > MostPointsScanned) {
+        for (size_t p = 0; p < points.size(); ++p)
+            found[p].Triangle = FindTriangle(points[p].first, points[p].second, found[p].Value);
+        return found;
+    }
+    // Each share finds the first triangle of its part that holds each point; the lowest share
+    // that found one has the first in collection order.
+    const TTriangles& triangles = *FTriangles;
+    const int shares = triangles.Count() < 100000 ? 1 : CoreCount();
+    std::vector<std::vector<TTriangle*>> firsts(size_t(shares),
+                                                std::vector<TTriangle*>(points.size()));
+    RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
+        std::vector<TTriangle*>& mine = firsts[size_t(share)];
+        size_t left = points.size();
+        for (int i = first; i < last && left > 0; ++i) {
+            if (i + 16 < last)
+                if (const TTriangle* ahead = triangles.TriangleAt(i + 16))
+                    ahead->PrefetchVertices();
+            TTriangle* triangle = triangles.TriangleAt(i);
+            if (!triangle || !triangle->HasCorners())
+                continue;
+            for (size_t p = 0; p < points.size(); ++p)
+                if (!mine[p] && triangle->Contains(points[p].first, points[p].second)) {
+                    mine[p] = triangle;
+                    --left;
+                }
+        }
+    });
+    for (size_t p = 0; p < points.size(); ++p)
+        for (const auto& share : firsts)
+            if (TTriangle* triangle = share[p]) {
+                found[p] = {triangle, triangle->ValueAt(points[p].first, points[p].second)};
+                break;
+            }
+    return found;
 }
 
 const TTriangleIndex& TTriangleMesh::Index() const {

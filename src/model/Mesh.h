@@ -11,6 +11,8 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class TTriangleIndex;
 
@@ -64,6 +66,8 @@ public:
         FNeighbour[k - 1] = MeshArena::Reference(triangle);
     }
 
+    // False for a triangle that lacks a corner, which holds no point.
+    bool HasCorners() const { return FVertex[0] && FVertex[1] && FVertex[2]; }
     // 1 or 2 when vertex is Vertex(1) or Vertex(2), else 3 (also for a vertex not in it).
     int IndexOfVertex(const TTriVertex* vertex) const;
     // The side joining a and b, in either direction.
@@ -158,6 +162,14 @@ public:
     // The same answer by scanning every triangle (those without their three vertices are never
     // found); FindTriangle answers through an index.
     TTriangle* FindTriangleByScan(double x, double y, double& value) const;
+    // FindTriangle for each point, null where none holds it. A few points are looked for in one
+    // pass over the triangles on every core, which costs less than building the index; more
+    // points, or a mesh whose index is there or on its way, go through the index.
+    struct TFound {
+        TTriangle* Triangle = nullptr;
+        double Value = 0;
+    };
+    std::vector<TFound> FindTriangles(const std::vector<std::pair<double, double>>& points) const;
     // The look-up index over the triangles, built at the first use.
     const TTriangleIndex& Index() const;
     // Starts building the look-up index on another thread, so that it is ready, or nearly, when

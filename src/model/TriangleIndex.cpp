@@ -1,5 +1,7 @@
 #include "TriangleIndex.h"
 #include "Geometry.h"
+#include "platform/Memory.h"
+#include "platform/Shares.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,7 +35,7 @@ void PrefetchAhead(const TTriangles& triangles, int i) {
 }
 
 bool Testable(const TTriangle* triangle) {
-    return triangle && triangle->Vertex(1) && triangle->Vertex(2) && triangle->Vertex(3);
+    return triangle && triangle->HasCorners();
 }
 
 // The cell, 0 to cells - 1, that a position in cell units falls in; clamped before it becomes an
@@ -109,50 +111,94 @@ bool TTriangleIndex::CoversFewCells(const TBox& box) const {
     return columns * rows <= MaxCellsPerTriangle;
 }
 
-TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangles) {
-    const int count = triangles.Count();
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    int boxed = 0;
-    TBox box{};
-    for (int i = 0; i < count; ++i) {
-        PrefetchAhead(triangles, i);
-        if (Classify(triangles.TriangleAt(i), box) != TPlacement::Grid)
-            continue;
-        minX = std::min(minX, box.MinX);
-        minY = std::min(minY, box.MinY);
-        maxX = std::max(maxX, box.MaxX);
-        maxY = std::max(maxY, box.MaxY);
-        ++boxed;
-    }
-    if (boxed == 0)
-        minX = minY = maxX = maxY = 0;
-    ChooseGrid(minX, minY, maxX, maxY, boxed);
+namespace {
+// The cells a triangle's box covers, found once: counting and filling then read no corner.
+// Columns is 0 for a triangle that no cell lists.
+struct TFootprint {
+    uint32_t FirstCell;
+    uint16_t Columns, Rows;
+};
 
-    // Two passes, counting and then filling, keep the entries in one array in triangle order.
-    FCellStart.assign(static_cast<size_t>(FColumns) * FRows + 1, 0);
-    auto forEachCell = [&](const TBox& b, auto&& action) {
-        const int x0 = CellX(b.MinX), x1 = CellX(b.MaxX), y0 = CellY(b.MinY), y1 = CellY(b.MaxY);
-        for (int cy = y0; cy <= y1; ++cy)
-            for (int cx = x0; cx <= x1; ++cx)
-                action(static_cast<size_t>(cy) * FColumns + cx);
+struct TBounds {
+    double MinX = INFINITY, MinY = INFINITY, MaxX = -INFINITY, MaxY = -INFINITY;
+    int Boxed = 0;
+    void Add(const TTriangleIndex::TBox& box) {
+        MinX = std::min(MinX, box.MinX);
+        MinY = std::min(MinY, box.MinY);
+        MaxX = std::max(MaxX, box.MaxX);
+        MaxY = std::max(MaxY, box.MaxY);
+        ++Boxed;
+    }
+    void Add(const TBounds& other) {
+        MinX = std::min(MinX, other.MinX);
+        MinY = std::min(MinY, other.MinY);
+        MaxX = std::max(MaxX, other.MaxX);
+        MaxY = std::max(MaxY, other.MaxY);
+        Boxed += other.Boxed;
+    }
+};
+} // namespace
+
+TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangles) {
+    // The two passes that read the corners run on every core; what a share finds is merged in
+    // share order, so the index is the same whatever the count.
+    const int count = triangles.Count();
+    const int shares = count < 100000 ? 1 : CoreCount();
+    std::vector<TBounds> shareBounds(static_cast<size_t>(shares));
+    RunInShares(shares, count, [&](int share, int first, int last) {
+        TBounds& bounds = shareBounds[size_t(share)];
+        TBox box{};
+        for (int i = first; i < last; ++i) {
+            PrefetchAhead(triangles, i);
+            if (Classify(triangles.TriangleAt(i), box) == TPlacement::Grid)
+                bounds.Add(box);
+        }
+    });
+    TBounds bounds;
+    for (const TBounds& share : shareBounds)
+        bounds.Add(share);
+    if (bounds.Boxed == 0)
+        bounds.MinX = bounds.MinY = bounds.MaxX = bounds.MaxY = 0;
+    ChooseGrid(bounds.MinX, bounds.MinY, bounds.MaxX, bounds.MaxY, bounds.Boxed);
+
+    TLargeArray<TFootprint> footprints(static_cast<size_t>(count)); // every one written below
+    std::vector<std::vector<int32_t>> shareEverywhere(static_cast<size_t>(shares));
+    RunInShares(shares, count, [&](int share, int first, int last) {
+        TBox box{};
+        for (int i = first; i < last; ++i) {
+            PrefetchAhead(triangles, i);
+            const TPlacement placement = Classify(triangles.TriangleAt(i), box);
+            footprints[size_t(i)] = {0, 0, 0};
+            if (placement == TPlacement::Grid && CoversFewCells(box)) {
+                const int x0 = CellX(box.MinX), y0 = CellY(box.MinY);
+                footprints[size_t(i)] = {uint32_t(y0) * uint32_t(FColumns) + uint32_t(x0),
+                                         uint16_t(CellX(box.MaxX) - x0 + 1),
+                                         uint16_t(CellY(box.MaxY) - y0 + 1)};
+            } else if (placement != TPlacement::Skip) {
+                shareEverywhere[size_t(share)].push_back(i);
+            }
+        }
+    });
+    for (const auto& everywhere : shareEverywhere)
+        FEverywhere.insert(FEverywhere.end(), everywhere.begin(), everywhere.end());
+
+    // Counting and then filling keeps the entries in one array, in triangle order in a cell.
+    auto forEachCell = [&](const TFootprint& f, auto&& action) {
+        for (uint32_t row = 0, cell = f.FirstCell; row < f.Rows; ++row, cell += uint32_t(FColumns))
+            for (uint32_t column = 0; column < f.Columns; ++column)
+                action(cell + column);
     };
-    for (int i = 0; i < count; ++i) {
-        PrefetchAhead(triangles, i);
-        const TPlacement placement = Classify(triangles.TriangleAt(i), box);
-        if (placement == TPlacement::Grid && CoversFewCells(box))
-            forEachCell(box, [&](size_t cell) { ++FCellStart[cell + 1]; });
-        else if (placement != TPlacement::Skip)
-            FEverywhere.push_back(i);
-    }
-    for (size_t cell = 1; cell < FCellStart.size(); ++cell)
+    const size_t cells = static_cast<size_t>(FColumns) * FRows;
+    FCellStart = TLargeArray<uint32_t>(cells + 1, 0);
+    for (int i = 0; i < count; ++i)
+        forEachCell(footprints[size_t(i)], [&](uint32_t cell) { ++FCellStart[cell + 1]; });
+    for (size_t cell = 1; cell <= cells; ++cell)
         FCellStart[cell] += FCellStart[cell - 1];
-    FCellEntries.resize(FCellStart.back());
-    std::vector<uint32_t> fill(FCellStart.begin(), FCellStart.end() - 1);
-    for (int i = 0; i < count; ++i) {
-        PrefetchAhead(triangles, i);
-        if (Classify(triangles.TriangleAt(i), box) == TPlacement::Grid && CoversFewCells(box))
-            forEachCell(box, [&](size_t cell) { FCellEntries[fill[cell]++] = i; });
-    }
+    FCellEntries = TLargeArray<int32_t>(FCellStart[cells]); // every entry written below
+    TLargeArray<uint32_t> fill(cells);
+    std::copy_n(FCellStart.data(), cells, fill.data());
+    for (int i = 0; i < count; ++i)
+        forEachCell(footprints[size_t(i)], [&](uint32_t cell) { FCellEntries[fill[cell]++] = i; });
 }
 
 TTriangle* TTriangleIndex::Find(double x, double y) const {
@@ -224,8 +270,8 @@ bool TTriangleIndex::CandidatesInRectWithRepeats(double minX, double minY, doubl
         for (int cy = y0; cy <= y1; ++cy)
             for (int cx = x0; cx <= x1; ++cx) {
                 const size_t cell = static_cast<size_t>(cy) * FColumns + cx;
-                positions.insert(positions.end(), FCellEntries.begin() + FCellStart[cell],
-                                 FCellEntries.begin() + FCellStart[cell + 1]);
+                positions.insert(positions.end(), FCellEntries.data() + FCellStart[cell],
+                                 FCellEntries.data() + FCellStart[cell + 1]);
             }
     }
     positions.insert(positions.end(), FEverywhere.begin(), FEverywhere.end());
@@ -259,8 +305,8 @@ void TTriangleIndex::CandidatesAlongSegment(double x1, double y1, double x2, dou
             }
             for (int cy = CellY(low - slack); cy <= CellY(high + slack); ++cy) {
                 const size_t cell = static_cast<size_t>(cy) * FColumns + cx;
-                positions.insert(positions.end(), FCellEntries.begin() + FCellStart[cell],
-                                 FCellEntries.begin() + FCellStart[cell + 1]);
+                positions.insert(positions.end(), FCellEntries.data() + FCellStart[cell],
+                                 FCellEntries.data() + FCellStart[cell + 1]);
             }
         }
     }

@@ -6,6 +6,8 @@
 // Triangles that contain points far outside their box (degenerate or nearly degenerate ones,
 // whose corners lie on a line, and those with huge or non-finite coordinates) and triangles whose
 // box spans many cells are kept in a list that every look-up checks.
+#include "platform/Memory.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -56,7 +58,7 @@ private:
     const TTriangles& FTriangles;
     double FOriginX = 0, FOriginY = 0, FCellWidth = 1, FCellHeight = 1;
     int FColumns = 0, FRows = 0;
-    std::vector<uint32_t> FCellStart;  // FColumns * FRows + 1 offsets into FCellEntries
-    std::vector<int32_t> FCellEntries; // triangle positions, ascending within a cell
+    TLargeArray<uint32_t> FCellStart;  // FColumns * FRows + 1 offsets into FCellEntries
+    TLargeArray<int32_t> FCellEntries; // triangle positions, ascending within a cell
     std::vector<int32_t> FEverywhere;  // triangle positions checked by every look-up
 };

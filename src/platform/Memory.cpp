@@ -15,6 +15,11 @@ void ReturnFreeMemory() noexcept {
 
 void* AllocateLarge(std::size_t bytes) {
     constexpr std::size_t HugePage = std::size_t(2) << 20;
+    if (bytes < HugePage) { // a huge page would be mostly waste, and cleared in full
+        if (void* memory = std::malloc(std::max<std::size_t>(bytes, 1)))
+            return memory;
+        throw std::bad_alloc();
+    }
     const std::size_t rounded =
         (std::max<std::size_t>(bytes, 1) + HugePage - 1) / HugePage * HugePage;
     void* memory = std::aligned_alloc(HugePage, rounded);

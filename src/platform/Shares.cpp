@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -22,8 +23,13 @@ void RunInShares(int shares, int count,
         }
     };
     std::vector<std::thread> threads;
-    for (int i = 1; i < shares; ++i)
-        threads.emplace_back(run, i);
+    for (int i = 1; i < shares; ++i) {
+        try {
+            threads.emplace_back(run, i);
+        } catch (const std::system_error&) { // no thread to be had: the share is done here
+            run(i);
+        }
+    }
     run(0);
     for (std::thread& thread : threads)
         thread.join();

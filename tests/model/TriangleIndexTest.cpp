@@ -177,3 +177,58 @@ TEST(TriangleIndexTest, AgreesWithTheScanAtTheEndsOfTheDoubleRange) {
     double value = 0;
     EXPECT_NE(mesh.FindTriangle(-1e308, -1e308, value), nullptr) << "the scan finds one here";
 }
+
+// Big enough to be built, and scanned, on every core: long and degenerate triangles planted on
+// both sides of the shares' border must come in collection order all the same.
+TEST(TriangleIndexTest, SharedOverCoresTheAnswersAreTheScansAndAFewPointsNeedNoIndex) {
+    TModelData data = GenerateTerrain(300, 200, 10, 3, 1e6, 5e6);
+    std::mt19937 random(5);
+    for (int k = 0; k < 300; ++k) {
+        auto& t = data.Triangles[random() % data.Triangles.size()];
+        if (k % 2)
+            t.Vertices[2] = t.Vertices[0]; // a segment, which holds its whole line
+        else                               // a sliver across much of the model
+            t.Vertices[2] = int32_t(random() % data.Vertices.size()) + 1;
+    }
+    TVandrelTINModel model;
+    TMemoryStream stream(WriteModel(data));
+    model.ReadFromStream(stream);
+    ASSERT_GT(model.Triangles().Count(), 100000);
+
+    std::vector<std::pair<double, double>> points;
+    std::uniform_real_distribution<double> x(1e6 - 50, 1e6 + 3050), y(5e6 - 50, 5e6 + 2050);
+    for (int i = 0; i < 400; ++i)
+        points.emplace_back(x(random), y(random));
+    points.emplace_back(NAN, 5e6);
+    points.emplace_back(1e6 - 1000, 5e6 - 1000);
+    for (int i = 0; i < model.Vertices().Count(); i += 997)
+        points.emplace_back(model.Vertices().Vertex(i)->Easting,
+                            model.Vertices().Vertex(i)->Northing);
+    auto expectTheScans = [&](const std::vector<std::pair<double, double>>& asked) {
+        const auto found = model.FindTriangles(asked);
+        ASSERT_EQ(found.size(), asked.size());
+        for (size_t p = 0; p < asked.size(); ++p) {
+            double value = -1;
+            ASSERT_EQ(found[p].Triangle,
+                      model.FindTriangleByScan(asked[p].first, asked[p].second, value))
+                << asked[p].first << ',' << asked[p].second;
+            if (found[p].Triangle) {
+                ASSERT_EQ(found[p].Value, value);
+            }
+        }
+    };
+    // A few points at a time: one pass, no index.
+    for (size_t p = 0; p + 3 <= 60; p += 3)
+        expectTheScans({points[p], points[p + 1], points[p + 2]});
+    expectTheScans({points[points.size() - 3], points[points.size() - 2]});
+    // Many points: through the index, then the index answers one point too.
+    expectTheScans(points);
+    expectTheScans({points[0]});
+    for (const auto& [e, n] : points) {
+        double indexed = -1, scanned = -1;
+        ASSERT_EQ(model.FindTriangle(e, n, indexed), model.FindTriangleByScan(e, n, scanned));
+        if (std::isfinite(e)) {
+            ASSERT_EQ(indexed, scanned);
+        }
+    }
+}

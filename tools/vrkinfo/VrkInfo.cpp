@@ -479,9 +479,11 @@ int TRun::Find(const QString& file, const TPoints& points) {
     if (!Read(model, file))
         return ExitUnreadable;
     QJsonArray found;
-    for (const auto& [easting, northing] : points) {
-        double value = NullValue;
-        const TTriangle* triangle = model.FindTriangle(easting, northing, value);
+    const std::vector<TTriangleMesh::TFound> triangles = model.FindTriangles(points);
+    for (size_t p = 0; p < points.size(); ++p) {
+        const auto& [easting, northing] = points[p];
+        const TTriangle* triangle = triangles[p].Triangle;
+        const double value = triangles[p].Value;
         if (FLine.Json) {
             const bool known = triangle && value != NullValue;
             found.append(
