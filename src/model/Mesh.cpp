@@ -131,9 +131,10 @@ void TTriangleMesh::InvalidateIndex() const {
 void TTriangleMesh::BuildIndexAhead() const {
     InvalidateIndex();
     try {
-        FIndexAhead = std::async(std::launch::async, [&triangles = *FTriangles] {
-            return std::make_unique<TTriangleIndex>(triangles);
-        });
+        FIndexAhead = std::async(std::launch::async,
+                                 [triangles = FTriangles.get(), vertices = FVertices.get()] {
+                                     return std::make_unique<TTriangleIndex>(*triangles, vertices);
+                                 });
     } catch (const std::system_error&) {
         // No thread to spare: the first look-up builds the index, as without this call.
     }
@@ -197,7 +198,7 @@ const TTriangleIndex& TTriangleMesh::Index() const {
     if (FIndexAhead.valid())
         FIndex = FIndexAhead.get(); // a build that failed raises its failure here, once
     if (!FIndex)
-        FIndex = std::make_unique<TTriangleIndex>(*FTriangles);
+        FIndex = std::make_unique<TTriangleIndex>(*FTriangles, FVertices.get());
     return *FIndex;
 }
 

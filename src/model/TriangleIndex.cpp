@@ -111,64 +111,115 @@ bool TTriangleIndex::CoversFewCells(const TBox& box) const {
     return columns * rows <= MaxCellsPerTriangle;
 }
 
-namespace {
-// The cells a triangle's box covers, found once: counting and filling then read no corner.
-// Columns is 0 for a triangle that no cell lists.
-struct TFootprint {
-    uint32_t FirstCell;
-    uint16_t Columns, Rows;
-};
-
-struct TBounds {
+struct TTriangleIndex::TBounds {
     double MinX = INFINITY, MinY = INFINITY, MaxX = -INFINITY, MaxY = -INFINITY;
     int Boxed = 0;
-    void Add(const TTriangleIndex::TBox& box) {
-        MinX = std::min(MinX, box.MinX);
-        MinY = std::min(MinY, box.MinY);
-        MaxX = std::max(MaxX, box.MaxX);
-        MaxY = std::max(MaxY, box.MaxY);
-        ++Boxed;
+    void Add(double x, double y) {
+        MinX = std::min(MinX, x);
+        MinY = std::min(MinY, y);
+        MaxX = std::max(MaxX, x);
+        MaxY = std::max(MaxY, y);
     }
     void Add(const TBounds& other) {
-        MinX = std::min(MinX, other.MinX);
-        MinY = std::min(MinY, other.MinY);
-        MaxX = std::max(MaxX, other.MaxX);
-        MaxY = std::max(MaxY, other.MaxY);
+        Add(other.MinX, other.MinY);
+        Add(other.MaxX, other.MaxY);
         Boxed += other.Boxed;
     }
+    bool Covers(const TBox& box) const {
+        return box.MinX >= MinX && box.MaxX <= MaxX && box.MinY >= MinY && box.MaxY <= MaxY;
+    }
 };
+
+namespace {
+int SharesFor(int count) {
+    return count < 100000 ? 1 : CoreCount();
+}
 } // namespace
 
-TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangles) {
-    // The two passes that read the corners run on every core; what a share finds is merged in
-    // share order, so the index is the same whatever the count.
-    const int count = triangles.Count();
-    const int shares = count < 100000 ? 1 : CoreCount();
+// The boxes of the triangles placed in the grid.
+TTriangleIndex::TBounds TTriangleIndex::BoxBounds(const TTriangles& triangles) {
+    const int shares = SharesFor(triangles.Count());
     std::vector<TBounds> shareBounds(static_cast<size_t>(shares));
-    RunInShares(shares, count, [&](int share, int first, int last) {
+    RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
         TBounds& bounds = shareBounds[size_t(share)];
         TBox box{};
         for (int i = first; i < last; ++i) {
             PrefetchAhead(triangles, i);
-            if (Classify(triangles.TriangleAt(i), box) == TPlacement::Grid)
-                bounds.Add(box);
+            if (Classify(triangles.TriangleAt(i), box) == TPlacement::Grid) {
+                bounds.Add(box.MinX, box.MinY);
+                bounds.Add(box.MaxX, box.MaxY);
+                ++bounds.Boxed;
+            }
         }
     });
     TBounds bounds;
     for (const TBounds& share : shareBounds)
         bounds.Add(share);
-    if (bounds.Boxed == 0)
-        bounds.MinX = bounds.MinY = bounds.MaxX = bounds.MaxY = 0;
-    ChooseGrid(bounds.MinX, bounds.MinY, bounds.MaxX, bounds.MaxY, bounds.Boxed);
+    return bounds;
+}
 
-    TLargeArray<TFootprint> footprints(static_cast<size_t>(count)); // every one written below
+// The same bounds from the vertices, a shorter pass: a placed triangle's corners are vertices of
+// moderate coordinates, and every box's margin is less than the one added here. A triangle with a
+// corner outside the collection may still lie beyond: placing the triangles tells.
+TTriangleIndex::TBounds TTriangleIndex::VertexBounds(const TTriVertices& vertices,
+                                                     int triangleCount) {
+    const int shares = SharesFor(vertices.Count());
+    std::vector<TBounds> shareBounds(static_cast<size_t>(shares));
+    RunInShares(shares, vertices.Count(), [&](int share, int first, int last) {
+        TBounds& bounds = shareBounds[size_t(share)];
+        for (int i = first; i < last; ++i)
+            if (const TTriVertex* v = vertices.VertexAt(i))
+                if (Moderate(v->Easting) && Moderate(v->Northing))
+                    bounds.Add(v->Easting, v->Northing);
+    });
+    TBounds bounds;
+    for (const TBounds& share : shareBounds)
+        bounds.Add(share);
+    if (bounds.MinX > bounds.MaxX)
+        return bounds; // no vertex: no box either
+    const double marginX =
+        2 * BoxMargin *
+        (bounds.MaxX - bounds.MinX + std::max(std::abs(bounds.MinX), std::abs(bounds.MaxX)));
+    const double marginY =
+        2 * BoxMargin *
+        (bounds.MaxY - bounds.MinY + std::max(std::abs(bounds.MinY), std::abs(bounds.MaxY)));
+    bounds.MinX -= marginX;
+    bounds.MaxX += marginX;
+    bounds.MinY -= marginY;
+    bounds.MaxY += marginY;
+    bounds.Boxed = triangleCount;
+    return bounds;
+}
+
+TTriangleIndex::TTriangleIndex(const TTriangles& triangles, const TTriVertices* vertices)
+    : FTriangles(triangles) {
+    const size_t count = static_cast<size_t>(triangles.Count());
+    TLargeArray<TFootprint> footprints(count); // every one written by Place
+    if (!vertices || !Place(VertexBounds(*vertices, triangles.Count()), footprints))
+        Place(BoxBounds(triangles), footprints);
+    Fill(footprints);
+}
+
+bool TTriangleIndex::Place(const TBounds& bounds, TLargeArray<TFootprint>& footprints) {
+    if (bounds.Boxed == 0)
+        ChooseGrid(0, 0, 0, 0, 0);
+    else
+        ChooseGrid(bounds.MinX, bounds.MinY, bounds.MaxX, bounds.MaxY, bounds.Boxed);
+    // On every core; what a share finds is merged in share order, so the index is the same
+    // whatever the count.
+    const int count = FTriangles.Count(), shares = SharesFor(count);
     std::vector<std::vector<int32_t>> shareEverywhere(static_cast<size_t>(shares));
+    std::vector<char> shareCovered(static_cast<size_t>(shares), true);
     RunInShares(shares, count, [&](int share, int first, int last) {
         TBox box{};
         for (int i = first; i < last; ++i) {
-            PrefetchAhead(triangles, i);
-            const TPlacement placement = Classify(triangles.TriangleAt(i), box);
+            PrefetchAhead(FTriangles, i);
+            const TPlacement placement = Classify(FTriangles.TriangleAt(i), box);
             footprints[size_t(i)] = {0, 0, 0};
+            if (placement == TPlacement::Grid && !bounds.Covers(box)) {
+                shareCovered[size_t(share)] = false;
+                return;
+            }
             if (placement == TPlacement::Grid && CoversFewCells(box)) {
                 const int x0 = CellX(box.MinX), y0 = CellY(box.MinY);
                 footprints[size_t(i)] = {uint32_t(y0) * uint32_t(FColumns) + uint32_t(x0),
@@ -179,9 +230,15 @@ TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangl
             }
         }
     });
+    if (std::find(shareCovered.begin(), shareCovered.end(), false) != shareCovered.end())
+        return false;
+    FEverywhere.clear();
     for (const auto& everywhere : shareEverywhere)
         FEverywhere.insert(FEverywhere.end(), everywhere.begin(), everywhere.end());
+    return true;
+}
 
+void TTriangleIndex::Fill(const TLargeArray<TFootprint>& footprints) {
     // Counting and then filling keeps the entries in one array, in triangle order in a cell.
     auto forEachCell = [&](const TFootprint& f, auto&& action) {
         for (uint32_t row = 0, cell = f.FirstCell; row < f.Rows; ++row, cell += uint32_t(FColumns))
@@ -190,15 +247,15 @@ TTriangleIndex::TTriangleIndex(const TTriangles& triangles) : FTriangles(triangl
     };
     const size_t cells = static_cast<size_t>(FColumns) * FRows;
     FCellStart = TLargeArray<uint32_t>(cells + 1, 0);
-    for (int i = 0; i < count; ++i)
-        forEachCell(footprints[size_t(i)], [&](uint32_t cell) { ++FCellStart[cell + 1]; });
+    for (size_t i = 0; i < footprints.size(); ++i)
+        forEachCell(footprints[i], [&](uint32_t cell) { ++FCellStart[cell + 1]; });
     for (size_t cell = 1; cell <= cells; ++cell)
         FCellStart[cell] += FCellStart[cell - 1];
     FCellEntries = TLargeArray<int32_t>(FCellStart[cells]); // every entry written below
     TLargeArray<uint32_t> fill(cells);
     std::copy_n(FCellStart.data(), cells, fill.data());
-    for (int i = 0; i < count; ++i)
-        forEachCell(footprints[size_t(i)], [&](uint32_t cell) { FCellEntries[fill[cell]++] = i; });
+    for (size_t i = 0; i < footprints.size(); ++i)
+        forEachCell(footprints[i], [&](uint32_t cell) { FCellEntries[fill[cell]++] = int32_t(i); });
 }
 
 TTriangle* TTriangleIndex::Find(double x, double y) const {

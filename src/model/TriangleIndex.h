@@ -13,11 +13,13 @@
 
 class TTriangle;
 class TTriangles;
+class TTriVertices;
 
 class TTriangleIndex {
 public:
-    // Indexes the triangles as they are now; the index must be rebuilt when they change.
-    explicit TTriangleIndex(const TTriangles& triangles);
+    // Indexes the triangles as they are now; the index must be rebuilt when they change. The
+    // collection of their vertices, when given, lays the grid sooner.
+    explicit TTriangleIndex(const TTriangles& triangles, const TTriVertices* vertices = nullptr);
     // The point must be finite: the grid has no cell for any other. A point very far out is
     // tested against every triangle.
     TTriangle* Find(double x, double y) const;
@@ -45,7 +47,21 @@ public:
     enum class TPlacement { Skip, Everywhere, Grid };
     static TPlacement Classify(const TTriangle* triangle, TBox& box);
 
+    // The cells a triangle's box covers, found once: counting and filling then read no corner.
+    // Columns is 0 for a triangle that no cell lists.
+    struct TFootprint {
+        uint32_t FirstCell;
+        uint16_t Columns, Rows;
+    };
+
 private:
+    struct TBounds; // where the grid lies, and how many triangles it places
+    static TBounds BoxBounds(const TTriangles& triangles);
+    static TBounds VertexBounds(const TTriVertices& vertices, int triangleCount);
+    // Lays the grid over the bounds and finds every triangle's cells; false when a triangle's box
+    // lies beyond the bounds.
+    bool Place(const TBounds& bounds, TLargeArray<TFootprint>& footprints);
+    void Fill(const TLargeArray<TFootprint>& footprints);
     void ChooseGrid(double minX, double minY, double maxX, double maxY, int boxedCount);
     int CellX(double x) const;
     int CellY(double y) const;

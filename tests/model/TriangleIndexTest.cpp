@@ -232,3 +232,21 @@ TEST(TriangleIndexTest, SharedOverCoresTheAnswersAreTheScansAndAFewPointsNeedNoI
         }
     }
 }
+
+// The grid is laid over the mesh's vertices; a triangle with a corner that is not among them
+// lies beyond it, and the grid is laid again over the triangles.
+TEST(TriangleIndexTest, ATriangleWithACornerOutsideTheCollectionIsStillFound) {
+    TTriangleMesh mesh;
+    for (int i = 0; i < 100; ++i) {
+        const double e = i % 10 * 10, n = i / 10 * 10;
+        mesh.Triangles().Add(mesh.Triangles().CreateTriangle(AddVertex(mesh, e, n, 0),
+                                                             AddVertex(mesh, e + 10, n, 0),
+                                                             AddVertex(mesh, e, n + 10, 0)));
+    }
+    TTriVertex stray(500, 400, 7);
+    mesh.Triangles().Add(mesh.Triangles().CreateTriangle(mesh.Vertices().Vertex(1), &stray,
+                                                         mesh.Vertices().Vertex(2)));
+    double value = 0;
+    EXPECT_EQ(mesh.FindTriangle(450, 360, value), mesh.Triangles().Triangle(100));
+    ExpectSameAnswers(mesh, -10, 510, -10, 410, 5000, 6);
+}
