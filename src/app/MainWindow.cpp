@@ -113,6 +113,8 @@ TfrmTINMap::~TfrmTINMap() {
     // The 3D view, a child freed after the model, stops building its tiles from it now.
     if (frm3DView)
         frm3DView->SetModel(nullptr);
+    // So does the health check still running over it.
+    FinishHealthCheck();
 }
 
 void TfrmTINMap::CreateActions() {

@@ -131,6 +131,8 @@ private:
     // Runs read, which replaces the model, keeping the windows in step when it fails.
     void ReadModel(const std::function<void()>& read);
     void ShowInspections();
+    // Waits for the check of the model on show, which reads it; a failure is reported.
+    void FinishHealthCheck();
     void ShowSelectionInfo(TTriangle* triangle);
     void TriangleSelected(QObject* sender, TTriangle* triangle);
     void TriInfoClose();

@@ -5,6 +5,7 @@
 #include "inspect/HeaderInfoWindow.h"
 #include "inspect/HealthCheckWindow.h"
 #include "inspect/TriangleInfoWindow.h"
+#include "platform/ErrorGuard.h"
 #include "support/AboutBox.h"
 #include "vrk/VRKModel.h"
 
@@ -58,7 +59,13 @@ void TfrmTINMap::ReadModel(const std::function<void()>& read) {
 
 void TfrmTINMap::ShowInspections() {
     frmHeaderInfo->ShowHeader(FModel->Header);
-    frmHealthCheck->CheckModel(*FModel);
+    // The check's rows are seen when its window is: until then it runs behind the first
+    // picture and look-ups.
+    frmHealthCheck->CheckModelAhead(*FModel);
+}
+
+void TfrmTINMap::FinishHealthCheck() {
+    RunGuarded([&] { frmHealthCheck->FinishCheck(); });
 }
 
 void TfrmTINMap::ShowSelectionInfo(TTriangle* triangle) {

@@ -475,6 +475,8 @@ void TfrmTINMap::SetBoundary(std::optional<TBoundary> boundary) {
 }
 
 void TfrmTINMap::ModelReadStarts() {
+    // The check of the model on show still reading it ends first; its rows are that model's.
+    FinishHealthCheck();
     if (frm3DView) // its tiles are being made from the triangles about to go
         frm3DView->SetModel(nullptr);
     F3DLineSources.reset(); // they lie on the old ground

@@ -1,6 +1,7 @@
 #include "HealthCheckRows.h"
 
 #include <stdexcept>
+#include <utility>
 
 void THealthCheckRows::BeginCheck() {
     beginResetModel();
@@ -19,6 +20,17 @@ void THealthCheckRows::Clear() {
     FProblemTexts = {};
     FProblemCodes = {};
     FGridRows = 2;
+}
+
+void THealthCheckRows::TakeRows(THealthCheckRows& other) {
+    beginResetModel();
+    Clear();
+    std::swap(FRows, other.FRows);
+    std::swap(FEntityTexts, other.FEntityTexts);
+    std::swap(FProblemTexts, other.FProblemTexts);
+    std::swap(FProblemCodes, other.FProblemCodes);
+    std::swap(FGridRows, other.FGridRows);
+    endResetModel();
 }
 
 void THealthCheckRows::AddProblem(const QString& entity, const QString& problem,

@@ -20,6 +20,8 @@ public:
     void BeginCheck();
     void EndCheck();
     void Clear();
+    // Takes the rows of a check made into other, which keeps none; the view is told once.
+    void TakeRows(THealthCheckRows& other);
     void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) override;
     void AddEntityProblem(TEntityKind kind, int number, const QString& problem,
                           TTriangle* triangle) override;

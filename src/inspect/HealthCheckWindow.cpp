@@ -2,6 +2,7 @@
 #include "HealthCheckRows.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Memory.h"
+#include "platform/Shares.h"
 #include "vrk/VRKModel.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <system_error>
 
 TfrmHealthCheck::TfrmHealthCheck(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("frmHealthCheck");
@@ -53,33 +55,86 @@ TfrmHealthCheck::TfrmHealthCheck(QWidget* parent) : QWidget(parent, Qt::Tool) {
             [this](const QModelIndex&) { RunGuarded([&] { StringGridDblClick(); }); });
 }
 
+TfrmHealthCheck::~TfrmHealthCheck() {
+    if (FPending.valid())
+        FPending.wait(); // it writes to the pending rows
+}
+
 int TfrmHealthCheck::RowCount() const {
+    FinishCheck();
     return FRows->GridRowCount();
 }
 
 QString TfrmHealthCheck::Cell(int column, int row) const {
+    FinishCheck();
     return FRows->Cell(column, row);
 }
 
 TTriangle* TfrmHealthCheck::RowTriangle(int row) const {
+    FinishCheck();
     return FRows->Triangle(row);
 }
 
 QString TfrmHealthCheck::Summary() const {
+    FinishCheck();
     return lblSummary->text();
 }
 
+void TfrmHealthCheck::showEvent(QShowEvent* event) {
+    RunGuarded([&] { FinishCheck(); });
+    QWidget::showEvent(event);
+}
+
+void TfrmHealthCheck::CheckModelAhead(const TVandrelTINModel& model) {
+    FinishCheck();
+    if (isVisible())
+        return CheckModel(model);
+    // Rows made apart from the view, which sees them only when they are taken in.
+    FPendingRows = std::make_unique<THealthCheckRows>();
+    try {
+        FPending = std::async(std::launch::async, [&model, rows = FPendingRows.get()] {
+            LowerThreadPriority();
+            rows->BeginCheck();
+            ::CheckModel(model, *rows);
+            rows->EndCheck();
+        });
+    } catch (const std::system_error&) { // no thread to be had: checked now
+        FPendingRows.reset();
+        CheckModel(model);
+    }
+}
+
+void TfrmHealthCheck::FinishCheck() const {
+    if (!FPending.valid())
+        return;
+    const std::unique_ptr<THealthCheckRows> rows = std::move(FPendingRows);
+    try {
+        FPending.get();
+    } catch (...) {
+        FRows->BeginCheck();
+        CheckFailed();
+        throw;
+    }
+    FRows->TakeRows(*rows);
+    lblSummary->setText(ProblemSummary(FRows->ProblemCount()));
+}
+
+void TfrmHealthCheck::CheckFailed() const {
+    // Rows that ran out of memory are all let go before the error is shown, which needs
+    // memory of its own; a partial list would pass for the whole one.
+    FRows->Clear();
+    FRows->EndCheck();
+    lblSummary->setText("The check could not be completed");
+    ReturnFreeMemory();
+}
+
 void TfrmHealthCheck::CheckModel(const TVandrelTINModel& model) {
+    FinishCheck();
     FRows->BeginCheck();
     try {
         ::CheckModel(model, *this);
     } catch (...) {
-        // Rows that ran out of memory are all let go before the error is shown, which needs
-        // memory of its own; a partial list would pass for the whole one.
-        FRows->Clear();
-        FRows->EndCheck();
-        lblSummary->setText("The check could not be completed");
-        ReturnFreeMemory();
+        CheckFailed();
         throw;
     }
     FRows->EndCheck();
@@ -97,6 +152,7 @@ void TfrmHealthCheck::AddEntityProblem(TEntityKind kind, int number, const QStri
 }
 
 void TfrmHealthCheck::ForgetTriangles() {
+    FinishCheck();
     if (FRows->ForgetTriangles())
         lblSummary->setText(ProblemSummary(FRows->ProblemCount()) +
                             " in a model that is no longer loaded");

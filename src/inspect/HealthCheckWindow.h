@@ -7,6 +7,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <future>
+#include <memory>
 
 class QLabel;
 class QTableView;
@@ -15,9 +17,17 @@ class THealthCheckRows;
 class TfrmHealthCheck : public QWidget, public THealthReport {
 public:
     explicit TfrmHealthCheck(QWidget* parent = nullptr);
+    ~TfrmHealthCheck() override;
 
     // Replaces the rows and the summary with the check of the model.
     void CheckModel(const TVandrelTINModel& model);
+    // The same, but while the window is hidden the check runs on other threads, below the
+    // program's other work, and its rows are taken in when the window is shown, anything asks
+    // for them, or FinishCheck is called. The model must not change meanwhile.
+    void CheckModelAhead(const TVandrelTINModel& model);
+    // Waits for a check started ahead and takes in its rows; raises its failure, as CheckModel
+    // would have. Whoever changes or frees the model calls it first.
+    void FinishCheck() const;
     void AddProblem(const QString& entity, const QString& problem, TTriangle* triangle) override;
     void AddEntityProblem(TEntityKind kind, int number, const QString& problem,
                           TTriangle* triangle) override;
@@ -33,11 +43,19 @@ public:
     std::function<void(QObject* sender, TTriangle* triangle)> OnSelectTriangle;
     std::function<void(QObject* sender)> OnZoomToTriangle;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void StringGridClick(int row);
+    void CheckFailed() const;
     void StringGridDblClick();
 
     QLabel* lblSummary;
     QTableView* StringGrid;
     THealthCheckRows* FRows;
+    // A check started ahead, and the rows it makes; the window's content is the last check's
+    // once FinishCheck has run.
+    mutable std::future<void> FPending;
+    mutable std::unique_ptr<THealthCheckRows> FPendingRows;
 };

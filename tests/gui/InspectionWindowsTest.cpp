@@ -1,6 +1,7 @@
 // The inspection windows and their wiring to the main window, driven as a user would.
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
+#include "TerrainGenerator.h"
 #include "app/MainWindow.h"
 #include "inspect/HeaderInfoWindow.h"
 #include "inspect/HealthCheckWindow.h"
@@ -332,4 +333,45 @@ TEST_F(InspectionWindowsTest, AFailedReadKeepsThePreviousContentAndNoStaleTriang
     SaveBytes(notModel.toStdString(), foreign);
     EXPECT_THROW(window->OpenModel(notModel), EVRKReadError);
     EXPECT_EQ(check->RowTriangle(1), Triangle(3));
+}
+
+// With its window hidden the check runs behind the first picture: whatever asks for its rows,
+// and every new read, first waits for it, so the rows are those of the model on show.
+TEST_F(InspectionWindowsTest, ACheckRunBehindTheHiddenWindowEndsBeforeTheModelChanges) {
+    TModelData data = GenerateTerrain(320, 200);
+    for (size_t t = 0; t < data.Triangles.size(); t += 997) // a corner twice
+        data.Triangles[t].Vertices[1] = data.Triangles[t].Vertices[0];
+    const QString big = dir.filePath("big.vrk");
+    SaveBytes(big.toStdString(), WriteModel(data));
+
+    TfrmHealthCheck* check = window->HealthCheck();
+    ASSERT_FALSE(check->isVisible());
+    window->OpenModel(big);
+    window->OpenModel(problems); // while the big model's check may still run
+    EXPECT_EQ(check->Summary(), "2 problems found");
+    EXPECT_EQ(check->RowTriangle(1), Triangle(3));
+
+    window->OpenModel(big);
+    TfrmHealthCheck direct;
+    direct.CheckModel(window->Model());
+    ASSERT_EQ(check->RowCount(), direct.RowCount());
+    EXPECT_EQ(check->Summary(), direct.Summary());
+    for (int row = 1; row < direct.RowCount(); ++row) {
+        ASSERT_EQ(check->Cell(0, row), direct.Cell(0, row));
+        ASSERT_EQ(check->Cell(1, row), direct.Cell(1, row));
+        ASSERT_EQ(check->RowTriangle(row), direct.RowTriangle(row));
+    }
+
+    // Shown, the window has the rows at once; a window freed while its check runs waits for it.
+    window->OpenModel(problems);
+    check->show();
+    EXPECT_EQ(Grid(check)->model()->rowCount(), 6);
+    window->OpenModel(big);
+    EXPECT_EQ(Grid(check)->model()->data(Grid(check)->model()->index(0, 1)).toString(),
+              "Duplicate vertex index")
+        << "a shown window is filled as the model is read";
+    check->hide();
+    window->OpenModel(big);
+    window.reset();
+    EXPECT_TRUE(ReportedErrors().isEmpty());
 }
