@@ -252,10 +252,25 @@ void TTriangleIndex::Fill(const TLargeArray<TFootprint>& footprints) {
     for (size_t cell = 1; cell <= cells; ++cell)
         FCellStart[cell] += FCellStart[cell - 1];
     FCellEntries = TLargeArray<int32_t>(FCellStart[cells]); // every entry written below
-    TLargeArray<uint32_t> fill(cells);
-    std::copy_n(FCellStart.data(), cells, fill.data());
-    for (size_t i = 0; i < footprints.size(); ++i)
-        forEachCell(footprints[i], [&](uint32_t cell) { FCellEntries[fill[cell]++] = int32_t(i); });
+    // Two shares fill every cell from its two ends: the first share's triangles forward from the
+    // cell's start, the second's backward from its end, so that the two meet in order.
+    const size_t middle = footprints.size() / 2;
+    RunInShares(footprints.size() < 100000 ? 1 : 2, 2, [&](int, int first, int last) {
+        for (int half = first; half < last; ++half) {
+            TLargeArray<uint32_t> next(cells);
+            if (half == 0) {
+                std::copy_n(FCellStart.data(), cells, next.data());
+                for (size_t i = 0; i < middle; ++i)
+                    forEachCell(footprints[i],
+                                [&](uint32_t cell) { FCellEntries[next[cell]++] = int32_t(i); });
+            } else {
+                std::copy_n(FCellStart.data() + 1, cells, next.data());
+                for (size_t i = footprints.size(); i-- > middle;)
+                    forEachCell(footprints[i],
+                                [&](uint32_t cell) { FCellEntries[--next[cell]] = int32_t(i); });
+            }
+        }
+    });
 }
 
 TTriangle* TTriangleIndex::Find(double x, double y) const {
