@@ -59,9 +59,9 @@ void TfrmTINMap::ReadModel(const std::function<void()>& read) {
 
 void TfrmTINMap::ShowInspections() {
     frmHeaderInfo->ShowHeader(FModel->Header);
-    // The check's rows are seen when its window is: until then it runs behind the first
-    // picture and look-ups.
-    frmHealthCheck->CheckModelAhead(*FModel);
+    // The check's rows are seen when its window is: until then it waits for the index that the
+    // look-ups under the mouse need.
+    frmHealthCheck->CheckModelAhead(*FModel, FModel->IndexAheadDone());
 }
 
 void TfrmTINMap::FinishHealthCheck() {

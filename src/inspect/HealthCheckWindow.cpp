@@ -2,7 +2,6 @@
 #include "HealthCheckRows.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Memory.h"
-#include "platform/Shares.h"
 #include "vrk/VRKModel.h"
 
 #include <QApplication>
@@ -85,15 +84,17 @@ void TfrmHealthCheck::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void TfrmHealthCheck::CheckModelAhead(const TVandrelTINModel& model) {
+void TfrmHealthCheck::CheckModelAhead(const TVandrelTINModel& model,
+                                      std::shared_future<void> after) {
     FinishCheck();
     if (isVisible())
         return CheckModel(model);
     // Rows made apart from the view, which sees them only when they are taken in.
     FPendingRows = std::make_unique<THealthCheckRows>();
     try {
-        FPending = std::async(std::launch::async, [&model, rows = FPendingRows.get()] {
-            LowerThreadPriority();
+        FPending = std::async(std::launch::async, [&model, rows = FPendingRows.get(), after] {
+            if (after.valid())
+                after.wait();
             rows->BeginCheck();
             ::CheckModel(model, *rows);
             rows->EndCheck();

@@ -21,10 +21,11 @@ public:
 
     // Replaces the rows and the summary with the check of the model.
     void CheckModel(const TVandrelTINModel& model);
-    // The same, but while the window is hidden the check runs on other threads, below the
-    // program's other work, and its rows are taken in when the window is shown, anything asks
-    // for them, or FinishCheck is called. The model must not change meanwhile.
-    void CheckModelAhead(const TVandrelTINModel& model);
+    // The same, but while the window is hidden the check runs on other threads once after is
+    // ready (the program's more urgent work), and its rows are taken in when the window is
+    // shown, anything asks for them, or FinishCheck is called. The model must not change
+    // meanwhile.
+    void CheckModelAhead(const TVandrelTINModel& model, std::shared_future<void> after = {});
     // Waits for a check started ahead and takes in its rows; raises its failure, as CheckModel
     // would have. Whoever changes or frees the model calls it first.
     void FinishCheck() const;

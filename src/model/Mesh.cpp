@@ -125,16 +125,23 @@ void TTriangleMesh::InvalidateIndex() const {
     if (FIndexAhead.valid())
         FIndexAhead.wait(); // it reads the triangles that are about to change
     FIndexAhead = {};       // a failure of that build goes with it
+    FIndexAheadDone = {};
     FIndex.reset();
 }
 
 void TTriangleMesh::BuildIndexAhead() const {
     InvalidateIndex();
+    auto done = std::make_shared<std::promise<void>>();
     try {
         FIndexAhead = std::async(std::launch::async,
-                                 [triangles = FTriangles.get(), vertices = FVertices.get()] {
+                                 [triangles = FTriangles.get(), vertices = FVertices.get(), done] {
+                                     struct TSignal { // however the build ends
+                                         std::promise<void>& Done;
+                                         ~TSignal() { Done.set_value(); }
+                                     } signal{*done};
                                      return std::make_unique<TTriangleIndex>(*triangles, vertices);
                                  });
+        FIndexAheadDone = done->get_future().share();
     } catch (const std::system_error&) {
         // No thread to spare: the first look-up builds the index, as without this call.
     }

@@ -179,6 +179,9 @@ public:
     // The look-up index, or null while it is being built ahead: for work that can do without
     // it, such as drawing the whole model.
     const TTriangleIndex* IndexUnlessBuilding() const;
+    // Ready once the index built ahead is (at once when none is being built): for work ahead of
+    // its own that should wait its turn. Asked on the thread that builds ahead.
+    std::shared_future<void> IndexAheadDone() const { return FIndexAheadDone; }
     // Drops the look-up index; whoever changes the triangles calls it.
     void InvalidateIndex() const;
 
@@ -189,4 +192,5 @@ protected:
 private:
     mutable std::unique_ptr<TTriangleIndex> FIndex;
     mutable std::future<std::unique_ptr<TTriangleIndex>> FIndexAhead;
+    mutable std::shared_future<void> FIndexAheadDone;
 };

@@ -7,9 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 int CoreCount() {
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
 }
@@ -39,9 +36,4 @@ void RunInShares(int shares, int count,
     for (const std::exception_ptr& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
-}
-
-void LowerThreadPriority() {
-    // On Linux a thread's nice value is its own, and threads it starts take it on.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
 }

@@ -10,7 +10,3 @@ int CoreCount();
 // rethrown: for work done in item order, the failure that doing it on one thread would raise.
 void RunInShares(int shares, int count,
                  const std::function<void(int share, int first, int last)>& work);
-
-// Puts the calling thread, and the threads it starts from now on, behind the program's other
-// threads: for work done ahead, which must not hold up what the user waits for.
-void LowerThreadPriority();

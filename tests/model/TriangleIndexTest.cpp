@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
+#include <thread>
 
 namespace {
 TTriVertex* AddVertex(TTriangleMesh& mesh, double e, double n, double value) {
@@ -78,9 +79,14 @@ TEST(TriangleIndexTest, BuiltAheadItGivesTheSameAnswersAndGoesWhenTheModelChange
     model.ReadFromStream(first);
     model.BuildIndexAhead();
     const TTriangleIndex* whileBuilding = model.IndexUnlessBuilding(); // null or the index
+    const std::shared_future<void> built = model.IndexAheadDone();
+    ASSERT_TRUE(built.valid());
+    std::thread([built] { built.wait(); }).join(); // as work queued behind the build does
     ExpectSameAnswers(model, 1e6 - 20, 1e6 + 1220, 5e6 - 20, 5e6 + 920, 5000, 3);
     EXPECT_EQ(model.IndexUnlessBuilding(), &model.Index()) << "once built it is always given";
     EXPECT_TRUE(!whileBuilding || whileBuilding == &model.Index());
+    model.InvalidateIndex();
+    EXPECT_FALSE(model.IndexAheadDone().valid()) << "nothing to wait for";
 
     // Read again while a build is under way: the new triangles are the ones found.
     model.BuildIndexAhead();
