@@ -22,7 +22,7 @@ int& Shares() {
     return shares;
 }
 
-int SharesFor(int count) {
+int SharesForLayer(int count) {
     return std::min(Shares(), std::max(1, count / MinimumShared));
 }
 
@@ -48,13 +48,13 @@ void SetDrawingShares(int shares, int minimumShared) {
 }
 
 void WorkInShares(int count, const std::function<void(int first, int last)>& work) {
-    RunInShares(SharesFor(count), count, [&](int, int first, int last) { work(first, last); });
+    RunInShares(SharesForLayer(count), count, [&](int, int first, int last) { work(first, last); });
 }
 
 void DrawInShares(TCanvas& target, int count,
                   const std::function<void(TCanvas& canvas, int first, int last)>& draw) {
     QImage* image = target.Pixels();
-    const int shares = SharesFor(count);
+    const int shares = SharesForLayer(count);
     if (!image || shares <= 1)
         return draw(target, 0, count);
     // The first share draws on the target itself; the others are laid over it in order.

@@ -100,7 +100,7 @@ void AddTriangles(const TTriangles& triangles, int first, int last, double level
 
 TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
     // Consecutive parts on every core, their sums added in order: the same figures each run.
-    const int shares = triangles.Count() < 100000 ? 1 : CoreCount();
+    const int shares = SharesFor(triangles.Count());
     std::vector<TVolumeSums> parts(static_cast<size_t>(shares));
     RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
         AddTriangles(triangles, first, last, level, parts[size_t(share)]);

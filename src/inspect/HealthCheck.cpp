@@ -171,11 +171,6 @@ QString ProblemSummary(int problemCount) {
     return QString("%1 problems found").arg(problemCount);
 }
 
-QString TriangleProblem(const TTriangle& t) {
-    const char* problem = FirstTriangleProblem(t);
-    return problem ? QString(problem) : QString();
-}
-
 int CheckModel(const TVandrelTINModel& model, THealthReport& target, int shares) {
     TCountingReport report(target);
     const TVRKHeader& h = model.Header;
@@ -193,7 +188,7 @@ int CheckModel(const TVandrelTINModel& model, THealthReport& target, int shares)
     const TTriVertices& vertices = model.Vertices();
     const TTriangles& triangles = model.Triangles();
     if (shares <= 0)
-        shares = triangles.Count() < 100000 ? 1 : CoreCount();
+        shares = SharesFor(triangles.Count());
     TSharedRows pointRows(shares);
     RunInShares(shares, vertices.Count(), [&](int share, int first, int last) {
         auto& rows = pointRows[size_t(share)];

@@ -29,7 +29,5 @@ public:
 // problems. The triangles are tested in that many shares on as many threads (0: on every core
 // for a large model), the rows the same whatever the count.
 int CheckModel(const TVandrelTINModel& model, THealthReport& report, int shares = 0);
-// The first failing test's text for one triangle, or an empty text when it passes them all.
-QString TriangleProblem(const TTriangle& triangle);
 // "N problems found".
 QString ProblemSummary(int problemCount);

@@ -172,7 +172,7 @@ TTriangleMesh::FindTriangles(const std::vector<std::pair<double, double>>& point
     // Each share finds the first triangle of its part that holds each point; the lowest share
     // that found one has the first in collection order.
     const TTriangles& triangles = *FTriangles;
-    const int shares = triangles.Count() < 100000 ? 1 : CoreCount();
+    const int shares = SharesFor(triangles.Count());
     std::vector<std::vector<TTriangle*>> firsts(size_t(shares),
                                                 std::vector<TTriangle*>(points.size()));
     RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {

@@ -180,7 +180,7 @@ public:
     // it, such as drawing the whole model.
     const TTriangleIndex* IndexUnlessBuilding() const;
     // Ready once the index built ahead is (at once when none is being built): for work ahead of
-    // its own that should wait its turn. Asked on the thread that builds ahead.
+    // its own that should wait its turn. Asked on the thread that started the build.
     std::shared_future<void> IndexAheadDone() const { return FIndexAheadDone; }
     // Drops the look-up index; whoever changes the triangles calls it.
     void InvalidateIndex() const;

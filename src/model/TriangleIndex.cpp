@@ -4,6 +4,7 @@
 #include "platform/Shares.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -24,7 +25,6 @@ bool Moderate(double v) {
     return std::abs(v) <= LargeCoordinate; // false for NaN and the infinities too
 }
 
-// A triangle with all its corners; the scan tests no other.
 // The triangles' vertices may lie anywhere: asking for them some triangles ahead lets the
 // reads of a pass overlap.
 void PrefetchAhead(const TTriangles& triangles, int i) {
@@ -34,6 +34,7 @@ void PrefetchAhead(const TTriangles& triangles, int i) {
             triangle->PrefetchVertices();
 }
 
+// A triangle with all its corners; the scan tests no other.
 bool Testable(const TTriangle* triangle) {
     return triangle && triangle->HasCorners();
 }
@@ -130,12 +131,6 @@ struct TTriangleIndex::TBounds {
     }
 };
 
-namespace {
-int SharesFor(int count) {
-    return count < 100000 ? 1 : CoreCount();
-}
-} // namespace
-
 // The boxes of the triangles placed in the grid.
 TTriangleIndex::TBounds TTriangleIndex::BoxBounds(const TTriangles& triangles) {
     const int shares = SharesFor(triangles.Count());
@@ -209,7 +204,7 @@ bool TTriangleIndex::Place(const TBounds& bounds, TLargeArray<TFootprint>& footp
     // whatever the count.
     const int count = FTriangles.Count(), shares = SharesFor(count);
     std::vector<std::vector<int32_t>> shareEverywhere(static_cast<size_t>(shares));
-    std::vector<char> shareCovered(static_cast<size_t>(shares), true);
+    std::atomic<bool> covered{true};
     RunInShares(shares, count, [&](int share, int first, int last) {
         TBox box{};
         for (int i = first; i < last; ++i) {
@@ -217,7 +212,7 @@ bool TTriangleIndex::Place(const TBounds& bounds, TLargeArray<TFootprint>& footp
             const TPlacement placement = Classify(FTriangles.TriangleAt(i), box);
             footprints[size_t(i)] = {0, 0, 0};
             if (placement == TPlacement::Grid && !bounds.Covers(box)) {
-                shareCovered[size_t(share)] = false;
+                covered = false;
                 return;
             }
             if (placement == TPlacement::Grid && CoversFewCells(box)) {
@@ -230,7 +225,7 @@ bool TTriangleIndex::Place(const TBounds& bounds, TLargeArray<TFootprint>& footp
             }
         }
     });
-    if (std::find(shareCovered.begin(), shareCovered.end(), false) != shareCovered.end())
+    if (!covered)
         return false;
     FEverywhere.clear();
     for (const auto& everywhere : shareEverywhere)
@@ -255,7 +250,7 @@ void TTriangleIndex::Fill(const TLargeArray<TFootprint>& footprints) {
     // Two shares fill every cell from its two ends: the first share's triangles forward from the
     // cell's start, the second's backward from its end, so that the two meet in order.
     const size_t middle = footprints.size() / 2;
-    RunInShares(footprints.size() < 100000 ? 1 : 2, 2, [&](int, int first, int last) {
+    RunInShares(std::min(SharesFor(int(footprints.size())), 2), 2, [&](int, int first, int last) {
         for (int half = first; half < last; ++half) {
             TLargeArray<uint32_t> next(cells);
             if (half == 0) {

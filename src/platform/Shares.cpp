@@ -11,6 +11,10 @@ int CoreCount() {
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
 }
 
+int SharesFor(int count) {
+    return count < 100000 ? 1 : CoreCount();
+}
+
 void RunInShares(int shares, int count,
                  const std::function<void(int share, int first, int last)>& work) {
     shares = std::max(shares, 1);

@@ -5,6 +5,9 @@
 
 // The hardware threads, at least 1.
 int CoreCount();
+// The shares for a pass over count items of light work: one below 100,000, where starting
+// threads costs more than it saves, else one on every core.
+int SharesFor(int count);
 // Calls work(share, first, last) for shares consecutive parts of 0..count-1, the first on the
 // calling thread. Once every share has finished, the failure of the lowest share that failed is
 // rethrown: for work done in item order, the failure that doing it on one thread would raise.
