@@ -3,8 +3,17 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
+
+QImage NewImage(int width, int height, QImage::Format format) {
+    QImage image(width, height, format);
+    if (image.isNull() && width > 0 && height > 0)
+        throw std::bad_alloc();
+    return image;
+}
 
 QColor ToQColor(TColor color) {
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
@@ -21,7 +30,42 @@ uint32_t ImagePixel(TColor color) {
 } // namespace
 
 TSolidLines::TSolidLines(QImage& image, TColor color)
-    : FBits(image.bits()), FStride(image.bytesPerLine()), FPixel(ImagePixel(color)) {}
+    : FBits(image.bits()), FStride(image.bytesPerLine()), FWidth(image.width()),
+      FHeight(image.height()), FPixel(ImagePixel(color)) {}
+
+bool ClipToPicture(int width, int height, int& x1, int& y1, int& x2, int& y2) {
+    const auto near = [&](int x, int y) {
+        return x >= -LineReach && y >= -LineReach && x <= width + LineReach &&
+               y <= height + LineReach;
+    };
+    if (near(x1, y1) && near(x2, y2))
+        return true;
+    // Liang-Barsky on the picture widened by two pixels, in double: the ends may lie anywhere
+    // in the int range.
+    const double left = -2, top = -2, right = width + 1.0, bottom = height + 1.0;
+    const double dx = double(x2) - x1, dy = double(y2) - y1;
+    double enter = 0, leave = 1;
+    const auto edge = [&](double p, double q) { // p * t <= q
+        if (p == 0)
+            return q >= 0;
+        const double t = q / p;
+        if (p < 0)
+            enter = std::max(enter, t);
+        else
+            leave = std::min(leave, t);
+        return enter <= leave;
+    };
+    if (!edge(-dx, x1 - left) || !edge(dx, right - x1) || !edge(-dy, y1 - top) ||
+        !edge(dy, bottom - y1))
+        return false;
+    const int ax = int(std::lround(x1 + enter * dx)), ay = int(std::lround(y1 + enter * dy));
+    const int bx = int(std::lround(x1 + leave * dx)), by = int(std::lround(y1 + leave * dy));
+    x1 = ax;
+    y1 = ay;
+    x2 = bx;
+    y2 = by;
+    return true;
+}
 
 void TImageCanvas::Plot(int x, int y, uint32_t rgb, bool xorMode) {
     if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
@@ -33,7 +77,9 @@ void TImageCanvas::Plot(int x, int y, uint32_t rgb, bool xorMode) {
 void TImageCanvas::ThickSegment(int x1, int y1, int x2, int y2) {
     // Two pixels across the line's main direction, by the same walk as a thin line.
     const uint32_t rgb = ImagePixel(Pen.Color);
-    const bool steep = std::abs(y2 - y1) > std::abs(x2 - x1);
+    const bool steep = std::abs(int64_t(y2) - y1) > std::abs(int64_t(x2) - x1);
+    if (!ClipToPicture(FImage.width(), FImage.height(), x1, y1, x2, y2))
+        return;
     WalkLine(x1, y1, x2, y2, [&](int x, int y) {
         Plot(x, y, rgb, false);
         if (steep)
@@ -60,11 +106,11 @@ void TImageCanvas::Segment(int x1, int y1, int x2, int y2) {
     const uint32_t rgb = ImagePixel(Pen.Color);
     const bool xorMode = Pen.Mode == TPenMode::Xor;
     const bool dotted = Pen.Style == TPenStyle::Dot;
-    const bool inside = x1 >= 0 && x2 >= 0 && y1 >= 0 && y2 >= 0 && x1 < FImage.width() &&
-                        x2 < FImage.width() && y1 < FImage.height() && y2 < FImage.height();
-    if (inside && PenIsSolidThinCopy())
+    if (PenIsSolidThinCopy())
         return TSolidLines(FImage, Pen.Color).Draw(x1, y1, x2, y2);
-    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
+    if (!ClipToPicture(FImage.width(), FImage.height(), x1, y1, x2, y2))
+        return;
+    WalkLine(x1, y1, x2, y2, [&](int x, int y) { // Plot keeps to the image
         if (!dotted || (FDotPhase++ & 1) == 0)
             Plot(x, y, rgb, xorMode);
     });

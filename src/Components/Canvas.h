@@ -7,7 +7,12 @@
 #include <QFont>
 #include <QImage>
 #include <QString>
+#include <cassert>
 #include <cstdint>
+
+// An image of that size, or std::bad_alloc when its pixels cannot be had: QImage would give a
+// null image, and drawing into that writes where no pixels are.
+QImage NewImage(int width, int height, QImage::Format format);
 
 // A colour as 0x00BBGGRR: red in the lowest byte.
 using TColor = uint32_t;
@@ -65,7 +70,8 @@ private:
     int FPenX = 0, FPenY = 0;
 };
 
-// Bresenham's line from (x1, y1) towards (x2, y2), stopping before the last pixel.
+// Bresenham's line from (x1, y1) towards (x2, y2), stopping before the last pixel. Every pixel
+// it visits lies in the box of the two ends. The ends must lie within LineReach of each other.
 template <class Plot> void WalkLine(int x1, int y1, int x2, int y2, Plot plot) {
     const int dx = x2 > x1 ? x2 - x1 : x1 - x2, dy = y2 > y1 ? y1 - y2 : y2 - y1;
     const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
@@ -84,20 +90,51 @@ template <class Plot> void WalkLine(int x1, int y1, int x2, int y2, Plot plot) {
     }
 }
 
-// Solid thin lines in one colour whose ends both lie within an image, written straight into its
-// pixels: the inner loop of drawing millions of sides. The image must outlive the writer.
+// Far ends are brought this close to a picture before a line is walked: the walk's sums stay
+// well inside int, and a line that only grazes the picture takes no more steps than that.
+constexpr int LineReach = 1 << 20;
+
+// The part of a segment that can reach the picture 0..width-1 by 0..height-1. Ends within
+// LineReach of the picture are kept as they are, so the walk gives the line's own pixels; a
+// farther end is moved along the line to the picture's border, widened by two pixels. False
+// when the line passes the picture by.
+bool ClipToPicture(int width, int height, int& x1, int& y1, int& x2, int& y2);
+
+// WalkLine over the part of the segment inside the picture: plot sees only its pixels.
+template <class Plot>
+void WalkLineWithin(int width, int height, int x1, int y1, int x2, int y2, Plot plot) {
+    if (!ClipToPicture(width, height, x1, y1, x2, y2))
+        return;
+    WalkLine(x1, y1, x2, y2, [&](int x, int y) {
+        if (unsigned(x) < unsigned(width) && unsigned(y) < unsigned(height))
+            plot(x, y);
+    });
+}
+
+// Solid thin lines in one colour written straight into an image's pixels: the inner loop of
+// drawing millions of sides. A line with both ends in the image is walked without a test per
+// pixel; any other is clipped to it. The image must outlive the writer.
 class TSolidLines {
 public:
     TSolidLines(QImage& image, TColor color);
     void Draw(int x1, int y1, int x2, int y2) const {
+        if (!Holds(x1, y1) || !Holds(x2, y2))
+            return WalkLineWithin(FWidth, FHeight, x1, y1, x2, y2,
+                                  [this](int x, int y) { Put(x, y); });
         WalkLine(x1, y1, x2, y2, [this](int x, int y) {
-            reinterpret_cast<uint32_t*>(FBits + y * FStride)[x] = FPixel;
+            assert(Holds(x, y)); // a walk stays in the box of its ends
+            Put(x, y);
         });
     }
 
 private:
+    bool Holds(int x, int y) const {
+        return unsigned(x) < unsigned(FWidth) && unsigned(y) < unsigned(FHeight);
+    }
+    void Put(int x, int y) const { reinterpret_cast<uint32_t*>(FBits + y * FStride)[x] = FPixel; }
     uchar* FBits;
     qsizetype FStride;
+    int FWidth, FHeight;
     uint32_t FPixel;
 };
 

@@ -214,7 +214,7 @@ void TMapView::Render() {
     const QSize size = ImageSize();
     FImage.setDevicePixelRatio(1); // drawn in image pixels
     if (FImage.size() != size)
-        FImage = QImage(size, QImage::Format_RGB32);
+        FImage = NewImage(size.width(), size.height(), QImage::Format_RGB32);
     const double dotsPerMeter = 39.3700787;
     FImage.setDotsPerMeterX(qRound(logicalDpiX() * ratio * dotsPerMeter));
     FImage.setDotsPerMeterY(qRound(logicalDpiY() * ratio * dotsPerMeter));

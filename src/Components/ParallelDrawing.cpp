@@ -63,7 +63,7 @@ void DrawInShares(TCanvas& target, int count,
         if (i == 0)
             return draw(target, first, last);
         QImage& own = images[size_t(i)];
-        own = QImage(image->size(), QImage::Format_ARGB32);
+        own = NewImage(image->width(), image->height(), QImage::Format_ARGB32);
         own.fill(0);
         own.setDotsPerMeterX(image->dotsPerMeterX());
         own.setDotsPerMeterY(image->dotsPerMeterY());

@@ -74,8 +74,10 @@ struct TSideCanvas {
         if (image && image->PenIsSolidThinCopy())
             Lines.emplace(*image->Pixels(), canvas.Pen.Color);
     }
-    // A segment with both ends within the image.
-    void Inside(int x1, int y1, int x2, int y2) {
+    // A segment between two vertices inside the view. Their pixels may lie one past the image
+    // (a vertex a hair inside the view's right or bottom border rounds onto the border), so
+    // the lines clip.
+    void Between(int x1, int y1, int x2, int y2) {
         if (Lines)
             Lines->Draw(x1, y1, x2, y2);
         else
@@ -126,7 +128,7 @@ void DrawSides(const TMapViewState& view, TSideCanvas& canvas, const TTriangle& 
         const TIntPoint* pa = pixels ? pixels->Find(a) : nullptr;
         const TIntPoint* pb = pa ? pixels->Find(b) : nullptr;
         if (pb)
-            canvas.Inside(pa->X, pa->Y, pb->X, pb->Y);
+            canvas.Between(pa->X, pa->Y, pb->X, pb->Y);
         else if (const auto s = view.ClipLine(a->Easting, a->Northing, b->Easting, b->Northing))
             canvas.Canvas.Segment(s->X1, s->Y1, s->X2, s->Y2);
     }

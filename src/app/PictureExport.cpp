@@ -41,7 +41,7 @@ void PaintPicture(TMapView& view, QPainter& painter, int width, int height) {
 
 namespace {
 QImage PictureImage(TMapView& view, int width, int height, int dpi) {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = NewImage(width, height, QImage::Format_RGB32);
     image.fill(ToQColor(view.Color()));
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));

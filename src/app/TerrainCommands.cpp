@@ -607,7 +607,7 @@ void TfrmTINMap::FinishProfileLine() {
 std::optional<TAreaMeasure> TfrmTINMap::MeasuredArea() const {
     // Three corners or more also close into a polygon, its area measured.
     const TBoundary polygon{{FProfileLine}};
-    if (FProfileLine.size() < 3 || *BoundaryProblem(polygon))
+    if (FProfileLine.size() < 3 || !BoundaryProblem(polygon).empty())
         return std::nullopt;
     return MeasureArea(FModel->Triangles(), polygon);
 }
@@ -615,8 +615,8 @@ std::optional<TAreaMeasure> TfrmTINMap::MeasuredArea() const {
 void TfrmTINMap::FinishBoundary() {
     TBoundary boundary{{FProfileLine}};
     FProfileLine.clear();
-    if (const char* problem = BoundaryProblem(boundary); *problem) {
-        statusBar()->showMessage(QString("No boundary: %1.").arg(problem), 10000);
+    if (const std::string problem = BoundaryProblem(boundary); !problem.empty()) {
+        statusBar()->showMessage(QString("No boundary: %1.").arg(problem.c_str()), 10000);
         MapView1->viewport()->update();
         return;
     }

@@ -75,7 +75,7 @@ void DrawFills(TMapView& view, const TVandrelTINModel& model, const TTerrainLaye
                              double(r.Left),
                              double(r.Bottom)};
     if (!image) { // a printer: the frame's pixels in an image of their own
-        scratch = QImage(r.Right - r.Left, r.Bottom - r.Top, QImage::Format_ARGB32_Premultiplied);
+        scratch = NewImage(r.Right - r.Left, r.Bottom - r.Top, QImage::Format_ARGB32_Premultiplied);
         scratch.fill(Qt::transparent);
         image = &scratch;
         transform.OriginX = 0;

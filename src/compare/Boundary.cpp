@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
 
 namespace {
 // Twice the ring's signed area: positive anticlockwise.
@@ -23,7 +26,127 @@ double PlanArea(const TBoundary& boundary) {
     return area;
 }
 
-const char* BoundaryProblem(const TBoundary& boundary) {
+namespace {
+struct TSide {
+    size_t Ring, Index; // the side from corner Index to the next of ring Ring
+    TPlanPoint P, Q;
+    double MinX() const { return std::min(P.X, Q.X); }
+    double MaxX() const { return std::max(P.X, Q.X); }
+};
+
+// Which side of the line p to q r lies: 1 left, -1 right, 0 on it.
+int Side(const TPlanPoint& p, const TPlanPoint& q, const TPlanPoint& r) {
+    const double turn = (q.X - p.X) * (r.Y - p.Y) - (q.Y - p.Y) * (r.X - p.X);
+    return turn > 0 ? 1 : turn < 0 ? -1 : 0;
+}
+
+bool Between(const TPlanPoint& p, const TPlanPoint& q, const TPlanPoint& r) {
+    return std::min(p.X, q.X) <= r.X && r.X <= std::max(p.X, q.X) && std::min(p.Y, q.Y) <= r.Y &&
+           r.Y <= std::max(p.Y, q.Y);
+}
+
+// Whether two sides meet anywhere but at the corner that adjacent sides of a ring share.
+bool SidesMeet(const TSide& a, const TSide& b, size_t ringSize, TPlanPoint& where) {
+    // The corner adjacent sides share, which they may both hold.
+    const TPlanPoint* shared = nullptr;
+    if (a.Ring == b.Ring && (a.Index + 1) % ringSize == b.Index)
+        shared = &a.Q;
+    else if (a.Ring == b.Ring && (b.Index + 1) % ringSize == a.Index)
+        shared = &a.P;
+    const int d1 = Side(a.P, a.Q, b.P), d2 = Side(a.P, a.Q, b.Q);
+    const int d3 = Side(b.P, b.Q, a.P), d4 = Side(b.P, b.Q, a.Q);
+    if (d1 * d2 < 0 && d3 * d4 < 0) {
+        const double t = ((b.P.X - a.P.X) * (b.Q.Y - b.P.Y) - (b.P.Y - a.P.Y) * (b.Q.X - b.P.X)) /
+                         ((a.Q.X - a.P.X) * (b.Q.Y - b.P.Y) - (a.Q.Y - a.P.Y) * (b.Q.X - b.P.X));
+        where = {a.P.X + t * (a.Q.X - a.P.X), a.P.Y + t * (a.Q.Y - a.P.Y)};
+        return true;
+    }
+    if (a.Ring != b.Ring)
+        return false; // rings may touch at a point; whether one lies in another is asked apart
+    // A corner on a side that is not its own: the ring touches or runs back along itself.
+    const std::pair<const TPlanPoint*, const TSide*> touches[] = {
+        {&b.P, &a}, {&b.Q, &a}, {&a.P, &b}, {&a.Q, &b}};
+    const int sides[] = {d1, d2, d3, d4};
+    for (int k = 0; k < 4; ++k) {
+        const auto [corner, side] = touches[k];
+        if (sides[k] == 0 && Between(side->P, side->Q, *corner) &&
+            !(shared && *corner == *shared)) {
+            where = *corner;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether p lies inside the ring, by the crossings of a ray towards larger x; none when it
+// lies on the ring.
+std::optional<bool> RingHolds(const std::vector<TPlanPoint>& ring, const TPlanPoint& p) {
+    bool inside = false;
+    for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
+        if (Side(ring[j], ring[i], p) == 0 && Between(ring[j], ring[i], p))
+            return std::nullopt;
+        if ((ring[i].Y > p.Y) != (ring[j].Y > p.Y) &&
+            p.X < (ring[j].X - ring[i].X) * (p.Y - ring[i].Y) / (ring[j].Y - ring[i].Y) + ring[i].X)
+            inside = !inside;
+    }
+    return inside;
+}
+
+// Whether one ring lies in another whose sides it does not cross: as its first corner off the
+// other does (a ring may touch another at corners).
+bool RingInside(const std::vector<TPlanPoint>& ring, const std::vector<TPlanPoint>& other,
+                TPlanPoint& corner) {
+    for (const TPlanPoint& p : ring)
+        if (const auto holds = RingHolds(other, p)) {
+            corner = p;
+            return *holds;
+        }
+    corner = ring[0];
+    return true; // every corner on the other ring
+}
+
+std::string PlaceText(const TPlanPoint& p) {
+    char text[80];
+    std::snprintf(text, sizeof text, "(%.10g, %.10g)", p.X, p.Y);
+    return text;
+}
+
+// The first place where sides of the rings cross, a ring touches itself, or a hole leaves the
+// outer ring or lies in another hole; empty when there is none. The sides are swept by their
+// least easting, so that only sides whose spans overlap are compared.
+std::string CrossingProblem(const TBoundary& boundary) {
+    std::vector<TSide> sides;
+    for (size_t r = 0; r < boundary.Rings.size(); ++r) {
+        const auto& ring = boundary.Rings[r];
+        for (size_t i = 0; i < ring.size(); ++i)
+            if (!(ring[i] == ring[(i + 1) % ring.size()]))
+                sides.push_back({r, i, ring[i], ring[(i + 1) % ring.size()]});
+    }
+    std::stable_sort(sides.begin(), sides.end(),
+                     [](const TSide& a, const TSide& b) { return a.MinX() < b.MinX(); });
+    for (size_t i = 0; i < sides.size(); ++i)
+        for (size_t j = i + 1; j < sides.size() && sides[j].MinX() <= sides[i].MaxX(); ++j) {
+            TPlanPoint where;
+            if (SidesMeet(sides[i], sides[j], boundary.Rings[sides[i].Ring].size(), where))
+                return sides[i].Ring == sides[j].Ring
+                           ? "the polygon crosses itself at " + PlaceText(where)
+                           : "the polygon's rings cross at " + PlaceText(where);
+        }
+    // No sides cross: a ring lies wholly inside or outside another.
+    const auto& outer = boundary.Rings[0];
+    for (size_t r = 1; r < boundary.Rings.size(); ++r) {
+        TPlanPoint corner;
+        if (!RingInside(boundary.Rings[r], outer, corner))
+            return "a hole of the polygon lies outside its outer ring, at " + PlaceText(corner);
+        for (size_t other = 1; other < boundary.Rings.size(); ++other)
+            if (other != r && RingInside(boundary.Rings[r], boundary.Rings[other], corner))
+                return "holes of the polygon overlap, at " + PlaceText(corner);
+    }
+    return {};
+}
+} // namespace
+
+std::string BoundaryProblem(const TBoundary& boundary) {
     if (boundary.Rings.empty())
         return "the polygon has no ring";
     for (const auto& ring : boundary.Rings) {
@@ -33,6 +156,8 @@ const char* BoundaryProblem(const TBoundary& boundary) {
         if (ring.size() < 3)
             return "a ring of the polygon has fewer than three corners";
     }
+    if (std::string crossing = CrossingProblem(boundary); !crossing.empty())
+        return crossing;
     if (!(PlanArea(boundary) > 0) || !std::isfinite(PlanArea(boundary)))
         return "the polygon has no area";
     return "";

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct TBoundary {
@@ -18,8 +19,10 @@ struct TBoundary {
 // The boundary's plan area: the outer ring's less its holes'.
 double PlanArea(const TBoundary& boundary);
 // Why the boundary cannot bound anything, or an empty text: a ring of fewer than three
-// distinct corners, a coordinate that is not finite, no area.
-const char* BoundaryProblem(const TBoundary& boundary);
+// distinct corners, a coordinate that is not finite, sides that cross or a ring that touches
+// itself (named with the place), a hole outside the outer ring or inside another hole, no
+// area. A polygon that passes has lobes of one sign: no area counts against another.
+std::string BoundaryProblem(const TBoundary& boundary);
 
 // A side's trapezoid: the region x1 <= x <= x2 between the base line and the side, counted
 // with Weight (+1 or -1).

@@ -42,8 +42,14 @@ public:
             High = std::max(High, d[i]);
         }
         TPlanSegment segment;
-        if (ZeroSegmentOf(piece, d, segment))
+        if (ZeroSegmentOf(piece, d, segment)) {
+            const auto elevation = [&](const TPlanPoint& p) {
+                return model.At({p.X - piece.Origin.X, p.Y - piece.Origin.Y});
+            };
+            segment.ElevationA = elevation(segment.A);
+            segment.ElevationB = elevation(segment.B);
             ZeroLine.push_back(segment);
+        }
     }
     double Low = std::numeric_limits<double>::infinity();
     double High = -std::numeric_limits<double>::infinity();
@@ -62,7 +68,7 @@ TSurfaceDifference CompareSurfaces(const TTriangleMesh& model, const TTriangleMe
             const TTriVertex* v = vertices.VertexAt(i);
             double value;
             if (v && std::isfinite(v->Easting) && std::isfinite(v->Northing) &&
-                surface.FindTriangle(v->Easting, v->Northing, value))
+                surface.FindSurfaceValue(v->Easting, v->Northing, value))
                 result.AtModelVertex[size_t(i)] = value - v->Value;
         }
     });

@@ -5,12 +5,15 @@
 // a segment on every piece it crosses.
 #include "Overlay.h"
 
+#include <cmath>
 #include <vector>
 
 class TTriangleMesh;
 
 struct TPlanSegment {
     TPlanPoint A, B;
+    // The elevation of both surfaces at A and B (where d = 0 they agree), where known.
+    double ElevationA = NAN, ElevationB = NAN;
 };
 
 // The segment of the piece where d (at its corners) is 0, in plan coordinates; false when d is

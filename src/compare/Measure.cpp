@@ -54,7 +54,7 @@ std::vector<TSegmentMeasure> MeasureSegments(const TTriangleMesh& mesh,
                                              const std::vector<TPlanPoint>& line) {
     auto elevation = [&](const TPlanPoint& p) {
         double value = NAN;
-        return mesh.FindTriangle(p.X, p.Y, value) && value != NullValue ? value : NAN;
+        return mesh.FindSurfaceValue(p.X, p.Y, value) && value != NullValue ? value : NAN;
     };
     std::vector<TSegmentMeasure> segments;
     for (size_t i = 1; i < line.size(); ++i) {

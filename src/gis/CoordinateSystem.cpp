@@ -1,8 +1,15 @@
 #include "CoordinateSystem.h"
 
+#include "platform/FileNames.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cpl_error.h>
 #include <ogr_spatialref.h>
@@ -13,10 +20,60 @@ QString LastGdalError() {
     const QString message = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
     return message.isEmpty() ? QString("not a coordinate system") : message;
 }
+
+// The text with its control characters (NUL bytes of a damaged file, say) as spaces, fit to
+// be quoted in a message.
+QString Printable(QString text) {
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    return text;
+}
+// The first megabyte of a regular file, or the reason it cannot be read. A pipe or a device
+// would be waited on for ever: only a regular file is read.
+std::optional<QByteArray> ReadSystemFile(const QString& fileName, QString& problem) {
+    const QByteArray path = FileNameBytes(fileName);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0) {
+        problem = QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        problem = "not a regular file";
+        return std::nullopt;
+    }
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) {
+        problem = QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
+    }
+    QByteArray text(1 << 20, Qt::Uninitialized);
+    const ssize_t length = ::read(descriptor, text.data(), size_t(text.size()));
+    const int error = errno;
+    ::close(descriptor);
+    if (length < 0) {
+        problem = QString::fromLocal8Bit(std::strerror(error));
+        return std::nullopt;
+    }
+    text.truncate(length);
+    return text;
+}
 } // namespace
 
 std::optional<TCoordinateSystem> TCoordinateSystem::FromText(const QString& text,
                                                              QString& problem) {
+    // A .prj file named instead of the text: its text. GDAL itself is kept from the disk.
+    if (const QString name = text.trimmed(); name.endsWith(".prj", Qt::CaseInsensitive)) {
+        const auto contents = ReadSystemFile(name, problem);
+        if (!contents) {
+            problem = name + ": " + problem;
+            return std::nullopt;
+        }
+        auto system = FromText(QString::fromUtf8(*contents), problem);
+        if (!system)
+            problem = name + ": " + problem;
+        return system;
+    }
     const QByteArray bytes = text.trimmed().toUtf8();
     if (bytes.isEmpty()) {
         problem = "no coordinate system given";
@@ -29,8 +86,10 @@ std::optional<TCoordinateSystem> TCoordinateSystem::FromText(const QString& text
         bytes.constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS);
     CPLPopErrorHandler();
     if (result != OGRERR_NONE || reference->IsEmpty()) {
-        problem = QString("'%1' is not a coordinate system: %2")
-                      .arg(text.left(60).trimmed(), LastGdalError());
+        const QString quoted = Printable(text.left(60)).simplified();
+        problem = quoted.isEmpty()
+                      ? QString("not a coordinate system: %1").arg(LastGdalError())
+                      : QString("'%1' is not a coordinate system: %2").arg(quoted, LastGdalError());
         return std::nullopt;
     }
     reference->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -44,17 +103,14 @@ QString PrjPathBeside(const QString& modelPath) {
 
 std::optional<TCoordinateSystem> TCoordinateSystem::BesideModel(const QString& modelPath,
                                                                 QString& problem) {
-    QFile prj(PrjPathBeside(modelPath));
-    if (!prj.exists())
+    const QString prj = PrjPathBeside(modelPath);
+    if (!FileNameExists(prj))
         return std::nullopt;
-    if (!prj.open(QIODevice::ReadOnly)) {
-        problem = prj.fileName() + ": " + prj.errorString();
-        return std::nullopt;
-    }
-    const QByteArray text = prj.read(1 << 20);
-    auto system = FromText(QString::fromUtf8(text), problem);
+    std::optional<TCoordinateSystem> system;
+    if (const auto text = ReadSystemFile(prj, problem))
+        system = FromText(QString::fromUtf8(*text), problem);
     if (!system)
-        problem = prj.fileName() + ": " + problem;
+        problem = prj + ": " + problem;
     return system;
 }
 

@@ -2,19 +2,24 @@
 #include "export/SavedFile.h"
 #include "platform/Exceptions.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
+#include "platform/FileNames.h"
+
+#include <QIODevice>
 
 #include <cpl_error.h>
+#include <cpl_string.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
+#include <set>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 void InitGdal() {
     static std::once_flag once;
@@ -50,13 +55,58 @@ thread_local TGdalErrors* CurrentErrors = nullptr;
     throw EFWriteError("Cannot write", target.toStdString(), reason);
 }
 
-bool IsRegularOrMissing(const QString& path, bool& isFolder) {
-    struct stat info {};
-    isFolder = false;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return true;
-    isFolder = S_ISDIR(info.st_mode);
-    return S_ISREG(info.st_mode);
+// A folder of GDAL's in-memory files, removed with what is in it.
+class TMemoryFolder {
+public:
+    TMemoryFolder() {
+        static std::atomic<unsigned> made{0};
+        FPath = "/vsimem/vrk-save-" + std::to_string(::getpid()) + "-" + std::to_string(made++);
+        VSIMkdir(FPath.c_str(), 0755);
+    }
+    ~TMemoryFolder() { VSIRmdirRecursive(FPath.c_str()); }
+    TMemoryFolder(const TMemoryFolder&) = delete;
+    TMemoryFolder& operator=(const TMemoryFolder&) = delete;
+    const std::string& Path() const { return FPath; }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        char** list = VSIReadDir(FPath.c_str());
+        for (char** name = list; name && *name; ++name)
+            if (std::strcmp(*name, ".") != 0 && std::strcmp(*name, "..") != 0)
+                names.emplace_back(*name);
+        CSLDestroy(list);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    QByteArray Contents(const std::string& name) const {
+        vsi_l_offset length = 0;
+        const GByte* bytes = VSIGetMemFileBuffer((FPath + "/" + name).c_str(), &length, FALSE);
+        return QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), qsizetype(length));
+    }
+
+private:
+    std::string FPath;
+};
+
+// The part of a file name before its last dot (all of it without one).
+QByteArray Stem(const QByteArray& fileName) {
+    const qsizetype dot = fileName.lastIndexOf('.');
+    return dot > 0 ? fileName.left(dot) : fileName;
+}
+
+// The parts a shapefile of this stem may have beside it, which an older one may have left.
+void RemoveStaleShapefileParts(const QByteArray& folder, const QByteArray& stem,
+                               const std::set<QByteArray>& written) {
+    static const char* const parts[] = {"shp", "shx", "dbf", "prj", "cpg",    "qix",
+                                        "sbn", "sbx", "fbn", "fbx", "ain",    "aih",
+                                        "atx", "ixs", "mxs", "qpj", "shp.xml"};
+    for (const char* part : parts)
+        for (const QByteArray& extension : {QByteArray(part), QByteArray(part).toUpper()}) {
+            const QByteArray path = folder + stem + '.' + extension;
+            struct stat info {};
+            if (!written.count(path) && ::lstat(path.constData(), &info) == 0 &&
+                S_ISREG(info.st_mode))
+                ::unlink(path.constData());
+        }
 }
 } // namespace
 
@@ -65,50 +115,46 @@ void GdalFailed(const QString& target, const char* step) {
     WriteFailed(target, reason.empty() ? std::string(step) + " failed" : reason);
 }
 
+// GDAL writes into memory, where nothing can fail half-way: its text drivers would not report
+// a full disk. The bytes then reach the disk through SaveFile, which checks every write, syncs
+// and renames, keeps the name's bytes and writes through a symbolic link.
 void SaveWithGdal(const QString& target,
                   const std::function<void(const std::string& path)>& write) {
     InitGdal();
-    const QFileInfo info(target);
-    bool isFolder = false;
-    const bool regular = IsRegularOrMissing(target, isFolder);
-    if (isFolder)
+    const QByteArray targetBytes = FileNameBytes(target);
+    struct stat info {};
+    const bool exists = ::stat(targetBytes.constData(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode))
         WriteFailed(target, "Is a directory");
-    QTemporaryDir folder(info.absoluteDir().filePath("." + info.fileName() + "-XXXXXX"));
-    if (!folder.isValid())
-        WriteFailed(target, folder.errorString().toStdString());
-    const QString made = folder.filePath(info.fileName());
+    const qsizetype slash = targetBytes.lastIndexOf('/');
+    const QByteArray folder = targetBytes.left(slash + 1), fileName = targetBytes.mid(slash + 1);
+    const TMemoryFolder memory;
     {
         TGdalErrors errors;
         CurrentErrors = &errors;
         struct TReset {
             ~TReset() { CurrentErrors = nullptr; }
         } reset;
-        write(QFile::encodeName(made).toStdString());
+        write(memory.Path() + "/" + fileName.toStdString());
         if (errors.Failed())
             WriteFailed(target, errors.Message());
     }
-    const QStringList files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
-    if (files.isEmpty())
+    const std::vector<std::string> files = memory.Files();
+    if (files.empty())
         WriteFailed(target, "nothing was written");
-    if (!regular) { // a device or a pipe: one file's bytes into it
-        if (files.size() != 1)
-            WriteFailed(target, "not a regular file");
-        QFile source(folder.filePath(files[0]));
-        if (!source.open(QIODevice::ReadOnly))
-            WriteFailed(target, source.errorString().toStdString());
-        SaveFile(target, [&](QIODevice& out) {
-            while (!source.atEnd())
-                out.write(source.read(1 << 20));
-        });
-        return;
+    if (exists && !S_ISREG(info.st_mode) && files.size() != 1)
+        WriteFailed(target, "not a regular file");
+    // The shapefile's parts keep their own extensions beside the target's name.
+    const QByteArray stem = Stem(fileName);
+    std::set<QByteArray> written;
+    for (const std::string& file : files) {
+        const QByteArray destination =
+            files.size() == 1 ? targetBytes
+                              : folder + stem + QByteArray::fromStdString(file).mid(stem.size());
+        const QByteArray contents = memory.Contents(file);
+        SaveFile(FileNameFromBytes(destination), [&](QIODevice& out) { out.write(contents); });
+        written.insert(destination);
     }
-    const QString stem = info.completeBaseName();
-    for (const QString& file : files) {
-        // The shapefile's parts keep their own extensions beside the target's name.
-        const QString suffix = file.mid(QFileInfo(made).completeBaseName().size());
-        const QString destination = info.absoluteDir().filePath(stem + suffix);
-        if (std::rename(QFile::encodeName(folder.filePath(file)).constData(),
-                        QFile::encodeName(destination).constData()) != 0)
-            WriteFailed(destination, std::strerror(errno));
-    }
+    if (files.size() > 1)
+        RemoveStaleShapefileParts(folder, stem, written);
 }

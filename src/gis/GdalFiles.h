@@ -1,7 +1,7 @@
 #pragma once
-// Files written through GDAL, whole or not at all: the driver writes into a temporary folder
-// beside the target, and what it made (one file, or a shapefile's several) is renamed into
-// place only when every step succeeded. GDAL's own error messages become the reason given.
+// Files written through GDAL, whole or not at all: the driver writes into memory, and what it
+// made (one file, or a shapefile's several) is written to disk as every output is, checked,
+// synced and renamed into place. GDAL's own error messages become the reason given.
 #include <QString>
 
 #include <functional>
@@ -10,12 +10,14 @@
 // Registers GDAL's drivers once; every entry point below calls it.
 void InitGdal();
 
-// Runs write(path) with path a name in a temporary folder beside target that has target's
-// file name; then moves every file made there beside target, keeping each one's extension.
-// A failure of GDAL's (CE_Failure or worse) while write runs, an exception write raises, or a
-// failed move raises EFWriteError naming target, and leaves nothing behind. An existing
-// target that is not a regular file (a device, a pipe) is written to in place when write made
-// one file; a folder is refused.
+// Runs write(path) with path a name in a folder of GDAL's memory files that has target's file
+// name; then saves every file made there beside target, keeping each one's extension, and
+// removes the parts an older shapefile of that name left which the new one has not. A failure
+// of GDAL's (CE_Failure or worse) while write runs, an exception write raises, or a failed
+// write to disk raises EFWriteError naming target, and leaves an existing file as it was. An
+// existing target that is not a regular file (a device, a pipe) is written to in place when
+// write made one file; a folder is refused. The name keeps its bytes; a symbolic link is
+// written through.
 void SaveWithGdal(const QString& target, const std::function<void(const std::string& path)>& write);
 
 // Raises EFWriteError for target with GDAL's last error message when it reported a failure

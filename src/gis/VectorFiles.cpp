@@ -10,6 +10,7 @@
 #include <ogrsf_frmts.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
 
 const char VectorFormatNames[] = "gpkg, shp, dxf or geojson";
@@ -42,6 +43,7 @@ std::vector<TVectorLine> ContourVectorLines(const std::vector<TContourLine>& con
         TVectorLine line;
         line.Level = contour.Level;
         line.Index = contour.Index;
+        line.Closed = contour.Closed;
         line.DxfLayer = contour.Index ? "CONTOUR_INDEX" : "CONTOUR";
         for (const TPlanPoint& p : contour.Points)
             line.Points.push_back({p.X, p.Y, contour.Level});
@@ -74,17 +76,29 @@ std::vector<TVectorLine> ProfileVectorLines(const std::vector<TProfilePoint>& pr
 
 std::vector<TVectorLine> ZeroLineVectorLines(const std::vector<TPlanSegment>& segments,
                                              const TTriangleMesh& mesh) {
+    // The pieces' own elevations, by end point: a point on either surface's edge may lie a
+    // rounding outside every triangle of the other.
+    std::vector<std::pair<TPlanPoint, TPlanPoint>> pieces;
+    std::map<std::pair<double, double>, double> elevations;
+    for (const TPlanSegment& segment : segments) {
+        pieces.push_back({segment.A, segment.B});
+        elevations.emplace(std::pair(segment.A.X + 0.0, segment.A.Y + 0.0), segment.ElevationA);
+        elevations.emplace(std::pair(segment.B.X + 0.0, segment.B.Y + 0.0), segment.ElevationB);
+    }
     auto elevation = [&](const TPlanPoint& p) {
+        const auto known = elevations.find({p.X + 0.0, p.Y + 0.0});
+        if (known != elevations.end() && std::isfinite(known->second))
+            return known->second;
         double value = NullValue;
-        return mesh.FindTriangle(p.X, p.Y, value) && value != NullValue ? value : std::nan("");
+        return mesh.FindSurfaceValue(p.X, p.Y, value) && value != NullValue ? value : std::nan("");
     };
     std::vector<TVectorLine> lines;
-    lines.reserve(segments.size());
-    for (const TPlanSegment& segment : segments) {
+    for (const TContourLine& joined : JoinPieces(pieces)) {
         TVectorLine line;
         line.DxfLayer = "ZERO_LINE";
-        line.Points = {{segment.A.X, segment.A.Y, elevation(segment.A)},
-                       {segment.B.X, segment.B.Y, elevation(segment.B)}};
+        line.Closed = joined.Closed;
+        for (const TPlanPoint& p : joined.Points)
+            line.Points.push_back({p.X, p.Y, elevation(p)});
         lines.push_back(std::move(line));
     }
     return lines;

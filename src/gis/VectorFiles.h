@@ -27,6 +27,7 @@ struct TVectorLine {
     std::vector<std::array<double, 3>> Points; // easting, northing, elevation
     double Level = 0;
     bool Index = false;
+    bool Closed = false; // a ring: the last point is the first
     QString DxfLayer;
 };
 

@@ -5,6 +5,8 @@
 #include "TextLines.h"
 #include "platform/Streams.h"
 
+#include <QByteArray>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -54,6 +56,7 @@ struct TPlyElement {
 struct TPlyHeader {
     TPlyEncoding Encoding = TPlyEncoding::Text;
     std::vector<TPlyElement> Elements;
+    int64_t Lines = 0; // the header's, end_header included
 };
 
 [[noreturn]] void Refuse(const std::string& place, const std::string& reason) {
@@ -94,14 +97,17 @@ TPlyHeader ReadHeader(TStream& stream) {
             Refuse(LinePlace(line), "the header does not end with end_header");
         return Words(text);
     };
+    header.Lines = 0;
     if (next() != std::vector<std::string_view>{"ply"})
         Refuse("line 1", "not a PLY file: it does not start with ply");
     for (;;) {
         const std::vector<std::string_view> words = next();
         if (words.empty() || words[0] == "comment" || words[0] == "obj_info")
             continue;
-        if (words[0] == "end_header")
+        if (words[0] == "end_header") {
+            header.Lines = line;
             break;
+        }
         if (words[0] == "format" && words.size() >= 2) {
             if (words[1] == "ascii")
                 header.Encoding = TPlyEncoding::Text;
@@ -139,8 +145,8 @@ TPlyHeader ReadHeader(TStream& stream) {
 // The values of one element record, from text or binary.
 class TPlyRecords {
 public:
-    TPlyRecords(TStream& stream, TPlyEncoding encoding)
-        : FStream(stream), FEncoding(encoding), FLines(stream) {}
+    TPlyRecords(TStream& stream, TPlyEncoding encoding, int64_t headerLines)
+        : FStream(stream), FEncoding(encoding), FLines(stream, {}, headerLines) {}
 
     // Starts the next record; a text record is one line.
     void Start() {
@@ -149,9 +155,11 @@ public:
             return;
         }
         std::string_view line;
-        if (!FLines.Next(line))
-            Refuse(FLines.Where(), "the file ends before its last element");
-        FWords = Words(line);
+        do { // blank lines between records are no records
+            if (!FLines.Next(line))
+                Refuse(FLines.Where(), "the file ends before its last element");
+            FWords = Words(line);
+        } while (FWords.empty());
         FWord = 0;
     }
     double Value(const TPlyType& type) {
@@ -229,10 +237,11 @@ int MinimumRecordSize(const TPlyElement& element, TPlyEncoding encoding) {
     return std::max(size, 1);
 }
 
+// Names match in any case: some programs write X, Y and Z.
 int PropertyIndex(const TPlyElement& element, std::initializer_list<const char*> names) {
     for (std::size_t i = 0; i < element.Properties.size(); ++i)
         for (const char* name : names)
-            if (element.Properties[i].Name == name)
+            if (QByteArray::fromStdString(element.Properties[i].Name).toLower() == name)
                 return static_cast<int>(i);
     return -1;
 }
@@ -243,7 +252,14 @@ uint32_t Corner(double value, const TPlyRecords& records) {
     return static_cast<uint32_t>(value);
 }
 
-void ReadElement(TPlyRecords& records, const TPlyElement& element, TSurfaceData& surface) {
+// Faces of an element that came before the vertices, added once the vertices are there.
+struct TWaitingFace {
+    std::vector<uint32_t> Corners;
+    std::string Place;
+};
+
+void ReadElement(TPlyRecords& records, const TPlyElement& element, TSurfaceData& surface,
+                 std::vector<TWaitingFace>& waiting, bool sawVertices) {
     const bool vertices = element.Name == "vertex", faces = element.Name == "face";
     const int x = PropertyIndex(element, {"x"}), y = PropertyIndex(element, {"y"}),
               z = PropertyIndex(element, {"z"});
@@ -282,8 +298,10 @@ void ReadElement(TPlyRecords& records, const TPlyElement& element, TSurfaceData&
         if (vertices)
             surface.Points.push_back(
                 {values[std::size_t(x)], values[std::size_t(y)], values[std::size_t(z)]});
-        if (faces)
+        if (faces && sawVertices)
             surface.AddPolygon(polygon, [&] { return records.Where(); });
+        else if (faces)
+            waiting.push_back({polygon, records.Where()});
     }
 }
 } // namespace
@@ -299,12 +317,13 @@ void ReadPly(TStream& stream, TSurfaceData& surface) {
                                  std::to_string(element.Count) + ", more than the file holds");
         left -= element.Count * size;
     }
-    TPlyRecords records(stream, header.Encoding);
+    TPlyRecords records(stream, header.Encoding, header.Lines);
     bool sawVertices = false;
+    std::vector<TWaitingFace> waiting;
     for (const TPlyElement& element : header.Elements) {
-        if (element.Name == "face" && !sawVertices)
-            Refuse("header", "the face element comes before the vertex element");
+        ReadElement(records, element, surface, waiting, sawVertices);
         sawVertices = sawVertices || element.Name == "vertex";
-        ReadElement(records, element, surface);
     }
+    for (const TWaitingFace& face : waiting)
+        surface.AddPolygon(face.Corners, [&] { return face.Place; });
 }

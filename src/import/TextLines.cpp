@@ -10,8 +10,10 @@ namespace {
 constexpr std::size_t BufferSize = 1 << 20;
 }
 
-TTextLines::TTextLines(TStream& stream, std::function<void(int64_t, int64_t)> progress)
-    : FStream(stream), FProgress(std::move(progress)), FSize(stream.Size()), FBuffer(BufferSize) {}
+TTextLines::TTextLines(TStream& stream, std::function<void(int64_t, int64_t)> progress,
+                       int64_t linesBefore)
+    : FStream(stream), FProgress(std::move(progress)), FSize(stream.Size()), FBuffer(BufferSize),
+      FLineNumber(linesBefore) {}
 
 bool TTextLines::Fill() {
     if (FStart > 0) {

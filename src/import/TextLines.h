@@ -11,9 +11,11 @@ class TStream;
 
 class TTextLines {
 public:
-    // progress, when set, is told the bytes read and the stream's size now and then.
+    // progress, when set, is told the bytes read and the stream's size now and then. Lines are
+    // counted on from linesBefore, the lines of the file already read (a header, say).
     explicit TTextLines(TStream& stream,
-                        std::function<void(int64_t done, int64_t total)> progress = {});
+                        std::function<void(int64_t done, int64_t total)> progress = {},
+                        int64_t linesBefore = 0);
     // The next line without its end; false at the end of the stream.
     bool Next(std::string_view& line);
     int64_t LineNumber() const { return FLineNumber; }

@@ -51,6 +51,32 @@ double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, 
     return ValueOnCut(CutAtEasting(a, b, c, x), y);
 }
 
+double SurfaceValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x,
+                              double y) {
+    const double value = ValueInTriangle(a, b, c, x, y);
+    if (value != NullValue || a.Z == NullValue || b.Z == NullValue || c.Z == NullValue)
+        return value;
+    // The column through a corner: the cut above may have paired the corner with itself.
+    // Pair it with the opposite side instead, or take the corner when the column only
+    // touches the triangle there.
+    double ys[3], zs[3];
+    int found = 0;
+    const TPoint3D* ends[3][2] = {{&a, &b}, {&b, &c}, {&a, &c}};
+    for (const auto& [p, q] : ends)
+        if (EdgeAtEasting(*p, *q, x, ys[found], zs[found]))
+            ++found;
+    for (int i = 0; i < found; ++i)
+        for (int j = i + 1; j < found; ++j)
+            if (ys[i] != ys[j])
+                if (const double v = InterpolateLinear(ys[i], zs[i], ys[j], zs[j], y);
+                    v != NullValue)
+                    return v;
+    for (int i = 0; i < found; ++i)
+        if (ys[i] == y)
+            return zs[i];
+    return NullValue;
+}
+
 bool VerticesCoincide(const TTriVertex* first, const TTriVertex* second, double tolerance) {
     if (first == second)
         return true;
@@ -115,4 +141,8 @@ bool TTriangle::Contains(double x, double y) const {
 
 double TTriangle::ValueAt(double x, double y) const {
     return ValueInTriangle(Corner(*this, 1), Corner(*this, 2), Corner(*this, 3), x, y);
+}
+
+double TTriangle::SurfaceValueAt(double x, double y) const {
+    return SurfaceValueInTriangle(Corner(*this, 1), Corner(*this, 2), Corner(*this, 3), x, y);
 }

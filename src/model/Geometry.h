@@ -51,6 +51,12 @@ bool PointInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, do
 double InterpolateLinear(double x1, double y1, double x2, double y2, double x);
 bool EdgeAtEasting(const TPoint3D& a, const TPoint3D& b, double x, double& y, double& z);
 double ValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x, double y);
+// The surface's value at a point the triangle holds: ValueInTriangle's where it gives one, and
+// where it gives none for a point on the column through a corner, the value along the cut from
+// that corner to the opposite side. For samples (grids, differences), where the readout's rule
+// would leave holes at every vertex.
+double SurfaceValueInTriangle(const TPoint3D& a, const TPoint3D& b, const TPoint3D& c, double x,
+                              double y);
 // The triangle cut along the line of easting x: the two side points ValueInTriangle
 // interpolates between, so that a column of points costs one cut. Valid is false where it
 // finds none.

@@ -215,6 +215,14 @@ const TTriangleIndex* TTriangleMesh::IndexUnlessBuilding() const {
     return building ? nullptr : &Index();
 }
 
+TTriangle* TTriangleMesh::FindSurfaceValue(double x, double y, double& value) const {
+    double ignored;
+    TTriangle* triangle = FindTriangle(x, y, ignored);
+    if (triangle)
+        value = triangle->SurfaceValueAt(x, y);
+    return triangle;
+}
+
 TTriangle* TTriangleMesh::FindTriangle(double x, double y, double& value) const {
     // Every comparison with a point that is not finite fails, so every triangle holds it: the
     // scan finds the first at once.

@@ -80,6 +80,8 @@ public:
     bool CrossesNeighbour(int k) const;
     bool Contains(double x, double y) const;
     double ValueAt(double x, double y) const;
+    // SurfaceValueInTriangle of the corners.
+    double SurfaceValueAt(double x, double y) const;
 
     // Asks memory for the vertices and neighbours some triangles before they are read: a
     // walk over millions of triangles otherwise waits on every one of them in turn.
@@ -162,6 +164,9 @@ public:
     // The same answer by scanning every triangle (those without their three vertices are never
     // found); FindTriangle answers through an index.
     TTriangle* FindTriangleByScan(double x, double y, double& value) const;
+    // The triangle FindTriangle finds, with the surface's value there (SurfaceValueAt): a
+    // sample with no hole where the point's column passes through a vertex.
+    TTriangle* FindSurfaceValue(double x, double y, double& value) const;
     // FindTriangle for each point, null where none holds it. A few points are looked for in one
     // pass over the triangles on every core, which costs less than building the index; more
     // points, or a mesh whose index is there or on its way, go through the index.

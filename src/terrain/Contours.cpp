@@ -377,6 +377,16 @@ void JoinLevel(const std::vector<TSegment>& segments, size_t first, size_t last,
 }
 } // namespace
 
+std::vector<TContourLine> JoinPieces(const std::vector<std::pair<TPlanPoint, TPlanPoint>>& pieces) {
+    std::vector<TSegment> segments;
+    segments.reserve(pieces.size());
+    for (const auto& [a, b] : pieces)
+        segments.push_back({0, Point(a.X, a.Y), Point(b.X, b.Y)});
+    std::vector<TContourLine> lines;
+    JoinLevel(segments, 0, segments.size(), 0, false, lines);
+    return lines;
+}
+
 std::vector<TContourLine> TraceContours(const TTriangles& triangles,
                                         const TContourSettings& settings) {
     std::vector<TSegment> segments;

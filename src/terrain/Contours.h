@@ -31,6 +31,10 @@ struct TContourLine {
 
 constexpr int MaxContourLevels = 10000;
 
+// Straight pieces joined into polylines through their shared end points, as one level's
+// contour pieces are (Level and Index left 0).
+std::vector<TContourLine> JoinPieces(const std::vector<std::pair<TPlanPoint, TPlanPoint>>& pieces);
+
 // A round interval (1, 2, 2.5 or 5 times a power of ten) that gives 10 to 30 levels over the
 // range; 1 for a range of no height.
 double DefaultContourInterval(double minValue, double maxValue);

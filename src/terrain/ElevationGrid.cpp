@@ -143,7 +143,10 @@ void ValuesOfRows(const TTriangles& triangles, const TGridFrame& frame, int firs
                     cut = CutAtEasting(VertexPoint(*t->Vertex(1)), VertexPoint(*t->Vertex(2)),
                                        VertexPoint(*t->Vertex(3)), x);
                 }
-                const double value = ValueOnCut(cut, frame.CentreY(r));
+                double value = ValueOnCut(cut, frame.CentreY(r));
+                if (value == NullValue) // a column through a vertex: the surface there
+                    value =
+                        triangles.TriangleAt(int(cutOwner))->SurfaceValueAt(x, frame.CentreY(r));
                 const float known = value == NullValue || std::isnan(value) ? noData : float(value);
                 std::memcpy(&owners[cell], &known, sizeof known);
             }

@@ -260,7 +260,7 @@ void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index) {
             const double x = i == G ? tile.MaxX : tile.MinX + i * stepX;
             const double y = j == G ? tile.MaxY : tile.MinY + j * stepY;
             double value = NullValue;
-            const bool found = mesh.FindTriangle(x + CentreE, y + CentreN, value) != nullptr &&
+            const bool found = mesh.FindSurfaceValue(x + CentreE, y + CentreN, value) != nullptr &&
                                std::isfinite(value) && value != NullValue;
             float* p = out + (j * (G + 1) + i) * 4;
             p[0] = float(x), p[1] = float(y), p[2] = found ? float(value - CentreZ) : 0.0f;

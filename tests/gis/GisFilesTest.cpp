@@ -185,6 +185,50 @@ TEST_F(GisFilesTest, GeoJsonWithASystemIsInLongitudeAndLatitude) {
     EXPECT_NEAR(line->getY(0), 41.9, 0.1);
 }
 
+TEST_F(GisFilesTest, TheZeroLineHasItsElevationUpToTheEdgeOfBothSurfaces) {
+    // z = x against the level 15 over the same square: they meet on x = 15, edge to edge,
+    // on a column of vertices (an edge point lies on a side of both surfaces).
+    const auto load = [](const TModelData& data) {
+        auto model = std::make_unique<TVandrelTINModel>();
+        TMemoryStream stream(WriteModel(data));
+        model->ReadFromStream(stream);
+        return model;
+    };
+    for (const double level : {15.0, 12.5}) {
+        const auto slope = load(SurfaceModel(4, 4, 10, [](double x, double) { return x; }));
+        const auto flat = load(SurfaceModel(4, 4, 10, [&](double, double) { return level; }));
+        const std::vector<TVectorLine> lines =
+            ZeroLineVectorLines(CompareSurfaces(*slope, *flat).ZeroLine, *slope);
+        ASSERT_EQ(lines.size(), 1u) << level;
+        EXPECT_FALSE(lines[0].Closed);
+        const auto& points = lines[0].Points;
+        EXPECT_EQ(std::min(points.front()[1], points.back()[1]), 0);
+        EXPECT_EQ(std::max(points.front()[1], points.back()[1]), 40);
+        for (const auto& point : points) {
+            EXPECT_EQ(point[0], level);
+            EXPECT_EQ(point[2], level) << "at " << point[0] << ", " << point[1];
+        }
+    }
+}
+
+TEST_F(GisFilesTest, TheElevationGridHasNoHolesWhereCellCentresPassThroughVertices) {
+    // Cells of 2 over a grid of 1 put every centre on a vertex, and cells of 1 on the
+    // vertical sides between; the plane z = 2x + 3y + 1 is exact in doubles there.
+    TVandrelTINModel plane;
+    TMemoryStream stream(
+        WriteModel(SurfaceModel(10, 10, 1, [](double x, double y) { return 2 * x + 3 * y + 1; })));
+    plane.ReadFromStream(stream);
+    for (const double cell : {2.0, 1.0, 0.5}) {
+        const TGridFrame frame = GridFrameOver(plane, cell);
+        const TLargeArray<float> values = SampleElevations(plane, frame, GridNoData);
+        for (int r = 0; r < frame.Rows; ++r)
+            for (int c = 0; c < frame.Columns; ++c)
+                ASSERT_EQ(values[size_t(r) * frame.Columns + c],
+                          float(2 * frame.CentreX(c) + 3 * frame.CentreY(r) + 1))
+                    << cell << ' ' << r << ' ' << c;
+    }
+}
+
 TEST_F(GisFilesTest, TheElevationGridIsTheLookUpAtEveryCellCentre) {
     // Overlapping, thin and missing triangles make "the first in collection order" count.
     TModelData data = SurfaceModel(6, 5, 10, [](double x, double y) { return x * 0.5 - y; });
@@ -293,7 +337,7 @@ TEST_F(GisFilesTest, AFailedWriteLeavesNothingAndNamesTheReason) {
     }
     ::setrlimit(RLIMIT_FSIZE, &before);
     EXPECT_FALSE(message.empty()) << "the failure is reported";
-    EXPECT_EQ(message.rfind("Cannot write " + path.toStdString(), 0), 0u) << message;
+    EXPECT_EQ(message.rfind("Cannot write file " + path.toStdString(), 0), 0u) << message;
     QFile kept(path);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "old");
@@ -329,7 +373,8 @@ TEST_F(GisFilesTest, ABoundaryAndTheLineWhereTwoSurfacesMeet) {
     plane.ReadFromStream(stream);
     const TSurfaceDifference difference = CompareSurfaces(model, plane);
     const std::vector<TVectorLine> lines = ZeroLineVectorLines(difference.ZeroLine, model);
-    ASSERT_FALSE(lines.empty());
+    ASSERT_EQ(lines.size(), 1u) << "the pieces joined into one ring";
+    EXPECT_TRUE(lines[0].Closed);
     for (const TVectorLine& line : lines)
         for (const auto& point : line.Points)
             EXPECT_NEAR(point[2], 215, 1e-9);

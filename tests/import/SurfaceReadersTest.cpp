@@ -198,6 +198,23 @@ TEST(SurfaceReadersTest, BinaryPlyInEitherByteOrderGivesTheSameNumbers) {
     }
 }
 
+TEST(SurfaceReadersTest, PlyWithFacesFirstCapitalNamesOrBlankLinesIsRead) {
+    const QByteArray body = "0 0 0\n1 0 0\n\n0 1 0\n";
+    const QByteArray face = "3 0 1 2\n";
+    const QByteArray vertexHeader = "element vertex 3\nproperty float X\nproperty float Y\n"
+                                    "property float Z\n";
+    const QByteArray faceHeader = "element face 1\nproperty list uchar int vertex_indices\n";
+    for (const bool facesFirst : {false, true}) {
+        const QByteArray header =
+            "ply\nformat ascii 1.0\n" +
+            (facesFirst ? faceHeader + vertexHeader : vertexHeader + faceHeader) + "end_header\n";
+        const TSurfaceData s =
+            Read(TSurfaceFormat::Ply, header + (facesFirst ? face + body : body + "\n" + face));
+        EXPECT_EQ(Points(s), (std::vector<std::array<double, 3>>{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
+        EXPECT_EQ(s.Faces, (TFaces{{0, 1, 2}})) << facesFirst;
+    }
+}
+
 TEST(SurfaceReadersTest, PlyRefusals) {
     QByteArray truncated = BinaryPly(false);
     truncated.chop(3);
@@ -220,7 +237,8 @@ TEST(SurfaceReadersTest, PlyRefusals) {
                                            "property float z\nelement face 1\n"
                                            "property list uchar int vertex_indices\nend_header\n"
                                            "0 0 0\n1 0 0\n0 1 0\n3e300 0 1 2\n"),
-              "line 4: a list cannot have 3e+300 items");
+              "line 13: a list cannot have 3e+300 items")
+        << "the file's own line, header included";
     EXPECT_EQ(Refusal(TSurfaceFormat::Ply, "PLY\n"),
               "line 1: not a PLY file: it does not start with ply");
     EXPECT_EQ(Refusal(TSurfaceFormat::Ply, "ply\nformat ascii 1.0\n"),

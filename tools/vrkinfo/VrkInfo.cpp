@@ -536,7 +536,7 @@ std::optional<TCoordinateSystem> TRun::SystemFor(const QString& file) {
             throw TUsageError{problem};
         return system;
     }
-    auto system = TCoordinateSystem::BesideModel(FileNameBytes(file), problem);
+    auto system = TCoordinateSystem::BesideModel(file, problem);
     if (!problem.isEmpty())
         FErr << "vrkinfo: " << problem << " (written without a coordinate system)\n";
     return system;
