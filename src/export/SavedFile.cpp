@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,12 +67,18 @@ public:
     int Descriptor() const { return FDescriptor; }
     // Syncs, closes and renames the file onto the target.
     void PutInPlace(const QByteArray& target, const QString& fileName) {
+        Finish(fileName);
+        Rename(target, fileName);
+    }
+    void Finish(const QString& fileName) {
         if (fsync(FDescriptor) != 0)
             Fail("Cannot write file", fileName, errno);
         const int closed = close(FDescriptor);
         FDescriptor = -1;
         if (closed != 0)
             Fail("Cannot write file", fileName, errno);
+    }
+    void Rename(const QByteArray& target, const QString& fileName) {
         if (rename(FPath.constData(), target.constData()) != 0)
             Fail("Cannot write file", fileName, errno);
         FPath.clear();
@@ -112,6 +119,27 @@ void SaveFile(const QString& fileName, const std::function<void(QIODevice& out)>
         (void)fchmod(temporary.Descriptor(), existing.st_mode & 07777); // as the one it replaces
     WriteAll(temporary.Descriptor(), write, fileName);
     temporary.PutInPlace(target, fileName);
+}
+
+void SaveFiles(const std::vector<std::pair<QString, QByteArray>>& files) {
+    std::vector<std::unique_ptr<TTemporaryFile>> written;
+    std::vector<QByteArray> targets;
+    for (const auto& [fileName, contents] : files) {
+        const QByteArray path = FileNameBytes(fileName);
+        struct stat existing;
+        const bool exists = stat(path.constData(), &existing) == 0;
+        if (exists && !S_ISREG(existing.st_mode))
+            Fail("Cannot create file", fileName, S_ISDIR(existing.st_mode) ? EISDIR : EEXIST);
+        targets.push_back(FinalPath(path));
+        written.push_back(std::make_unique<TTemporaryFile>(targets.back(), fileName));
+        if (exists)
+            (void)fchmod(written.back()->Descriptor(), existing.st_mode & 07777);
+        WriteAll(
+            written.back()->Descriptor(), [&](QIODevice& out) { out.write(contents); }, fileName);
+        written.back()->Finish(fileName);
+    }
+    for (size_t i = 0; i < files.size(); ++i)
+        written[i]->Rename(targets[i], files[i].first);
 }
 
 QString WithFilterExtension(const QString& fileName, const QString& selectedFilter) {

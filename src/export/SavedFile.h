@@ -8,10 +8,15 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QIODevice;
 
 void SaveFile(const QString& fileName, const std::function<void(QIODevice& out)>& write);
+// Regular files that belong together (a shapefile's parts), whole or not at all: each is
+// written and synced beside its name before any replaces what is there.
+void SaveFiles(const std::vector<std::pair<QString, QByteArray>>& files);
 
 // A name typed without an extension gets the first one of the type chosen in a file dialog
 // ("PNG pictures (*.png)" gives .png); a name with an extension keeps it.

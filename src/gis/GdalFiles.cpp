@@ -144,17 +144,24 @@ void SaveWithGdal(const QString& target,
         WriteFailed(target, "nothing was written");
     if (exists && !S_ISREG(info.st_mode) && files.size() != 1)
         WriteFailed(target, "not a regular file");
-    // The shapefile's parts keep their own extensions beside the target's name.
-    const QByteArray stem = Stem(fileName);
+    // The shapefile's parts keep their own extensions beside the target's name, in capitals
+    // when it has its extension in capitals; the part of the target's extension is the target.
+    const QByteArray stem = Stem(fileName), typed = fileName.mid(stem.size());
+    const bool capitals = typed != typed.toLower();
     std::set<QByteArray> written;
+    std::vector<std::pair<QString, QByteArray>> parts;
     for (const std::string& file : files) {
-        const QByteArray destination =
-            files.size() == 1 ? targetBytes
-                              : folder + stem + QByteArray::fromStdString(file).mid(stem.size());
-        const QByteArray contents = memory.Contents(file);
-        SaveFile(FileNameFromBytes(destination), [&](QIODevice& out) { out.write(contents); });
+        const QByteArray suffix = QByteArray::fromStdString(file).mid(stem.size());
+        const QByteArray destination = files.size() == 1 || suffix.toLower() == typed.toLower()
+                                           ? targetBytes
+                                           : folder + stem + (capitals ? suffix.toUpper() : suffix);
+        parts.push_back({FileNameFromBytes(destination), memory.Contents(file)});
         written.insert(destination);
     }
+    if (parts.size() == 1)
+        SaveFile(parts[0].first, [&](QIODevice& out) { out.write(parts[0].second); });
+    else
+        SaveFiles(parts);
     if (files.size() > 1)
         RemoveStaleShapefileParts(folder, stem, written);
 }

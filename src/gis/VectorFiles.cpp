@@ -105,6 +105,14 @@ std::vector<TVectorLine> ZeroLineVectorLines(const std::vector<TPlanSegment>& se
 }
 
 namespace {
+// A shapefile is a file of its extension and its parts beside it: a name without one gets it
+// (the driver would make a folder of it).
+QString WithFormatExtension(const QString& fileName, TVectorFormat format) {
+    if (format == TVectorFormat::Shapefile && QFileInfo(fileName).suffix().isEmpty())
+        return fileName + ".shp";
+    return fileName;
+}
+
 const char* DriverName(TVectorFormat format) {
     switch (format) {
     case TVectorFormat::GeoPackage:
@@ -175,16 +183,18 @@ void WriteLayer(const QString& target, const std::string& path, TVectorFormat fo
 }
 } // namespace
 
-void WriteVectorLines(const QString& fileName, TVectorFormat format, const QString& layerName,
+void WriteVectorLines(const QString& name, TVectorFormat format, const QString& layerName,
                       const std::vector<TVectorLine>& lines, bool withAttributes,
                       const TCoordinateSystem* system) {
+    const QString fileName = WithFormatExtension(name, format);
     SaveWithGdal(fileName, [&](const std::string& path) {
         WriteLayer(fileName, path, format, layerName, lines, withAttributes, system);
     });
 }
 
-void WriteVectorPolygon(const QString& fileName, TVectorFormat format, const QString& layerName,
+void WriteVectorPolygon(const QString& name, TVectorFormat format, const QString& layerName,
                         const TBoundary& polygon, const TCoordinateSystem* system) {
+    const QString fileName = WithFormatExtension(name, format);
     SaveWithGdal(fileName, [&](const std::string& path) {
         TDataset dataset = CreateDataset(fileName, path, format);
         const char* geoJsonOptions[] = {"RFC7946=YES", "WRITE_NAME=NO", nullptr};

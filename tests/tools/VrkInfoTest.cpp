@@ -323,6 +323,77 @@ TEST_F(VrkInfoTest, AWriteThatFailsExitsOneWithTheReasonAndKeepsTheOldFile) {
     EXPECT_EQ(Contents(dir.filePath("check.txt")), "0 problems found\n");
 }
 
+TEST_F(VrkInfoTest, EveryOutputOfEveryCommandKeepsTheOldFileOnAFullDisk) {
+    const QString big = dir.filePath("big.vrk"), other = dir.filePath("other.vrk");
+    SaveBytes(big.toStdString(), WriteModel(GenerateTerrain(40, 40, 10)));
+    SaveBytes(other.toStdString(), WriteModel(GenerateTerrain(40, 40, 10, 2)));
+    const QString crs = "EPSG:32616";
+    // {arguments before the output, the option that names it (none: the last argument)}
+    const std::vector<std::pair<QStringList, QString>> commands{
+        {{"contours", big, "--interval", "0.5", "--crs", crs}, ""},
+        {{"contours", big, "--interval", "0.5"}, ""},
+        {{"profile", big, "0", "0", "390", "390", "--crs", crs}, "--output"},
+        {{"volume", big, other, "--crs", crs}, "--zero-line"},
+    };
+    for (const auto& [arguments, option] : commands)
+        for (const char* extension : {"geojson", "gpkg", "shp", "dxf"}) {
+            const QString output = dir.filePath(QString("old.") + extension);
+            SaveBytes(output.toStdString(), std::vector<char>(100, 'k'));
+            TRun run;
+            {
+                const TFileSizeLimit nearlyFull(256);
+                run = RunTool(option.isEmpty() ? arguments + QStringList{output}
+                                               : arguments + QStringList{option, output});
+            }
+            const std::string what = arguments.join(' ').toStdString() + " " + extension;
+            EXPECT_EQ(run.Status, 1) << what;
+            EXPECT_TRUE(run.Err.contains(output + ": File too large")) << what;
+            EXPECT_EQ(Contents(output), QByteArray(100, 'k')) << what << ": the old file stays";
+            for (const QString& name :
+                 QDir(dir.path()).entryList({"old*", ".old*"}, QDir::Files | QDir::Hidden))
+                QFile::remove(dir.filePath(name));
+        }
+    const QString grid = dir.filePath("old.tif");
+    SaveBytes(grid.toStdString(), std::vector<char>(100, 'k'));
+    {
+        const TFileSizeLimit nearlyFull(4096);
+        EXPECT_EQ(RunTool({"raster", big, "--cell", "1", grid}).Status, 1);
+    }
+    EXPECT_EQ(Contents(grid), QByteArray(100, 'k'));
+}
+
+TEST_F(VrkInfoTest, GisOutputsKeepTheNameTheLinkAndNoOldParts) {
+    const auto contours = [&](const QString& output, QStringList more = {}) {
+        return RunTool(QStringList{"contours", file, "--interval", "5"} + more +
+                       QStringList{output});
+    };
+    // Bytes that are not UTF-8, a link written through, capitals kept.
+    const QByteArray bytes = QFile::encodeName(dir.path()) + "/bad\xFF\xFE.gpkg";
+    EXPECT_EQ(contours(FileNameFromBytes(bytes)).Status, 0);
+    struct stat status;
+    EXPECT_EQ(::stat(bytes.constData(), &status), 0) << "written under its own bytes";
+    ::unlink(bytes.constData());
+    SaveBytes(dir.filePath("target.gpkg").toStdString(), {'x'});
+    ASSERT_TRUE(QFile::link("target.gpkg", dir.filePath("link.gpkg")));
+    EXPECT_EQ(contours(dir.filePath("link.gpkg")).Status, 0);
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.gpkg")).isSymLink());
+    EXPECT_TRUE(Contents(dir.filePath("target.gpkg")).startsWith("SQLite format 3"));
+    EXPECT_EQ(contours(dir.filePath("U.SHP")).Status, 0);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("U.SHP")) &&
+                QFileInfo::exists(dir.filePath("U.DBF")));
+    EXPECT_EQ(contours(dir.filePath("named"), {"--format", "shp"}).Status, 0);
+    EXPECT_TRUE(QFileInfo(dir.filePath("named.shp")).isFile());
+    // A shapefile written again without a system loses the old one's .prj.
+    const QString shapefile = dir.filePath("c.shp"), prj = dir.filePath("c.prj");
+    EXPECT_EQ(contours(shapefile, {"--crs", "EPSG:32616"}).Status, 0);
+    EXPECT_TRUE(QFileInfo::exists(prj));
+    EXPECT_EQ(contours(shapefile).Status, 0);
+    EXPECT_FALSE(QFileInfo::exists(prj));
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : left)
+        EXPECT_FALSE(name.startsWith('.')) << "no temporary left: " << name.toStdString();
+}
+
 TEST_F(VrkInfoTest, DevicesAreWrittenInPlaceDirectoriesRefusedAndNamesKeptByteForByte) {
     // A link to the null device stands for a device node of the user's: written to, not replaced.
     const QString device = dir.filePath("null");
