@@ -11,15 +11,23 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 void WritePlanPicture(const TVandrelTINModel& model, const TModelPicture& picture,
                       const QString& fileName, const TCoordinateSystem* system) {
+    // The drawing area, inside the scroll bars, has the picture's shape: its size, or for a
+    // picture smaller than a window can be, that shape enlarged (the picture is drawn at its
+    // own size all the same).
+    const double enlarged = std::max(1.0, 64.0 / std::min(picture.Width, picture.Height));
+    const QSize area(int(std::lround(picture.Width * enlarged)),
+                     int(std::lround(picture.Height * enlarged)));
     TMapView view;
-    view.resize(picture.Width, picture.Height);
+    view.resize(area);
     view.show(); // on the offscreen platform: sized, never seen
-    // The drawing area, inside the scroll bars, is the picture's size.
     const QSize frame = view.size() - view.viewport()->size();
-    view.resize(picture.Width + frame.width(), picture.Height + frame.height());
+    view.resize(area + frame);
     TTerrainCache cache;
     TTerrainLayers terrain = picture.Terrain;
     view.OnPaint = [&](TMapView* sender) {

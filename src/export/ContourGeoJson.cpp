@@ -3,7 +3,8 @@
 
 #include <QIODevice>
 
-void WriteContoursGeoJson(const std::vector<TContourLine>& lines, QIODevice& out) {
+void WriteContoursGeoJson(const std::vector<TContourLine>& lines, QIODevice& out,
+                          bool withElevation) {
     out.write("{\"type\":\"FeatureCollection\",\"features\":[");
     QByteArray text;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -17,7 +18,10 @@ void WriteContoursGeoJson(const std::vector<TContourLine>& lines, QIODevice& out
             if (k > 0)
                 text += ',';
             text += '[' + FormatShortest(line.Points[k].X).toLatin1() + ',' +
-                    FormatShortest(line.Points[k].Y).toLatin1() + ']';
+                    FormatShortest(line.Points[k].Y).toLatin1();
+            if (withElevation)
+                text += ',' + FormatShortest(line.Level).toLatin1();
+            text += ']';
         }
         text += "]}}";
         out.write(text);

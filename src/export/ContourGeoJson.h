@@ -6,4 +6,7 @@
 
 class QIODevice;
 
-void WriteContoursGeoJson(const std::vector<TContourLine>& lines, QIODevice& out);
+// withElevation gives every point its level as a third coordinate, as GIS libraries write
+// lines of known elevation.
+void WriteContoursGeoJson(const std::vector<TContourLine>& lines, QIODevice& out,
+                          bool withElevation = false);

@@ -124,12 +124,32 @@ QString TCoordinateSystem::Wkt() const {
     const char* options[] = {"FORMAT=WKT1_ESRI", nullptr};
     if (FReference->exportToWkt(&text, options) != OGRERR_NONE || !text) {
         CPLFree(text);
-        text = nullptr;
-        FReference->exportToWkt(&text);
+        return OgcWkt();
     }
+    const QString wkt = QString::fromUtf8(text);
+    CPLFree(text);
+    return wkt;
+}
+
+QString TCoordinateSystem::OgcWkt() const {
+    char* text = nullptr;
+    FReference->exportToWkt(&text);
     const QString wkt = text ? QString::fromUtf8(text) : QString();
     CPLFree(text);
     return wkt;
+}
+
+QString TCoordinateSystem::RangeProblem(double minX, double minY, double maxX, double maxY) const {
+    // Eastings and northings taken for degrees would be turned into nothing, silently.
+    if (!IsGeographic() || (minX >= -360 && maxX <= 360 && minY >= -90 && maxY <= 90))
+        return {};
+    return QString("the coordinates (%1 to %2, %3 to %4) are not longitudes and latitudes, as %5 "
+                   "has them")
+        .arg(minX, 0, 'g', 10)
+        .arg(maxX, 0, 'g', 10)
+        .arg(minY, 0, 'g', 10)
+        .arg(maxY, 0, 'g', 10)
+        .arg(Name());
 }
 
 std::optional<int> TCoordinateSystem::Epsg() const {
@@ -139,7 +159,8 @@ std::optional<int> TCoordinateSystem::Epsg() const {
         nullptr, [](OGRSpatialReference* s) { OGRSpatialReference::DestroySpatialReference(s); });
     const OGRSpatialReference* named = FReference.get();
     if (!authority || QString(authority) != "EPSG") {
-        match.reset(FReference->FindBestMatch(90, "EPSG"));
+        // 70: the same definition under another name, as a PROJ string of a UTM zone is.
+        match.reset(FReference->FindBestMatch(70, "EPSG"));
         if (!match)
             return std::nullopt;
         named = match.get();

@@ -18,8 +18,13 @@ public:
     static std::optional<TCoordinateSystem> BesideModel(const QString& modelPath, QString& problem);
 
     QString Name() const;
-    // The system as WKT 1, as .prj files hold it.
+    // The system as WKT 1, as .prj files hold it (the ESRI dialect).
     QString Wkt() const;
+    // The system as OGC's WKT 1, as LandXML's ogcWktCode holds it.
+    QString OgcWkt() const;
+    // Why coordinates over that extent cannot be in this system (eastings and northings given
+    // a system of degrees), or an empty text.
+    QString RangeProblem(double minX, double minY, double maxX, double maxY) const;
     // The EPSG code that names this system, if one does.
     std::optional<int> Epsg() const;
     bool IsGeographic() const;

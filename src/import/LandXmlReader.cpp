@@ -94,6 +94,9 @@ public:
             else if (token == QXmlStreamReader::EndElement && End())
                 return Finish();
         }
+        if (!FFirstEmpty.isNull())
+            throw ESurfaceReadError("Surface '" + FFirstEmpty.toStdString() +
+                                    "' holds no triangles, nor does any other Surface");
         throw ESurfaceReadError(FWanted.isEmpty()
                                     ? "no Surface in the file"
                                     : "no Surface named '" + FWanted.toStdString() + "'");
@@ -121,8 +124,19 @@ private:
     // True at the end of the chosen surface.
     bool End() {
         const QStringView name = FFeed.Xml.name();
-        if (FInside && name == u"Surface")
-            return true;
+        if (FInside && name == u"Surface") {
+            if (!FWanted.isEmpty() || !FFaces.empty())
+                return true;
+            // The first Surface with triangles is the model: an empty one (a survey's points
+            // alone, or a placeholder) is passed over.
+            if (FFirstEmpty.isNull())
+                FFirstEmpty = FSurface.Name.isNull() ? QString("") : FSurface.Name;
+            FInside = false;
+            FSurface.Name.clear();
+            FSurface.Points.clear();
+            FPositions.clear();
+            return false;
+        }
         if (FCollecting && name == u"P")
             AddPoint();
         else if (FCollecting && name == u"F" && !FInvisible)
@@ -174,6 +188,7 @@ private:
     QString FWanted;
     bool FInside = false, FCollecting = false, FInvisible = false;
     QString FText, FId;
+    QString FFirstEmpty; // the name of the first Surface passed over, null for none
     std::unordered_map<int64_t, uint32_t> FPositions;
     std::vector<TFaceIds> FFaces;
 };

@@ -40,10 +40,34 @@ uint32_t ObjCorner(std::string_view word, std::size_t pointCount, const TTextLin
 }
 } // namespace
 
-void ReadObj(TTextLines& lines, TSurfaceData& surface) {
+namespace {
+// The next statement of an OBJ file: a line without its comment, joined with the lines that
+// follow while it ends with a backslash. Places name the statement's last line.
+bool ObjStatement(TTextLines& lines, std::string& statement) {
     std::string_view line;
-    std::vector<uint32_t> corners;
+    statement.clear();
+    bool any = false;
     while (lines.Next(line)) {
+        any = true;
+        line = line.substr(0, line.find('#'));
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\\') {
+            statement.append(line.substr(0, line.size() - 1)).push_back(' ');
+            continue;
+        }
+        statement.append(line);
+        return true;
+    }
+    return any;
+}
+} // namespace
+
+void ReadObj(TTextLines& lines, TSurfaceData& surface) {
+    std::string statement;
+    std::vector<uint32_t> corners;
+    while (ObjStatement(lines, statement)) {
+        const std::string_view line = statement;
         const std::vector<std::string_view> words = Words(line);
         if (words.empty())
             continue;
@@ -70,6 +94,17 @@ struct TElement {
     int Corners;
     int64_t Line;
 };
+
+// The elements of a 2DM mesh: their corners, their nodes, and every how many nodes a corner
+// comes (midside nodes between, a centre node last).
+struct TElementKind {
+    int Corners, Nodes, Step;
+};
+const std::unordered_map<std::string_view, TElementKind> ElementKinds{{"E3T", {3, 3, 1}},
+                                                                      {"E4Q", {4, 4, 1}},
+                                                                      {"E6T", {3, 6, 2}},
+                                                                      {"E8Q", {4, 8, 2}},
+                                                                      {"E9Q", {4, 9, 2}}};
 
 uint32_t NodePosition(const std::unordered_map<int64_t, uint32_t>& nodes, int64_t id,
                       int64_t line) {
@@ -102,12 +137,13 @@ void Read2dm(TTextLines& lines, TSurfaceData& surface) {
                                         " is defined twice");
             surface.Points.push_back(
                 {Real(words[2], lines), Real(words[3], lines), Real(words[4], lines)});
-        } else if (words[0] == "E3T" || words[0] == "E4Q") {
-            const int corners = words[0] == "E3T" ? 3 : 4;
-            NeedWords(words, 2 + static_cast<std::size_t>(corners), lines);
+        } else if (const auto kind = ElementKinds.find(words[0]); kind != ElementKinds.end()) {
+            // Higher-order elements by their corner nodes, as mesh programs draw them.
+            const auto [corners, nodes, step] = kind->second;
+            NeedWords(words, 2 + static_cast<std::size_t>(nodes), lines);
             TElement element{{0, 0, 0, 0}, corners, lines.LineNumber()};
             for (int k = 0; k < corners; ++k)
-                element.Node[k] = Integer(words[2 + static_cast<std::size_t>(k)], lines);
+                element.Node[k] = Integer(words[2 + static_cast<std::size_t>(k * step)], lines);
             elements.push_back(element);
         } else if (words[0] == "MESHNAME" && words.size() > 1) {
             surface.Name = QString::fromUtf8(line.substr(line.find(words[1]))).remove('"');

@@ -29,6 +29,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 struct TClose {
@@ -82,6 +83,15 @@ TEST(CoordinateSystemTest, FromAnEpsgCodeWktOrProjStringAndBesideTheModel) {
     EXPECT_TRUE(again->Reference().IsSame(&utm->Reference()));
     const auto proj = TCoordinateSystem::FromText("+proj=utm +zone=16 +datum=WGS84", problem);
     ASSERT_TRUE(proj);
+    EXPECT_EQ(proj->Epsg(), 32616) << "a PROJ string of a known system gets its code";
+    EXPECT_TRUE(utm->OgcWkt().startsWith("PROJCS[\"WGS 84 / UTM zone 16N\""));
+    EXPECT_TRUE(utm->OgcWkt().contains("AUTHORITY[\"EPSG\",\"32616\"]")) << "OGC, not ESRI";
+    // Degrees cannot hold eastings and northings; a projected system takes any numbers.
+    const auto degrees = TCoordinateSystem::FromText("EPSG:4326", problem);
+    ASSERT_TRUE(degrees);
+    EXPECT_EQ(degrees->RangeProblem(-88, 30, -87, 31), "");
+    EXPECT_NE(degrees->RangeProblem(485000, 3650000, 486000, 3651000), "");
+    EXPECT_EQ(utm->RangeProblem(485000, 3650000, 486000, 3651000), "");
     EXPECT_FALSE(TCoordinateSystem::FromText("EPSG:99999999", problem));
     EXPECT_FALSE(problem.isEmpty());
     EXPECT_FALSE(TCoordinateSystem::FromText("my own grid", problem));
@@ -103,6 +113,25 @@ TEST(CoordinateSystemTest, FromAnEpsgCodeWktOrProjStringAndBesideTheModel) {
     prj.close();
     EXPECT_FALSE(TCoordinateSystem::BesideModel(model, problem));
     EXPECT_TRUE(problem.startsWith(dir.filePath("site.prj"))) << problem.toStdString();
+
+    // A file of NUL bytes is named without them; a pipe is not waited on; --crs names a file.
+    ASSERT_TRUE(prj.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    prj.write(QByteArray(64, '\0'));
+    prj.close();
+    EXPECT_FALSE(TCoordinateSystem::BesideModel(model, problem));
+    EXPECT_FALSE(problem.contains(QChar(0))) << problem.toStdString();
+    EXPECT_TRUE(prj.remove());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(prj.fileName()).constData(), 0600), 0);
+    EXPECT_FALSE(TCoordinateSystem::BesideModel(model, problem));
+    EXPECT_EQ(problem, prj.fileName() + ": not a regular file");
+    const QString named = dir.filePath("named.prj");
+    QFile file(named);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(utm->Wkt().toUtf8());
+    file.close();
+    const auto fromFile = TCoordinateSystem::FromText(named, problem);
+    ASSERT_TRUE(fromFile) << problem.toStdString();
+    EXPECT_EQ(fromFile->Epsg(), 32616);
 }
 
 TEST_F(GisFilesTest, ContoursOpenWithTheirDriverLayerAttributesSystemAndCoordinates) {

@@ -95,9 +95,14 @@ TEST(SurfaceReadersTest, LandXmlTakesTheNamedSurfaceByItsIdsAndLeavesInvisibleFa
     EXPECT_EQ(Points(s), (std::vector<std::array<double, 3>>{
                              {10, 20, 5}, {11, 20, 6}, {10, 21.5, 7.25}, {11, 21.5, -1e-3}}));
     EXPECT_EQ(s.Faces, (TFaces{{0, 1, 2}, {1, 3, 2}}));
-    // Without a name, the first surface; it has no faces.
-    EXPECT_EQ(Read(TSurfaceFormat::LandXml, LandXml).Name, "Existing");
-    EXPECT_TRUE(Read(TSurfaceFormat::LandXml, LandXml).Faces.empty());
+    // Without a name, the first surface with triangles: the first has none.
+    EXPECT_EQ(Read(TSurfaceFormat::LandXml, LandXml).Name, "Design");
+    EXPECT_EQ(Read(TSurfaceFormat::LandXml, LandXml).Faces, s.Faces);
+    EXPECT_EQ(Refusal(TSurfaceFormat::LandXml,
+                      "<LandXML><Surfaces><Surface name=\"EG\"><Definition><Pnts>"
+                      "<P id=\"1\">1 2 3</P></Pnts></Definition>"
+                      "</Surface></Surfaces></LandXML>"),
+              "Surface 'EG' holds no triangles, nor does any other Surface");
 }
 
 TEST(SurfaceReadersTest, LandXmlRefusalsNameTheLine) {
@@ -110,7 +115,7 @@ TEST(SurfaceReadersTest, LandXmlRefusalsNameTheLine) {
         EXPECT_EQ(e.Message(), "line 18: a face names point 4, which is not defined");
     }
     EXPECT_EQ(Refusal(TSurfaceFormat::LandXml, QByteArray(LandXml).replace("20 11 6", "20 x 6")),
-              "(read)"); // the first surface is taken and that point is not in it
+              "line 12: not a number: 'x'");
     QByteArray bad = LandXml;
     bad.replace("<P id=\"7\">1 2 3", "<P id=\"7\">1 2");
     EXPECT_EQ(Refusal(TSurfaceFormat::LandXml, bad),
@@ -256,7 +261,8 @@ TEST(SurfaceReadersTest, ObjTakesEveryCornerFormAndCountsNegativeNumbersBack) {
                                                      "v 0 1 4\n"
                                                      "f 1/1/1 2//1 3/1 4\n"
                                                      "v 2 2 5\n"
-                                                     "f -4 -1 -3\n"
+                                                     "f -4 -1 \\\n"
+                                                     "  -3 # the last corner continued\n"
                                                      "l 1 2\n");
     EXPECT_EQ(s.Name, "Stockpile 3");
     EXPECT_EQ(s.Faces, (TFaces{{0, 1, 2}, {0, 2, 3}, {1, 4, 2}}));
@@ -268,6 +274,23 @@ TEST(SurfaceReadersTest, ObjTakesEveryCornerFormAndCountsNegativeNumbersBack) {
     EXPECT_EQ(Refusal(TSurfaceFormat::Obj, "v 0 0 1e999\n"), "line 1: not a number: '1e999'");
     EXPECT_EQ(Refusal(TSurfaceFormat::Obj, "v 0 0 0\nv 1 0 0\nf 1 2\n"),
               "line 3: a face has fewer than three corners");
+}
+
+TEST(SurfaceReadersTest, Mesh2dmHigherOrderElementsByTheirCornerNodes) {
+    const QByteArray nodes = "ND 1 0 0 1\nND 2 1 0 2\nND 3 2 0 3\nND 4 2 1 4\nND 5 2 2 5\n"
+                             "ND 6 1 2 6\nND 7 0 2 7\nND 8 0 1 8\nND 9 1 1 9\n";
+    const struct {
+        const char* Element;
+        TFaces Faces;
+    } cases[] = {{"E6T 1 1 2 3 4 5 9 1", {{0, 2, 4}}},
+                 {"E8Q 1 1 2 3 4 5 6 7 8 1", {{0, 2, 4}, {0, 4, 6}}},
+                 {"E9Q 1 1 2 3 4 5 6 7 8 9 1", {{0, 2, 4}, {0, 4, 6}}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(TSurfaceFormat::Mesh2dm, "MESH2D\n" + nodes + c.Element + "\n").Faces,
+                  c.Faces)
+            << c.Element;
+    EXPECT_EQ(Refusal(TSurfaceFormat::Mesh2dm, "MESH2D\n" + nodes + "E6T 1 1 2 3\n"),
+              "line 11: 'E6T' needs 7 numbers");
 }
 
 TEST(SurfaceReadersTest, Mesh2dmFindsNodesListedAfterTheirElementsAndSplitsQuads) {

@@ -394,6 +394,46 @@ TEST_F(VrkInfoTest, GisOutputsKeepTheNameTheLinkAndNoOldParts) {
         EXPECT_FALSE(name.startsWith('.')) << "no temporary left: " << name.toStdString();
 }
 
+TEST_F(VrkInfoTest, FaultsAtTheEdgesOfTheCommandsAreNamed) {
+    // A level whose volume overflows, degrees given eastings and northings.
+    const TRun far = RunTool({"volume", file, "--level", "1e307"}); // 100 square units of it
+    EXPECT_EQ(far.Status, 2);
+    EXPECT_TRUE(far.Err.contains("overflows")) << far.Err.toStdString();
+    EXPECT_EQ(far.Out, "");
+    const QString survey = dir.filePath("survey.vrk");
+    SaveBytes(survey.toStdString(), WriteModel(GenerateTerrain(4, 4, 10, 1, 485000, 3650000)));
+    const TRun degrees = RunTool(
+        {"contours", survey, "--interval", "5", "--crs", "EPSG:4326", dir.filePath("d.gpkg")});
+    EXPECT_EQ(degrees.Status, 2);
+    EXPECT_TRUE(degrees.Err.contains("not longitudes and latitudes")) << degrees.Err.toStdString();
+    // GeoJSON without a system says so, whichever command writes it.
+    for (const QStringList& command :
+         {QStringList{"profile", file, "0", "0", "10", "10", "--output", dir.filePath("p.geojson")},
+          {"volume", file, file, "--zero-line", dir.filePath("z.geojson")}}) {
+        const TRun run = RunTool(command);
+        EXPECT_EQ(run.Status, 0) << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains("no coordinate system")) << command[0].toStdString();
+    }
+    // The usage names every command form.
+    const TRun usage = RunTool({"--help"});
+    for (const char* form :
+         {"raster [--crs SYSTEM] FILE --cell SIZE OUT.tif", "[--output OUT", "[--zero-line OUT"})
+        EXPECT_TRUE(usage.Out.contains(form)) << form;
+    // The smallest pictures, and no word from Qt on standard error.
+    for (const char* size : {"1x1", "3x2", "1x300"}) {
+        const QString png = dir.filePath(QString("small-%1.png").arg(size));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("XDG_RUNTIME_DIR");
+        process.setProcessEnvironment(environment);
+        process.start(VRK_INFO_PATH, {"picture", file, png, "--size", size});
+        process.waitForFinished(60000);
+        EXPECT_EQ(process.exitCode(), 0) << size;
+        EXPECT_EQ(process.readAllStandardError(), "") << size;
+        EXPECT_EQ(QString("%1x%2").arg(QImage(png).width()).arg(QImage(png).height()), size);
+    }
+}
+
 TEST_F(VrkInfoTest, DevicesAreWrittenInPlaceDirectoriesRefusedAndNamesKeptByteForByte) {
     // A link to the null device stands for a device node of the user's: written to, not replaced.
     const QString device = dir.filePath("null");

@@ -45,9 +45,11 @@ const char Usage[] =
     "       vrkinfo [--json] find FILE E N [E N ...]\n"
     "       vrkinfo [--json] check FILE...\n"
     "       vrkinfo convert [--format FORMAT] FILE OUT\n"
-    "       vrkinfo contours FILE --interval I [--base B] OUT\n"
-    "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...]\n"
+    "       vrkinfo contours [--format FORMAT] [--crs SYSTEM] FILE --interval I [--base B] OUT\n"
+    "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
+    "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
+    "               [--zero-line OUT [--crs SYSTEM]]\n"
     "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
     "       vrkinfo [--json] measure FILE --polygon POLYGON\n"
     "       vrkinfo picture FILE OUT [--size WxH] [--colours] [--hillshade] [--contours I]\n"
@@ -74,8 +76,8 @@ const char Help[] =
     "                    the exact profile along the line as CSV: distance, easting,\n"
     "                    northing, elevation, triangle\n"
     "  raster FILE --cell SIZE OUT.tif\n"
-    "                    a Float32 GeoTIFF grid of cells of that size, each the value at its\n"
-    "                    centre as find gives it, no data off the model\n"
+    "                    a Float32 GeoTIFF grid of cells of that size, each the surface's value\n"
+    "                    at its centre, no data off the model\n"
     "  volume FILE (OTHER | --level Z)\n"
     "                    cut, fill and net volume between the model and the other surface\n"
     "                    or the level, and the plan areas of cut, of fill and in all, where\n"
@@ -104,7 +106,8 @@ const char Help[] =
     "                    only inside the first polygon of this GeoJSON file\n"
     "  --polygon POLYGON the GeoJSON file whose first polygon measure measures\n"
     "  --surface NAME    the LandXML surface to read (default: the first)\n"
-    "  --size WxH        picture: its width and height in pixels (default 1000x800)\n"
+    "  --size WxH        picture: its width and height in pixels, each 1 to 16384 (default\n"
+    "                    1000x800); the largest take about a minute and 2 GB of memory\n"
     "  --colours         picture: the elevation colours\n"
     "  --hillshade       picture: the hillshade\n"
     "  --contours I      picture: contours every I, through 0\n"
@@ -294,8 +297,12 @@ private:
     int Raster(const QString& file, const QString& output);
     int Picture(const QString& file, const QString& output);
     // The model's coordinate system for what a command writes: --crs, else the .prj file beside
-    // the model, else none. A .prj that cannot be read is named in a warning and left out.
-    std::optional<TCoordinateSystem> SystemFor(const QString& file);
+    // the model, else none. A .prj that cannot be read, or whose system cannot hold the model's
+    // coordinates, is named in a warning and left out; such a --crs is a usage error.
+    std::optional<TCoordinateSystem> SystemFor(const QString& file, const TTriangleMesh& model);
+    // RFC 7946 GeoJSON is longitude and latitude; without a system nothing says how: a note.
+    void NoteNoSystem(const QString& output, TVectorFormat format,
+                      const std::optional<TCoordinateSystem>& system);
     // The vector format an output's name or --format asks for; a usage error naming the formats
     // when neither says.
     TVectorFormat VectorFormatFor(const QString& output);
@@ -514,10 +521,10 @@ int TRun::Convert(const QString& file, const QString& output) {
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
-    const std::optional<TCoordinateSystem> system = SystemFor(file);
+    const std::optional<TCoordinateSystem> system = SystemFor(file, model);
     std::optional<TSystemName> named;
     if (system)
-        named = TSystemName{system->Name(), system->Epsg().value_or(0), system->Wkt()};
+        named = TSystemName{system->Name(), system->Epsg().value_or(0), system->OgcWkt()};
     try {
         SaveFile(output, [&](QIODevice& out) {
             WriteModel(model, format, out, named ? &*named : nullptr);
@@ -528,18 +535,38 @@ int TRun::Convert(const QString& file, const QString& output) {
     return ExitDone;
 }
 
-std::optional<TCoordinateSystem> TRun::SystemFor(const QString& file) {
+std::optional<TCoordinateSystem> TRun::SystemFor(const QString& file, const TTriangleMesh& model) {
     QString problem;
+    double minE, minN, maxE, maxN;
+    model.Vertices().GetFiniteExtent(minE, minN, maxE, maxN);
+    const auto range = [&](const TCoordinateSystem& system) {
+        return minE <= maxE ? system.RangeProblem(minE, minN, maxE, maxN) : QString();
+    };
     if (FLine.Crs) {
         auto system = TCoordinateSystem::FromText(*FLine.Crs, problem);
         if (!system)
             throw TUsageError{problem};
+        if (const QString outside = range(*system); !outside.isEmpty())
+            throw TUsageError{"--crs " + *FLine.Crs + ": " + outside};
         return system;
     }
     auto system = TCoordinateSystem::BesideModel(file, problem);
+    if (system && problem.isEmpty())
+        if (const QString outside = range(*system); !outside.isEmpty()) {
+            problem = PrjPathBeside(file) + ": " + outside;
+            system.reset();
+        }
     if (!problem.isEmpty())
         FErr << "vrkinfo: " << problem << " (written without a coordinate system)\n";
     return system;
+}
+
+void TRun::NoteNoSystem(const QString& output, TVectorFormat format,
+                        const std::optional<TCoordinateSystem>& system) {
+    if (format == TVectorFormat::GeoJson && !system)
+        FErr << "vrkinfo: " << output
+             << ": no coordinate system: the coordinates are written as they are, not as "
+                "longitude and latitude\n";
 }
 
 TVectorFormat TRun::VectorFormatFor(const QString& output) {
@@ -569,15 +596,12 @@ int TRun::Contours(const QString& file, const QString& output) {
         ContourSettingsFromText(*FLine.Interval, FLine.Base.value_or("0"), 0, false, low, high);
     if (const QString* problem = std::get_if<QString>(&settings))
         throw TUsageError{*problem};
-    const std::optional<TCoordinateSystem> system = SystemFor(file);
+    const std::optional<TCoordinateSystem> system = SystemFor(file, model);
     try {
         const auto lines = TraceContours(model.Triangles(), std::get<TContourSettings>(settings));
         if (format == TVectorFormat::GeoJson && !system) {
-            // RFC 7946 GeoJSON is longitude and latitude; without a system nothing says how.
-            FErr << "vrkinfo: " << output
-                 << ": no coordinate system: the coordinates are written as they are, not as "
-                    "longitude and latitude\n";
-            SaveFile(output, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
+            NoteNoSystem(output, format, system);
+            SaveFile(output, [&](QIODevice& out) { WriteContoursGeoJson(lines, out, true); });
         } else {
             WriteVectorLines(output, format, "contours", ContourVectorLines(lines), true,
                              system ? &*system : nullptr);
@@ -606,7 +630,8 @@ int TRun::Profile(const QString& file, const TPoints& points) {
     const std::vector<TProfilePoint> profile = ComputeProfile(model, line);
     if (FLine.Output) { // the line on the ground, as 3D lines where it is on the model
         const TVectorFormat format = VectorFormatFor(*FLine.Output);
-        const std::optional<TCoordinateSystem> system = SystemFor(file);
+        const std::optional<TCoordinateSystem> system = SystemFor(file, model);
+        NoteNoSystem(*FLine.Output, format, system);
         try {
             WriteVectorLines(*FLine.Output, format, "profile", ProfileVectorLines(profile), false,
                              system ? &*system : nullptr);
@@ -666,10 +691,16 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     // Against a level without a boundary, each triangle is split on its own.
     const TVolumes volumes = other || within ? CompareVolumes(model.Triangles(), with, within)
                                              : VolumesToLevel(model.Triangles(), *level);
+    if (level && !(std::isfinite(volumes.Cut) && std::isfinite(volumes.Fill) &&
+                   std::isfinite(volumes.Cut - volumes.Fill)))
+        throw TUsageError{QString("the level %1 lies so far from the model that its volume "
+                                  "overflows a number")
+                              .arg(*FLine.Level)};
     WriteFigures(file, VolumeFigures(volumes));
     if (FLine.ZeroLine) { // where the two surfaces meet
         const TSurfaceDifference difference = CompareSurfaces(model, surface);
-        const std::optional<TCoordinateSystem> system = SystemFor(file);
+        const std::optional<TCoordinateSystem> system = SystemFor(file, model);
+        NoteNoSystem(*FLine.ZeroLine, zeroLineFormat, system);
         try {
             WriteVectorLines(*FLine.ZeroLine, zeroLineFormat, "zero_line",
                              ZeroLineVectorLines(difference.ZeroLine, model), false,
@@ -694,7 +725,7 @@ int TRun::Raster(const QString& file, const QString& output) {
     if (const QString problem = GridFrameProblem(model, cell.value_or(0), 1000000000);
         !problem.isEmpty())
         throw TUsageError{problem};
-    const std::optional<TCoordinateSystem> system = SystemFor(file);
+    const std::optional<TCoordinateSystem> system = SystemFor(file, model);
     const TGridFrame frame = GridFrameOver(model, *cell);
     try {
         WriteElevationGeoTiff(output, frame, SampleElevations(model, frame, GridNoData),
@@ -756,7 +787,7 @@ int TRun::Picture(const QString& file, const QString& output) {
         picture.Terrain.Contours = true;
         picture.Terrain.Contour = std::get<TContourSettings>(settings);
     }
-    const std::optional<TCoordinateSystem> system = SystemFor(file);
+    const std::optional<TCoordinateSystem> system = SystemFor(file, model);
     try {
         WriteModelPicture(model, picture, output, system ? &*system : nullptr);
     } catch (const Exception& error) {

@@ -1,11 +1,14 @@
 #include "VrkInfo.h"
 #include "platform/DescriptorOutput.h"
+#include "platform/ErrorGuard.h"
 #include "platform/FileNames.h"
 
 #include <QApplication>
+#include <QDir>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,12 +20,33 @@ bool DrawsPicture(int argc, char* argv[]) {
             return std::strcmp(argv[i], "picture") == 0;
     return false;
 }
+// Qt warns on standard error when the session names no runtime folder, as a command started
+// outside a desktop session (from cron, over ssh) may be: the folder Qt would fall back to is
+// made and named first, private to the user as Qt wants it.
+void ProvideRuntimeFolder() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray folder =
+        QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(uint(::getuid()));
+    ::mkdir(folder.constData(), 0700);
+    struct stat info {};
+    if (::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == ::getuid() && (info.st_mode & 0777) == 0700)
+        qputenv("XDG_RUNTIME_DIR", folder);
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
     const bool drawing = DrawsPicture(argc, argv);
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    if (drawing) {
+        ProvideRuntimeFolder();
+        // The picture's view is shown offscreen and may paint before the picture is drawn; a
+        // failure there (out of memory, say) comes again where the picture is drawn, which
+        // reports it once, as the command's own error.
+        SetErrorReporter([](const QString&) {});
+    }
     std::unique_ptr<QCoreApplication> application =
         drawing ? std::make_unique<QApplication>(argc, argv)
                 : std::make_unique<QCoreApplication>(argc, argv);
