@@ -3,8 +3,11 @@
 #include "TerrainDrawing.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
+#include "platform/Exceptions.h"
+
 #include "platform/ErrorGuard.h"
 #include "platform/NumberText.h"
+#include <QFileInfo>
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -225,6 +228,11 @@ void TfrmProfile::btnExportClick() {
     const QString fileName = WithFilterExtension(SaveDialog(this), CsvFilter);
     if (fileName.isEmpty())
         return;
+    // CSV under another format's name would be taken for that format and fail to open there.
+    if (QFileInfo(fileName).suffix().compare("csv", Qt::CaseInsensitive) != 0)
+        throw Exception(QString("The profile is saved as CSV: %1 is not a .csv name.")
+                            .arg(fileName)
+                            .toStdString());
     SaveFile(fileName, [&](QIODevice& out) { WriteProfileCsv(FPlot->Profile(), out); });
 }
 

@@ -280,7 +280,7 @@ void TfrmTINMap::mnuTerrainExportContoursClick() {
         SaveFile(fileName, [&](QIODevice& out) { WriteContoursGeoJson(lines, out); });
     else
         WriteVectorLines(fileName, format, "contours", ContourVectorLines(lines), true,
-                         FSystem ? &*FSystem : nullptr);
+                         FSystem ? &*FSystem : nullptr, FModel->Header.CoordinateUnits);
 }
 
 void TfrmTINMap::GoToExtremePoint(bool highest) {
@@ -459,7 +459,8 @@ void TfrmTINMap::mnuTerrainSaveBoundaryClick() {
     const QString fileName = AskVectorFileName("Save boundary", format);
     if (fileName.isEmpty())
         return;
-    WriteVectorPolygon(fileName, format, "boundary", *FBoundary, FSystem ? &*FSystem : nullptr);
+    WriteVectorPolygon(fileName, format, "boundary", *FBoundary, FSystem ? &*FSystem : nullptr,
+                       FModel->Header.CoordinateUnits);
 }
 
 void TfrmTINMap::mnuTerrainClearBoundaryClick() {

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <cpl_vsi.h>
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
@@ -113,6 +114,141 @@ QString WithFormatExtension(const QString& fileName, TVectorFormat format) {
     return fileName;
 }
 
+// DXF as CAD programs read it, mended in the text GDAL wrote: the header's units are the
+// model's, not GDAL's inches, and a polyline whose last vertex is its first is closed by its
+// flag (the repeated vertex dropped), as rings are in CAD.
+class TDxfText {
+public:
+    explicit TDxfText(const QByteArray& text) {
+        // Codes compare trimmed; values keep their own spacing, as GDAL wrote them.
+        const QList<QByteArray> lines = text.split('\n');
+        for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
+            FPairs.push_back({lines[i].trimmed(), Chopped(lines[i + 1])});
+    }
+    QByteArray Text() const {
+        QByteArray text;
+        for (const auto& [code, value] : FPairs)
+            text += Code(code) + '\n' + value + '\n';
+        return text;
+    }
+    void SetHeader(const char* variable, int value) {
+        for (size_t i = 0; i + 1 < FPairs.size(); ++i)
+            if (FPairs[i].first == "9" && FPairs[i].second.trimmed() == variable)
+                FPairs[i + 1].second = Number(value);
+    }
+    void CloseRings() {
+        std::vector<std::pair<QByteArray, QByteArray>> out;
+        for (size_t i = 0; i < FPairs.size();) {
+            const size_t end = EntityEnd(i);
+            std::vector<std::pair<QByteArray, QByteArray>> entity(FPairs.begin() + i,
+                                                                  FPairs.begin() + end);
+            if (Is(FPairs[i], "LWPOLYLINE"))
+                CloseLightPolyline(entity);
+            out.insert(out.end(), entity.begin(), entity.end());
+            if (Is(FPairs[i], "POLYLINE"))
+                i = ClosePolyline(end, out);
+            else
+                i = end;
+        }
+        FPairs = std::move(out);
+    }
+
+private:
+    static QByteArray Code(const QByteArray& code) { return code.rightJustified(3, ' '); }
+    static QByteArray Chopped(QByteArray line) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        return line;
+    }
+    static QByteArray Number(int value) { return QByteArray::number(value).rightJustified(6, ' '); }
+    static bool Is(const std::pair<QByteArray, QByteArray>& pair, const char* entity) {
+        return pair.first == "0" && pair.second.trimmed() == entity;
+    }
+    size_t EntityEnd(size_t start) const {
+        size_t i = start + 1;
+        while (i < FPairs.size() && FPairs[i].first != "0")
+            ++i;
+        return i;
+    }
+    static void SetFlag(std::vector<std::pair<QByteArray, QByteArray>>& entity) {
+        for (auto& [code, value] : entity)
+            if (code == "70") {
+                value = Number(value.trimmed().toInt() | 1);
+                return;
+            }
+        entity.insert(entity.begin() + 1, {"70", Number(1)});
+    }
+    static void CloseLightPolyline(std::vector<std::pair<QByteArray, QByteArray>>& entity) {
+        std::vector<size_t> xs;
+        for (size_t i = 0; i + 1 < entity.size(); ++i)
+            if (entity[i].first == "10" && entity[i + 1].first == "20")
+                xs.push_back(i);
+        if (xs.size() < 4 ||
+            entity[xs.front()].second.trimmed() != entity[xs.back()].second.trimmed() ||
+            entity[xs.front() + 1].second.trimmed() != entity[xs.back() + 1].second.trimmed())
+            return;
+        entity.erase(entity.begin() + long(xs.back()), entity.begin() + long(xs.back()) + 2);
+        for (auto& [code, value] : entity)
+            if (code == "90")
+                value = Number(value.trimmed().toInt() - 1);
+        SetFlag(entity);
+    }
+    // The VERTEX entities from start, up to SEQEND, into out; the polyline before them closed
+    // when its last vertex is its first. Returns where SEQEND begins.
+    size_t ClosePolyline(size_t start, std::vector<std::pair<QByteArray, QByteArray>>& out) const {
+        std::vector<std::pair<size_t, size_t>> vertices;
+        size_t i = start;
+        while (i < FPairs.size() && Is(FPairs[i], "VERTEX")) {
+            vertices.push_back({i, EntityEnd(i)});
+            i = vertices.back().second;
+        }
+        auto place = [&](const std::pair<size_t, size_t>& vertex) {
+            QByteArray where;
+            for (size_t k = vertex.first; k < vertex.second; ++k)
+                if (FPairs[k].first == "10" || FPairs[k].first == "20" || FPairs[k].first == "30")
+                    where += FPairs[k].second.trimmed() + ' ';
+            return where;
+        };
+        const bool closed =
+            vertices.size() >= 4 && place(vertices.front()) == place(vertices.back());
+        if (closed) {
+            // The polyline's own pairs are the last ones in out, back to its "0 POLYLINE".
+            size_t head = out.size();
+            while (head > 0 && !Is(out[head - 1], "POLYLINE"))
+                --head;
+            std::vector<std::pair<QByteArray, QByteArray>> polyline(out.begin() + long(head) - 1,
+                                                                    out.end());
+            SetFlag(polyline);
+            out.erase(out.begin() + long(head) - 1, out.end());
+            out.insert(out.end(), polyline.begin(), polyline.end());
+            vertices.pop_back();
+        }
+        for (const auto& [from, to] : vertices)
+            out.insert(out.end(), FPairs.begin() + long(from), FPairs.begin() + long(to));
+        return i;
+    }
+    std::vector<std::pair<QByteArray, QByteArray>> FPairs;
+};
+
+// Mends the DXF file GDAL wrote at path (one of GDAL's memory files).
+void FinishDxf(const std::string& path, int lengthUnits) {
+    vsi_l_offset length = 0;
+    const GByte* bytes = VSIGetMemFileBuffer(path.c_str(), &length, FALSE);
+    if (!bytes)
+        return;
+    TDxfText dxf(QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(length)));
+    const bool feet = lengthUnits == 2 || lengthUnits == 3;
+    dxf.SetHeader("$INSUNITS", feet ? 2 : 6);
+    dxf.SetHeader("$MEASUREMENT", feet ? 0 : 1);
+    dxf.CloseRings();
+    const QByteArray text = dxf.Text();
+    VSILFILE* file = VSIFOpenL(path.c_str(), "wb");
+    if (!file)
+        return;
+    VSIFWriteL(text.constData(), 1, size_t(text.size()), file);
+    VSIFCloseL(file);
+}
+
 const char* DriverName(TVectorFormat format) {
     switch (format) {
     case TVectorFormat::GeoPackage:
@@ -143,7 +279,7 @@ TDataset CreateDataset(const QString& target, const std::string& path, TVectorFo
 
 void WriteLayer(const QString& target, const std::string& path, TVectorFormat format,
                 const QString& layerName, const std::vector<TVectorLine>& lines,
-                bool withAttributes, const TCoordinateSystem* system) {
+                bool withAttributes, const TCoordinateSystem* system, int lengthUnits) {
     TDataset dataset = CreateDataset(target, path, format);
     const bool dxf = format == TVectorFormat::Dxf;
     const char* geoJsonOptions[] = {"RFC7946=YES", "WRITE_NAME=NO", nullptr};
@@ -180,21 +316,38 @@ void WriteLayer(const QString& target, const std::string& path, TVectorFormat fo
     // Closing writes what is left; a failure there is reported through GDAL's errors, which
     // the caller checks.
     dataset.reset();
+    if (dxf)
+        FinishDxf(path, lengthUnits);
 }
 } // namespace
 
 void WriteVectorLines(const QString& name, TVectorFormat format, const QString& layerName,
                       const std::vector<TVectorLine>& lines, bool withAttributes,
-                      const TCoordinateSystem* system) {
+                      const TCoordinateSystem* system, int lengthUnits) {
     const QString fileName = WithFormatExtension(name, format);
     SaveWithGdal(fileName, [&](const std::string& path) {
-        WriteLayer(fileName, path, format, layerName, lines, withAttributes, system);
+        WriteLayer(fileName, path, format, layerName, lines, withAttributes, system, lengthUnits);
     });
 }
 
 void WriteVectorPolygon(const QString& name, TVectorFormat format, const QString& layerName,
-                        const TBoundary& polygon, const TCoordinateSystem* system) {
+                        const TBoundary& polygon, const TCoordinateSystem* system,
+                        int lengthUnits) {
     const QString fileName = WithFormatExtension(name, format);
+    if (format == TVectorFormat::Dxf) { // outlines, not a filled hatch: each ring closed
+        std::vector<TVectorLine> rings;
+        for (const auto& ring : polygon.Rings) {
+            TVectorLine line;
+            line.DxfLayer = "BOUNDARY";
+            line.Closed = true;
+            for (const TPlanPoint& p : ring)
+                line.Points.push_back({p.X, p.Y, 0});
+            if (!ring.empty() && !(ring.front() == ring.back()))
+                line.Points.push_back({ring.front().X, ring.front().Y, 0});
+            rings.push_back(std::move(line));
+        }
+        return WriteVectorLines(fileName, format, layerName, rings, false, system, lengthUnits);
+    }
     SaveWithGdal(fileName, [&](const std::string& path) {
         TDataset dataset = CreateDataset(fileName, path, format);
         const char* geoJsonOptions[] = {"RFC7946=YES", "WRITE_NAME=NO", nullptr};
@@ -214,8 +367,6 @@ void WriteVectorPolygon(const QString& name, TVectorFormat format, const QString
             shape.addRing(&linear);
         }
         OGRFeature feature(layer->GetLayerDefn());
-        if (format == TVectorFormat::Dxf)
-            feature.SetField("Layer", "BOUNDARY");
         feature.SetGeometry(&shape);
         if (layer->CreateFeature(&feature) != OGRERR_NONE)
             GdalFailed(fileName, "writing the polygon");

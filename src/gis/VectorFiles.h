@@ -45,12 +45,16 @@ std::vector<TVectorLine> ZeroLineVectorLines(const std::vector<TPlanSegment>& se
                                              const TTriangleMesh& mesh);
 
 // Writes the polygon (outer ring, then holes) as one feature of a polygon layer, whole or not
-// at all (EFWriteError). DXF takes it as a closed polyline on the layer "BOUNDARY".
+// at all (EFWriteError). DXF takes each ring as a closed polyline outline on the layer
+// "BOUNDARY". lengthUnits is the model's (1 metres, 2 feet, 3 US survey feet): a DXF file's
+// header names them.
 void WriteVectorPolygon(const QString& fileName, TVectorFormat format, const QString& layerName,
-                        const TBoundary& polygon, const TCoordinateSystem* system);
+                        const TBoundary& polygon, const TCoordinateSystem* system,
+                        int lengthUnits = 1);
 
 // Writes the lines as one layer of that name, whole or not at all (EFWriteError).
-// withAttributes: the "level" and "index" fields.
+// withAttributes: the "level" and "index" fields. A DXF file names the units and marks rings
+// closed.
 void WriteVectorLines(const QString& fileName, TVectorFormat format, const QString& layerName,
                       const std::vector<TVectorLine>& lines, bool withAttributes,
-                      const TCoordinateSystem* system);
+                      const TCoordinateSystem* system, int lengthUnits = 1);

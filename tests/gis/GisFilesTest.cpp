@@ -188,6 +188,64 @@ TEST_F(GisFilesTest, DxfHasThreeDimensionalPolylinesOnTwoLayers) {
     EXPECT_EQ(index + intermediate, int(contours.size()));
 }
 
+namespace {
+// The values of a DXF group code in a DXF text, trimmed, in order.
+QStringList DxfValues(const QString& path, const QString& code) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QStringList values;
+    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
+        if (lines[i].trimmed() == code)
+            values << QString::fromLatin1(lines[i + 1].trimmed());
+    return values;
+}
+} // namespace
+
+TEST_F(GisFilesTest, DxfNamesTheModelsUnitsAndClosesRings) {
+    const QString metres = dir.filePath("m.dxf"), feet = dir.filePath("f.dxf");
+    WriteVectorLines(metres, TVectorFormat::Dxf, "contours", ContourVectorLines(contours), true,
+                     nullptr, 1);
+    WriteVectorLines(feet, TVectorFormat::Dxf, "contours", ContourVectorLines(contours), true,
+                     nullptr, 2);
+    // The units, read as the next value after the variable's name.
+    for (const auto& [path, insunits, measurement] :
+         {std::tuple{metres, "6", "1"}, std::tuple{feet, "2", "0"}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        for (auto& line : lines)
+            line = line.trimmed();
+        EXPECT_EQ(lines[lines.indexOf("$INSUNITS") + 2], insunits);
+        EXPECT_EQ(lines[lines.indexOf("$MEASUREMENT") + 2], measurement);
+    }
+    // Rings closed by their flag, and read back closed.
+    const auto closed = std::count_if(contours.begin(), contours.end(),
+                                      [](const TContourLine& c) { return c.Closed; });
+    ASSERT_GT(closed, 0);
+    const TOpened opened = Open(metres, GDAL_OF_VECTOR);
+    ASSERT_TRUE(opened);
+    int readClosed = 0;
+    for (auto& feature : *opened->GetLayer(0))
+        readClosed += feature->GetGeometryRef()->toLineString()->get_IsClosed();
+    EXPECT_EQ(readClosed, closed);
+    // A boundary is closed outlines on a layer of its own, no hatch.
+    const TBoundary holed{{{{512010, 4641010}, {512100, 4641010}, {512100, 4641080}},
+                           {{512080, 4641020}, {512090, 4641020}, {512090, 4641030}}}};
+    const QString boundary = dir.filePath("b.dxf");
+    WriteVectorPolygon(boundary, TVectorFormat::Dxf, "boundary", holed, nullptr);
+    EXPECT_FALSE(DxfValues(boundary, "0").contains("HATCH"));
+    const TOpened rings = Open(boundary, GDAL_OF_VECTOR);
+    ASSERT_TRUE(rings);
+    int outlines = 0;
+    for (auto& feature : *rings->GetLayer(0)) {
+        EXPECT_STREQ(feature->GetFieldAsString("Layer"), "BOUNDARY");
+        EXPECT_TRUE(feature->GetGeometryRef()->toLineString()->get_IsClosed());
+        ++outlines;
+    }
+    EXPECT_EQ(outlines, 2);
+}
+
 TEST_F(GisFilesTest, GeoJsonWithASystemIsInLongitudeAndLatitude) {
     const TCoordinateSystem utm = Utm16();
     const QString path = dir.filePath("c.geojson");

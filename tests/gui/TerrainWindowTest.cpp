@@ -284,6 +284,13 @@ TEST_F(TerrainWindowTest, ProfileModeDrawsALineByClicksAndADoubleClickShowsItsPr
     QFile written(csv);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll().count('\n'), qsizetype(points.size()) + 1);
+    // Only under a CSV name.
+    const QString gpkg = dir.filePath("profile_line.gpkg");
+    profile->SaveDialog = [&](QWidget*) { return gpkg; };
+    const qsizetype errors = ReportedErrors().size();
+    profile->findChild<QPushButton*>("btnExport")->click();
+    EXPECT_EQ(ReportedErrors().size(), errors + 1);
+    EXPECT_FALSE(QFileInfo::exists(gpkg));
 
     // Closing the window takes the line off the map.
     profile->close();

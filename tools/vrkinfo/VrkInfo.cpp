@@ -604,7 +604,7 @@ int TRun::Contours(const QString& file, const QString& output) {
             SaveFile(output, [&](QIODevice& out) { WriteContoursGeoJson(lines, out, true); });
         } else {
             WriteVectorLines(output, format, "contours", ContourVectorLines(lines), true,
-                             system ? &*system : nullptr);
+                             system ? &*system : nullptr, model.Header.CoordinateUnits);
         }
     } catch (const Exception& error) {
         return Failed(output, FileErrorText(error));
@@ -634,7 +634,7 @@ int TRun::Profile(const QString& file, const TPoints& points) {
         NoteNoSystem(*FLine.Output, format, system);
         try {
             WriteVectorLines(*FLine.Output, format, "profile", ProfileVectorLines(profile), false,
-                             system ? &*system : nullptr);
+                             system ? &*system : nullptr, model.Header.CoordinateUnits);
         } catch (const Exception& error) {
             return Failed(*FLine.Output, FileErrorText(error));
         }
@@ -704,7 +704,7 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
         try {
             WriteVectorLines(*FLine.ZeroLine, zeroLineFormat, "zero_line",
                              ZeroLineVectorLines(difference.ZeroLine, model), false,
-                             system ? &*system : nullptr);
+                             system ? &*system : nullptr, model.Header.CoordinateUnits);
         } catch (const Exception& error) {
             return Failed(*FLine.ZeroLine, FileErrorText(error));
         }
