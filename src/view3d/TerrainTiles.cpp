@@ -273,11 +273,20 @@ void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index) {
     const bool outer[4] = {tile.MinY == root.MinY, tile.MaxX == root.MaxX, tile.MaxY == root.MaxY,
                            tile.MinX == root.MinX};
     const int skirt = (G + 1) * (G + 1);
+    // An inner border's skirt ends where it meets the model's outer border: hanging below the
+    // model's edge, with nothing beside it, it would show there as a dark spike.
+    const auto onOuterBorder = [&](int point) {
+        const int i = point % (G + 1), j = point / (G + 1);
+        return (i == 0 && tile.MinX == root.MinX) || (i == G && tile.MaxX == root.MaxX) ||
+               (j == 0 && tile.MinY == root.MinY) || (j == G && tile.MaxY == root.MaxY);
+    };
     for (int border = 0; border < 4; ++border)
         for (int k = 0; k <= G; ++k) {
-            const float* top = out + BorderPoint(border, k) * 4;
+            const int at = BorderPoint(border, k);
+            const float* top = out + at * 4;
             float* p = out + (skirt + border * (G + 1) + k) * 4;
-            p[0] = top[0], p[1] = top[1], p[2] = top[2] - drop;
+            p[0] = top[0], p[1] = top[1];
+            p[2] = onOuterBorder(at) ? top[2] : top[2] - drop;
             p[3] = outer[border] ? 0.0f : top[3];
         }
 }
