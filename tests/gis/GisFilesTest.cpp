@@ -296,6 +296,13 @@ TEST_F(GisFilesTest, TheZeroLineHasItsElevationUpToTheEdgeOfBothSurfaces) {
             EXPECT_EQ(point[2], level) << "at " << point[0] << ", " << point[1];
         }
     }
+    // A surface against itself: d is 0 at every vertex (the difference layer is white there).
+    const auto slope = load(SurfaceModel(4, 4, 10, [](double x, double y) { return x + 2 * y; }));
+    const TSurfaceDifference self = CompareSurfaces(*slope, *slope);
+    for (const double d : self.AtModelVertex)
+        EXPECT_EQ(d, 0);
+    EXPECT_EQ(self.Low, 0);
+    EXPECT_EQ(self.High, 0);
 }
 
 TEST_F(GisFilesTest, TheElevationGridHasNoHolesWhereCellCentresPassThroughVertices) {

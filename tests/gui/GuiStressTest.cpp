@@ -261,14 +261,14 @@ TEST_P(GuiStressTest, SurvivesARandomHand) {
 
 INSTANTIATE_TEST_SUITE_P(
     ModelsAndSizes, GuiStressTest,
-    ::testing::Values(TStressCase{TModelKind::Sample, TWindowSize::Opening, 300},
-                      TStressCase{TModelKind::Sample, TWindowSize::Maximised, 300},
-                      TStressCase{TModelKind::Sample, TWindowSize::TallNarrow, 300},
-                      TStressCase{TModelKind::Terrain, TWindowSize::Opening, 120},
-                      TStressCase{TModelKind::Terrain, TWindowSize::Maximised, 120},
-                      TStressCase{TModelKind::Terrain, TWindowSize::TallNarrow, 120},
-                      TStressCase{TModelKind::Hole, TWindowSize::Opening, 300},
-                      TStressCase{TModelKind::Hole, TWindowSize::Maximised, 300},
-                      TStressCase{TModelKind::Hole, TWindowSize::TallNarrow, 300}),
+    ::testing::Values(TStressCase{TModelKind::Sample, TWindowSize::Opening, 200},
+                      TStressCase{TModelKind::Sample, TWindowSize::Maximised, 200},
+                      TStressCase{TModelKind::Sample, TWindowSize::TallNarrow, 200},
+                      TStressCase{TModelKind::Terrain, TWindowSize::Opening, 100},
+                      TStressCase{TModelKind::Terrain, TWindowSize::Maximised, 100},
+                      TStressCase{TModelKind::Terrain, TWindowSize::TallNarrow, 100},
+                      TStressCase{TModelKind::Hole, TWindowSize::Opening, 200},
+                      TStressCase{TModelKind::Hole, TWindowSize::Maximised, 200},
+                      TStressCase{TModelKind::Hole, TWindowSize::TallNarrow, 200}),
     CaseName);
 } // namespace
