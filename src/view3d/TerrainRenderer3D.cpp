@@ -60,7 +60,9 @@ void main() {
         colour = flatColour;
         return;
     }
-    vec3 normal = normalize(cross(dFdx(scenePosition), dFdy(scenePosition)));
+    // A skirt (its lower points marked 2) fills a crack in the ground: lit as level ground.
+    vec3 normal = valid > 1.001 ? vec3(0.0, 0.0, 1.0)
+                                : normalize(cross(dFdx(scenePosition), dFdy(scenePosition)));
     if (normal.z < 0.0)
         normal = -normal;
     float factor = 0.4 + 0.6 * max(dot(normal, light), 0.0) / light.z;

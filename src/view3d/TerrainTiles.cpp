@@ -266,29 +266,71 @@ void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index) {
             p[0] = float(x), p[1] = float(y), p[2] = found ? float(value - CentreZ) : 0.0f;
             p[3] = found ? 1.0f : 0.0f;
         }
-    // The skirt hangs below the border by the tile's relief and a cell. On the model's outer
-    // border no other tile meets it: there it would show as a curtain, so it is left out.
-    const float drop = float(tile.MaxZ - tile.MinZ + std::max(stepX, stepY));
+    // The skirt hangs below each border as far as a crack there can open (BorderDrop): no
+    // further, where it would show beside troughs and past the model's edge. On the model's
+    // outer border no other tile meets it, so it is left out. Its lower points are marked 2,
+    // so that the shader lights it as level ground: it fills cracks in the ground's colour.
     const TTile& root = FTiles.front();
     const bool outer[4] = {tile.MinY == root.MinY, tile.MaxX == root.MaxX, tile.MaxY == root.MaxY,
                            tile.MinX == root.MinX};
     const int skirt = (G + 1) * (G + 1);
-    // An inner border's skirt ends where it meets the model's outer border: hanging below the
-    // model's edge, with nothing beside it, it would show there as a dark spike.
+    // An inner border's skirt ends where it meets the model's outer border.
     const auto onOuterBorder = [&](int point) {
         const int i = point % (G + 1), j = point / (G + 1);
         return (i == 0 && tile.MinX == root.MinX) || (i == G && tile.MaxX == root.MaxX) ||
                (j == 0 && tile.MinY == root.MinY) || (j == G && tile.MaxY == root.MaxY);
     };
-    for (int border = 0; border < 4; ++border)
+    for (int border = 0; border < 4; ++border) {
+        const float drop =
+            outer[border]
+                ? 0.0f
+                : BorderDrop(mesh, out, border, tile.MaxZ - tile.MinZ + std::max(stepX, stepY));
         for (int k = 0; k <= G; ++k) {
             const int at = BorderPoint(border, k);
             const float* top = out + at * 4;
             float* p = out + (skirt + border * (G + 1) + k) * 4;
             p[0] = top[0], p[1] = top[1];
             p[2] = onOuterBorder(at) ? top[2] : top[2] - drop;
-            p[3] = outer[border] ? 0.0f : top[3];
+            p[3] = outer[border] || top[3] == 0 ? 0.0f : 2.0f;
         }
+    }
+}
+
+float TTerrainTiles::BorderDrop(const TTriangleMesh& mesh, const float* grid, int border,
+                                double deepestPossible) const {
+    // The border's samples, NaN in holes.
+    float z[G + 1];
+    for (int k = 0; k <= G; ++k) {
+        const float* p = grid + BorderPoint(border, k) * 4;
+        z[k] = p[3] > 0 ? p[2] : NAN;
+    }
+    double deepest = 0;
+    // Against a tile drawn exact beside it: the surface halfway between samples.
+    for (int k = 0; k < G; ++k) {
+        const float* a = grid + BorderPoint(border, k) * 4;
+        const float* b = grid + BorderPoint(border, k + 1) * 4;
+        double value = NullValue;
+        if (std::isfinite(z[k]) && std::isfinite(z[k + 1]) &&
+            mesh.FindSurfaceValue((a[0] + b[0]) / 2.0 + CentreE, (a[1] + b[1]) / 2.0 + CentreN,
+                                  value) &&
+            value != NullValue && std::isfinite(value))
+            deepest = std::max(deepest, std::abs(value - CentreZ - (z[k] + z[k + 1]) / 2.0));
+    }
+    // Against a coarser tile: its samples on this line are every second, fourth, ... of these,
+    // so the lines differ most at these samples.
+    for (int step = 2; step <= G; step *= 2)
+        for (int k = 0; k <= G; ++k) {
+            const int left = k / step * step, right = std::min(G, left + step);
+            if (k == left || !std::isfinite(z[left]) || !std::isfinite(z[right]) ||
+                !std::isfinite(z[k]))
+                continue;
+            const double t = double(k - left) / (right - left);
+            deepest = std::max(deepest, std::abs(z[k] - (z[left] + t * (z[right] - z[left]))));
+        }
+    // Half as deep again, and a hair more than float rounding, so that nothing shows through;
+    // never deeper than the tile's relief and a cell, which covers any crack.
+    const TTile& root = FTiles.front();
+    return float(std::min(1.5 * deepest + 1e-6 * (root.MaxZ - root.MinZ + 1), deepestPossible));
 }
 
 void TTerrainTiles::SampleGrids(const TTriangleMesh& mesh,

@@ -85,6 +85,11 @@ private:
     // The leaves' corners, in the curve's order, and every tile's elevation range.
     void FillCorners(const TTriangleMesh& mesh, const TLargeArray<uint32_t>& order);
     void SampleTile(const TTriangleMesh& mesh, int tile);
+    // How far the skirt of a border (0 south, 1 east, 2 north, 3 west) of a sampled grid must
+    // hang to fill the widest crack beside a tile drawn exact or at a coarser grid, at most
+    // deepestPossible.
+    float BorderDrop(const TTriangleMesh& mesh, const float* grid, int border,
+                     double deepestPossible) const;
     TTileSelection SelectWith(const TOrbitCamera& camera, int height, double exaggeration,
                               double pixelError) const;
 

@@ -1,5 +1,6 @@
 // The 3D view's geometry: the camera's rays and projections, the tiles of the level of detail
 // and picking, checked against independent computations.
+#include "SurfaceModel.h"
 #include "TerrainGenerator.h"
 #include "model/Geometry.h"
 #include "platform/Streams.h"
@@ -137,6 +138,45 @@ TEST(TerrainTilesTest, EveryDrawableTriangleIsInExactlyOneLeafAndGridsCarryTheSu
                         plane(*t, point[0] + tiles.CentreE, point[1] + tiles.CentreN), 1e-3);
         }
     EXPECT_LT(holes, 50);
+}
+
+TEST(TerrainTilesTest, SkirtsHangOnlyAsFarAsACrackCanOpen) {
+    // On a plane no grid departs from the surface: no skirt hangs; on terrain a skirt hangs
+    // at most the tile's relief and a cell.
+    auto plane = std::make_unique<TVandrelTINModel>();
+    TMemoryStream stream(
+        WriteModel(SurfaceModel(300, 200, 2, [](double x, double y) { return 0.25 * x - y; })));
+    plane->ReadFromStream(stream);
+    const auto terrain = Terrain(300, 200, 2);
+    for (const TVandrelTINModel* model : {plane.get(), terrain.get()}) {
+        TTerrainTiles tiles(*model);
+        tiles.SampleGrids(*model, nullptr);
+        const auto& grid = tiles.GridPoints();
+        const int skirt = (TTerrainTiles::GridCells + 1) * (TTerrainTiles::GridCells + 1);
+        double deepest = 0;
+        for (size_t t = 0; t < tiles.Tiles().size(); ++t) {
+            const TTile& tile = tiles.Tiles()[t];
+            const float* points = &grid[t * TTerrainTiles::GridVertices * 4];
+            for (int k = skirt; k < TTerrainTiles::GridVertices; ++k) {
+                const float* bottom = points + k * 4;
+                if (bottom[3] == 0)
+                    continue;
+                // The top of this skirt point: the grid point above it.
+                double top = NAN;
+                for (int g = 0; g < skirt; ++g)
+                    if (points[g * 4] == bottom[0] && points[g * 4 + 1] == bottom[1])
+                        top = points[g * 4 + 2];
+                ASSERT_FALSE(std::isnan(top));
+                const double cell = (tile.MaxX - tile.MinX) / TTerrainTiles::GridCells;
+                EXPECT_LE(top - bottom[2], tile.MaxZ - tile.MinZ + cell + 1e-3);
+                deepest = std::max(deepest, top - double(bottom[2]));
+            }
+        }
+        if (model == plane.get())
+            EXPECT_LT(deepest, 1e-3) << "no curtain under a plane";
+        else
+            EXPECT_GT(deepest, 1e-3) << "cracks between levels are filled";
+    }
 }
 
 TEST(TerrainTilesTest, AFrameStaysWithinItsBudgetAndIsExactNearTheEye) {
