@@ -112,7 +112,8 @@ void RemoveStaleShapefileParts(const QByteArray& folder, const QByteArray& stem,
 
 void GdalFailed(const QString& target, const char* step) {
     std::string reason = CurrentErrors && CurrentErrors->Failed() ? CurrentErrors->Message() : "";
-    WriteFailed(target, reason.empty() ? std::string(step) + " failed" : reason);
+    throw EGdalWriteError("Cannot write", target.toStdString(),
+                          reason.empty() ? std::string(step) + " failed" : reason);
 }
 
 // GDAL writes into memory, where nothing can fail half-way: its text drivers would not report
@@ -137,7 +138,7 @@ void SaveWithGdal(const QString& target,
         } reset;
         write(memory.Path() + "/" + fileName.toStdString());
         if (errors.Failed())
-            WriteFailed(target, errors.Message());
+            throw EGdalWriteError("Cannot write", target.toStdString(), errors.Message());
     }
     const std::vector<std::string> files = memory.Files();
     if (files.empty())

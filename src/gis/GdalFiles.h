@@ -2,10 +2,19 @@
 // Files written through GDAL, whole or not at all: the driver writes into memory, and what it
 // made (one file, or a shapefile's several) is written to disk as every output is, checked,
 // synced and renamed into place. GDAL's own error messages become the reason given.
+#include "platform/Exceptions.h"
+
 #include <QString>
 
 #include <functional>
 #include <string>
+
+// A failure GDAL itself reported while making a file (a driver, a coordinate system, a
+// geometry), not the disk's.
+class EGdalWriteError : public EFWriteError {
+public:
+    using EFWriteError::EFWriteError;
+};
 
 // Registers GDAL's drivers once; every entry point below calls it.
 void InitGdal();

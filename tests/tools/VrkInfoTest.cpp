@@ -406,6 +406,17 @@ TEST_F(VrkInfoTest, FaultsAtTheEdgesOfTheCommandsAreNamed) {
         {"contours", survey, "--interval", "5", "--crs", "EPSG:4326", dir.filePath("d.gpkg")});
     EXPECT_EQ(degrees.Status, 2);
     EXPECT_TRUE(degrees.Err.contains("not longitudes and latitudes")) << degrees.Err.toStdString();
+    // A .prj GDAL can read but not use is named with the failure it causes.
+    const QString local = dir.filePath("local.vrk"), prj = dir.filePath("local.prj");
+    ASSERT_TRUE(QFile::copy(file, local));
+    QFile system(prj);
+    ASSERT_TRUE(system.open(QIODevice::WriteOnly));
+    system.write("LOCAL_CS[\"site grid\",UNIT[\"metre\",1]]");
+    system.close();
+    const TRun unusable =
+        RunTool({"contours", local, "--interval", "5", dir.filePath("l.geojson")});
+    EXPECT_EQ(unusable.Status, 1);
+    EXPECT_TRUE(unusable.Err.contains(prj)) << unusable.Err.toStdString();
     // GeoJSON without a system says so, whichever command writes it.
     for (const QStringList& command :
          {QStringList{"profile", file, "0", "0", "10", "10", "--output", dir.filePath("p.geojson")},

@@ -9,6 +9,7 @@
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
 #include "gis/CoordinateSystem.h"
+#include "gis/GdalFiles.h"
 #include "gis/RasterFiles.h"
 #include "gis/VectorFiles.h"
 #include "import/BoundaryGeoJson.h"
@@ -281,6 +282,9 @@ public:
 private:
     // Writes "vrkinfo: FILE: TEXT" and keeps the text for the JSON; the status of a failure.
     int Failed(const QString& fileName, const QString& text);
+    // Failed for a GIS output; a failure of GDAL's own names the .prj file the system came
+    // from, which may be what it could not use.
+    int GisFailed(const QString& output, const Exception& error);
     // Reads a model; false, with the message written, when it cannot be read.
     bool Read(TVandrelTINModel& model, const QString& fileName);
     int Summary(const QStringList& files);
@@ -319,6 +323,7 @@ private:
     const TCommandLine& FLine;
     QTextStream &FOut, &FErr;
     QString FLastError;
+    QString FSystemFile; // the .prj file the coordinate system came from, if it did
 };
 
 // What went wrong with a file, for "vrkinfo: FILE: TEXT": the system's reason where there is
@@ -330,6 +335,13 @@ QString FileErrorText(const Exception& error) {
     else if (const auto* write = dynamic_cast<const EFWriteError*>(&error))
         reason = write->Reason();
     return QString::fromStdString(reason.empty() ? error.Message() : reason);
+}
+
+int TRun::GisFailed(const QString& output, const Exception& error) {
+    QString text = FileErrorText(error);
+    if (dynamic_cast<const EGdalWriteError*>(&error) && !FSystemFile.isEmpty())
+        text += " (with the coordinate system of " + FSystemFile + ")";
+    return Failed(output, text);
 }
 
 int TRun::Failed(const QString& fileName, const QString& text) {
@@ -558,6 +570,7 @@ std::optional<TCoordinateSystem> TRun::SystemFor(const QString& file, const TTri
         }
     if (!problem.isEmpty())
         FErr << "vrkinfo: " << problem << " (written without a coordinate system)\n";
+    FSystemFile = system ? PrjPathBeside(file) : QString();
     return system;
 }
 
@@ -607,7 +620,7 @@ int TRun::Contours(const QString& file, const QString& output) {
                              system ? &*system : nullptr, model.Header.CoordinateUnits);
         }
     } catch (const Exception& error) {
-        return Failed(output, FileErrorText(error));
+        return GisFailed(output, error);
     }
     return ExitDone;
 }
@@ -636,7 +649,7 @@ int TRun::Profile(const QString& file, const TPoints& points) {
             WriteVectorLines(*FLine.Output, format, "profile", ProfileVectorLines(profile), false,
                              system ? &*system : nullptr, model.Header.CoordinateUnits);
         } catch (const Exception& error) {
-            return Failed(*FLine.Output, FileErrorText(error));
+            return GisFailed(*FLine.Output, error);
         }
         return ExitDone;
     }
@@ -706,7 +719,7 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
                              ZeroLineVectorLines(difference.ZeroLine, model), false,
                              system ? &*system : nullptr, model.Header.CoordinateUnits);
         } catch (const Exception& error) {
-            return Failed(*FLine.ZeroLine, FileErrorText(error));
+            return GisFailed(*FLine.ZeroLine, error);
         }
     }
     return ExitDone;
@@ -731,7 +744,7 @@ int TRun::Raster(const QString& file, const QString& output) {
         WriteElevationGeoTiff(output, frame, SampleElevations(model, frame, GridNoData),
                               system ? &*system : nullptr);
     } catch (const Exception& error) {
-        return Failed(output, FileErrorText(error));
+        return GisFailed(output, error);
     }
     return ExitDone;
 }
