@@ -2,6 +2,7 @@
 #include "platform/Exceptions.h"
 #include "platform/NumberText.h"
 #include "vrk/VRKModel.h"
+#include "vrk/VRKWriter.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -239,6 +240,8 @@ bool ModelFormatFromName(const QString& name, TModelFormat& format) {
         format = TModelFormat::Obj;
     else if (n == "2dm")
         format = TModelFormat::Mesh2dm;
+    else if (n == "vrk")
+        format = TModelFormat::Vrk;
     else
         return false;
     return true;
@@ -260,5 +263,7 @@ void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& o
         return WriteObj(model, out);
     case TModelFormat::Mesh2dm:
         return Write2dm(model, out);
+    case TModelFormat::Vrk:
+        return WriteVrkModel(model, out);
     }
 }

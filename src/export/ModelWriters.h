@@ -1,6 +1,7 @@
 #pragma once
 // The model in the formats other programs read: LandXML 1.2 (a TIN surface with its start
-// points and edge list as features), binary PLY, Wavefront OBJ and the 2DM mesh text. Numbers
+// points and edge list as features), binary PLY, Wavefront OBJ and the 2DM mesh text; and as a
+// model file of its own. Numbers
 // are written exactly: the shortest text that reads back as the same double, or the double's
 // own bytes. A model that a text format cannot hold (a coordinate that is not a finite number,
 // a triangle without its corners) is refused with Exception before anything is written.
@@ -9,10 +10,10 @@
 class QIODevice;
 class TVandrelTINModel;
 
-enum class TModelFormat { LandXml, Ply, Obj, Mesh2dm };
+enum class TModelFormat { LandXml, Ply, Obj, Mesh2dm, Vrk };
 
-// The format a file name's extension names (.xml, .ply, .obj, .2dm), or the one called by name
-// ("landxml", "ply", "obj", "2dm"); false when neither says.
+// The format a file name's extension names (.xml, .ply, .obj, .2dm, .vrk), or the one called by
+// name ("landxml", "ply", "obj", "2dm", "vrk"); false when neither says.
 bool ModelFormatFromExtension(const QString& fileName, TModelFormat& format);
 bool ModelFormatFromName(const QString& name, TModelFormat& format);
 

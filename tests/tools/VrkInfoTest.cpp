@@ -225,6 +225,11 @@ TEST_F(VrkInfoTest, ConvertContoursAndProfileWriteWholeFilesOrNone) {
     const QString forced = dir.filePath("model.mesh");
     EXPECT_EQ(RunTool({"convert", "--format", "2dm", file, forced}).Status, 0);
     EXPECT_TRUE(QFile::exists(forced));
+    // Another program's surface to a model file and back: the same figures, no new problem.
+    const QString vrk = dir.filePath("again.vrk");
+    EXPECT_EQ(RunTool({"convert", obj, vrk}).Status, 0);
+    EXPECT_EQ(RunTool({"extents", vrk}).Out, RunTool({"extents", file}).Out);
+    EXPECT_EQ(RunTool({"check", vrk}).Out, "0 problems found\n");
     EXPECT_EQ(RunTool({"convert", file, dir.filePath("model.txt")}).Status, 2) << "no format";
     const TRun unwritable = RunTool({"convert", file, dir.filePath("no/such/dir/model.ply")});
     EXPECT_EQ(unwritable.Status, 1);
@@ -290,7 +295,8 @@ TEST_F(VrkInfoTest, AWriteThatFailsExitsOneWithTheReasonAndKeepsTheOldFile) {
     TModelData data = GenerateTerrain(40, 40, 10);
     const QString big = dir.filePath("big.vrk");
     SaveBytes(big.toStdString(), WriteModel(data));
-    for (const char* name : {"old.obj", "old.2dm", "old.ply", "old.xml", "old.geojson"}) {
+    for (const char* name :
+         {"old.obj", "old.2dm", "old.ply", "old.xml", "old.vrk", "old.geojson"}) {
         const QString output = dir.filePath(name);
         SaveBytes(output.toStdString(), std::vector<char>(100, 'k'));
         const QStringList arguments =
