@@ -69,6 +69,7 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     setAcceptDrops(true);
 
     CreateActions();
+    CreateSaveActions();
     CreateTerrainActions();
     CreateMenu();
     CreateToolBar();
@@ -167,6 +168,7 @@ void TfrmTINMap::CreateActions() {
 void TfrmTINMap::CreateMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction(Open1);
+    file->addActions({mnuFileSave, mnuFileSaveAs});
     file->addSeparator();
     file->addAction(mnuFileHealthCheck);
     file->addAction(mnuFileExportPicture);
@@ -455,6 +457,7 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     btnZoomToTriangle->setEnabled(false);
     ShowInspections();
     setWindowTitle("VRK Viewer - [" + fileName + "]");
+    ModelFileChanged(fileName);
     // The system of the .prj file beside the model, if there is one.
     QString problem;
     SetCoordinateSystem(TCoordinateSystem::BesideModel(fileName, problem));

@@ -197,6 +197,14 @@ private:
     // Empty when cancelled.
     QString AskVectorFileName(const QString& caption, TVectorFormat& format);
     void mnuFileExportPictureClick();
+    // File > Save and Save as... (SaveCommands.cpp).
+    void CreateSaveActions();
+    // The file the model on show was read from, or saved to as a model file.
+    void ModelFileChanged(const QString& fileName);
+    void mnuFileSaveClick();
+    void mnuFileSaveAsClick();
+    // Writes the model in the format the name's extension names (EFWriteError, Exception).
+    void SaveModelAs(const QString& fileName);
     void ModelReadStarts();
     void ModelRead();
     // Contours at the round interval that suits the model's range.
@@ -243,6 +251,8 @@ private:
     std::vector<TIntRect> FLabelBoxes;
     QAction* mnuFileExportPicture;
     QAction* mnuFilePrint;
+    QAction *mnuFileSave, *mnuFileSaveAs;
+    QString FModelFile;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,

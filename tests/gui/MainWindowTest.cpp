@@ -528,3 +528,42 @@ TEST_F(MainWindowTest, TheModelFileIsTheFirstArgumentThatIsNoOption) {
     EXPECT_EQ(line.QtArguments, QStringList{"vrkviewer"});
     EXPECT_EQ(split({}).ModelFile, "");
 }
+
+TEST_F(MainWindowTest, SaveAsWritesTheModelAndAModelFileBecomesTheFileOnShow) {
+    auto window = Started({});
+    QAction* save = window->findChild<QAction*>("mnuFileSave");
+    QAction* saveAs = window->findChild<QAction*>("mnuFileSaveAs");
+    EXPECT_FALSE(save->isEnabled()) << "nothing to save yet";
+    EXPECT_EQ(save->shortcut(), QKeySequence::Save);
+    window->OpenModel(square);
+    ASSERT_TRUE(saveAs->isEnabled());
+    // Another program's format is written and the model file stays on show; a model file
+    // saved becomes it, and reads back as the same model.
+    QString chosen = dir.filePath("square.obj");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return chosen; };
+    saveAs->trigger();
+    EXPECT_TRUE(QFile::exists(chosen));
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + square + "]");
+    chosen = dir.filePath("copy.vrk");
+    saveAs->trigger();
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + chosen + "]");
+    window->OpenModel(chosen);
+    EXPECT_EQ(window->Model().Triangles().Count(), 2);
+    EXPECT_EQ(window->StatusText(1), "Square");
+    // Save writes the model file on show again; opened from another format, it asks.
+    ASSERT_TRUE(QFile::remove(chosen));
+    save->trigger();
+    EXPECT_TRUE(QFile::exists(chosen));
+    window->OpenModel(dir.filePath("square.obj"));
+    chosen = dir.filePath("from-obj.vrk");
+    save->trigger();
+    EXPECT_TRUE(QFile::exists(chosen));
+    // A name of no format, or a folder that is not there, is refused and changes nothing.
+    for (const QString& wrong : {dir.filePath("square.txt"), dir.filePath("none/square.vrk")}) {
+        chosen = wrong;
+        const qsizetype before = ReportedErrors().size();
+        saveAs->trigger();
+        EXPECT_EQ(ReportedErrors().size(), before + 1) << wrong.toStdString();
+        EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + dir.filePath("from-obj.vrk") + "]");
+    }
+}
