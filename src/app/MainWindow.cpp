@@ -168,11 +168,12 @@ void TfrmTINMap::CreateActions() {
 void TfrmTINMap::CreateMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction(Open1);
-    file->addActions({mnuFileSave, mnuFileSaveAs});
     file->addSeparator();
     file->addAction(mnuFileHealthCheck);
     file->addAction(mnuFileExportPicture);
     file->addAction(mnuFilePrint);
+    file->addSeparator(); // the program's additions, before Exit
+    file->addActions({mnuFileSave, mnuFileSaveAs});
     file->addSeparator();
     file->addAction(Exit1);
     QMenu* options = menuBar()->addMenu("&Options");

@@ -281,7 +281,7 @@ TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
         return texts;
     };
     EXPECT_EQ(items(0), (QStringList{"&Open...", "-", "&Health check", "Export &picture...",
-                                     "P&rint...", "-", "E&xit"}))
+                                     "P&rint...", "-", "&Save", "Save &as...", "-", "E&xit"}))
         << "additions before the last separator";
     EXPECT_EQ(items(1), (QStringList{"&Edges [x]", "&Triangles [x]", "&Start points [x]",
                                      "&Limits [x]", "-", "Triangle &Info", "File &Header"}));
