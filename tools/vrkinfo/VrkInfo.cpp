@@ -1,6 +1,8 @@
 #include "VrkInfo.h"
 #include "app/ModelPicture.h"
 #include "app/PictureExport.h"
+#include "build/SurveyPoints.h"
+#include "build/Triangulation.h"
 #include "compare/Difference.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
@@ -13,6 +15,7 @@
 #include "gis/RasterFiles.h"
 #include "gis/VectorFiles.h"
 #include "import/BoundaryGeoJson.h"
+#include "import/SurfaceData.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/HeaderRows.h"
 #include "inspect/HealthCheck.h"
@@ -37,6 +40,7 @@
 #include <cmath>
 #include <new>
 #include <optional>
+#include <set>
 
 namespace {
 const char Usage[] =
@@ -46,6 +50,8 @@ const char Usage[] =
     "       vrkinfo [--json] find FILE E N [E N ...]\n"
     "       vrkinfo [--json] check FILE...\n"
     "       vrkinfo convert [--format FORMAT] FILE OUT\n"
+    "       vrkinfo build [--columns LETTERS] [--class C[,C...]] [--max-edge L] [--crs SYSTEM]\n"
+    "               [--name NAME] POINTS... OUT\n"
     "       vrkinfo contours [--format FORMAT] [--crs SYSTEM] FILE --interval I [--base B] OUT\n"
     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
@@ -70,6 +76,9 @@ const char Help[] =
     "  convert FILE OUT  the model as LandXML 1.2 (.xml), binary PLY (.ply), Wavefront OBJ\n"
     "                    (.obj), 2DM (.2dm) or a model file (.vrk), by OUT's extension or\n"
     "                    --format\n"
+    "  build POINTS... OUT\n"
+    "                    the exact Delaunay triangulation of survey points (text files or LAS\n"
+    "                    1.0 to 1.4) over their convex hull, written as convert writes\n"
     "  contours FILE --interval I [--base B] OUT\n"
     "                    the contours base + k * interval with their level and index, as\n"
     "                    GeoPackage (.gpkg), Shapefile (.shp), DXF (.dxf, 3D polylines) or\n"
@@ -118,6 +127,11 @@ const char Help[] =
     "                    from north (default 200)\n"
     "  --elevation E     picture --3d: the eye's height above the horizon, degrees (default 35)\n"
     "  --exaggeration X  picture: the vertical exaggeration, for the hillshade and the 3D view\n"
+    "  --columns LETTERS build: the text points' columns, from P N E Z D (PNEZD, PENZD...)\n"
+    "  --class C[,C...]  build: only the LAS points of these classes (2 is the ground)\n"
+    "  --max-edge L      build: outline triangles with a side longer than L go, from the\n"
+    "                    outline inward\n"
+    "  --name NAME       build: the model's name (default: OUT's name)\n"
     "  -h, --help        this text\n"
     "  --version         the program's name and version\n"
     "\n"
@@ -196,7 +210,8 @@ TPoints ParsePoints(const QStringList& words, int atLeast) {
 struct TCommandLine {
     bool Json = false, Help = false, Version = false;
     std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon, Crs, Cell,
-        Output, ZeroLine, Size, ContourInterval, Azimuth, Elevation, Exaggeration;
+        Output, ZeroLine, Size, ContourInterval, Azimuth, Elevation, Exaggeration, Columns, Class,
+        MaxEdge, Name;
     bool Colours = false, Hillshade = false, ThreeD = false; // picture's layers and view
     QStringList Words;
 };
@@ -223,7 +238,11 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--contours", &TCommandLine::ContourInterval, true},
                                            {"--azimuth", &TCommandLine::Azimuth, true},
                                            {"--elevation", &TCommandLine::Elevation, true},
-                                           {"--exaggeration", &TCommandLine::Exaggeration, true}};
+                                           {"--exaggeration", &TCommandLine::Exaggeration, true},
+                                           {"--columns", &TCommandLine::Columns, true},
+                                           {"--class", &TCommandLine::Class, true},
+                                           {"--max-edge", &TCommandLine::MaxEdge, true},
+                                           {"--name", &TCommandLine::Name, true}};
 
 bool HasCommandOption(const TCommandLine& line) {
     return line.Colours || line.Hillshade || line.ThreeD ||
@@ -294,6 +313,8 @@ private:
     int Extents(const QString& file);
     int Find(const QString& file, const TPoints& points);
     int Convert(const QString& file, const QString& output);
+    // The surface of the points of the files, written as convert writes a model.
+    int Build(const QStringList& pointFiles, const QString& output);
     int Contours(const QString& file, const QString& output);
     int Profile(const QString& file, const TPoints& points);
     int Volume(const QString& file, const std::optional<QString>& other);
@@ -538,6 +559,90 @@ int TRun::Convert(const QString& file, const QString& output) {
     std::optional<TSystemName> named;
     if (system)
         named = TSystemName{system->Name(), system->Epsg().value_or(0), system->OgcWkt()};
+    try {
+        SaveFile(output, [&](QIODevice& out) {
+            WriteModel(model, format, out, named ? &*named : nullptr);
+        });
+    } catch (const Exception& error) {
+        return Failed(output, FileErrorText(error));
+    }
+    return ExitDone;
+}
+
+namespace {
+// The options of build, checked before any file is read.
+TTriangulationOptions BuildOptions(const TCommandLine& line, std::set<int>& classes) {
+    if (line.Columns && !ColumnLettersValid(*line.Columns))
+        throw TUsageError{QString("--columns needs the letters of the columns, one each of N, E "
+                                  "and Z, P and D as they come (such as PNEZD or PENZD): '%1'")
+                              .arg(*line.Columns)};
+    if (line.Class)
+        for (const QString& text : line.Class->split(',')) {
+            bool ok = false;
+            const int kind = text.trimmed().toInt(&ok);
+            if (!ok || kind < 0 || kind > 255)
+                throw TUsageError{
+                    QString("--class needs classes 0 to 255, with commas: '%1'").arg(*line.Class)};
+            classes.insert(kind);
+        }
+    TTriangulationOptions options;
+    if (line.MaxEdge) {
+        const auto length = ParseCoordinate(*line.MaxEdge);
+        if (!length || !(*length > 0))
+            throw TUsageError{
+                QString("--max-edge needs a length greater than 0: '%1'").arg(*line.MaxEdge)};
+        options.MaxEdge = *length;
+    }
+    return options;
+}
+} // namespace
+
+int TRun::Build(const QStringList& pointFiles, const QString& output) {
+    TModelFormat format;
+    if (FLine.Format ? !ModelFormatFromName(*FLine.Format, format)
+                     : !ModelFormatFromExtension(output, format))
+        throw TUsageError{
+            QString("cannot tell the format from '%1': name it with --format").arg(output)};
+    std::set<int> classes;
+    const TTriangulationOptions options = BuildOptions(FLine, classes);
+    std::vector<TSurfacePoint> points;
+    for (const QString& file : pointFiles) {
+        const std::string path = FileNameBytes(file).toStdString();
+        try {
+            const std::vector<TSurfacePoint> read =
+                IsLasFile(path) ? ReadLasPoints(path, classes)
+                                : ReadTextPoints(path, FLine.Columns.value_or(QString()));
+            points.insert(points.end(), read.begin(), read.end());
+        } catch (const EColumnsNeeded& error) {
+            throw TUsageError{QString::fromStdString(error.Message())};
+        } catch (const ESurfaceReadError& error) { // it names the file and the line
+            FErr << "vrkinfo: " << QString::fromStdString(error.Message()) << '\n';
+            return ExitUnreadable;
+        } catch (const Exception& error) {
+            return Failed(file, FileErrorText(error));
+        }
+    }
+    TTriangulationReport report;
+    TVandrelTINModel model;
+    try {
+        TSurfaceData surface = TriangulatePoints(points, options, report);
+        surface.Name = FLine.Name.value_or(QFileInfo(output).completeBaseName());
+        BuildModel(model, std::move(surface));
+    } catch (const ESurfaceReadError& error) {
+        return Failed(pointFiles.join(", "), QString::fromStdString(error.Message()));
+    }
+    if (report.Repeated > 0)
+        FErr << "vrkinfo: " << report.Repeated
+             << " points at the place of an earlier one left out (" << report.RepeatedOtherValue
+             << " of them with another elevation)\n";
+    std::optional<TSystemName> named;
+    if (FLine.Crs) {
+        QString problem;
+        const auto system = TCoordinateSystem::FromText(*FLine.Crs, problem);
+        if (!system)
+            throw TUsageError{problem};
+        named = TSystemName{system->Name(), system->Epsg().value_or(0), system->OgcWkt()};
+    }
     try {
         SaveFile(output, [&](QIODevice& out) {
             WriteModel(model, format, out, named ? &*named : nullptr);
@@ -860,6 +965,12 @@ int TRun::Command(const QString& command, const QStringList& rest) {
     }
     if (command == "convert")
         return textOnly(), exactly(2), Convert(rest[0], rest[1]);
+    if (command == "build") {
+        textOnly();
+        if (rest.size() < 2)
+            throw TUsageError{"build needs POINTS... and OUT"};
+        return Build(rest.mid(0, rest.size() - 1), rest.last());
+    }
     if (command == "contours")
         return textOnly(), exactly(2), Contours(rest[0], rest[1]);
     if (command == "profile") {
@@ -906,7 +1017,7 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
             throw TUsageError{"no FILE given"};
         static const QStringList commands{"header",  "extents",  "find",    "check",
                                           "convert", "contours", "profile", "volume",
-                                          "measure", "raster",   "picture"};
+                                          "measure", "raster",   "picture", "build"};
         // A command word is a command, also alone (a file of that name is ./check).
         const bool named = commands.contains(line.Words[0]);
         // A first word that is neither a command nor a file is a mistyped command.
@@ -914,8 +1025,8 @@ int RunVrkInfo(const QStringList& arguments, QTextStream& out, QTextStream& err)
             throw TUsageError{QString("unknown command '%1'").arg(line.Words[0])};
         if (!named && HasCommandOption(line))
             throw TUsageError{"--format, --interval, --base, --level, --boundary, --polygon, "
-                              "--crs, --cell, --output, --zero-line and the picture's options "
-                              "belong to a command"};
+                              "--crs, --cell, --output, --zero-line, build's and the picture's "
+                              "options belong to a command"};
         TRun run(line, out, err);
         return named ? run.Command(line.Words[0], line.Words.mid(1))
                      : run.Command(QString(), line.Words);
