@@ -451,6 +451,60 @@ TEST_F(VrkInfoTest, FaultsAtTheEdgesOfTheCommandsAreNamed) {
     }
 }
 
+TEST_F(VrkInfoTest, BuildMakesAModelOfSurveyPointsAndRefusesWhatItCannotRead) {
+    const QString csv = dir.filePath("points.csv"), pnezd = dir.filePath("points.txt");
+    QFile points(csv), plain(pnezd);
+    ASSERT_TRUE(points.open(QIODevice::WriteOnly) && plain.open(QIODevice::WriteOnly));
+    points.write("Point,Easting,Northing,Elevation\n");
+    for (int i = 0; i < 10; ++i)
+        for (int j = 0; j < 8; ++j) {
+            points.write(QString("%1,%2,%3,%4\n")
+                             .arg(i * 8 + j)
+                             .arg(485000 + i * 3.5, 0, 'f', 3)
+                             .arg(3650000 + j * 2.5, 0, 'f', 3)
+                             .arg(100 + i * j * 0.1, 0, 'f', 3)
+                             .toUtf8());
+            plain.write(QString("%1 %2 %3 %4 GND\n")
+                            .arg(i * 8 + j)
+                            .arg(3650000 + j * 2.5, 0, 'f', 3)
+                            .arg(485000 + i * 3.5, 0, 'f', 3)
+                            .arg(100)
+                            .toUtf8());
+        }
+    points.write("99,485000,3650000,7\n"); // a repeat, another elevation
+    points.close();
+    plain.close();
+    const QString model = dir.filePath("built.vrk");
+    const TRun built = RunTool({"build", "--name", "Site", csv, model});
+    EXPECT_EQ(built.Status, 0) << built.Err.toStdString();
+    EXPECT_TRUE(built.Err.contains("1 points at the place of an earlier one left out (1 of them "
+                                   "with another elevation)"));
+    EXPECT_EQ(RunTool({"check", model}).Out, "0 problems found\n");
+    EXPECT_TRUE(RunTool({model}).Out.contains("Model: Site"));
+    EXPECT_TRUE(RunTool({model}).Out.contains("Vertices: 80"));
+    EXPECT_EQ(RunTool({"find", model, "485000", "3650000"}).Out.split('\t').last(), "100\n")
+        << "the first point at a place stays";
+    const QString xml = dir.filePath("built.xml");
+    EXPECT_EQ(RunTool({"build", "--columns", "PNEZD", pnezd, xml}).Status, 0);
+    // Usage errors name the choices; a file that cannot be read is named.
+    for (const QStringList& wrong : {QStringList{"build", pnezd, model},
+                                     {"build", "--columns", "PNEQ", pnezd, model},
+                                     {"build", "--max-edge", "0", csv, model},
+                                     {"build", "--class", "x", csv, model},
+                                     {"build", csv}})
+        EXPECT_EQ(RunTool(wrong).Status, 2) << wrong.join(' ').toStdString();
+    const TRun missing = RunTool({"build", dir.filePath("none.csv"), model});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_TRUE(missing.Err.contains("none.csv")) << missing.Err.toStdString();
+    // A full disk keeps the old model.
+    const QByteArray before = Contents(model);
+    {
+        const TFileSizeLimit nearlyFull(512);
+        EXPECT_EQ(RunTool({"build", csv, model}).Status, 1);
+    }
+    EXPECT_EQ(Contents(model), before);
+}
+
 TEST_F(VrkInfoTest, DevicesAreWrittenInPlaceDirectoriesRefusedAndNamesKeptByteForByte) {
     // A link to the null device stands for a device node of the user's: written to, not replaced.
     const QString device = dir.filePath("null");
