@@ -7,13 +7,21 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <limits>
 #include <numeric>
 #include <string>
 #include <unordered_map>
 
 namespace {
 using TKernel = CGAL::Exact_predicates_inexact_constructions_kernel;
-using TVertexBase = CGAL::Triangulation_vertex_base_with_info_2<uint32_t, TKernel>;
+// A vertex's elevation and, for a survey point, its place among the points kept; whether a
+// line has set its elevation (the first line given sets it).
+struct TVertexInfo {
+    double Z = std::numeric_limits<double>::quiet_NaN();
+    uint32_t Order = std::numeric_limits<uint32_t>::max();
+    bool FromLine = false;
+};
+using TVertexBase = CGAL::Triangulation_vertex_base_with_info_2<TVertexInfo, TKernel>;
 using TFaceBase = CGAL::Constrained_triangulation_face_base_2<TKernel>;
 using TStructure = CGAL::Triangulation_data_structure_2<TVertexBase, TFaceBase>;
 using TDelaunay =
@@ -89,9 +97,85 @@ std::unordered_map<TDelaunay::Face_handle, bool> DroppedByLength(const TDelaunay
     }
     return gone;
 }
+
+// The elevation of the triangulation's surface at p: NaN off it.
+double SurfaceZ(const TDelaunay& delaunay, const TPoint& p) {
+    TDelaunay::Locate_type type;
+    int at = 0;
+    const TDelaunay::Face_handle f = delaunay.locate(p, type, at);
+    if (type == TDelaunay::VERTEX)
+        return f->vertex(at)->info().Z;
+    if (type == TDelaunay::OUTSIDE_CONVEX_HULL || type == TDelaunay::OUTSIDE_AFFINE_HULL ||
+        delaunay.is_infinite(f))
+        return std::numeric_limits<double>::quiet_NaN();
+    const TPoint &a = f->vertex(0)->point(), &b = f->vertex(1)->point(), &c = f->vertex(2)->point();
+    const double area = (b.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (b.y() - a.y());
+    const double wb =
+        ((p.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (p.y() - a.y())) / area;
+    const double wc =
+        ((b.x() - a.x()) * (p.y() - a.y()) - (p.x() - a.x()) * (b.y() - a.y())) / area;
+    const double za = f->vertex(0)->info().Z;
+    return za + wb * (f->vertex(1)->info().Z - za) + wc * (f->vertex(2)->info().Z - za);
+}
+
+using TLine = std::vector<std::array<double, 3>>;
+
+// The elevation at p along the first line that passes through it; NaN when none does.
+double AlongFirstLine(const std::vector<TLine>& lines, const TPoint& p) {
+    for (const TLine& line : lines)
+        for (size_t i = 1; i < line.size(); ++i) {
+            const auto &a = line[i - 1], &b = line[i];
+            const double dx = b[0] - a[0], dy = b[1] - a[1], length = dx * dx + dy * dy;
+            if (!(length > 0))
+                continue;
+            const double t = ((p.x() - a[0]) * dx + (p.y() - a[1]) * dy) / length;
+            const double off = (p.x() - a[0]) * dy - (p.y() - a[1]) * dx;
+            if (t >= -1e-12 && t <= 1 + 1e-12 && off * off <= 1e-18 * length * length)
+                return a[2] + t * (b[2] - a[2]);
+        }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+// Inserts the line's corners, elevations given or from the surface there, and its sides as
+// constraints; a corner at a vertex a line has already set keeps that elevation.
+void InsertLine(TDelaunay& delaunay, TLine& line) {
+    for (auto& corner : line)
+        if (std::isnan(corner[2]))
+            corner[2] = SurfaceZ(delaunay, TPoint(corner[0], corner[1]));
+    TDelaunay::Vertex_handle previous;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const auto& corner = line[i];
+        const TDelaunay::Vertex_handle v = delaunay.insert(TPoint(corner[0], corner[1]));
+        if (!v->info().FromLine) {
+            v->info().Z = corner[2];
+            v->info().FromLine = true;
+        }
+        if (i > 0 && v != previous)
+            delaunay.insert_constraint(previous, v);
+        previous = v;
+    }
+}
+
+// Whether p lies inside the boundary: inside its outer ring and no hole, by the crossings of
+// a ray towards larger eastings.
+bool InsideBoundary(const TBoundary& boundary, double x, double y) {
+    bool inside = false;
+    for (const auto& ring : boundary.Rings)
+        for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++)
+            if ((ring[i].Y > y) != (ring[j].Y > y) &&
+                x < (ring[j].X - ring[i].X) * (y - ring[i].Y) / (ring[j].Y - ring[i].Y) + ring[i].X)
+                inside = !inside;
+    return inside;
+}
 } // namespace
 
 TSurfaceData TriangulatePoints(const std::vector<TSurfacePoint>& points,
+                               const TTriangulationOptions& options, TTriangulationReport& report) {
+    return TriangulateSurvey(points, {}, nullptr, options, report);
+}
+
+TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
+                               const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
                                const TTriangulationOptions& options, TTriangulationReport& report) {
     for (size_t i = 0; i < points.size(); ++i)
         if (!std::isfinite(points[i].Easting) || !std::isfinite(points[i].Northing) ||
@@ -100,28 +184,75 @@ TSurfaceData TriangulatePoints(const std::vector<TSurfacePoint>& points,
                                     " has a coordinate that is not a finite number");
     report = {};
     const std::vector<uint32_t> kept = FirstAtEachPosition(points, report);
-    TSurfaceData surface;
-    surface.Points.reserve(kept.size());
-    std::vector<std::pair<TPoint, uint32_t>> located;
+    std::vector<std::pair<TPoint, TVertexInfo>> located;
     located.reserve(kept.size());
-    for (const uint32_t i : kept) {
-        located.push_back(
-            {TPoint(points[i].Easting, points[i].Northing), uint32_t(surface.Points.size())});
-        surface.Points.push_back(points[i]);
-    }
+    for (const uint32_t i : kept)
+        located.push_back({TPoint(points[i].Easting, points[i].Northing),
+                           TVertexInfo{points[i].Value, uint32_t(located.size()), false}});
     TDelaunay delaunay;
     delaunay.insert(located.begin(), located.end()); // spatially sorted
     if (delaunay.dimension() < 2)
         throw ESurfaceReadError("the points span no triangle: fewer than three, or all on a "
                                 "line");
-    const auto gone = DroppedByLength(delaunay, options.MaxEdge, report.RemovedByMaxEdge);
-    surface.Faces.reserve(delaunay.number_of_faces());
-    for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
-        if (!gone.count(f)) // CGAL's faces are anticlockwise
-            surface.Faces.push_back(
-                {f->vertex(0)->info(), f->vertex(1)->info(), f->vertex(2)->info()});
-    if (surface.Faces.empty())
+    // Breaklines, then the boundary's rings: each side a triangle side, each corner a vertex.
+    std::vector<TLine> lines;
+    for (const TBreakline& breakline : breaklines)
+        lines.push_back(breakline.Points);
+    if (boundary)
+        for (const auto& ring : boundary->Rings) {
+            TLine closed;
+            for (const TPlanPoint& p : ring)
+                closed.push_back({p.X, p.Y, std::numeric_limits<double>::quiet_NaN()});
+            closed.push_back(closed.front());
+            lines.push_back(std::move(closed));
+        }
+    for (TLine& line : lines)
+        InsertLine(delaunay, line);
+    // Where lines cross, and survey points they pass through: the elevation along the first
+    // line given; what no line gives (a line off the points), the surface's.
+    if (!lines.empty())
+        for (auto v = delaunay.finite_vertices_begin(); v != delaunay.finite_vertices_end(); ++v)
+            if (!v->info().FromLine && delaunay.are_there_incident_constraints(v))
+                if (const double z = AlongFirstLine(lines, v->point()); !std::isnan(z))
+                    v->info().Z = z;
+    for (auto v = delaunay.finite_vertices_begin(); v != delaunay.finite_vertices_end(); ++v)
+        if (std::isnan(v->info().Z))
+            throw ESurfaceReadError("a breakline or the boundary without elevations leaves "
+                                    "the points' surface, where it has none");
+    const auto gone =
+        DroppedByLength(delaunay, boundary ? 0 : options.MaxEdge, report.RemovedByMaxEdge);
+    // The vertices of the triangles kept: the survey points in their order, then the others.
+    std::vector<TDelaunay::Face_handle> faces;
+    for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f) {
+        if (gone.count(f))
+            continue;
+        if (boundary) {
+            const TPoint &a = f->vertex(0)->point(), &b = f->vertex(1)->point(),
+                         &c = f->vertex(2)->point();
+            if (!InsideBoundary(*boundary, (a.x() + b.x() + c.x()) / 3,
+                                (a.y() + b.y() + c.y()) / 3))
+                continue;
+        }
+        faces.push_back(f);
+    }
+    if (faces.empty())
         throw ESurfaceReadError("no triangle is left: every side is longer than the longest "
-                                "allowed");
+                                "allowed, or the boundary holds none");
+    std::unordered_map<TDelaunay::Vertex_handle, uint32_t> number;
+    std::vector<TDelaunay::Vertex_handle> used;
+    for (const auto& f : faces)
+        for (int k = 0; k < 3; ++k)
+            if (number.emplace(f->vertex(k), 0).second)
+                used.push_back(f->vertex(k));
+    std::stable_sort(used.begin(), used.end(), [](const auto& a, const auto& b) {
+        return a->info().Order < b->info().Order;
+    });
+    TSurfaceData surface;
+    for (const auto& v : used) {
+        number[v] = uint32_t(surface.Points.size());
+        surface.Points.push_back({v->point().x(), v->point().y(), v->info().Z});
+    }
+    for (const auto& f : faces) // CGAL's faces are anticlockwise
+        surface.Faces.push_back({number[f->vertex(0)], number[f->vertex(1)], number[f->vertex(2)]});
     return surface;
 }

@@ -4,6 +4,7 @@
 // anticlockwise, each point with its elevation. Repeated positions keep the first point given.
 // Without a boundary the surface covers the points' convex hull; a longest side drops outline
 // triangles from the outline inward, for sites that are not convex.
+#include "SurveyLines.h"
 #include "import/SurfaceData.h"
 
 #include <cstdint>
@@ -20,7 +21,17 @@ struct TTriangulationReport {
     int64_t RemovedByMaxEdge = 0;   // outline triangles removed for a long side
 };
 
-// The surface of the points: Points are those kept, in the order given; Faces anticlockwise.
+// The surface of the points, breaklines and boundary (none: the points' hull): every side of a
+// breakline or the boundary is a triangle side; a corner of a line without an elevation, and a
+// boundary corner, takes the surface's there; where lines cross, or a line passes through a
+// survey point, the vertex takes the elevation along the first line given. Triangles outside
+// the boundary or in its holes are left out. Points are the survey points kept, in the order
+// given, then the lines' new corners; Faces anticlockwise.
+TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
+                               const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
+                               const TTriangulationOptions& options, TTriangulationReport& report);
+
+// The surface of the points alone: Points are those kept, in the order given; Faces anticlockwise.
 // Raises ESurfaceReadError when the points span no triangle (fewer than three, or all on a line)
 // or one is not a finite number.
 TSurfaceData TriangulatePoints(const std::vector<TSurfacePoint>& points,

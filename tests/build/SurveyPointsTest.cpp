@@ -1,8 +1,10 @@
 // Survey points from text files and LAS point clouds, and the files refused, each named.
 #include "build/SurveyPoints.h"
+#include "build/SurveyLines.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -122,4 +124,26 @@ TEST_F(SurveyPointsTest, LasPointsOfEveryVersionAndFormatWithTheirClasses) {
     QByteArray cut = Las(2, 1);
     cut.chop(10);
     EXPECT_EQ(Refusal(Saved("cut.las", cut)), "header: it counts more points than the file holds");
+}
+
+TEST_F(SurveyPointsTest, BreaklinesAndABoundaryFromGisFiles) {
+    const std::string lines = Saved("lines.geojson",
+                                    R"({"type":"FeatureCollection","features":[
+{"type":"Feature","properties":{},"geometry":{"type":"LineString","coordinates":[[0,0,5],[10,0,6]]}},
+{"type":"Feature","properties":{},"geometry":{"type":"MultiLineString","coordinates":[[[0,5],[10,5]]]}}]})");
+    const std::vector<TBreakline> read = ReadBreaklines(lines);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].Points[1][2], 6);
+    EXPECT_TRUE(std::isnan(read[1].Points[0][2])) << "no elevation given";
+    const std::string polygon = Saved(
+        "site.geojson",
+        R"({"type":"Polygon","coordinates":[[[0,0],[10,0],[10,10],[0,10],[0,0]],[[2,2],[4,2],[4,4],[2,2]]]})");
+    const TBoundary boundary = ReadBoundaryPolygon(polygon);
+    ASSERT_EQ(boundary.Rings.size(), 2u);
+    EXPECT_EQ(boundary.Rings[0].size(), 4u) << "the closing corner dropped";
+    const std::string bowTie = Saved(
+        "bow.geojson", R"({"type":"Polygon","coordinates":[[[0,0],[10,10],[10,0],[0,10],[0,0]]]})");
+    for (const std::string& refused : {bowTie, Saved("none.geojson", "{}"), polygon + ".missing"})
+        EXPECT_THROW(ReadBoundaryPolygon(refused), ESurfaceReadError) << refused;
+    EXPECT_THROW(ReadBreaklines(polygon + ".missing"), ESurfaceReadError);
 }

@@ -158,3 +158,99 @@ TEST(TriangulationTest, PointsThatSpanNoTriangleAreRefused) {
         EXPECT_THROW(TriangulatePoints(points, {}, report), ESurfaceReadError);
     }
 }
+
+namespace {
+// Whether the side a-b lies on the segment p-q (collinear, between its ends), exactly.
+bool OnSegment(TExact a, TExact b, TExact p, TExact q) {
+    auto within = [](TWide v, TWide e, TWide f) {
+        return std::min(e, f) <= v && v <= std::max(e, f);
+    };
+    return Turn(p, q, a) == 0 && Turn(p, q, b) == 0 && within(a.X, p.X, q.X) &&
+           within(a.Y, p.Y, q.Y) && within(b.X, p.X, q.X) && within(b.Y, p.Y, q.Y);
+}
+} // namespace
+
+TEST(TriangulationTest, BreaklinesAndABoundaryBecomeTriangleSidesAndTheAreaIsTheBoundarys) {
+    // Points every 4 m, an L-shaped boundary with a square hole, a breakline with elevations
+    // and one without crossing it at (120, 40); every corner on whole 1024ths.
+    std::vector<TSurfacePoint> points;
+    for (int i = 0; i <= 60; ++i)
+        for (int j = 0; j <= 40; ++j)
+            points.push_back({East + i * 4.0, North + j * 4.0, 100 + (i % 7) * 0.25 + j * 0.125});
+    const std::vector<TPlanPoint> outer{{East + 10, North + 10},   {East + 230, North + 10},
+                                        {East + 230, North + 70},  {East + 120, North + 70},
+                                        {East + 120, North + 150}, {East + 10, North + 150}};
+    const std::vector<TPlanPoint> hole{{East + 40, North + 40},
+                                       {East + 70, North + 40},
+                                       {East + 70, North + 70},
+                                       {East + 40, North + 70}};
+    const TBoundary boundary{{outer, hole}};
+    const std::vector<TBreakline> lines{
+        {{{East + 20, North + 20, 90}, {East + 220, North + 60, 110}}},
+        {{{East + 20, North + 60, NAN}, {East + 220, North + 20, NAN}}}};
+    TTriangulationReport report;
+    const TSurfaceData surface = TriangulateSurvey(points, lines, &boundary, {}, report);
+    // Twice the area, in square units: the L of 220 x 60 and 110 x 80, less the 30 x 30 hole.
+    const TWide square = 1024 * 1024;
+    TWide area = 0;
+    std::map<std::pair<uint32_t, uint32_t>, uint32_t> opposite;
+    for (const auto& face : surface.Faces) {
+        const TExact a = Exact(surface.Points[face[0]]), b = Exact(surface.Points[face[1]]),
+                     c = Exact(surface.Points[face[2]]);
+        EXPECT_GT(Turn(a, b, c), 0);
+        area += Turn(a, b, c);
+        for (int k = 0; k < 3; ++k)
+            opposite[{face[size_t(k)], face[size_t((k + 1) % 3)]}] = face[size_t((k + 2) % 3)];
+    }
+    EXPECT_EQ(area, 2 * (220 * 60 + 110 * 80 - 30 * 30) * square);
+    // The outline runs along the boundary; sides on a line or the boundary are constrained,
+    // every other shared side is Delaunay.
+    std::vector<std::pair<TExact, TExact>> constrained;
+    for (const auto& ring : boundary.Rings)
+        for (size_t i = 0; i < ring.size(); ++i)
+            constrained.push_back(
+                {Exact({ring[i].X, ring[i].Y, 0}),
+                 Exact({ring[(i + 1) % ring.size()].X, ring[(i + 1) % ring.size()].Y, 0})});
+    for (const TBreakline& line : lines)
+        constrained.push_back({Exact({line.Points[0][0], line.Points[0][1], 0}),
+                               Exact({line.Points[1][0], line.Points[1][1], 0})});
+    auto onConstraint = [&](TExact a, TExact b, size_t from = 0) {
+        for (size_t i = from; i < constrained.size(); ++i)
+            if (OnSegment(a, b, constrained[i].first, constrained[i].second))
+                return true;
+        return false;
+    };
+    TWide lineLength[2] = {0, 0}; // the breaklines' sides, along the main direction
+    for (const auto& [side, corner] : opposite) {
+        const TExact a = Exact(surface.Points[side.first]), b = Exact(surface.Points[side.second]);
+        const auto other = opposite.find({side.second, side.first});
+        if (other == opposite.end()) {
+            EXPECT_TRUE(onConstraint(a, b)) << "an outline side off the boundary";
+            continue;
+        }
+        for (size_t l = 0; l < 2; ++l)
+            if (side.first < side.second &&
+                OnSegment(a, b, constrained[constrained.size() - 2 + l].first,
+                          constrained[constrained.size() - 2 + l].second))
+                lineLength[l] += b.X > a.X ? b.X - a.X : a.X - b.X;
+        if (!onConstraint(a, b)) {
+            EXPECT_LE(
+                InCircle(a, b, Exact(surface.Points[corner]), Exact(surface.Points[other->second])),
+                0);
+        }
+    }
+    EXPECT_EQ(lineLength[0], 200 * 1024) << "the first breakline is covered by sides";
+    EXPECT_EQ(lineLength[1], 170 * 1024) << "and the second, but for its 30 m in the hole";
+    // The first line's corners keep their elevations, the crossing takes the first line's.
+    for (const TSurfacePoint& p : surface.Points) {
+        if (p.Easting == East + 20 && p.Northing == North + 20) {
+            EXPECT_EQ(p.Value, 90);
+        }
+        const TExact e = Exact(p);
+        if (Turn(constrained[constrained.size() - 2].first,
+                 constrained[constrained.size() - 2].second, e) == 0 &&
+            Turn(constrained.back().first, constrained.back().second, e) == 0) { // the crossing
+            EXPECT_NEAR(p.Value, 90 + 20 * (p.Easting - East - 20) / 200, 1e-9);
+        }
+    }
+}

@@ -1,6 +1,7 @@
 #include "VrkInfo.h"
 #include "app/ModelPicture.h"
 #include "app/PictureExport.h"
+#include "build/SurveyLines.h"
 #include "build/SurveyPoints.h"
 #include "build/Triangulation.h"
 #include "compare/Difference.h"
@@ -50,8 +51,8 @@ const char Usage[] =
     "       vrkinfo [--json] find FILE E N [E N ...]\n"
     "       vrkinfo [--json] check FILE...\n"
     "       vrkinfo convert [--format FORMAT] FILE OUT\n"
-    "       vrkinfo build [--columns LETTERS] [--class C[,C...]] [--max-edge L] [--crs SYSTEM]\n"
-    "               [--name NAME] POINTS... OUT\n"
+    "       vrkinfo build [--breaklines FILE]... [--boundary FILE] [--columns LETTERS]\n"
+    "               [--class C[,C...]] [--max-edge L] [--crs SYSTEM] [--name NAME] POINTS... OUT\n"
     "       vrkinfo contours [--format FORMAT] [--crs SYSTEM] FILE --interval I [--base B] OUT\n"
     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
@@ -77,8 +78,10 @@ const char Help[] =
     "                    (.obj), 2DM (.2dm) or a model file (.vrk), by OUT's extension or\n"
     "                    --format\n"
     "  build POINTS... OUT\n"
-    "                    the exact Delaunay triangulation of survey points (text files or LAS\n"
-    "                    1.0 to 1.4) over their convex hull, written as convert writes\n"
+    "                    the exact constrained Delaunay triangulation of survey points (text\n"
+    "                    files or LAS 1.0 to 1.4), breaklines and a boundary (GeoJSON,\n"
+    "                    GeoPackage, Shapefile, DXF), or over the points' convex hull,\n"
+    "                    written as convert writes\n"
     "  contours FILE --interval I [--base B] OUT\n"
     "                    the contours base + k * interval with their level and index, as\n"
     "                    GeoPackage (.gpkg), Shapefile (.shp), DXF (.dxf, 3D polylines) or\n"
@@ -114,7 +117,9 @@ const char Help[] =
     "  --base B          the level one contour passes through (default 0)\n"
     "  --level Z         the level a volume is measured against\n"
     "  --boundary POLYGON\n"
-    "                    only inside the first polygon of this GeoJSON file\n"
+    "                    volume: only inside the first polygon of this GeoJSON file; build:\n"
+    "                    the site's outline, holes included (GeoJSON, GeoPackage, Shapefile,\n"
+    "                    DXF)\n"
     "  --polygon POLYGON the GeoJSON file whose first polygon measure measures\n"
     "  --surface NAME    the LandXML surface to read (default: the first)\n"
     "  --size WxH        picture: its width and height in pixels, each 1 to 16384 (default\n"
@@ -127,6 +132,7 @@ const char Help[] =
     "                    from north (default 200)\n"
     "  --elevation E     picture --3d: the eye's height above the horizon, degrees (default 35)\n"
     "  --exaggeration X  picture: the vertical exaggeration, for the hillshade and the 3D view\n"
+    "  --breaklines FILE build: lines whose sides become triangle sides (again for more)\n"
     "  --columns LETTERS build: the text points' columns, from P N E Z D (PNEZD, PENZD...)\n"
     "  --class C[,C...]  build: only the LAS points of these classes (2 is the ground)\n"
     "  --max-edge L      build: outline triangles with a side longer than L go, from the\n"
@@ -213,6 +219,7 @@ struct TCommandLine {
         Output, ZeroLine, Size, ContourInterval, Azimuth, Elevation, Exaggeration, Columns, Class,
         MaxEdge, Name;
     bool Colours = false, Hillshade = false, ThreeD = false; // picture's layers and view
+    QStringList Breaklines;                                  // build's, as many as given
     QStringList Words;
 };
 
@@ -245,7 +252,7 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--name", &TCommandLine::Name, true}};
 
 bool HasCommandOption(const TCommandLine& line) {
-    return line.Colours || line.Hillshade || line.ThreeD ||
+    return line.Colours || line.Hillshade || line.ThreeD || !line.Breaklines.isEmpty() ||
            std::any_of(std::begin(ValuedOptions), std::end(ValuedOptions),
                        [&](const TValuedOption& o) { return o.ForCommands && line.*o.Value; });
 }
@@ -265,6 +272,10 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             if (i + 1 >= arguments.size())
                 throw TUsageError{QString("option '%1' needs a value").arg(a)};
             line.*valued->Value = arguments[++i];
+        } else if (a == "--breaklines") {
+            if (i + 1 >= arguments.size())
+                throw TUsageError{QString("option '%1' needs a value").arg(a)};
+            line.Breaklines << arguments[++i];
         } else if (a == "--") {
             optionsEnd = true;
         } else if (a == "--json") {
@@ -622,10 +633,24 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
             return Failed(file, FileErrorText(error));
         }
     }
+    std::vector<TBreakline> breaklines;
+    std::optional<TBoundary> boundary;
+    try {
+        for (const QString& file : FLine.Breaklines) {
+            const std::vector<TBreakline> read = ReadBreaklines(FileNameBytes(file).toStdString());
+            breaklines.insert(breaklines.end(), read.begin(), read.end());
+        }
+        if (FLine.Boundary)
+            boundary = ReadBoundaryPolygon(FileNameBytes(*FLine.Boundary).toStdString());
+    } catch (const ESurfaceReadError& error) { // it names the file
+        FErr << "vrkinfo: " << QString::fromStdString(error.Message()) << '\n';
+        return ExitUnreadable;
+    }
     TTriangulationReport report;
     TVandrelTINModel model;
     try {
-        TSurfaceData surface = TriangulatePoints(points, options, report);
+        TSurfaceData surface =
+            TriangulateSurvey(points, breaklines, boundary ? &*boundary : nullptr, options, report);
         surface.Name = FLine.Name.value_or(QFileInfo(output).completeBaseName());
         BuildModel(model, std::move(surface));
     } catch (const ESurfaceReadError& error) {

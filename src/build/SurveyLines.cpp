@@ -1,0 +1,108 @@
+#include "SurveyLines.h"
+#include "gis/GdalFiles.h"
+#include "import/SurfaceData.h"
+
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace {
+[[noreturn]] void Refuse(const std::string& path, const std::string& reason) {
+    throw ESurfaceReadError(path + ": " + reason);
+}
+
+struct TCloseDataset {
+    void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+};
+
+// Calls visit with every geometry of every feature of every layer of the file.
+void ForEachGeometry(const std::string& path,
+                     const std::function<void(const OGRGeometry&)>& visit) {
+    InitGdal();
+    CPLErrorReset();
+    std::unique_ptr<GDALDataset, TCloseDataset> dataset(GDALDataset::FromHandle(
+        GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
+    if (!dataset) {
+        const std::string reason = CPLGetLastErrorMsg();
+        Refuse(path, reason.empty() ? "not a file of lines or polygons that GDAL reads" : reason);
+    }
+    for (OGRLayer* layer : dataset->GetLayers())
+        for (const auto& feature : *layer)
+            if (const OGRGeometry* geometry = feature->GetGeometryRef())
+                visit(*geometry);
+}
+
+std::vector<std::array<double, 3>> Corners(const OGRSimpleCurve& curve) {
+    std::vector<std::array<double, 3>> corners;
+    const bool withZ = curve.Is3D();
+    for (int i = 0; i < curve.getNumPoints(); ++i)
+        corners.push_back({curve.getX(i), curve.getY(i), withZ ? curve.getZ(i) : std::nan("")});
+    return corners;
+}
+
+void AddLines(const OGRGeometry& geometry, std::vector<TBreakline>& lines) {
+    switch (wkbFlatten(geometry.getGeometryType())) {
+    case wkbLineString:
+    case wkbLinearRing:
+        lines.push_back({Corners(*geometry.toSimpleCurve())});
+        break;
+    case wkbPolygon:
+        for (const OGRLinearRing* ring : *geometry.toPolygon())
+            lines.push_back({Corners(*ring)});
+        break;
+    case wkbMultiLineString:
+    case wkbMultiPolygon:
+    case wkbGeometryCollection:
+        for (const OGRGeometry* part : *geometry.toGeometryCollection())
+            AddLines(*part, lines);
+        break;
+    default: // points and curves are no breaklines
+        break;
+    }
+}
+} // namespace
+
+std::vector<TBreakline> ReadBreaklines(const std::string& path) {
+    std::vector<TBreakline> lines;
+    ForEachGeometry(path, [&](const OGRGeometry& geometry) { AddLines(geometry, lines); });
+    std::erase_if(lines, [](const TBreakline& line) { return line.Points.size() < 2; });
+    if (lines.empty())
+        Refuse(path, "no line to use as a breakline");
+    for (const TBreakline& line : lines)
+        for (const auto& p : line.Points)
+            if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || std::isinf(p[2]))
+                Refuse(path, "a breakline has a coordinate that is not a finite number");
+    return lines;
+}
+
+TBoundary ReadBoundaryPolygon(const std::string& path) {
+    TBoundary boundary;
+    ForEachGeometry(path, [&](const OGRGeometry& geometry) {
+        if (!boundary.Rings.empty())
+            return;
+        const OGRPolygon* polygon = nullptr;
+        if (wkbFlatten(geometry.getGeometryType()) == wkbPolygon)
+            polygon = geometry.toPolygon();
+        else if (wkbFlatten(geometry.getGeometryType()) == wkbMultiPolygon &&
+                 !geometry.toMultiPolygon()->IsEmpty())
+            polygon = geometry.toMultiPolygon()->getGeometryRef(0);
+        if (!polygon)
+            return;
+        for (const OGRLinearRing* ring : *polygon) {
+            std::vector<TPlanPoint> corners;
+            for (int i = 0; i < ring->getNumPoints(); ++i)
+                corners.push_back({ring->getX(i), ring->getY(i)});
+            if (corners.size() > 1 && corners.front() == corners.back())
+                corners.pop_back();
+            boundary.Rings.push_back(std::move(corners));
+        }
+    });
+    if (boundary.Rings.empty())
+        Refuse(path, "no polygon to use as the boundary");
+    if (const std::string problem = BoundaryProblem(boundary); !problem.empty())
+        Refuse(path, problem);
+    return boundary;
+}
