@@ -2,6 +2,9 @@
 #include "gis/GdalFiles.h"
 #include "import/SurfaceData.h"
 
+#include <QFileInfo>
+#include <QString>
+
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
@@ -76,6 +79,35 @@ std::vector<TBreakline> ReadBreaklines(const std::string& path) {
             if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || std::isinf(p[2]))
                 Refuse(path, "a breakline has a coordinate that is not a finite number");
     return lines;
+}
+
+bool IsGisFileName(const std::string& path) {
+    const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
+    return suffix == "geojson" || suffix == "json" || suffix == "gpkg" || suffix == "shp" ||
+           suffix == "dxf";
+}
+
+std::vector<TSurfacePoint> ReadGisPoints(const std::string& path) {
+    std::vector<TSurfacePoint> points;
+    std::function<void(const OGRGeometry&)> add = [&](const OGRGeometry& geometry) {
+        const auto type = wkbFlatten(geometry.getGeometryType());
+        if (type == wkbPoint) {
+            const OGRPoint& p = *geometry.toPoint();
+            if (!p.Is3D())
+                Refuse(path, "point " + std::to_string(points.size() + 1) + " has no elevation");
+            if (!std::isfinite(p.getX()) || !std::isfinite(p.getY()) || !std::isfinite(p.getZ()))
+                Refuse(path, "point " + std::to_string(points.size() + 1) +
+                                 " has a coordinate that is not a finite number");
+            points.push_back({p.getX(), p.getY(), p.getZ()});
+        } else if (type == wkbMultiPoint || type == wkbGeometryCollection) {
+            for (const OGRGeometry* part : *geometry.toGeometryCollection())
+                add(*part);
+        }
+    };
+    ForEachGeometry(path, add);
+    if (points.empty())
+        Refuse(path, "no point with an elevation");
+    return points;
 }
 
 TBoundary ReadBoundaryPolygon(const std::string& path) {

@@ -1,7 +1,9 @@
 #pragma once
-// Breaklines and a site boundary for building a surface, from the files of GIS and CAD
-// programs through OGR: GeoJSON, GeoPackage, Shapefile, DXF (polylines, 3D polylines).
+// Breaklines, a site boundary and survey points for building a surface, from the files of GIS
+// and CAD programs through OGR: GeoJSON, GeoPackage, Shapefile, DXF (points, polylines, 3D
+// polylines).
 #include "compare/Boundary.h"
+#include "import/SurfaceData.h"
 
 #include <array>
 #include <string>
@@ -15,6 +17,13 @@ struct TBreakline {
 // Every line of every layer, a polygon's rings as closed lines. Raises ESurfaceReadError naming
 // the file when it cannot be read or holds no line.
 std::vector<TBreakline> ReadBreaklines(const std::string& path);
+
+// Whether the file's name is that of a GIS file these read (.geojson, .json, .gpkg, .shp, .dxf).
+bool IsGisFileName(const std::string& path);
+
+// Every point of every layer (multipoints too), with its elevation. Raises ESurfaceReadError
+// naming the file when it cannot be read, holds no point, or a point has no elevation.
+std::vector<TSurfacePoint> ReadGisPoints(const std::string& path);
 
 // The first polygon of the file (its outer ring and holes). Raises ESurfaceReadError naming the
 // file when it cannot be read or holds none.

@@ -486,6 +486,24 @@ TEST_F(VrkInfoTest, BuildMakesAModelOfSurveyPointsAndRefusesWhatItCannotRead) {
         << "the first point at a place stays";
     const QString xml = dir.filePath("built.xml");
     EXPECT_EQ(RunTool({"build", "--columns", "PNEZD", pnezd, xml}).Status, 0);
+    // Points of a GIS layer (with elevations) and a mesh's vertices.
+    const QString layer = dir.filePath("points.geojson");
+    QFile gis(layer);
+    ASSERT_TRUE(gis.open(QIODevice::WriteOnly));
+    gis.write(
+        R"({"type":"MultiPoint","coordinates":[[485000,3650000,1],[485010,3650000,2],[485000,3650010,3]]})");
+    gis.close();
+    EXPECT_EQ(RunTool({"build", layer, dir.filePath("gis.vrk")}).Status, 0);
+    // The plane through them: z = 1 + 0.1 e + 0.2 n from the first.
+    const QStringList found =
+        RunTool({"find", dir.filePath("gis.vrk"), "485002", "3650002"}).Out.trimmed().split('\t');
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_NEAR(found[1].toDouble(), 1.6, 1e-9);
+    EXPECT_EQ(RunTool({"build", xml, dir.filePath("again.vrk")}).Status, 2)
+        << "LandXML is no point file: its columns are not named";
+    EXPECT_EQ(RunTool({"convert", model, dir.filePath("built.obj")}).Status, 0);
+    EXPECT_EQ(RunTool({"build", dir.filePath("built.obj"), dir.filePath("again.vrk")}).Status, 0);
+    EXPECT_EQ(RunTool({"extents", dir.filePath("again.vrk")}).Out, RunTool({"extents", model}).Out);
     // Usage errors name the choices; a file that cannot be read is named.
     for (const QStringList& wrong : {QStringList{"build", pnezd, model},
                                      {"build", "--columns", "PNEQ", pnezd, model},

@@ -78,10 +78,10 @@ const char Help[] =
     "                    (.obj), 2DM (.2dm) or a model file (.vrk), by OUT's extension or\n"
     "                    --format\n"
     "  build POINTS... OUT\n"
-    "                    the exact constrained Delaunay triangulation of survey points (text\n"
-    "                    files or LAS 1.0 to 1.4), breaklines and a boundary (GeoJSON,\n"
-    "                    GeoPackage, Shapefile, DXF), or over the points' convex hull,\n"
-    "                    written as convert writes\n"
+    "                    the exact constrained Delaunay triangulation of survey points (text,\n"
+    "                    LAS 1.0 to 1.4, GIS point layers, PLY or OBJ vertices), breaklines\n"
+    "                    and a boundary (GeoJSON, GeoPackage, Shapefile, DXF), or over the\n"
+    "                    points' convex hull, written as convert writes\n"
     "  contours FILE --interval I [--base B] OUT\n"
     "                    the contours base + k * interval with their level and index, as\n"
     "                    GeoPackage (.gpkg), Shapefile (.shp), DXF (.dxf, 3D polylines) or\n"
@@ -620,14 +620,25 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
     for (const QString& file : pointFiles) {
         const std::string path = FileNameBytes(file).toStdString();
         try {
-            const std::vector<TSurfacePoint> read =
-                IsLasFile(path) ? ReadLasPoints(path, classes)
-                                : ReadTextPoints(path, FLine.Columns.value_or(QString()));
+            std::vector<TSurfacePoint> read;
+            const TSurfaceFormat other = SurfaceFormatOfName(file);
+            if (IsLasFile(path))
+                read = ReadLasPoints(path, classes);
+            else if (IsGisFileName(path))
+                read = ReadGisPoints(path);
+            else if (other == TSurfaceFormat::Ply || other == TSurfaceFormat::Obj)
+                read = ReadOtherSurface(path, {}).Points; // a mesh's vertices, its faces aside
+            else
+                read = ReadTextPoints(path, FLine.Columns.value_or(QString()));
             points.insert(points.end(), read.begin(), read.end());
         } catch (const EColumnsNeeded& error) {
             throw TUsageError{QString::fromStdString(error.Message())};
-        } catch (const ESurfaceReadError& error) { // it names the file and the line
-            FErr << "vrkinfo: " << QString::fromStdString(error.Message()) << '\n';
+        } catch (const ESurfaceReadError& error) { // the point readers name the file
+            const QString message = QString::fromStdString(error.Message());
+            if (message.startsWith(QString::fromStdString(path) + ": "))
+                FErr << "vrkinfo: " << message << '\n';
+            else
+                Failed(file, message);
             return ExitUnreadable;
         } catch (const Exception& error) {
             return Failed(file, FileErrorText(error));
