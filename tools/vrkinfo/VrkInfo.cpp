@@ -1,9 +1,8 @@
 #include "VrkInfo.h"
 #include "app/ModelPicture.h"
 #include "app/PictureExport.h"
-#include "build/SurveyLines.h"
+#include "build/SurfaceBuild.h"
 #include "build/SurveyPoints.h"
-#include "build/Triangulation.h"
 #include "compare/Difference.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
@@ -614,58 +613,24 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
                      : !ModelFormatFromExtension(output, format))
         throw TUsageError{
             QString("cannot tell the format from '%1': name it with --format").arg(output)};
-    std::set<int> classes;
-    const TTriangulationOptions options = BuildOptions(FLine, classes);
-    std::vector<TSurfacePoint> points;
-    for (const QString& file : pointFiles) {
-        const std::string path = FileNameBytes(file).toStdString();
-        try {
-            std::vector<TSurfacePoint> read;
-            const TSurfaceFormat other = SurfaceFormatOfName(file);
-            if (IsLasFile(path))
-                read = ReadLasPoints(path, classes);
-            else if (IsGisFileName(path))
-                read = ReadGisPoints(path);
-            else if (other == TSurfaceFormat::Ply || other == TSurfaceFormat::Obj)
-                read = ReadOtherSurface(path, {}).Points; // a mesh's vertices, its faces aside
-            else
-                read = ReadTextPoints(path, FLine.Columns.value_or(QString()));
-            points.insert(points.end(), read.begin(), read.end());
-        } catch (const EColumnsNeeded& error) {
-            throw TUsageError{QString::fromStdString(error.Message())};
-        } catch (const ESurfaceReadError& error) { // the point readers name the file
-            const QString message = QString::fromStdString(error.Message());
-            if (message.startsWith(QString::fromStdString(path) + ": "))
-                FErr << "vrkinfo: " << message << '\n';
-            else
-                Failed(file, message);
-            return ExitUnreadable;
-        } catch (const Exception& error) {
-            return Failed(file, FileErrorText(error));
-        }
-    }
-    std::vector<TBreakline> breaklines;
-    std::optional<TBoundary> boundary;
-    try {
-        for (const QString& file : FLine.Breaklines) {
-            const std::vector<TBreakline> read = ReadBreaklines(FileNameBytes(file).toStdString());
-            breaklines.insert(breaklines.end(), read.begin(), read.end());
-        }
-        if (FLine.Boundary)
-            boundary = ReadBoundaryPolygon(FileNameBytes(*FLine.Boundary).toStdString());
-    } catch (const ESurfaceReadError& error) { // it names the file
-        FErr << "vrkinfo: " << QString::fromStdString(error.Message()) << '\n';
-        return ExitUnreadable;
-    }
+    TSurveyFiles files;
+    const TTriangulationOptions options = BuildOptions(FLine, files.Classes);
+    files.Points = pointFiles;
+    files.Breaklines = FLine.Breaklines;
+    files.Boundary = FLine.Boundary.value_or(QString());
+    files.Columns = FLine.Columns.value_or(QString());
     TTriangulationReport report;
     TVandrelTINModel model;
     try {
-        TSurfaceData surface =
-            TriangulateSurvey(points, breaklines, boundary ? &*boundary : nullptr, options, report);
+        TSurfaceData surface = BuildSurface(files, options, report);
         surface.Name = FLine.Name.value_or(QFileInfo(output).completeBaseName());
         BuildModel(model, std::move(surface));
-    } catch (const ESurfaceReadError& error) {
-        return Failed(pointFiles.join(", "), QString::fromStdString(error.Message()));
+    } catch (const EColumnsNeeded& error) {
+        throw TUsageError{QString::fromStdString(error.Message())};
+    } catch (const ESurfaceReadError& error) { // it names the file
+        FErr << "vrkinfo: " << FileNameFromBytes(QByteArray::fromStdString(error.Message()))
+             << '\n';
+        return ExitUnreadable;
     }
     if (report.Repeated > 0)
         FErr << "vrkinfo: " << report.Repeated
