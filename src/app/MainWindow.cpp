@@ -71,6 +71,7 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     CreateActions();
     CreateSaveActions();
     CreateTerrainActions();
+    CreateBuildActions();
     CreateMenu();
     CreateToolBar();
     CreateStatusBar();
@@ -406,25 +407,21 @@ void TfrmTINMap::dropEvent(QDropEvent* event) {
     if (fileName.isEmpty())
         return;
     event->acceptProposedAction();
-    RunGuarded([&] { OpenModel(fileName); });
+    RunGuarded([&] {
+        if (MayDiscardModel())
+            OpenModel(fileName);
+    });
 }
 
 void TfrmTINMap::Open1Click() {
+    if (!MayDiscardModel())
+        return;
     const QString fileName = OpenDialog(this);
     if (!fileName.isEmpty())
         OpenModel(fileName);
 }
 
-void TfrmTINMap::OpenModel(const QString& fileName) {
-    const TWaitCursor wait; // a model of millions of triangles takes a moment
-    // A model file is opened, and another program's surface read whole, before anything of
-    // the model on show changes.
-    std::optional<TFileStream> stream; // closed on every way out
-    std::optional<TSurfaceData> surface;
-    if (SurfaceFormatOfName(fileName) == TSurfaceFormat::Vrk)
-        stream.emplace(fileName.toStdString());
-    else
-        surface = ReadOtherSurface(fileName.toStdString());
+void TfrmTINMap::ShowModel(const std::function<void()>& read) {
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.
     FHotTriangle = nullptr;
@@ -434,12 +431,7 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
             QProgressBar* Bar;
             ~THideProgress() { Bar->hide(); }
         } hide{FReadProgress};
-        ReadModel([&] {
-            if (stream)
-                FModel->ReadFromStream(*stream);
-            else
-                BuildModel(*FModel, std::move(*surface));
-        });
+        ReadModel(read);
     }
     // The first look-up needs the index: it is built on another thread while the model is
     // checked and drawn.
@@ -457,6 +449,25 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     btnZoomPrevious->setEnabled(false);
     btnZoomToTriangle->setEnabled(false);
     ShowInspections();
+    setWindowModified(false);
+}
+
+void TfrmTINMap::OpenModel(const QString& fileName) {
+    const TWaitCursor wait; // a model of millions of triangles takes a moment
+    // A model file is opened, and another program's surface read whole, before anything of
+    // the model on show changes.
+    std::optional<TFileStream> stream; // closed on every way out
+    std::optional<TSurfaceData> surface;
+    if (SurfaceFormatOfName(fileName) == TSurfaceFormat::Vrk)
+        stream.emplace(fileName.toStdString());
+    else
+        surface = ReadOtherSurface(fileName.toStdString());
+    ShowModel([&] {
+        if (stream)
+            FModel->ReadFromStream(*stream);
+        else
+            BuildModel(*FModel, std::move(*surface));
+    });
     setWindowTitle("VRK Viewer - [" + fileName + "]");
     ModelFileChanged(fileName);
     // The system of the .prj file beside the model, if there is one.

@@ -2,6 +2,7 @@
 // TfrmTINMap: the main window. It owns the one model object, hosts the map view, the tool bar,
 // the menu and the status bar, opens model files, shows the position under the mouse and keeps
 // the selected triangle.
+#include "BuildSurfaceDialog.h"
 #include "ModelDrawing.h"
 #include "TerrainDrawing.h"
 #include "compare/Boundary.h"
@@ -98,6 +99,11 @@ public:
     std::function<std::optional<double>(double suggested, QWidget* parent)> GridCellDialog;
     std::function<QString(const QString& caption, const QString& filter, QWidget* parent)>
         SaveDialog;
+    // Asks for the files and choices of a surface to build (none: cancelled), and what to do
+    // with a model not saved that is about to go. Tests put their own in place.
+    std::function<std::optional<TBuildRequest>(QWidget* parent)> BuildSurfaceDialog;
+    enum class TUnsavedAnswer { Save, Discard, Cancel };
+    std::function<TUnsavedAnswer(QWidget* parent)> UnsavedDialog;
     // Asks for the width of an exported picture, the window's own offered first (none when
     // cancelled).
     std::function<std::optional<int>(int windowWidth, QWidget* parent)> PictureWidthDialog;
@@ -110,6 +116,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateActions();
@@ -197,6 +204,13 @@ private:
     // Empty when cancelled.
     QString AskVectorFileName(const QString& caption, TVectorFormat& format);
     void mnuFileExportPictureClick();
+    // Shows the model read (read replaces it): the view, the windows and the layers follow.
+    void ShowModel(const std::function<void()>& read);
+    // Terrain > Build surface..., and asking before an unsaved model goes (BuildCommands.cpp).
+    void CreateBuildActions();
+    void mnuTerrainBuildSurfaceClick();
+    // Whether the model on show may go: saved, or the user lets it go unsaved.
+    bool MayDiscardModel();
     // File > Save and Save as... (SaveCommands.cpp).
     void CreateSaveActions();
     // The file the model on show was read from, or saved to as a model file.
@@ -251,7 +265,7 @@ private:
     std::vector<TIntRect> FLabelBoxes;
     QAction* mnuFileExportPicture;
     QAction* mnuFilePrint;
-    QAction *mnuFileSave, *mnuFileSaveAs;
+    QAction *mnuFileSave, *mnuFileSaveAs, *mnuTerrainBuildSurface;
     QString FModelFile;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,

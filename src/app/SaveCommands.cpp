@@ -64,5 +64,6 @@ void TfrmTINMap::SaveModelAs(const QString& fileName) {
     if (format == TModelFormat::Vrk) {
         FModelFile = fileName;
         setWindowTitle("VRK Viewer - [" + fileName + "]");
+        setWindowModified(false);
     }
 }

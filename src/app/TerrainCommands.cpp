@@ -165,6 +165,8 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addActions({mnuTerrainCoordinateSystem, mnuTerrainExportGrid});
     terrain->addSeparator();
     terrain->addAction(mnuTerrain3DView);
+    terrain->addSeparator();
+    terrain->addAction(mnuTerrainBuildSurface);
 }
 
 void TfrmTINMap::mnuTerrain3DViewClick() {

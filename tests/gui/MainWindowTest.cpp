@@ -567,3 +567,44 @@ TEST_F(MainWindowTest, SaveAsWritesTheModelAndAModelFileBecomesTheFileOnShow) {
         EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + dir.filePath("from-obj.vrk") + "]");
     }
 }
+
+TEST_F(MainWindowTest, ABuiltSurfaceIsShownUnsavedAndIsNotLostWithoutAsking) {
+    const QString points = dir.filePath("points.csv");
+    QFile file(points);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x,y,z\n0,0,1\n10,0,2\n10,10,3\n0,10,4\n5,5,9\n");
+    file.close();
+    auto window = Started({square});
+    TBuildRequest request;
+    request.Files.Points = {points};
+    request.Name = "Pad";
+    window->BuildSurfaceDialog = [&](QWidget*) { return std::optional(request); };
+    std::vector<TfrmTINMap::TUnsavedAnswer> answers;
+    int asked = 0;
+    window->UnsavedDialog = [&](QWidget*) { return answers[size_t(asked++)]; };
+    QAction* build = window->findChild<QAction*>("mnuTerrainBuildSurface");
+    ASSERT_NE(build, nullptr);
+    build->trigger();
+    EXPECT_EQ(window->Model().Triangles().Count(), 4);
+    EXPECT_EQ(window->StatusText(1), "Pad");
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [Pad][*]");
+    EXPECT_EQ(asked, 0) << "the file on show was saved";
+    // Cancel keeps it; Discard lets it go; Save writes it first, under the name asked for.
+    answers = {TfrmTINMap::TUnsavedAnswer::Cancel, TfrmTINMap::TUnsavedAnswer::Cancel,
+               TfrmTINMap::TUnsavedAnswer::Save, TfrmTINMap::TUnsavedAnswer::Discard};
+    window->OpenDialog = [&](QWidget*) { return square; };
+    window->findChild<QAction*>("Open1")->trigger();
+    EXPECT_EQ(window->StatusText(1), "Pad");
+    EXPECT_FALSE(window->close()) << "cancelled";
+    const QString saved = dir.filePath("pad.vrk");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return saved; };
+    build->trigger(); // asks: Save
+    EXPECT_TRUE(QFile::exists(saved));
+    EXPECT_TRUE(window->isWindowModified()) << "the new build is unsaved again";
+    window->findChild<QAction*>("Open1")->trigger(); // asks: Discard
+    EXPECT_EQ(window->StatusText(1), "Square");
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(asked, 4);
+    EXPECT_TRUE(window->close()) << "nothing unsaved: no question";
+}

@@ -130,7 +130,9 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
                                   "Coordinate s&ystem...",
                                   "Export elevation g&rid...",
                                   "-",
-                                  "3&D view"}));
+                                  "3&D view",
+                                  "-",
+                                  "Bu&ild surface..."}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
