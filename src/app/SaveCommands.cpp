@@ -55,9 +55,7 @@ void TfrmTINMap::SaveModelAs(const QString& fileName) {
         throw Exception(QString("Cannot tell the format of %1: use .vrk, .xml, .ply, .obj or .2dm.")
                             .arg(fileName)
                             .toStdString());
-    std::optional<TSystemName> named;
-    if (FSystem)
-        named = TSystemName{FSystem->Name(), FSystem->Epsg().value_or(0), FSystem->OgcWkt()};
+    const std::optional<TSystemName> named = SystemNameOf(FSystem);
     SaveFile(fileName,
              [&](QIODevice& out) { WriteModel(*FModel, format, out, named ? &*named : nullptr); });
     // A model file saved is the file on show from now on; another format is an export.

@@ -1,5 +1,6 @@
 #include "CoordinateSystem.h"
 
+#include "export/ModelWriters.h"
 #include "platform/FileNames.h"
 
 #include <QDir>
@@ -94,6 +95,12 @@ std::optional<TCoordinateSystem> TCoordinateSystem::FromText(const QString& text
     }
     reference->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     return TCoordinateSystem(std::move(reference));
+}
+
+std::optional<TSystemName> SystemNameOf(const std::optional<TCoordinateSystem>& system) {
+    if (!system)
+        return std::nullopt;
+    return TSystemName{system->Name(), system->Epsg().value_or(0), system->OgcWkt()};
 }
 
 QString PrjPathBeside(const QString& modelPath) {

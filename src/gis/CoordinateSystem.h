@@ -36,5 +36,9 @@ private:
     std::shared_ptr<OGRSpatialReference> FReference;
 };
 
+struct TSystemName;
+// The system as a written model names it (LandXML's CoordinateSystem); none without one.
+std::optional<TSystemName> SystemNameOf(const std::optional<TCoordinateSystem>& system);
+
 // The model path with its extension changed to .prj.
 QString PrjPathBeside(const QString& modelPath);

@@ -325,6 +325,9 @@ private:
     int Convert(const QString& file, const QString& output);
     // The surface of the points of the files, written as convert writes a model.
     int Build(const QStringList& pointFiles, const QString& output);
+    // Writes the model in the format, naming the system where the format can.
+    int WriteModelFile(const TVandrelTINModel& model, TModelFormat format, const QString& output,
+                       const std::optional<TCoordinateSystem>& system);
     int Contours(const QString& file, const QString& output);
     int Profile(const QString& file, const TPoints& points);
     int Volume(const QString& file, const std::optional<QString>& other);
@@ -565,10 +568,12 @@ int TRun::Convert(const QString& file, const QString& output) {
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
-    const std::optional<TCoordinateSystem> system = SystemFor(file, model);
-    std::optional<TSystemName> named;
-    if (system)
-        named = TSystemName{system->Name(), system->Epsg().value_or(0), system->OgcWkt()};
+    return WriteModelFile(model, format, output, SystemFor(file, model));
+}
+
+int TRun::WriteModelFile(const TVandrelTINModel& model, TModelFormat format, const QString& output,
+                         const std::optional<TCoordinateSystem>& system) {
+    const std::optional<TSystemName> named = SystemNameOf(system);
     try {
         SaveFile(output, [&](QIODevice& out) {
             WriteModel(model, format, out, named ? &*named : nullptr);
@@ -636,22 +641,14 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
         FErr << "vrkinfo: " << report.Repeated
              << " points at the place of an earlier one left out (" << report.RepeatedOtherValue
              << " of them with another elevation)\n";
-    std::optional<TSystemName> named;
+    std::optional<TCoordinateSystem> system;
     if (FLine.Crs) {
         QString problem;
-        const auto system = TCoordinateSystem::FromText(*FLine.Crs, problem);
+        system = TCoordinateSystem::FromText(*FLine.Crs, problem);
         if (!system)
             throw TUsageError{problem};
-        named = TSystemName{system->Name(), system->Epsg().value_or(0), system->OgcWkt()};
     }
-    try {
-        SaveFile(output, [&](QIODevice& out) {
-            WriteModel(model, format, out, named ? &*named : nullptr);
-        });
-    } catch (const Exception& error) {
-        return Failed(output, FileErrorText(error));
-    }
-    return ExitDone;
+    return WriteModelFile(model, format, output, system);
 }
 
 std::optional<TCoordinateSystem> TRun::SystemFor(const QString& file, const TTriangleMesh& model) {
