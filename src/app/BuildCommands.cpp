@@ -39,10 +39,7 @@ void TfrmTINMap::mnuTerrainBuildSurfaceClick() {
     surface.Name = request->Name.isEmpty() ? QString("Surface") : request->Name;
     const QString name = surface.Name;
     ShowModel([&] { BuildModel(*FModel, std::move(surface)); });
-    // Unsaved until saved as a model file: no file of its own yet.
-    FModelFile.clear();
-    for (QAction* save : {mnuFileSave, mnuFileSaveAs})
-        save->setEnabled(true);
+    ModelFileChanged(QString()); // no file of its own: unsaved until saved as a model file
     setWindowTitle("VRK Viewer - [" + name + "][*]");
     setWindowModified(true);
     SetCoordinateSystem(std::nullopt);

@@ -91,14 +91,10 @@ std::optional<TBuildRequest> TfrmBuildSurface::Request(QString& problem) const {
                   "come, such as PNEZD or PENZD.";
         return std::nullopt;
     }
-    for (const QString& text : txtClasses->text().split(',', Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int kind = text.trimmed().toInt(&ok);
-        if (!ok || kind < 0 || kind > 255) {
-            problem = "The LAS classes are whole numbers 0 to 255, with commas.";
-            return std::nullopt;
-        }
-        request.Files.Classes.insert(kind);
+    if (const QString classes = txtClasses->text().trimmed();
+        !classes.isEmpty() && !ClassesFromText(classes, request.Files.Classes)) {
+        problem = "The LAS classes are whole numbers 0 to 255, with commas.";
+        return std::nullopt;
     }
     if (!txtMaxEdge->text().trimmed().isEmpty()) {
         bool ok = false;

@@ -141,6 +141,17 @@ std::vector<TSurfacePoint> ReadTextPoints(const std::string& path, const QString
     return points;
 }
 
+bool ClassesFromText(const QString& text, std::set<int>& classes) {
+    for (const QString& item : text.split(',')) {
+        bool ok = false;
+        const int kind = item.trimmed().toInt(&ok);
+        if (!ok || kind < 0 || kind > 255)
+            return false;
+        classes.insert(kind);
+    }
+    return true;
+}
+
 bool IsLasFile(const std::string& path) {
     try {
         TFileStream stream(path);

@@ -29,6 +29,9 @@ std::vector<TSurfacePoint> ReadTextPoints(const std::string& path, const QString
 // with P and D at most once).
 bool ColumnLettersValid(const QString& columns);
 
+// The LAS classes of a text such as "2" or "2,3" (0 to 255); false when it names none such.
+bool ClassesFromText(const QString& text, std::set<int>& classes);
+
 // The points of a LAS file, only those of the classes given when there are any. A compressed
 // (LAZ) file is refused, saying so.
 std::vector<TSurfacePoint> ReadLasPoints(const std::string& path,

@@ -156,17 +156,6 @@ void InsertLine(TDelaunay& delaunay, TLine& line) {
     }
 }
 
-// Whether p lies inside the boundary: inside its outer ring and no hole, by the crossings of
-// a ray towards larger eastings.
-bool InsideBoundary(const TBoundary& boundary, double x, double y) {
-    bool inside = false;
-    for (const auto& ring : boundary.Rings)
-        for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++)
-            if ((ring[i].Y > y) != (ring[j].Y > y) &&
-                x < (ring[j].X - ring[i].X) * (y - ring[i].Y) / (ring[j].Y - ring[i].Y) + ring[i].X)
-                inside = !inside;
-    return inside;
-}
 } // namespace
 
 TSurfaceData TriangulatePoints(const std::vector<TSurfacePoint>& points,
@@ -229,8 +218,8 @@ TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
         if (boundary) {
             const TPoint &a = f->vertex(0)->point(), &b = f->vertex(1)->point(),
                          &c = f->vertex(2)->point();
-            if (!InsideBoundary(*boundary, (a.x() + b.x() + c.x()) / 3,
-                                (a.y() + b.y() + c.y()) / 3))
+            if (!BoundaryHolds(*boundary,
+                               {(a.x() + b.x() + c.x()) / 3, (a.y() + b.y() + c.y()) / 3}))
                 continue;
         }
         faces.push_back(f);

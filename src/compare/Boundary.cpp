@@ -78,16 +78,19 @@ bool SidesMeet(const TSide& a, const TSide& b, size_t ringSize, TPlanPoint& wher
     return false;
 }
 
-// Whether p lies inside the ring, by the crossings of a ray towards larger x; none when it
-// lies on the ring.
+// Whether the ray from p towards larger x crosses the side a-b: an odd count of crossings puts
+// p inside a ring.
+bool RayCrosses(const TPlanPoint& a, const TPlanPoint& b, const TPlanPoint& p) {
+    return (a.Y > p.Y) != (b.Y > p.Y) && p.X < (b.X - a.X) * (p.Y - a.Y) / (b.Y - a.Y) + a.X;
+}
+
+// Whether p lies inside the ring; none when it lies on the ring.
 std::optional<bool> RingHolds(const std::vector<TPlanPoint>& ring, const TPlanPoint& p) {
     bool inside = false;
     for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
         if (Side(ring[j], ring[i], p) == 0 && Between(ring[j], ring[i], p))
             return std::nullopt;
-        if ((ring[i].Y > p.Y) != (ring[j].Y > p.Y) &&
-            p.X < (ring[j].X - ring[i].X) * (p.Y - ring[i].Y) / (ring[j].Y - ring[i].Y) + ring[i].X)
-            inside = !inside;
+        inside = inside != RayCrosses(ring[i], ring[j], p);
     }
     return inside;
 }
@@ -145,6 +148,14 @@ std::string CrossingProblem(const TBoundary& boundary) {
     return {};
 }
 } // namespace
+
+bool BoundaryHolds(const TBoundary& boundary, const TPlanPoint& p) {
+    bool inside = false;
+    for (const auto& ring : boundary.Rings)
+        for (size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++)
+            inside = inside != RayCrosses(ring[i], ring[j], p);
+    return inside;
+}
 
 std::string BoundaryProblem(const TBoundary& boundary) {
     if (boundary.Rings.empty())

@@ -18,6 +18,9 @@ struct TBoundary {
 
 // The boundary's plan area: the outer ring's less its holes'.
 double PlanArea(const TBoundary& boundary);
+// Whether p lies inside the boundary: inside its outer ring and in no hole (a valid boundary's;
+// a point on a side may fall either way).
+bool BoundaryHolds(const TBoundary& boundary, const TPlanPoint& p);
 // Why the boundary cannot bound anything, or an empty text: a ring of fewer than three
 // distinct corners, a coordinate that is not finite, sides that cross or a ring that touches
 // itself (named with the place), a hole outside the outer ring or inside another hole, no

@@ -142,13 +142,14 @@ public:
             const size_t end = EntityEnd(i);
             std::vector<std::pair<QByteArray, QByteArray>> entity(FPairs.begin() + i,
                                                                   FPairs.begin() + end);
+            std::vector<std::pair<QByteArray, QByteArray>> vertices;
             if (Is(FPairs[i], "LWPOLYLINE"))
                 CloseLightPolyline(entity);
+            const size_t next =
+                Is(FPairs[i], "POLYLINE") ? ClosePolyline(end, entity, vertices) : end;
             out.insert(out.end(), entity.begin(), entity.end());
-            if (Is(FPairs[i], "POLYLINE"))
-                i = ClosePolyline(end, out);
-            else
-                i = end;
+            out.insert(out.end(), vertices.begin(), vertices.end());
+            i = next;
         }
         FPairs = std::move(out);
     }
@@ -193,14 +194,15 @@ private:
                 value = Number(value.trimmed().toInt() - 1);
         SetFlag(entity);
     }
-    // The VERTEX entities from start, up to SEQEND, into out; the polyline before them closed
-    // when its last vertex is its first. Returns where SEQEND begins.
-    size_t ClosePolyline(size_t start, std::vector<std::pair<QByteArray, QByteArray>>& out) const {
-        std::vector<std::pair<size_t, size_t>> vertices;
+    // The VERTEX entities from start, up to SEQEND, into vertices; the polyline they belong to
+    // closed when its last vertex is its first, which goes. Returns where SEQEND begins.
+    size_t ClosePolyline(size_t start, std::vector<std::pair<QByteArray, QByteArray>>& polyline,
+                         std::vector<std::pair<QByteArray, QByteArray>>& vertices) const {
+        std::vector<std::pair<size_t, size_t>> ranges;
         size_t i = start;
         while (i < FPairs.size() && Is(FPairs[i], "VERTEX")) {
-            vertices.push_back({i, EntityEnd(i)});
-            i = vertices.back().second;
+            ranges.push_back({i, EntityEnd(i)});
+            i = ranges.back().second;
         }
         auto place = [&](const std::pair<size_t, size_t>& vertex) {
             QByteArray where;
@@ -209,33 +211,23 @@ private:
                     where += FPairs[k].second.trimmed() + ' ';
             return where;
         };
-        const bool closed =
-            vertices.size() >= 4 && place(vertices.front()) == place(vertices.back());
-        if (closed) {
-            // The polyline's own pairs are the last ones in out, back to its "0 POLYLINE".
-            size_t head = out.size();
-            while (head > 0 && !Is(out[head - 1], "POLYLINE"))
-                --head;
-            std::vector<std::pair<QByteArray, QByteArray>> polyline(out.begin() + long(head) - 1,
-                                                                    out.end());
+        if (ranges.size() >= 4 && place(ranges.front()) == place(ranges.back())) {
             SetFlag(polyline);
-            out.erase(out.begin() + long(head) - 1, out.end());
-            out.insert(out.end(), polyline.begin(), polyline.end());
-            vertices.pop_back();
+            ranges.pop_back();
         }
-        for (const auto& [from, to] : vertices)
-            out.insert(out.end(), FPairs.begin() + long(from), FPairs.begin() + long(to));
+        for (const auto& [from, to] : ranges)
+            vertices.insert(vertices.end(), FPairs.begin() + long(from), FPairs.begin() + long(to));
         return i;
     }
     std::vector<std::pair<QByteArray, QByteArray>> FPairs;
 };
 
 // Mends the DXF file GDAL wrote at path (one of GDAL's memory files).
-void FinishDxf(const std::string& path, int lengthUnits) {
+void FinishDxf(const QString& target, const std::string& path, int lengthUnits) {
     vsi_l_offset length = 0;
     const GByte* bytes = VSIGetMemFileBuffer(path.c_str(), &length, FALSE);
     if (!bytes)
-        return;
+        GdalFailed(target, "reading the DXF text back");
     TDxfText dxf(QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(length)));
     const bool feet = lengthUnits == 2 || lengthUnits == 3;
     dxf.SetHeader("$INSUNITS", feet ? 2 : 6);
@@ -244,9 +236,11 @@ void FinishDxf(const std::string& path, int lengthUnits) {
     const QByteArray text = dxf.Text();
     VSILFILE* file = VSIFOpenL(path.c_str(), "wb");
     if (!file)
-        return;
-    VSIFWriteL(text.constData(), 1, size_t(text.size()), file);
-    VSIFCloseL(file);
+        GdalFailed(target, "mending the DXF text");
+    const bool whole =
+        VSIFWriteL(text.constData(), 1, size_t(text.size()), file) == size_t(text.size());
+    if (VSIFCloseL(file) != 0 || !whole)
+        GdalFailed(target, "mending the DXF text");
 }
 
 const char* DriverName(TVectorFormat format) {
@@ -317,7 +311,7 @@ void WriteLayer(const QString& target, const std::string& path, TVectorFormat fo
     // the caller checks.
     dataset.reset();
     if (dxf)
-        FinishDxf(path, lengthUnits);
+        FinishDxf(target, path, lengthUnits);
 }
 } // namespace
 

@@ -97,7 +97,6 @@ TPlyHeader ReadHeader(TStream& stream) {
             Refuse(LinePlace(line), "the header does not end with end_header");
         return Words(text);
     };
-    header.Lines = 0;
     if (next() != std::vector<std::string_view>{"ply"})
         Refuse("line 1", "not a PLY file: it does not start with ply");
     for (;;) {

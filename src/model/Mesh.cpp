@@ -217,7 +217,8 @@ const TTriangleIndex* TTriangleMesh::IndexUnlessBuilding() const {
 
 TTriangle* TTriangleMesh::FindSurfaceValue(double x, double y, double& value) const {
     double ignored;
-    TTriangle* triangle = FindTriangle(x, y, ignored);
+    TTriangle* triangle = std::isfinite(x) && std::isfinite(y) ? Index().Find(x, y)
+                                                               : FindTriangleByScan(x, y, ignored);
     if (triangle)
         value = triangle->SurfaceValueAt(x, y);
     return triangle;

@@ -1,7 +1,7 @@
 // The main window under a seeded random hand: wheel, drags, zoom rectangles, keys, layers,
-// resizes and the 3D view, for several models and window sizes. The window must come through
-// alive and, in the sanitizer build, without a word from the sanitizers. VRK_STRESS_SEED
-// replays a run with another seed.
+// resizes, the 3D view, surfaces built and saved, for several models and window sizes. The window
+// must come through alive and, in the sanitizer build, without a word from the sanitizers.
+// VRK_STRESS_SEED replays a run with another seed.
 #include "Components/MapView.h"
 #include "GuiTestSupport.h"
 #include "TerrainGenerator.h"
@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -158,7 +159,7 @@ protected:
                                              "mnuTerrainShowContours", "mnuTerrainDifference",
                                              "mnuOptionsTriangles",    "mnuOptionsEdges",
                                              "mnuOptionsStartPoints",  "mnuOptionsLimits"};
-        switch (Pick(20)) {
+        switch (Pick(22)) {
         case 0:
         case 1:
         case 2:
@@ -215,6 +216,14 @@ protected:
                     view->close();
             }
             break;
+        case 20: // a surface built from survey points, the model on show let go unsaved
+            if (Pick(3) == 0)
+                Toggle("mnuTerrainBuildSurface");
+            break;
+        case 21: // saved as a model file
+            if (Pick(3) == 0)
+                Toggle("mnuFileSaveAs");
+            break;
         }
         Settle();
     }
@@ -245,6 +254,25 @@ TEST_P(GuiStressTest, SurvivesARandomHand) {
     SCOPED_TRACE("VRK_STRESS_SEED=" + std::to_string(seed));
     // A level to compare with, so that the difference layer has something to show.
     window.LevelDialog = [](double suggested, QWidget*) { return std::optional(suggested); };
+    // Survey points to build from, and a model file to save to; what is unsaved is let go.
+    TModelData grid = GenerateTerrain(30, 20, 4, 9, 485000, 3650000);
+    QFile points(dir.filePath("points.csv"));
+    ASSERT_TRUE(points.open(QIODevice::WriteOnly));
+    points.write("x,y,z\n");
+    for (const auto& v : grid.Vertices)
+        points.write(QString("%1,%2,%3\n")
+                         .arg(v.Easting, 0, 'f', 4)
+                         .arg(v.Northing, 0, 'f', 4)
+                         .arg(v.Value, 0, 'f', 4)
+                         .toUtf8());
+    points.close();
+    TBuildRequest request;
+    request.Files.Points = {points.fileName()};
+    request.Options.MaxEdge = 12;
+    window.BuildSurfaceDialog = [request](QWidget*) { return std::optional(request); };
+    window.UnsavedDialog = [](QWidget*) { return TfrmTINMap::TUnsavedAnswer::Discard; };
+    const QString saved = dir.filePath("saved.vrk");
+    window.SaveDialog = [saved](const QString&, const QString&, QWidget*) { return saved; };
     Show();
     window.OpenModel(ModelFile());
     Toggle("mnuTerrainCompareLevel");

@@ -325,6 +325,8 @@ private:
     int Convert(const QString& file, const QString& output);
     // The surface of the points of the files, written as convert writes a model.
     int Build(const QStringList& pointFiles, const QString& output);
+    // The model format an output's name or --format asks for; a usage error when neither says.
+    TModelFormat ModelFormatFor(const QString& output);
     // Writes the model in the format, naming the system where the format can.
     int WriteModelFile(const TVandrelTINModel& model, TModelFormat format, const QString& output,
                        const std::optional<TCoordinateSystem>& system);
@@ -557,7 +559,7 @@ int TRun::Find(const QString& file, const TPoints& points) {
     return ExitDone;
 }
 
-int TRun::Convert(const QString& file, const QString& output) {
+TModelFormat TRun::ModelFormatFor(const QString& output) {
     TModelFormat format;
     if (FLine.Format ? !ModelFormatFromName(*FLine.Format, format)
                      : !ModelFormatFromExtension(output, format))
@@ -565,6 +567,11 @@ int TRun::Convert(const QString& file, const QString& output) {
                                        : QString("cannot tell the format from '%1': name it with "
                                                  "--format")
                                              .arg(output)};
+    return format;
+}
+
+int TRun::Convert(const QString& file, const QString& output) {
+    const TModelFormat format = ModelFormatFor(output);
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
@@ -591,15 +598,9 @@ TTriangulationOptions BuildOptions(const TCommandLine& line, std::set<int>& clas
         throw TUsageError{QString("--columns needs the letters of the columns, one each of N, E "
                                   "and Z, P and D as they come (such as PNEZD or PENZD): '%1'")
                               .arg(*line.Columns)};
-    if (line.Class)
-        for (const QString& text : line.Class->split(',')) {
-            bool ok = false;
-            const int kind = text.trimmed().toInt(&ok);
-            if (!ok || kind < 0 || kind > 255)
-                throw TUsageError{
-                    QString("--class needs classes 0 to 255, with commas: '%1'").arg(*line.Class)};
-            classes.insert(kind);
-        }
+    if (line.Class && !ClassesFromText(*line.Class, classes))
+        throw TUsageError{
+            QString("--class needs classes 0 to 255, with commas: '%1'").arg(*line.Class)};
     TTriangulationOptions options;
     if (line.MaxEdge) {
         const auto length = ParseCoordinate(*line.MaxEdge);
@@ -613,11 +614,14 @@ TTriangulationOptions BuildOptions(const TCommandLine& line, std::set<int>& clas
 } // namespace
 
 int TRun::Build(const QStringList& pointFiles, const QString& output) {
-    TModelFormat format;
-    if (FLine.Format ? !ModelFormatFromName(*FLine.Format, format)
-                     : !ModelFormatFromExtension(output, format))
-        throw TUsageError{
-            QString("cannot tell the format from '%1': name it with --format").arg(output)};
+    const TModelFormat format = ModelFormatFor(output);
+    std::optional<TCoordinateSystem> system; // checked before the files are read
+    if (FLine.Crs) {
+        QString problem;
+        system = TCoordinateSystem::FromText(*FLine.Crs, problem);
+        if (!system)
+            throw TUsageError{problem};
+    }
     TSurveyFiles files;
     const TTriangulationOptions options = BuildOptions(FLine, files.Classes);
     files.Points = pointFiles;
@@ -641,13 +645,6 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
         FErr << "vrkinfo: " << report.Repeated
              << " points at the place of an earlier one left out (" << report.RepeatedOtherValue
              << " of them with another elevation)\n";
-    std::optional<TCoordinateSystem> system;
-    if (FLine.Crs) {
-        QString problem;
-        system = TCoordinateSystem::FromText(*FLine.Crs, problem);
-        if (!system)
-            throw TUsageError{problem};
-    }
     return WriteModelFile(model, format, output, system);
 }
 
