@@ -67,16 +67,12 @@ int64_t OtherTriangleOnSide(const TSurfaceData& surface, const TPointTriangles& 
 }
 
 void SetNeighbours(const TSurfaceData& surface, TTriangles& triangles) {
-    const TPointTriangles around(surface);
+    const std::vector<std::array<int64_t, 3>> neighbours = FaceNeighbours(surface);
     for (uint32_t t = 0; t < surface.Faces.size(); ++t) {
-        const auto& face = surface.Faces[t];
         TTriangle* triangle = triangles.TriangleAt(static_cast<int>(t));
-        for (int k = 1; k <= 3; ++k) {
-            const int64_t other =
-                OtherTriangleOnSide(surface, around, t, face[k - 1], face[NextSide(k) - 1]);
-            if (other >= 0)
+        for (int k = 1; k <= 3; ++k)
+            if (const int64_t other = neighbours[t][k - 1]; other >= 0)
                 triangle->SetNeighbour(k, triangles.TriangleAt(static_cast<int>(other)));
-        }
     }
 }
 
@@ -146,6 +142,17 @@ void Fill(TVandrelTINModel& model, const TSurfaceData& surface) {
     DeriveHeader(model, surface);
 }
 } // namespace
+
+std::vector<std::array<int64_t, 3>> FaceNeighbours(const TSurfaceData& surface) {
+    const TPointTriangles around(surface);
+    std::vector<std::array<int64_t, 3>> neighbours(surface.Faces.size());
+    for (uint32_t t = 0; t < surface.Faces.size(); ++t) {
+        const auto& face = surface.Faces[t];
+        for (int k = 0; k < 3; ++k)
+            neighbours[t][k] = OtherTriangleOnSide(surface, around, t, face[k], face[(k + 1) % 3]);
+    }
+    return neighbours;
+}
 
 void BuildModel(TVandrelTINModel& model, TSurfaceData&& surface) {
     if (surface.Faces.empty())

@@ -42,5 +42,9 @@ struct TSurfaceData {
 // triangles or too big for the model's collections; the model is unchanged then.
 void BuildModel(TVandrelTINModel& model, TSurfaceData&& surface);
 
+// Each face's neighbour across its side from corner k to the next (k = 0, 1, 2), or -1 where no
+// face, or more than one other, has that side.
+std::vector<std::array<int64_t, 3>> FaceNeighbours(const TSurfaceData& surface);
+
 // "line N": a place in a text file, as the readers name it in their messages.
 std::string LinePlace(int64_t line);
