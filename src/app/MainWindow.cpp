@@ -72,6 +72,7 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     CreateSaveActions();
     CreateTerrainActions();
     CreateBuildActions();
+    CreateEditActions();
     CreateMenu();
     CreateToolBar();
     CreateStatusBar();
@@ -183,6 +184,7 @@ void TfrmTINMap::CreateMenu() {
     options->addSeparator();
     options->addActions({TriangleInfo1, mnuOptionsFileHeader});
     CreateTerrainMenu();
+    CreateEditMenu();
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction(About1);
 }
@@ -421,7 +423,7 @@ void TfrmTINMap::Open1Click() {
         OpenModel(fileName);
 }
 
-void TfrmTINMap::ShowModel(const std::function<void()>& read) {
+void TfrmTINMap::ShowModel(const std::function<void()>& read, bool edited) {
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.
     FHotTriangle = nullptr;
@@ -440,6 +442,12 @@ void TfrmTINMap::ShowModel(const std::function<void()>& read) {
     if (frm3DView)
         frm3DView->SetModel(FModel.get());
     SetModelName(FModel->InternalName);
+    ShowInspections();
+    if (edited) { // the user goes on where the edit was made
+        MapView1->Repaint();
+        return;
+    }
+    ForgetEdits();
     // A vertex at an infinite or undefined place would leave no scale to draw the rest with.
     double minE, minN, maxE, maxN;
     FModel->Vertices().GetFiniteExtent(minE, minN, maxE, maxN);
@@ -448,7 +456,6 @@ void TfrmTINMap::ShowModel(const std::function<void()>& read) {
     MapView1->ClearZoomHistory();
     btnZoomPrevious->setEnabled(false);
     btnZoomToTriangle->setEnabled(false);
-    ShowInspections();
     setWindowModified(false);
 }
 
@@ -563,7 +570,9 @@ void TfrmTINMap::MapView1MouseUp(int x, int y) {
     const bool click =
         std::abs(x - FMouseDownPos.x()) + std::abs(y - FMouseDownPos.y()) < ClickTolerance;
     if (InProfileMode()) {
-        if (click)
+        if (click && IsEditClick())
+            EditClick({MapView1->PixelToWorldX(x), MapView1->PixelToWorldY(y)});
+        else if (click)
             ProfileClick(x, y);
         return;
     }

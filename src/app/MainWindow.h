@@ -8,6 +8,7 @@
 #include "compare/Boundary.h"
 #include "compare/Difference.h"
 #include "compare/Measure.h"
+#include "edit/SurfaceEdits.h"
 #include "gis/CoordinateSystem.h"
 #include "gis/VectorFiles.h"
 #include "platform/ErrorGuard.h"
@@ -26,6 +27,7 @@ class QAction;
 class QLabel;
 class QToolButton;
 class QPrinter;
+class QUndoStack;
 class TElidedLabel;
 class QProgressBar;
 class TStream;
@@ -107,6 +109,17 @@ public:
     // Asks for the width of an exported picture, the window's own offered first (none when
     // cancelled).
     std::function<std::optional<int>(int windowWidth, QWidget* parent)> PictureWidthDialog;
+    // The Edit menu's questions: a number (an elevation, a length), a text (a breakline's
+    // elevations) and a choice among items (none: cancelled). Tests put their own in place.
+    std::function<std::optional<double>(const QString& label, double proposed, QWidget* parent)>
+        EditNumberDialog;
+    std::function<std::optional<QString>(const QString& label, const QString& proposed,
+                                         QWidget* parent)>
+        EditTextDialog;
+    std::function<std::optional<int>(const QString& label, const QStringList& items,
+                                     QWidget* parent)>
+        EditChoiceDialog;
+    QUndoStack* Edits() const { return FEdits; }
     // Models of more triangles than this show a progress bar while they are read.
     int ProgressThreshold = 500000;
     QProgressBar* ReadProgress() const { return FReadProgress; }
@@ -197,7 +210,16 @@ private:
     void mnuTerrainStopComparingClick();
     void ComparingChanged();
     void ProfileModeClick();
-    enum class TLineUse { Profile, Measure, Boundary };
+    // The uses of the line mode's clicks: lines drawn, and the Edit menu's points clicked.
+    enum class TLineUse {
+        Profile,
+        Measure,
+        Boundary,
+        DeleteInside,
+        Breakline,
+        AddPoint,
+        DeletePoint
+    };
     // The line mode, drawing a line for that use; a line drawn for another goes.
     void StartLineMode(TLineUse use);
     // Asks for a vector file to save to; format is the one its extension names, else GeoJSON.
@@ -205,7 +227,29 @@ private:
     QString AskVectorFileName(const QString& caption, TVectorFormat& format);
     void mnuFileExportPictureClick();
     // Shows the model read (read replaces it): the view, the windows and the layers follow.
-    void ShowModel(const std::function<void()>& read);
+    // An edited model keeps the view and the edits.
+    void ShowModel(const std::function<void()>& read, bool edited = false);
+    // The Edit menu (EditCommands.cpp).
+    void CreateEditActions();
+    void CreateEditMenu();
+    void ForgetEdits();
+    // Makes the edit on the surface edited and puts it on the undo stack; a refused edit is
+    // told in the status bar and changes nothing.
+    void MakeEdit(const QString& name,
+                  const std::function<TSurfaceChange(const TSurfaceData&)>& edit);
+    void ShowEditedSurface();
+    void mnuEditDeleteTriangleClick();
+    void mnuEditDeleteInsideClick();
+    void mnuEditDeleteLongClick();
+    void mnuEditSwapSideClick();
+    void mnuEditAddPointClick();
+    void mnuEditDeletePointClick();
+    void mnuEditAddBreaklineClick();
+    // Whether a click of the line mode adds or deletes a point, and that click.
+    bool IsEditClick() const;
+    void EditClick(const TPlanPoint& at);
+    // The polygon of Delete inside or the breakline, drawn.
+    void FinishEditLine();
     // Terrain > Build surface..., and asking before an unsaved model goes (BuildCommands.cpp).
     void CreateBuildActions();
     void mnuTerrainBuildSurfaceClick();
@@ -267,6 +311,11 @@ private:
     QAction* mnuFilePrint;
     QAction *mnuFileSave, *mnuFileSaveAs, *mnuTerrainBuildSurface;
     QString FModelFile;
+    QUndoStack* FEdits = nullptr;
+    std::optional<TSurfaceData> FEditedSurface; // the model as edited, from the first edit on
+    QAction *mnuEditUndo, *mnuEditRedo, *mnuEditDeleteTriangle, *mnuEditDeleteInside,
+        *mnuEditDeleteLong, *mnuEditSwapSide, *mnuEditAddPoint, *mnuEditDeletePoint,
+        *mnuEditAddBreakline;
     QAction *mnuTerrainColours, *mnuTerrainHillshade, *mnuTerrainExaggeration, *mnuTerrainContours,
         *mnuTerrainShowContours, *mnuTerrainExportContours, *mnuTerrainProfile, *mnuTerrainHighest,
         *mnuTerrainLowest, *mnuTerrainCompareLevel, *mnuTerrainDifference, *mnuTerrainVolumes,

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QUndoStack>
 
 namespace {
 const char ModelFileFilters[] = "Model files (*.vrk);;LandXML files (*.xml);;PLY files (*.ply);;"
@@ -62,6 +63,7 @@ void TfrmTINMap::SaveModelAs(const QString& fileName) {
     if (format == TModelFormat::Vrk) {
         FModelFile = fileName;
         setWindowTitle("VRK Viewer - [" + fileName + "]");
+        Edits()->setClean(); // undone back to here, the model is as saved
         setWindowModified(false);
     }
 }

@@ -558,6 +558,10 @@ void TfrmTINMap::ShowLineMode() {
     mnuTerrainProfile->setChecked(on && profile);
     mnuTerrainMeasure->setChecked(on && FLineUse == TLineUse::Measure);
     mnuTerrainDrawBoundary->setChecked(on && FLineUse == TLineUse::Boundary);
+    mnuEditDeleteInside->setChecked(on && FLineUse == TLineUse::DeleteInside);
+    mnuEditAddBreakline->setChecked(on && FLineUse == TLineUse::Breakline);
+    mnuEditAddPoint->setChecked(on && FLineUse == TLineUse::AddPoint);
+    mnuEditDeletePoint->setChecked(on && FLineUse == TLineUse::DeletePoint);
     btnProfile->setChecked(on && profile);
     FSlopePanel->setVisible(on && FLineUse == TLineUse::Measure);
     frmTriInfo->SetShowsMeasures(on && FLineUse == TLineUse::Measure);
@@ -598,6 +602,8 @@ void TfrmTINMap::FinishProfileLine() {
     const TWaitCursor wait;
     if (FLineUse == TLineUse::Boundary)
         return FinishBoundary();
+    if (FLineUse == TLineUse::DeleteInside || FLineUse == TLineUse::Breakline)
+        return FinishEditLine();
     if (FLineUse == TLineUse::Measure)
         frmMeasure->ShowMeasure(MeasureLine(*FModel, FProfileLine),
                                 MeasureSegments(*FModel, FProfileLine), MeasuredArea(),

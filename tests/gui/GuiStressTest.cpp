@@ -159,7 +159,7 @@ protected:
                                              "mnuTerrainShowContours", "mnuTerrainDifference",
                                              "mnuOptionsTriangles",    "mnuOptionsEdges",
                                              "mnuOptionsStartPoints",  "mnuOptionsLimits"};
-        switch (Pick(22)) {
+        switch (Pick(25)) {
         case 0:
         case 1:
         case 2:
@@ -224,6 +224,18 @@ protected:
             if (Pick(3) == 0)
                 Toggle("mnuFileSaveAs");
             break;
+        case 22:
+        case 23:
+        case 24: { // an edit, a mode of the Edit menu's clicks, or undo and redo
+            static const char* const edits[] = {
+                "mnuEditDeleteTriangle", "mnuEditSwapSide",    "mnuEditDeleteLong",
+                "mnuEditAddPoint",       "mnuEditDeletePoint", "mnuEditAddBreakline",
+                "mnuEditDeleteInside",   "mnuEditUndo",        "mnuEditRedo"};
+            Toggle(edits[Pick(std::size(edits))]);
+            if (Pick(2) == 0)
+                QTest::mouseClick(Map(), Qt::LeftButton, {}, AnyPoint());
+            break;
+        }
         }
         Settle();
     }
@@ -273,6 +285,16 @@ TEST_P(GuiStressTest, SurvivesARandomHand) {
     window.UnsavedDialog = [](QWidget*) { return TfrmTINMap::TUnsavedAnswer::Discard; };
     const QString saved = dir.filePath("saved.vrk");
     window.SaveDialog = [saved](const QString&, const QString&, QWidget*) { return saved; };
+    // The Edit menu's questions take what they offer.
+    window.EditNumberDialog = [](const QString&, double proposed, QWidget*) {
+        return std::optional(proposed);
+    };
+    window.EditTextDialog = [](const QString&, const QString& proposed, QWidget*) {
+        return std::optional(proposed);
+    };
+    window.EditChoiceDialog = [](const QString&, const QStringList&, QWidget*) {
+        return std::optional(0);
+    };
     Show();
     window.OpenModel(ModelFile());
     Toggle("mnuTerrainCompareLevel");

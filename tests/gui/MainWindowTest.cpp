@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -607,4 +608,102 @@ TEST_F(MainWindowTest, ABuiltSurfaceIsShownUnsavedAndIsNotLostWithoutAsking) {
     EXPECT_FALSE(window->isWindowModified());
     EXPECT_EQ(asked, 4);
     EXPECT_TRUE(window->close()) << "nothing unsaved: no question";
+}
+
+TEST_F(MainWindowTest, EditsChangeTheModelOnShowKeepTheViewAndUndoAndRedo) {
+    // A 4 x 4 grid of points 10 m apart, built: 18 triangles.
+    const QString points = dir.filePath("grid.csv");
+    QFile file(points);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x,y,z\n");
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i)
+            file.write(QString("%1,%2,%3\n").arg(10 * i).arg(10 * j).arg(i + j).toLatin1());
+    file.close();
+    auto window = Started({});
+    TBuildRequest request;
+    request.Files.Points = {points};
+    window->BuildSurfaceDialog = [&](QWidget*) { return std::optional(request); };
+    window->findChild<QAction*>("mnuTerrainBuildSurface")->trigger();
+    const TVandrelTINModel& model = window->Model();
+    ASSERT_EQ(model.Triangles().Count(), 18);
+    auto counts = [&] { return std::pair(model.Vertices().Count(), model.Triangles().Count()); };
+    auto action = [&](const char* name) { return window->findChild<QAction*>(name); };
+    std::vector<double> numbers;
+    double proposed = 0;
+    window->EditNumberDialog = [&](const QString&, double offered, QWidget*) {
+        proposed = offered;
+        EXPECT_FALSE(numbers.empty()) << "asked once too often";
+        const double number = numbers.empty() ? 0 : numbers.front();
+        numbers.clear();
+        return std::optional(number);
+    };
+    window->EditTextDialog = [&](const QString&, const QString& offered, QWidget*) {
+        return std::optional(offered);
+    };
+    int choice = 0;
+    window->EditChoiceDialog = [&](const QString&, const QStringList&, QWidget*) {
+        return std::optional(choice);
+    };
+    const double zoom = window->MapView()->State().Zoom;
+
+    Click(*window, Pixel(*window, 2, 1)); // the lower left triangle, then Delete
+    ASSERT_NE(window->SelectedTriangle(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Delete);
+    EXPECT_EQ(counts(), std::pair(15, 17)) << "the corner only it used goes too";
+
+    action("mnuEditAddPoint")->trigger(); // a click, then its elevation (the surface's offered)
+    numbers = {7.5};
+    Click(*window, Pixel(*window, 15, 15));
+    EXPECT_EQ(counts(), std::pair(16, 19));
+    EXPECT_NEAR(proposed, 3, 0.2);
+    Click(*window, Pixel(*window, 100, 100)); // off the surface: refused, told
+    EXPECT_EQ(counts(), std::pair(16, 19));
+    EXPECT_FALSE(window->statusBar()->currentMessage().isEmpty());
+
+    action("mnuEditDeletePoint")->trigger();
+    Click(*window, Pixel(*window, 20.5, 20.5));
+    EXPECT_EQ(counts(), std::pair(15, 17));
+
+    action("mnuEditAddBreakline")->trigger(); // corners at the surface's elevations
+    Click(*window, Pixel(*window, 3, 12));
+    DoubleClick(window->MapView()->viewport(), Pixel(*window, 27, 24));
+    EXPECT_EQ(counts().first, 17);
+
+    window->findChild<QToolButton*>("btnZoomMode")->click(); // a click selects again
+    Click(*window, Pixel(*window, 28, 3));
+    ASSERT_NE(window->SelectedTriangle(), nullptr);
+    const auto beforeSwap = counts();
+    // A neighbour across a straight line is refused, across a square's diagonal swapped.
+    for (const int edits = window->Edits()->count(); window->Edits()->count() == edits;) {
+        action("mnuEditSwapSide")->trigger();
+        ASSERT_LT(choice++, 3);
+    }
+    EXPECT_EQ(counts(), beforeSwap);
+
+    numbers = {12};
+    action("mnuEditDeleteLong")->trigger();
+    EXPECT_LT(counts().second, beforeSwap.second);
+    EXPECT_EQ(window->MapView()->State().Zoom, zoom) << "the view stays";
+    EXPECT_TRUE(window->isWindowModified());
+
+    // Back to the surface built, face for face, and forward again.
+    const int edits = window->Edits()->count();
+    EXPECT_EQ(edits, 6);
+    const auto edited = counts();
+    for (int i = 0; i < edits; ++i)
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(counts(), std::pair(16, 18));
+    for (int i = 0; i < edits; ++i)
+        QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(counts(), edited);
+
+    // Saved, the edits are the model file's; one undone is unsaved again.
+    const QString saved = dir.filePath("edited.vrk");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return saved; };
+    action("mnuFileSave")->trigger();
+    EXPECT_FALSE(window->isWindowModified());
+    action("mnuEditUndo")->trigger();
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(ReportedErrors(), QStringList{});
 }

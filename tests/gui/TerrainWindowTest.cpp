@@ -98,7 +98,7 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
     QStringList menus;
     for (QAction* menu : window->menuBar()->actions())
         menus << menu->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&Terrain", "&Help"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Options", "&Terrain", "&Edit", "&Help"}));
     QStringList items;
     for (QAction* item : window->menuBar()->actions()[2]->menu()->actions())
         items << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
