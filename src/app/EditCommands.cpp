@@ -116,6 +116,8 @@ void TfrmTINMap::MakeEdit(const QString& name,
         return;
     }
     ApplyChange(*FEditedSurface, change);
+    if (!windowTitle().contains("[*]")) // the title marks an edited model
+        setWindowTitle(windowTitle() + "[*]");
     FEdits->push(new TEditCommand(name, *FEditedSurface, std::move(change),
                                   [this] { RunGuarded([&] { ShowEditedSurface(); }); }));
     ShowEditedSurface();
@@ -123,8 +125,6 @@ void TfrmTINMap::MakeEdit(const QString& name,
 
 void TfrmTINMap::ShowEditedSurface() {
     ShowModel([&] { BuildModel(*FModel, TSurfaceData(*FEditedSurface)); }, true);
-    if (!windowTitle().contains("[*]"))
-        setWindowTitle(windowTitle() + "[*]");
 }
 
 void TfrmTINMap::mnuEditDeleteTriangleClick() {
