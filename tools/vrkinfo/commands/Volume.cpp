@@ -1,0 +1,52 @@
+// vrkinfo volume FILE (OTHER | --level Z): cut, fill and net between two surfaces.
+#include "Run.h"
+#include "compare/Difference.h"
+#include "compare/Volumes.h"
+#include "vrk/VRKModel.h"
+
+#include <cmath>
+
+namespace vrkinfo {
+int TRun::Volume(const QString& file, const std::optional<QString>& other) {
+    if (FLine.Level.has_value() == other.has_value())
+        throw TUsageError{other ? "volume takes OTHER or --level Z, not both"
+                                : "volume needs OTHER or --level Z"};
+    std::optional<double> level;
+    if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
+        throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    if (FLine.ZeroLine && !other)
+        throw TUsageError{"--zero-line needs OTHER: a level meets the model where its contour is"};
+    const TVectorFormat zeroLineFormat =
+        FLine.ZeroLine ? VectorFormatFor(*FLine.ZeroLine) : TVectorFormat::GeoJson;
+    TBoundary boundary;
+    if (FLine.Boundary && !ReadPolygon(boundary, *FLine.Boundary))
+        return ExitUnreadable;
+    TVandrelTINModel model, surface;
+    if (!Read(model, file) || (other && !Read(surface, *other)))
+        return ExitUnreadable;
+    const TComparison with{other ? &surface : nullptr, level.value_or(0)};
+    const TBoundary* within = FLine.Boundary ? &boundary : nullptr;
+    // Against a level without a boundary, each triangle is split on its own.
+    const TVolumes volumes = other || within ? CompareVolumes(model.Triangles(), with, within)
+                                             : VolumesToLevel(model.Triangles(), *level);
+    if (level && !(std::isfinite(volumes.Cut) && std::isfinite(volumes.Fill) &&
+                   std::isfinite(volumes.Cut - volumes.Fill)))
+        throw TUsageError{QString("the level %1 lies so far from the model that its volume "
+                                  "overflows a number")
+                              .arg(*FLine.Level)};
+    WriteFigures(file, VolumeFigures(volumes));
+    if (FLine.ZeroLine) { // where the two surfaces meet
+        const TSurfaceDifference difference = CompareSurfaces(model, surface);
+        const std::optional<TCoordinateSystem> system = SystemFor(file, model);
+        NoteNoSystem(*FLine.ZeroLine, zeroLineFormat, system);
+        try {
+            WriteVectorLines(*FLine.ZeroLine, zeroLineFormat, "zero_line",
+                             ZeroLineVectorLines(difference.ZeroLine, model), false,
+                             system ? &*system : nullptr, model.Header.CoordinateUnits);
+        } catch (const Exception& error) {
+            return GisFailed(*FLine.ZeroLine, error);
+        }
+    }
+    return ExitDone;
+}
+} // namespace vrkinfo
