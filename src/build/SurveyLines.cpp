@@ -25,6 +25,11 @@ struct TCloseDataset {
 void ForEachGeometry(const std::string& path,
                      const std::function<void(const OGRGeometry&)>& visit) {
     InitGdal();
+    // GDAL's complaints become the message naming the file, not lines of its own on stderr.
+    struct TQuietGdal {
+        TQuietGdal() { CPLPushErrorHandler(CPLQuietErrorHandler); }
+        ~TQuietGdal() { CPLPopErrorHandler(); }
+    } quiet;
     CPLErrorReset();
     std::unique_ptr<GDALDataset, TCloseDataset> dataset(GDALDataset::FromHandle(
         GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));

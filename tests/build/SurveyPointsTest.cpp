@@ -1,5 +1,6 @@
 // Survey points from text files and LAS point clouds, and the files refused, each named.
 #include "build/SurveyPoints.h"
+#include "build/SurfaceBuild.h"
 #include "build/SurveyLines.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 struct SurveyPointsTest : ::testing::Test {
@@ -146,4 +148,55 @@ TEST_F(SurveyPointsTest, BreaklinesAndABoundaryFromGisFiles) {
     for (const std::string& refused : {bowTie, Saved("none.geojson", "{}"), polygon + ".missing"})
         EXPECT_THROW(ReadBoundaryPolygon(refused), ESurfaceReadError) << refused;
     EXPECT_THROW(ReadBreaklines(polygon + ".missing"), ESurfaceReadError);
+}
+
+// Damaged files of every kind the build reads: each is read, or refused with a message that
+// begins with its name; the sanitizer build watches for anything worse.
+TEST_F(SurveyPointsTest, DamagedFilesOfEveryKindAreReadOrRefusedByName) {
+    const std::pair<const char*, QByteArray> kinds[] = {
+        {"p.csv", "x,y,z\n0,0,1\n10,0,2\n10,10,3\n0,10,4\n5,5,9\n"},
+        {"p.txt", "1 0 0 1 a\n2 0 10 2 b\n3 10 10 3 c\n4 10 0 4 d\n"},
+        {"p.las", Las(2, 1)},
+        {"q.las", Las(4, 6)},
+        {"lines.geojson", R"({"type":"FeatureCollection","features":[{"type":"Feature",)"
+                          R"("properties":{},"geometry":{"type":"LineString","coordinates":)"
+                          R"([[1,1,5],[9,9,6]]}}]})"},
+        {"site.geojson", R"({"type":"Polygon","coordinates":[[[0,0],[10,0],[10,10],[0,0]]]})"}};
+    std::mt19937 random(11);
+    const char replacements[] = "0123456789-.,; \n\te\"[]{}:\0\xff";
+    int refused = 0, read = 0;
+    for (const auto& [name, clean] : kinds) {
+        for (int round = 0; round < 120; ++round) {
+            QByteArray bytes = clean;
+            for (int k = int(random() % 4); k >= 0; --k) {
+                const auto at = qsizetype(random() % bytes.size());
+                if (random() % 5 == 0)
+                    bytes.remove(at, qsizetype(random() % 8));
+                else
+                    bytes[at] = random() % 2 ? char(random())
+                                             : replacements[random() % (sizeof replacements - 1)];
+            }
+            const std::string path = Saved(name, bytes);
+            const QString file = QString::fromStdString(path);
+            TSurveyFiles files;
+            if (file.endsWith("lines.geojson"))
+                files.Breaklines = {file};
+            else if (file.endsWith("site.geojson"))
+                files.Boundary = file;
+            files.Points = {files.Breaklines.isEmpty() && files.Boundary.isEmpty()
+                                ? file
+                                : QString::fromStdString(Saved("base.csv", kinds[0].second))};
+            files.Columns = file.endsWith(".txt") ? "PNEZD" : "";
+            try {
+                TTriangulationReport report;
+                BuildSurface(files, {}, report);
+                ++read;
+            } catch (const ESurfaceReadError& error) {
+                ++refused;
+                EXPECT_EQ(error.Message().rfind(path, 0), 0u) << error.Message();
+            }
+        }
+    }
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(read, 40);
 }
