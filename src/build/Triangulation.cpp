@@ -2,6 +2,7 @@
 
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Triangulation_face_base_with_info_2.h>
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
 
 #include <algorithm>
@@ -16,13 +17,18 @@ namespace {
 using TKernel = CGAL::Exact_predicates_inexact_constructions_kernel;
 // A vertex's elevation and, for a survey point, its place among the points kept; whether a
 // line has set its elevation (the first line given sets it).
+constexpr uint32_t NoNumber = std::numeric_limits<uint32_t>::max();
 struct TVertexInfo {
     double Z = std::numeric_limits<double>::quiet_NaN();
-    uint32_t Order = std::numeric_limits<uint32_t>::max();
+    uint32_t Order = NoNumber;
     bool FromLine = false;
+    uint32_t Number = NoNumber; // among the surface's points, once it is a corner of one kept
 };
 using TVertexBase = CGAL::Triangulation_vertex_base_with_info_2<TVertexInfo, TKernel>;
-using TFaceBase = CGAL::Constrained_triangulation_face_base_2<TKernel>;
+// A face's number among the surface's faces; NoNumber for one left out.
+using TFaceBase =
+    CGAL::Triangulation_face_base_with_info_2<uint32_t, TKernel,
+                                              CGAL::Constrained_triangulation_face_base_2<TKernel>>;
 using TStructure = CGAL::Triangulation_data_structure_2<TVertexBase, TFaceBase>;
 using TDelaunay =
     CGAL::Constrained_Delaunay_triangulation_2<TKernel, TStructure, CGAL::Exact_predicates_tag>;
@@ -31,22 +37,29 @@ using TPoint = TKernel::Point_2;
 // The points kept, in the order given: the first at each position.
 std::vector<uint32_t> FirstAtEachPosition(const std::vector<TSurfacePoint>& points,
                                           TTriangulationReport& report) {
-    std::vector<uint32_t> order(points.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        const TSurfacePoint &p = points[a], &q = points[b];
-        return p.Easting < q.Easting || (p.Easting == q.Easting && p.Northing < q.Northing);
+    // Sorted by position and then by place, the first of each run is the first given.
+    struct TPlace {
+        double X, Y;
+        uint32_t Index;
+    };
+    std::vector<TPlace> places(points.size());
+    for (uint32_t i = 0; i < points.size(); ++i)
+        places[i] = {points[i].Easting, points[i].Northing, i};
+    std::sort(places.begin(), places.end(), [](const TPlace& a, const TPlace& b) {
+        return a.X < b.X || (a.X == b.X && (a.Y < b.Y || (a.Y == b.Y && a.Index < b.Index)));
     });
     std::vector<bool> kept(points.size(), true);
-    for (size_t i = 1; i < order.size(); ++i) {
-        const TSurfacePoint &first = points[order[i - 1]], &p = points[order[i]];
-        if (p.Easting != first.Easting || p.Northing != first.Northing)
+    for (size_t i = 1, first = 0; i < places.size(); ++i) {
+        if (places[i].X != places[first].X || places[i].Y != places[first].Y) {
+            first = i;
             continue;
-        kept[order[i]] = false;
-        order[i] = order[i - 1]; // the first of the run stays the one compared with
+        }
+        kept[places[i].Index] = false;
         ++report.Repeated;
-        report.RepeatedOtherValue += p.Value != points[order[i]].Value;
+        report.RepeatedOtherValue +=
+            points[places[i].Index].Value != points[places[first].Index].Value;
     }
+    places = {};
     std::vector<uint32_t> result;
     for (uint32_t i = 0; i < points.size(); ++i)
         if (kept[i])
@@ -227,21 +240,42 @@ TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
     if (faces.empty())
         throw ESurfaceReadError("no triangle is left: every side is longer than the longest "
                                 "allowed, or the boundary holds none");
-    std::unordered_map<TDelaunay::Vertex_handle, uint32_t> number;
-    std::vector<TDelaunay::Vertex_handle> used;
+    // The survey points in their order, then the lines' new corners in the triangulation's.
+    std::vector<TDelaunay::Vertex_handle> byOrder(kept.size());
+    std::vector<TDelaunay::Vertex_handle> others;
     for (const auto& f : faces)
-        for (int k = 0; k < 3; ++k)
-            if (number.emplace(f->vertex(k), 0).second)
-                used.push_back(f->vertex(k));
-    std::stable_sort(used.begin(), used.end(), [](const auto& a, const auto& b) {
-        return a->info().Order < b->info().Order;
-    });
+        for (int k = 0; k < 3; ++k) {
+            const TDelaunay::Vertex_handle v = f->vertex(k);
+            if (v->info().Number != NoNumber)
+                continue;
+            v->info().Number = 0; // counted
+            (v->info().Order < byOrder.size() ? byOrder[v->info().Order] : others.emplace_back()) =
+                v;
+        }
     TSurfaceData surface;
-    for (const auto& v : used) {
-        number[v] = uint32_t(surface.Points.size());
-        surface.Points.push_back({v->point().x(), v->point().y(), v->info().Z});
+    surface.Points.reserve(kept.size() + others.size());
+    for (const auto* group : {&byOrder, &others})
+        for (const TDelaunay::Vertex_handle& v : *group)
+            if (v != TDelaunay::Vertex_handle()) {
+                v->info().Number = uint32_t(surface.Points.size());
+                surface.Points.push_back({v->point().x(), v->point().y(), v->info().Z});
+            }
+    for (auto f = delaunay.all_faces_begin(); f != delaunay.all_faces_end(); ++f)
+        f->info() = NoNumber;
+    for (uint32_t i = 0; i < faces.size(); ++i)
+        faces[i]->info() = i;
+    surface.Faces.reserve(faces.size());
+    surface.Neighbours.reserve(faces.size());
+    for (const auto& f : faces) { // CGAL's faces are anticlockwise
+        surface.Faces.push_back({f->vertex(0)->info().Number, f->vertex(1)->info().Number,
+                                 f->vertex(2)->info().Number});
+        // The side from corner k to the next faces corner k + 2.
+        std::array<int32_t, 3> across{};
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t other = f->neighbor((k + 2) % 3)->info();
+            across[size_t(k)] = other == NoNumber ? -1 : int32_t(other);
+        }
+        surface.Neighbours.push_back(across);
     }
-    for (const auto& f : faces) // CGAL's faces are anticlockwise
-        surface.Faces.push_back({number[f->vertex(0)], number[f->vertex(1)], number[f->vertex(2)]});
     return surface;
 }

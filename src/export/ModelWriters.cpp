@@ -1,6 +1,8 @@
 #include "ModelWriters.h"
+#include "import/SurfaceData.h"
 #include "platform/Exceptions.h"
 #include "platform/NumberText.h"
+#include "vrk/VRKMeshWriter.h"
 #include "vrk/VRKModel.h"
 #include "vrk/VRKWriter.h"
 
@@ -266,4 +268,57 @@ void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& o
     case TModelFormat::Vrk:
         return WriteVrkModel(model, out);
     }
+}
+
+namespace {
+// The surface as the file writer reads a mesh: as BuildModel would make it a model.
+class TSurfaceMesh {
+public:
+    explicit TSurfaceMesh(const TSurfaceData& surface) : FSurface(surface) {
+        if (surface.Neighbours.size() != surface.Faces.size())
+            for (const auto& across : FaceNeighbours(surface))
+                FFound.push_back({int32_t(across[0]), int32_t(across[1]), int32_t(across[2])});
+    }
+    int64_t VertexCount() const { return int64_t(FSurface.Points.size()); }
+    TMeshVertex Vertex(int64_t i) const {
+        const TSurfacePoint& p = FSurface.Points[size_t(i)];
+        return {p.Easting, p.Northing, p.Value};
+    }
+    int64_t TriangleCount() const { return int64_t(FSurface.Faces.size()); }
+    void Triangle(int64_t i, int32_t corners[3], int32_t neighbours[3]) const {
+        const auto& face = FSurface.Faces[size_t(i)];
+        const auto& across = Neighbours()[size_t(i)];
+        for (int k = 0; k < 3; ++k) {
+            if (face[size_t(k)] >= FSurface.Points.size())
+                throw Exception("A triangle has a corner that is not among the model's points.");
+            corners[k] = int32_t(face[size_t(k)] + 1);
+            neighbours[k] = across[size_t(k)] < 0 ? -1 : across[size_t(k)] + 1;
+        }
+    }
+    // The triangles with a side on the outline, in order, as for a model of another format.
+    std::vector<int32_t> EdgeTriangles() const {
+        std::vector<int32_t> numbers;
+        const auto& all = Neighbours();
+        for (size_t t = 0; t < all.size(); ++t)
+            if (all[t][0] < 0 || all[t][1] < 0 || all[t][2] < 0)
+                numbers.push_back(int32_t(t + 1));
+        return numbers;
+    }
+    std::vector<TMeshStartPoint> StartPoints() const { return {}; }
+
+private:
+    const std::vector<std::array<int32_t, 3>>& Neighbours() const {
+        return FFound.empty() ? FSurface.Neighbours : FFound;
+    }
+    const TSurfaceData& FSurface;
+    std::vector<std::array<int32_t, 3>> FFound; // when the surface does not give them
+};
+} // namespace
+
+void WriteVrkSurface(const TSurfaceData& surface, QIODevice& out) {
+    const TSurfaceMesh mesh(surface);
+    TVRKHeader base{};
+    base.CoordinateUnits = base.VertexValueUnits = surface.Units;
+    base.InterpolationMethod = 1;
+    WriteVrkMesh(mesh, VrkHeaderFor(mesh, base, surface.Name), out);
 }

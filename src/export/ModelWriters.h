@@ -9,6 +9,7 @@
 
 class QIODevice;
 class TVandrelTINModel;
+struct TSurfaceData;
 
 enum class TModelFormat { LandXml, Ply, Obj, Mesh2dm, Vrk };
 
@@ -27,3 +28,7 @@ struct TSystemName {
 // With a system, LandXML names it in a CoordinateSystem element.
 void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& out,
                 const TSystemName* system = nullptr);
+
+// The surface of points and faces as a model file: the bytes of the model BuildModel makes of
+// it written as a model file, without making the model (a surface of millions of points).
+void WriteVrkSurface(const TSurfaceData& surface, QIODevice& out);

@@ -67,13 +67,18 @@ int64_t OtherTriangleOnSide(const TSurfaceData& surface, const TPointTriangles& 
 }
 
 void SetNeighbours(const TSurfaceData& surface, TTriangles& triangles) {
-    const std::vector<std::array<int64_t, 3>> neighbours = FaceNeighbours(surface);
-    for (uint32_t t = 0; t < surface.Faces.size(); ++t) {
-        TTriangle* triangle = triangles.TriangleAt(static_cast<int>(t));
-        for (int k = 1; k <= 3; ++k)
-            if (const int64_t other = neighbours[t][k - 1]; other >= 0)
-                triangle->SetNeighbour(k, triangles.TriangleAt(static_cast<int>(other)));
-    }
+    auto set = [&](const auto& neighbours) {
+        for (uint32_t t = 0; t < surface.Faces.size(); ++t) {
+            TTriangle* triangle = triangles.TriangleAt(static_cast<int>(t));
+            for (int k = 1; k <= 3; ++k)
+                if (const int64_t other = neighbours[t][k - 1]; other >= 0)
+                    triangle->SetNeighbour(k, triangles.TriangleAt(static_cast<int>(other)));
+        }
+    };
+    if (surface.Neighbours.size() == surface.Faces.size())
+        set(surface.Neighbours);
+    else
+        set(FaceNeighbours(surface));
 }
 
 int32_t SaturatedInt32(int64_t value) {

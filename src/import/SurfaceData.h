@@ -30,6 +30,9 @@ struct TSurfaceData {
     uint8_t Units = 1; // the header's code: 1 metres, 2 feet, 3 US survey feet
     std::vector<TSurfacePoint> Points;
     std::vector<std::array<uint32_t, 3>> Faces; // positions in Points
+    // Each face's neighbour across its side from corner k to the next, -1 for none, when the
+    // maker knows them (a triangulation); empty: found through shared corners.
+    std::vector<std::array<int32_t, 3>> Neighbours;
 
     // Where a face was read ("line 12"), asked only when it is refused.
     using TPlace = std::function<std::string()>;

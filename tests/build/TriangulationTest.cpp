@@ -77,6 +77,13 @@ TWide ExpectDelaunay(const TSurfaceData& surface) {
         EXPECT_LE(InCircle(a, b, c, d), 0) << "side " << side.first << "-" << side.second;
     }
     EXPECT_GT(shared, 0);
+    // The neighbours the triangulation gives are those that shared corners give.
+    TSurfaceData cornersOnly = surface;
+    cornersOnly.Neighbours.clear();
+    const auto found = FaceNeighbours(cornersOnly);
+    EXPECT_TRUE(std::equal(
+        found.begin(), found.end(), surface.Neighbours.begin(), surface.Neighbours.end(),
+        [](const auto& a, const auto& b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }));
     TVandrelTINModel model;
     BuildModel(model, TSurfaceData(surface));
     TCount report;

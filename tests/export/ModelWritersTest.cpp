@@ -1,9 +1,11 @@
 // Each model writer's output read back by a small reader and compared with the model.
 #include "export/ModelWriters.h"
 #include "TerrainGenerator.h"
+#include "import/SurfaceData.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
+#include "vrk/VRKWriter.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -180,4 +182,33 @@ TEST(ModelFormatTest, ExtensionsAndNames) {
     EXPECT_FALSE(ModelFormatFromExtension("noextension", format));
     EXPECT_TRUE(ModelFormatFromName("landxml", format));
     EXPECT_FALSE(ModelFormatFromName("dxf", format));
+}
+
+TEST(VrkSurfaceTest, ASurfaceIsWrittenAsTheModelMadeOfItWouldBe) {
+    // A grid with a hole where one triangle is left out, its neighbours found or given.
+    TSurfaceData surface;
+    surface.Name = "Pad";
+    surface.Units = 2;
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i)
+            surface.Points.push_back({485000.125 + 10 * i, 3650000.0 + 10 * j, 0.1 * i * j});
+    for (uint32_t j = 0; j < 3; ++j)
+        for (uint32_t i = 0; i < 3; ++i)
+            for (const auto& face : {std::array{4 * j + i, 4 * j + i + 1, 4 * j + i + 5},
+                                     std::array{4 * j + i, 4 * j + i + 5, 4 * j + i + 4}})
+                if (!(i == 1 && j == 1 && face[2] == 4 * j + i + 4))
+                    surface.Faces.push_back(face);
+    auto bytes = [](auto write) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        write(buffer);
+        return buffer.data();
+    };
+    TVandrelTINModel model;
+    BuildModel(model, TSurfaceData(surface));
+    const QByteArray expected = bytes([&](QIODevice& out) { WriteVrkModel(model, out); });
+    EXPECT_EQ(bytes([&](QIODevice& out) { WriteVrkSurface(surface, out); }), expected);
+    for (const auto& across : FaceNeighbours(surface))
+        surface.Neighbours.push_back({int32_t(across[0]), int32_t(across[1]), int32_t(across[2])});
+    EXPECT_EQ(bytes([&](QIODevice& out) { WriteVrkSurface(surface, out); }), expected);
 }

@@ -2,6 +2,8 @@
 #include "Run.h"
 #include "build/SurfaceBuild.h"
 #include "build/SurveyPoints.h"
+#include "export/ModelWriters.h"
+#include "export/SavedFile.h"
 #include "import/SurfaceData.h"
 #include "platform/FileNames.h"
 #include "vrk/VRKModel.h"
@@ -47,11 +49,13 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
     files.Boundary = FLine.Boundary.value_or(QString());
     files.Columns = FLine.Columns.value_or(QString());
     TTriangulationReport report;
-    TVandrelTINModel model;
+    TSurfaceData surface;
+    TVandrelTINModel model; // for the formats written from a model
     try {
-        TSurfaceData surface = BuildSurface(files, options, report);
+        surface = BuildSurface(files, options, report);
         surface.Name = FLine.Name.value_or(QFileInfo(output).completeBaseName());
-        BuildModel(model, std::move(surface));
+        if (format != TModelFormat::Vrk)
+            BuildModel(model, std::move(surface));
     } catch (const EColumnsNeeded& error) {
         throw TUsageError{QString::fromStdString(error.Message())};
     } catch (const ESurfaceReadError& error) { // it names the file
@@ -63,6 +67,14 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
         FErr << "vrkinfo: " << report.Repeated
              << " points at the place of an earlier one left out (" << report.RepeatedOtherValue
              << " of them with another elevation)\n";
-    return WriteModelFile(model, format, output, system);
+    if (format != TModelFormat::Vrk)
+        return WriteModelFile(model, format, output, system);
+    // A model file straight from the points and faces: millions of them need no model between.
+    try {
+        SaveFile(output, [&](QIODevice& out) { WriteVrkSurface(surface, out); });
+    } catch (const Exception& error) {
+        return Failed(output, FileErrorText(error));
+    }
+    return ExitDone;
 }
 } // namespace vrkinfo
