@@ -42,8 +42,11 @@ TSurfaceData BuildSurface(const TSurveyFiles& files, const TTriangulationOptions
                           TTriangulationReport& report) {
     std::vector<TSurfacePoint> points;
     for (const QString& file : files.Points) {
-        const auto read = ReadSurveyPoints(file, files.Columns, files.Classes);
-        points.insert(points.end(), read.begin(), read.end());
+        auto read = ReadSurveyPoints(file, files.Columns, files.Classes);
+        if (points.empty())
+            points = std::move(read); // one file of millions: no copy
+        else
+            points.insert(points.end(), read.begin(), read.end());
     }
     std::vector<TBreakline> breaklines;
     for (const QString& file : files.Breaklines) {
@@ -55,8 +58,8 @@ TSurfaceData BuildSurface(const TSurveyFiles& files, const TTriangulationOptions
         boundary = Named(files.Boundary,
                          [](const std::string& path) { return ReadBoundaryPolygon(path); });
     try {
-        return TriangulateSurvey(points, breaklines, boundary ? &*boundary : nullptr, options,
-                                 report);
+        return TriangulateSurvey(std::move(points), breaklines, boundary ? &*boundary : nullptr,
+                                 options, report);
     } catch (const ESurfaceReadError& error) {
         throw ESurfaceReadError(FileNameBytes(files.Points.join(", ")).toStdString() + ": " +
                                 error.Message());

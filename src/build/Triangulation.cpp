@@ -18,12 +18,14 @@ using TKernel = CGAL::Exact_predicates_inexact_constructions_kernel;
 // A vertex's elevation and, for a survey point, its place among the points kept; whether a
 // line has set its elevation (the first line given sets it).
 constexpr uint32_t NoNumber = std::numeric_limits<uint32_t>::max();
-struct TVertexInfo {
+constexpr uint32_t NoOrder = 0x7fffffff;
+struct TVertexInfo { // 16 bytes: millions of them
     double Z = std::numeric_limits<double>::quiet_NaN();
-    uint32_t Order = NoNumber;
-    bool FromLine = false;
+    uint32_t Order : 31 = NoOrder;
+    uint32_t FromLine : 1 = 0;
     uint32_t Number = NoNumber; // among the surface's points, once it is a corner of one kept
 };
+static_assert(sizeof(TVertexInfo) == 16);
 using TVertexBase = CGAL::Triangulation_vertex_base_with_info_2<TVertexInfo, TKernel>;
 // A face's number among the surface's faces; NoNumber for one left out.
 using TFaceBase =
@@ -59,7 +61,7 @@ std::vector<uint32_t> FirstAtEachPosition(const std::vector<TSurfacePoint>& poin
         report.RepeatedOtherValue +=
             points[places[i].Index].Value != points[places[first].Index].Value;
     }
-    places = {};
+    std::vector<TPlace>().swap(places);
     std::vector<uint32_t> result;
     for (uint32_t i = 0; i < points.size(); ++i)
         if (kept[i])
@@ -171,12 +173,12 @@ void InsertLine(TDelaunay& delaunay, TLine& line) {
 
 } // namespace
 
-TSurfaceData TriangulatePoints(const std::vector<TSurfacePoint>& points,
+TSurfaceData TriangulatePoints(std::vector<TSurfacePoint> points,
                                const TTriangulationOptions& options, TTriangulationReport& report) {
-    return TriangulateSurvey(points, {}, nullptr, options, report);
+    return TriangulateSurvey(std::move(points), {}, nullptr, options, report);
 }
 
-TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
+TSurfaceData TriangulateSurvey(std::vector<TSurfacePoint> points,
                                const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
                                const TTriangulationOptions& options, TTriangulationReport& report) {
     for (size_t i = 0; i < points.size(); ++i)
@@ -185,14 +187,19 @@ TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
             throw ESurfaceReadError("point " + std::to_string(i + 1) +
                                     " has a coordinate that is not a finite number");
     report = {};
-    const std::vector<uint32_t> kept = FirstAtEachPosition(points, report);
+    std::vector<uint32_t> kept = FirstAtEachPosition(points, report);
     std::vector<std::pair<TPoint, TVertexInfo>> located;
     located.reserve(kept.size());
     for (const uint32_t i : kept)
         located.push_back({TPoint(points[i].Easting, points[i].Northing),
                            TVertexInfo{points[i].Value, uint32_t(located.size()), false}});
+    const size_t keptCount = kept.size();
+    // What is left of the points is in located, then in the triangulation: their memory goes.
+    std::vector<TSurfacePoint>().swap(points);
+    std::vector<uint32_t>().swap(kept);
     TDelaunay delaunay;
     delaunay.insert(located.begin(), located.end()); // spatially sorted
+    decltype(located)().swap(located);
     if (delaunay.dimension() < 2)
         throw ESurfaceReadError("the points span no triangle: fewer than three, or all on a "
                                 "line");
@@ -223,10 +230,11 @@ TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
                                     "the points' surface, where it has none");
     const auto gone =
         DroppedByLength(delaunay, boundary ? 0 : options.MaxEdge, report.RemovedByMaxEdge);
-    // The vertices of the triangles kept: the survey points in their order, then the others.
-    std::vector<TDelaunay::Face_handle> faces;
-    for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f) {
-        if (gone.count(f))
+    // The faces kept, numbered in the triangulation's order (no number: left out).
+    uint32_t faceCount = 0;
+    for (auto f = delaunay.all_faces_begin(); f != delaunay.all_faces_end(); ++f) {
+        f->info() = NoNumber;
+        if (delaunay.is_infinite(f) || gone.count(f))
             continue;
         if (boundary) {
             const TPoint &a = f->vertex(0)->point(), &b = f->vertex(1)->point(),
@@ -235,16 +243,18 @@ TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
                                {(a.x() + b.x() + c.x()) / 3, (a.y() + b.y() + c.y()) / 3}))
                 continue;
         }
-        faces.push_back(f);
+        f->info() = faceCount++;
     }
-    if (faces.empty())
+    if (faceCount == 0)
         throw ESurfaceReadError("no triangle is left: every side is longer than the longest "
                                 "allowed, or the boundary holds none");
-    // The survey points in their order, then the lines' new corners in the triangulation's.
-    std::vector<TDelaunay::Vertex_handle> byOrder(kept.size());
+    auto isKept = [](TDelaunay::Face_handle f) { return f->info() != NoNumber; };
+    // Their corners: the survey points in their order, then the lines' new corners in the
+    // faces' order.
+    std::vector<TDelaunay::Vertex_handle> byOrder(keptCount);
     std::vector<TDelaunay::Vertex_handle> others;
-    for (const auto& f : faces)
-        for (int k = 0; k < 3; ++k) {
+    for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
+        for (int k = 0; k < 3 && isKept(f); ++k) {
             const TDelaunay::Vertex_handle v = f->vertex(k);
             if (v->info().Number != NoNumber)
                 continue;
@@ -253,23 +263,22 @@ TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
                 v;
         }
     TSurfaceData surface;
-    surface.Points.reserve(kept.size() + others.size());
+    surface.Points.reserve(keptCount + others.size());
     for (const auto* group : {&byOrder, &others})
         for (const TDelaunay::Vertex_handle& v : *group)
             if (v != TDelaunay::Vertex_handle()) {
                 v->info().Number = uint32_t(surface.Points.size());
                 surface.Points.push_back({v->point().x(), v->point().y(), v->info().Z});
             }
-    for (auto f = delaunay.all_faces_begin(); f != delaunay.all_faces_end(); ++f)
-        f->info() = NoNumber;
-    for (uint32_t i = 0; i < faces.size(); ++i)
-        faces[i]->info() = i;
-    surface.Faces.reserve(faces.size());
-    surface.Neighbours.reserve(faces.size());
-    for (const auto& f : faces) { // CGAL's faces are anticlockwise
+    decltype(byOrder)().swap(byOrder);
+    surface.Faces.reserve(faceCount);
+    surface.Neighbours.reserve(faceCount);
+    for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f) {
+        if (!isKept(f))
+            continue;
+        // CGAL's faces are anticlockwise; the side from corner k to the next faces corner k + 2.
         surface.Faces.push_back({f->vertex(0)->info().Number, f->vertex(1)->info().Number,
                                  f->vertex(2)->info().Number});
-        // The side from corner k to the next faces corner k + 2.
         std::array<int32_t, 3> across{};
         for (int k = 0; k < 3; ++k) {
             const uint32_t other = f->neighbor((k + 2) % 3)->info();

@@ -27,12 +27,12 @@ struct TTriangulationReport {
 // survey point, the vertex takes the elevation along the first line given. Triangles outside
 // the boundary or in its holes are left out. Points are the survey points kept, in the order
 // given, then the lines' new corners; Faces anticlockwise.
-TSurfaceData TriangulateSurvey(const std::vector<TSurfacePoint>& points,
+TSurfaceData TriangulateSurvey(std::vector<TSurfacePoint> points,
                                const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
                                const TTriangulationOptions& options, TTriangulationReport& report);
 
 // The surface of the points alone: Points are those kept, in the order given; Faces anticlockwise.
 // Raises ESurfaceReadError when the points span no triangle (fewer than three, or all on a line)
 // or one is not a finite number.
-TSurfaceData TriangulatePoints(const std::vector<TSurfacePoint>& points,
+TSurfaceData TriangulatePoints(std::vector<TSurfacePoint> points,
                                const TTriangulationOptions& options, TTriangulationReport& report);
