@@ -1,7 +1,14 @@
 // Building surfaces from survey points: the exact Delaunay triangulation of random points at
-// survey coordinates, and reading them from a LAS file, at 100,000 and 1,000,000 points.
+// survey coordinates, reading them from a LAS file, at 100,000 and 1,000,000 points, and the
+// whole way from a LAS file to a model file at 1,000,000 and 20,000,000 points, with the
+// process's peak memory a point (an upper bound: the peak of everything run before).
+#include "build/SurfaceBuild.h"
 #include "build/SurveyPoints.h"
 #include "build/Triangulation.h"
+#include "export/ModelWriters.h"
+#include "export/SavedFile.h"
+
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -73,6 +80,24 @@ void BM_ReadLas(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ReadLas)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+void BM_LasToModelFile(benchmark::State& state) {
+    const std::string path = LasFile(RandomPoints(int(state.range(0))));
+    const QString output = QDir::temp().filePath("vrk-build-bench.vrk");
+    for (auto _ : state) {
+        TSurveyFiles files;
+        files.Points = {QString::fromStdString(path)};
+        TTriangulationReport report;
+        const TSurfaceData surface = BuildSurface(files, {}, report);
+        SaveFile(output, [&](QIODevice& out) { WriteVrkSurface(surface, out); });
+    }
+    QFile::remove(output);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_bytes_per_point"] =
+        double(usage.ru_maxrss) * 1024 / double(state.range(0));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LasToModelFile)->Arg(1000000)->Arg(20000000)->Unit(benchmark::kSecond)->Iterations(1);
 } // namespace
 
 BENCHMARK_MAIN();
