@@ -23,7 +23,8 @@ TDataset CreateGeoTiff(const QString& target, const std::string& path, int colum
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
     if (!driver)
         GdalFailed(target, "finding the GeoTIFF driver");
-    const char* options[] = {"BIGTIFF=IF_SAFER", nullptr};
+    // Compressed without loss, as GIS programs read it: a grid of a flat site is mostly repeats.
+    const char* options[] = {"BIGTIFF=IF_SAFER", "COMPRESS=DEFLATE", nullptr};
     TDataset dataset(
         driver->Create(path.c_str(), columns, rows, bands, type, const_cast<char**>(options)));
     if (!dataset)

@@ -368,6 +368,7 @@ TEST_F(GisFilesTest, TheElevationGridIsTheLookUpAtEveryCellCentre) {
     const TOpened opened = Open(path, GDAL_OF_RASTER);
     ASSERT_TRUE(opened);
     EXPECT_STREQ(opened->GetDriver()->GetDescription(), "GTiff");
+    EXPECT_STREQ(opened->GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE"), "DEFLATE");
     EXPECT_EQ(opened->GetRasterXSize(), frame.Columns);
     EXPECT_EQ(opened->GetRasterYSize(), frame.Rows);
     double transform[6];
@@ -398,6 +399,7 @@ TEST_F(GisFilesTest, APictureLandsInPlace) {
     const TOpened opened = Open(path, GDAL_OF_RASTER);
     ASSERT_TRUE(opened);
     EXPECT_EQ(opened->GetRasterCount(), 4);
+    EXPECT_STREQ(opened->GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE"), "DEFLATE");
     double transform[6];
     opened->GetGeoTransform(transform);
     EXPECT_EQ(transform[0], 512000);

@@ -242,6 +242,17 @@ TEST_F(VrkInfoTest, ConvertContoursAndProfileWriteWholeFilesOrNone) {
     ASSERT_TRUE(contours.open(QIODevice::ReadOnly));
     EXPECT_EQ(QJsonDocument::fromJson(contours.readAll())["features"].toArray().size(), 5)
         << "15, 20, 25, 30, 35 over 10..40";
+    // Every second level from the base 0 an index contour: 20 and 30.
+    EXPECT_EQ(RunTool({"contours", file, "--interval", "5", "--index", "2", geojson}).Status, 0);
+    contours.close();
+    ASSERT_TRUE(contours.open(QIODevice::ReadOnly));
+    QList<double> index;
+    for (const QJsonValue feature :
+         QJsonDocument::fromJson(contours.readAll())["features"].toArray())
+        if (feature["properties"]["index"].toBool())
+            index << feature["properties"]["level"].toDouble();
+    EXPECT_EQ(index, (QList<double>{20, 30}));
+    EXPECT_EQ(RunTool({"contours", file, "--interval", "5", "--index", "0", geojson}).Status, 2);
     const TRun zero = RunTool({"contours", file, "--interval", "0", dir.filePath("zero.geojson")});
     EXPECT_EQ(zero.Status, 2);
     EXPECT_FALSE(QFile::exists(dir.filePath("zero.geojson")));

@@ -18,7 +18,8 @@ const char Usage[] =
     "       vrkinfo convert [--format FORMAT] FILE OUT\n"
     "       vrkinfo build [--breaklines FILE]... [--boundary FILE] [--columns LETTERS]\n"
     "               [--class C[,C...]] [--max-edge L] [--crs SYSTEM] [--name NAME] POINTS... OUT\n"
-    "       vrkinfo contours [--format FORMAT] [--crs SYSTEM] FILE --interval I [--base B] OUT\n"
+    "       vrkinfo contours [--format FORMAT] [--crs SYSTEM] FILE --interval I [--base B]\n"
+    "               [--index N] OUT\n"
     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
@@ -47,7 +48,7 @@ const char Help[] =
     "                    LAS 1.0 to 1.4, GIS point layers, PLY or OBJ vertices), breaklines\n"
     "                    and a boundary (GeoJSON, GeoPackage, Shapefile, DXF), or over the\n"
     "                    points' convex hull, written as convert writes\n"
-    "  contours FILE --interval I [--base B] OUT\n"
+    "  contours FILE --interval I [--base B] [--index N] OUT\n"
     "                    the contours base + k * interval with their level and index, as\n"
     "                    GeoPackage (.gpkg), Shapefile (.shp), DXF (.dxf, 3D polylines) or\n"
     "                    GeoJSON (.geojson), by OUT's extension or --format\n"
@@ -80,6 +81,8 @@ const char Help[] =
     "  --zero-line OUT   volume with OTHER: where the surfaces meet, as a vector file\n"
     "  --interval I      the contour interval, greater than 0\n"
     "  --base B          the level one contour passes through (default 0)\n"
+    "  --index N         contours: every N-th level from the base an index contour (the\n"
+    "                    attribute index, the DXF layer CONTOUR_INDEX); default none\n"
     "  --level Z         the level a volume is measured against\n"
     "  --boundary POLYGON\n"
     "                    volume: only inside the first polygon of this GeoJSON file; build:\n"
@@ -158,7 +161,8 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--columns", &TCommandLine::Columns, true},
                                            {"--class", &TCommandLine::Class, true},
                                            {"--max-edge", &TCommandLine::MaxEdge, true},
-                                           {"--name", &TCommandLine::Name, true}};
+                                           {"--name", &TCommandLine::Name, true},
+                                           {"--index", &TCommandLine::Index, true}};
 
 bool HasCommandOption(const TCommandLine& line) {
     return line.Colours || line.Hillshade || line.ThreeD || !line.Breaklines.isEmpty() ||

@@ -15,8 +15,16 @@ int TRun::Contours(const QString& file, const QString& output) {
         return ExitUnreadable;
     // The levels are counted over the finite elevations: a point at infinity has no contour.
     const auto [low, high] = FiniteValueRange(model.Vertices());
-    const auto settings =
-        ContourSettingsFromText(*FLine.Interval, FLine.Base.value_or("0"), 0, false, low, high);
+    int indexEvery = 0; // every N-th level an index contour: the attribute and the DXF layer
+    if (FLine.Index) {
+        bool ok = false;
+        indexEvery = FLine.Index->toInt(&ok);
+        if (!ok || indexEvery < 1 || indexEvery > 1000)
+            throw TUsageError{
+                QString("--index needs a whole number 1 to 1000: '%1'").arg(*FLine.Index)};
+    }
+    const auto settings = ContourSettingsFromText(*FLine.Interval, FLine.Base.value_or("0"),
+                                                  indexEvery, false, low, high);
     if (const QString* problem = std::get_if<QString>(&settings))
         throw TUsageError{*problem};
     const std::optional<TCoordinateSystem> system = SystemFor(file, model);
