@@ -40,6 +40,15 @@ std::vector<TSurfacePoint> ReadSurveyPoints(const QString& fileName, const QStri
 
 TSurfaceData BuildSurface(const TSurveyFiles& files, const TTriangulationOptions& options,
                           TTriangulationReport& report) {
+    TSurfaceData surface;
+    BuildSurfaceInto(files, options, report,
+                     [&](const TSurfaceView& view) { surface = SurfaceOf(view); });
+    return surface;
+}
+
+void BuildSurfaceInto(const TSurveyFiles& files, const TTriangulationOptions& options,
+                      TTriangulationReport& report,
+                      const std::function<void(const TSurfaceView&)>& use) {
     std::vector<TSurfacePoint> points;
     for (const QString& file : files.Points) {
         auto read = ReadSurveyPoints(file, files.Columns, files.Classes);
@@ -57,10 +66,17 @@ TSurfaceData BuildSurface(const TSurveyFiles& files, const TTriangulationOptions
     if (!files.Boundary.isEmpty())
         boundary = Named(files.Boundary,
                          [](const std::string& path) { return ReadBoundaryPolygon(path); });
+    // The file names go before the triangulation's own refusals, not before use's.
+    bool handedOver = false;
     try {
-        return TriangulateSurvey(std::move(points), breaklines, boundary ? &*boundary : nullptr,
-                                 options, report);
+        TriangulateSurveyInto(std::move(points), breaklines, boundary ? &*boundary : nullptr,
+                              options, report, [&](const TSurfaceView& view) {
+                                  handedOver = true;
+                                  use(view);
+                              });
     } catch (const ESurfaceReadError& error) {
+        if (handedOver)
+            throw;
         throw ESurfaceReadError(FileNameBytes(files.Points.join(", ")).toStdString() + ": " +
                                 error.Message());
     }

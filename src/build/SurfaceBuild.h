@@ -25,3 +25,8 @@ std::vector<TSurfacePoint> ReadSurveyPoints(const QString& fileName, const QStri
 // the user must give.
 TSurfaceData BuildSurface(const TSurveyFiles& files, const TTriangulationOptions& options,
                           TTriangulationReport& report);
+// As BuildSurface, the surface handed to use as the triangulation holds it (no copy of
+// millions of points); what use raises passes through unchanged.
+void BuildSurfaceInto(const TSurveyFiles& files, const TTriangulationOptions& options,
+                      TTriangulationReport& report,
+                      const std::function<void(const TSurfaceView&)>& use);

@@ -2,20 +2,24 @@
 
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Hilbert_sort_median_2.h>
 #include <CGAL/Triangulation_face_base_with_info_2.h>
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <numeric>
+#include <random>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 namespace {
 using TKernel = CGAL::Exact_predicates_inexact_constructions_kernel;
-// A vertex's elevation and, for a survey point, its place among the points kept; whether a
+// A vertex's elevation and, for a survey point, its place among the points given; whether a
 // line has set its elevation (the first line given sets it).
 constexpr uint32_t NoNumber = std::numeric_limits<uint32_t>::max();
 constexpr uint32_t NoOrder = 0x7fffffff;
@@ -35,39 +39,6 @@ using TStructure = CGAL::Triangulation_data_structure_2<TVertexBase, TFaceBase>;
 using TDelaunay =
     CGAL::Constrained_Delaunay_triangulation_2<TKernel, TStructure, CGAL::Exact_predicates_tag>;
 using TPoint = TKernel::Point_2;
-
-// The points kept, in the order given: the first at each position.
-std::vector<uint32_t> FirstAtEachPosition(const std::vector<TSurfacePoint>& points,
-                                          TTriangulationReport& report) {
-    // Sorted by position and then by place, the first of each run is the first given.
-    struct TPlace {
-        double X, Y;
-        uint32_t Index;
-    };
-    std::vector<TPlace> places(points.size());
-    for (uint32_t i = 0; i < points.size(); ++i)
-        places[i] = {points[i].Easting, points[i].Northing, i};
-    std::sort(places.begin(), places.end(), [](const TPlace& a, const TPlace& b) {
-        return a.X < b.X || (a.X == b.X && (a.Y < b.Y || (a.Y == b.Y && a.Index < b.Index)));
-    });
-    std::vector<bool> kept(points.size(), true);
-    for (size_t i = 1, first = 0; i < places.size(); ++i) {
-        if (places[i].X != places[first].X || places[i].Y != places[first].Y) {
-            first = i;
-            continue;
-        }
-        kept[places[i].Index] = false;
-        ++report.Repeated;
-        report.RepeatedOtherValue +=
-            points[places[i].Index].Value != points[places[first].Index].Value;
-    }
-    std::vector<TPlace>().swap(places);
-    std::vector<uint32_t> result;
-    for (uint32_t i = 0; i < points.size(); ++i)
-        if (kept[i])
-            result.push_back(i);
-    return result;
-}
 
 double SquaredLength(const TPoint& a, const TPoint& b) {
     const double dx = a.x() - b.x(), dy = a.y() - b.y();
@@ -171,6 +142,121 @@ void InsertLine(TDelaunay& delaunay, TLine& line) {
     }
 }
 
+using TLocated = std::pair<TPoint, TVertexInfo>;
+
+// What the Hilbert sort asks of a kernel, for points with what their vertex keeps.
+struct TLocatedTraits {
+    using Point_2 = TLocated;
+    struct TLessX {
+        bool operator()(const TLocated& p, const TLocated& q) const {
+            return p.first.x() < q.first.x();
+        }
+    };
+    struct TLessY {
+        bool operator()(const TLocated& p, const TLocated& q) const {
+            return p.first.y() < q.first.y();
+        }
+    };
+    TLessX less_x_2_object() const { return {}; }
+    TLessY less_y_2_object() const { return {}; }
+};
+using TLocatedIterator = std::vector<TLocated>::iterator;
+
+// The points in Hilbert order; a large range's four quarters are sorted two on each core, as
+// a single thread would sort them.
+void HilbertSort(TLocatedIterator begin, TLocatedIterator end) {
+    const CGAL::Hilbert_sort_median_2<TLocatedTraits, CGAL::Sequential_tag> sort({}, 4);
+    if (end - begin < 200000)
+        return sort(begin, end);
+    auto split = [](TLocatedIterator from, TLocatedIterator to, auto less) {
+        const TLocatedIterator middle = from + (to - from) / 2;
+        std::nth_element(from, middle, to, less);
+        return middle;
+    };
+    const auto lessX = TLocatedTraits::TLessX{};
+    const auto lessY = TLocatedTraits::TLessY{};
+    const TLocatedIterator m2 = split(begin, end, lessX);
+    std::thread second([&] {
+        const TLocatedIterator m3 =
+            split(m2, end, [&](const TLocated& p, const TLocated& q) { return lessY(q, p); });
+        sort.recursive_sort<0, false, false>(m2, m3);
+        sort.recursive_sort<1, true, true>(m3, end);
+    });
+    const TLocatedIterator m1 = split(begin, m2, lessY);
+    sort.recursive_sort<1, false, false>(begin, m1);
+    sort.recursive_sort<0, false, false>(m1, m2);
+    second.join();
+}
+
+// An order that inserts the points fast: shuffled, then the last three quarters in Hilbert
+// order after the first quarter is ordered the same way (each point lands near the one before,
+// and the triangulation grows evenly over the site).
+void InsertionOrder(TLocatedIterator begin, TLocatedIterator end) {
+    std::mt19937_64 random(12345);
+    std::shuffle(begin, end, random);
+    std::function<void(TLocatedIterator, TLocatedIterator)> order = [&](TLocatedIterator from,
+                                                                        TLocatedIterator to) {
+        TLocatedIterator middle = from;
+        if (to - from >= 16) {
+            middle = from + (to - from) / 4;
+            order(from, middle);
+        }
+        HilbertSort(middle, to);
+    };
+    order(begin, end);
+}
+
+// Inserts the points, the first given at each place kept; counts the others in the report.
+void InsertPoints(TDelaunay& delaunay, std::vector<TLocated>& located,
+                  TTriangulationReport& report) {
+    InsertionOrder(located.begin(), located.end());
+    // The points met at a place already taken, with their elevations: the one given first
+    // (of the lowest order) holds the place in the end.
+    std::vector<std::pair<TDelaunay::Vertex_handle, double>> repeated;
+    TDelaunay::Face_handle hint;
+    for (const auto& [point, info] : located) {
+        const TDelaunay::Vertex_handle v = delaunay.insert(point, hint);
+        hint = v->face();
+        TVertexInfo& held = v->info();
+        if (held.Order == NoOrder) {
+            held = info;
+            continue;
+        }
+        if (info.Order < held.Order) {
+            repeated.emplace_back(v, held.Z);
+            held = info;
+        } else {
+            repeated.emplace_back(v, info.Z);
+        }
+    }
+    report.Repeated = int64_t(repeated.size());
+    for (const auto& [v, z] : repeated)
+        report.RepeatedOtherValue += z != v->info().Z;
+}
+
+// The surface as the triangulation holds it: its points by number, its faces in order.
+class TTriangulationView : public TSurfaceView {
+public:
+    std::size_t PointCount() const override { return Points.size(); }
+    TSurfacePoint Point(std::size_t i) const override {
+        const TDelaunay::Vertex_handle& v = Points[i];
+        return {v->point().x(), v->point().y(), v->info().Z};
+    }
+    std::size_t FaceCount() const override { return Faces.size(); }
+    void Face(std::size_t i, std::array<uint32_t, 3>& corners,
+              std::array<int32_t, 3>& neighbours) const override {
+        const TDelaunay::Face_handle& f = Faces[i];
+        // CGAL's faces are anticlockwise; the side from corner k to the next faces corner k + 2.
+        for (int k = 0; k < 3; ++k) {
+            corners[size_t(k)] = f->vertex(k)->info().Number;
+            const uint32_t other = f->neighbor((k + 2) % 3)->info();
+            neighbours[size_t(k)] = other == NoNumber ? -1 : int32_t(other);
+        }
+    }
+
+    std::vector<TDelaunay::Vertex_handle> Points;
+    std::vector<TDelaunay::Face_handle> Faces;
+};
 } // namespace
 
 TSurfaceData TriangulatePoints(std::vector<TSurfacePoint> points,
@@ -181,24 +267,32 @@ TSurfaceData TriangulatePoints(std::vector<TSurfacePoint> points,
 TSurfaceData TriangulateSurvey(std::vector<TSurfacePoint> points,
                                const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
                                const TTriangulationOptions& options, TTriangulationReport& report) {
+    TSurfaceData surface;
+    TriangulateSurveyInto(std::move(points), breaklines, boundary, options, report,
+                          [&](const TSurfaceView& view) { surface = SurfaceOf(view); });
+    return surface;
+}
+
+void TriangulateSurveyInto(std::vector<TSurfacePoint> points,
+                           const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
+                           const TTriangulationOptions& options, TTriangulationReport& report,
+                           const std::function<void(const TSurfaceView&)>& use) {
     for (size_t i = 0; i < points.size(); ++i)
         if (!std::isfinite(points[i].Easting) || !std::isfinite(points[i].Northing) ||
             !std::isfinite(points[i].Value))
             throw ESurfaceReadError("point " + std::to_string(i + 1) +
                                     " has a coordinate that is not a finite number");
     report = {};
-    std::vector<uint32_t> kept = FirstAtEachPosition(points, report);
-    std::vector<std::pair<TPoint, TVertexInfo>> located;
-    located.reserve(kept.size());
-    for (const uint32_t i : kept)
+    std::vector<TLocated> located;
+    located.reserve(points.size());
+    for (uint32_t i = 0; i < points.size(); ++i)
         located.push_back({TPoint(points[i].Easting, points[i].Northing),
-                           TVertexInfo{points[i].Value, uint32_t(located.size()), false}});
-    const size_t keptCount = kept.size();
-    // What is left of the points is in located, then in the triangulation: their memory goes.
+                           TVertexInfo{points[i].Value, i, false}});
+    const size_t count = points.size();
+    // The points are in located, then in the triangulation: their memory goes.
     std::vector<TSurfacePoint>().swap(points);
-    std::vector<uint32_t>().swap(kept);
     TDelaunay delaunay;
-    delaunay.insert(located.begin(), located.end()); // spatially sorted
+    InsertPoints(delaunay, located, report);
     decltype(located)().swap(located);
     if (delaunay.dimension() < 2)
         throw ESurfaceReadError("the points span no triangle: fewer than three, or all on a "
@@ -251,40 +345,26 @@ TSurfaceData TriangulateSurvey(std::vector<TSurfacePoint> points,
     auto isKept = [](TDelaunay::Face_handle f) { return f->info() != NoNumber; };
     // Their corners: the survey points in their order, then the lines' new corners in the
     // faces' order.
-    std::vector<TDelaunay::Vertex_handle> byOrder(keptCount);
-    std::vector<TDelaunay::Vertex_handle> others;
+    TTriangulationView view;
+    view.Points.resize(count);
     for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
         for (int k = 0; k < 3 && isKept(f); ++k) {
             const TDelaunay::Vertex_handle v = f->vertex(k);
             if (v->info().Number != NoNumber)
                 continue;
             v->info().Number = 0; // counted
-            (v->info().Order < byOrder.size() ? byOrder[v->info().Order] : others.emplace_back()) =
+            (v->info().Order < count ? view.Points[v->info().Order] : view.Points.emplace_back()) =
                 v;
         }
-    TSurfaceData surface;
-    surface.Points.reserve(keptCount + others.size());
-    for (const auto* group : {&byOrder, &others})
-        for (const TDelaunay::Vertex_handle& v : *group)
-            if (v != TDelaunay::Vertex_handle()) {
-                v->info().Number = uint32_t(surface.Points.size());
-                surface.Points.push_back({v->point().x(), v->point().y(), v->info().Z});
-            }
-    decltype(byOrder)().swap(byOrder);
-    surface.Faces.reserve(faceCount);
-    surface.Neighbours.reserve(faceCount);
-    for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f) {
-        if (!isKept(f))
-            continue;
-        // CGAL's faces are anticlockwise; the side from corner k to the next faces corner k + 2.
-        surface.Faces.push_back({f->vertex(0)->info().Number, f->vertex(1)->info().Number,
-                                 f->vertex(2)->info().Number});
-        std::array<int32_t, 3> across{};
-        for (int k = 0; k < 3; ++k) {
-            const uint32_t other = f->neighbor((k + 2) % 3)->info();
-            across[size_t(k)] = other == NoNumber ? -1 : int32_t(other);
-        }
-        surface.Neighbours.push_back(across);
-    }
-    return surface;
+    // Numbered without the places of points left out.
+    view.Points.erase(
+        std::remove(view.Points.begin(), view.Points.end(), TDelaunay::Vertex_handle()),
+        view.Points.end());
+    for (uint32_t i = 0; i < view.Points.size(); ++i)
+        view.Points[i]->info().Number = i;
+    view.Faces.reserve(faceCount);
+    for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
+        if (isKept(f))
+            view.Faces.push_back(f);
+    use(view);
 }

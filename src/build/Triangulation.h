@@ -8,6 +8,7 @@
 #include "import/SurfaceData.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct TTriangulationOptions {
@@ -30,6 +31,13 @@ struct TTriangulationReport {
 TSurfaceData TriangulateSurvey(std::vector<TSurfacePoint> points,
                                const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
                                const TTriangulationOptions& options, TTriangulationReport& report);
+
+// As TriangulateSurvey, the surface handed to use as the triangulation holds it: millions of
+// points written without a copy of them.
+void TriangulateSurveyInto(std::vector<TSurfacePoint> points,
+                           const std::vector<TBreakline>& breaklines, const TBoundary* boundary,
+                           const TTriangulationOptions& options, TTriangulationReport& report,
+                           const std::function<void(const TSurfaceView&)>& use);
 
 // The surface of the points alone: Points are those kept, in the order given; Faces anticlockwise.
 // Raises ESurfaceReadError when the points span no triangle (fewer than three, or all on a line)

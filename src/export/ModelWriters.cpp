@@ -271,54 +271,77 @@ void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& o
 }
 
 namespace {
-// The surface as the file writer reads a mesh: as BuildModel would make it a model.
-class TSurfaceMesh {
+// The surface data as a view, its neighbours found through shared corners when it has none.
+class TSurfaceDataView : public TSurfaceView {
 public:
-    explicit TSurfaceMesh(const TSurfaceData& surface) : FSurface(surface) {
+    explicit TSurfaceDataView(const TSurfaceData& surface) : FSurface(surface) {
         if (surface.Neighbours.size() != surface.Faces.size())
             for (const auto& across : FaceNeighbours(surface))
                 FFound.push_back({int32_t(across[0]), int32_t(across[1]), int32_t(across[2])});
     }
-    int64_t VertexCount() const { return int64_t(FSurface.Points.size()); }
+    std::size_t PointCount() const override { return FSurface.Points.size(); }
+    TSurfacePoint Point(std::size_t i) const override { return FSurface.Points[i]; }
+    std::size_t FaceCount() const override { return FSurface.Faces.size(); }
+    void Face(std::size_t i, std::array<uint32_t, 3>& corners,
+              std::array<int32_t, 3>& neighbours) const override {
+        corners = FSurface.Faces[i];
+        neighbours = FFound.empty() ? FSurface.Neighbours[i] : FFound[i];
+    }
+
+private:
+    const TSurfaceData& FSurface;
+    std::vector<std::array<int32_t, 3>> FFound;
+};
+
+// The surface as the file writer reads a mesh: as BuildModel would make it a model.
+class TSurfaceMesh {
+public:
+    explicit TSurfaceMesh(const TSurfaceView& surface) : FSurface(surface) {}
+    int64_t VertexCount() const { return int64_t(FSurface.PointCount()); }
     TMeshVertex Vertex(int64_t i) const {
-        const TSurfacePoint& p = FSurface.Points[size_t(i)];
+        const TSurfacePoint p = FSurface.Point(size_t(i));
         return {p.Easting, p.Northing, p.Value};
     }
-    int64_t TriangleCount() const { return int64_t(FSurface.Faces.size()); }
+    int64_t TriangleCount() const { return int64_t(FSurface.FaceCount()); }
     void Triangle(int64_t i, int32_t corners[3], int32_t neighbours[3]) const {
-        const auto& face = FSurface.Faces[size_t(i)];
-        const auto& across = Neighbours()[size_t(i)];
-        for (int k = 0; k < 3; ++k) {
-            if (face[size_t(k)] >= FSurface.Points.size())
+        std::array<uint32_t, 3> face;
+        std::array<int32_t, 3> across;
+        FSurface.Face(size_t(i), face, across);
+        for (size_t k = 0; k < 3; ++k) {
+            if (face[k] >= FSurface.PointCount())
                 throw Exception("A triangle has a corner that is not among the model's points.");
-            corners[k] = int32_t(face[size_t(k)] + 1);
-            neighbours[k] = across[size_t(k)] < 0 ? -1 : across[size_t(k)] + 1;
+            corners[k] = int32_t(face[k] + 1);
+            neighbours[k] = across[k] < 0 ? -1 : across[k] + 1;
         }
     }
     // The triangles with a side on the outline, in order, as for a model of another format.
     std::vector<int32_t> EdgeTriangles() const {
         std::vector<int32_t> numbers;
-        const auto& all = Neighbours();
-        for (size_t t = 0; t < all.size(); ++t)
-            if (all[t][0] < 0 || all[t][1] < 0 || all[t][2] < 0)
+        std::array<uint32_t, 3> face;
+        std::array<int32_t, 3> across;
+        for (size_t t = 0; t < FSurface.FaceCount(); ++t) {
+            FSurface.Face(t, face, across);
+            if (across[0] < 0 || across[1] < 0 || across[2] < 0)
                 numbers.push_back(int32_t(t + 1));
+        }
         return numbers;
     }
     std::vector<TMeshStartPoint> StartPoints() const { return {}; }
 
 private:
-    const std::vector<std::array<int32_t, 3>>& Neighbours() const {
-        return FFound.empty() ? FSurface.Neighbours : FFound;
-    }
-    const TSurfaceData& FSurface;
-    std::vector<std::array<int32_t, 3>> FFound; // when the surface does not give them
+    const TSurfaceView& FSurface;
 };
 } // namespace
 
-void WriteVrkSurface(const TSurfaceData& surface, QIODevice& out) {
+void WriteVrkSurface(const TSurfaceView& surface, const QString& name, uint8_t units,
+                     QIODevice& out) {
     const TSurfaceMesh mesh(surface);
     TVRKHeader base{};
-    base.CoordinateUnits = base.VertexValueUnits = surface.Units;
+    base.CoordinateUnits = base.VertexValueUnits = units;
     base.InterpolationMethod = 1;
-    WriteVrkMesh(mesh, VrkHeaderFor(mesh, base, surface.Name), out);
+    WriteVrkMesh(mesh, VrkHeaderFor(mesh, base, name), out);
+}
+
+void WriteVrkSurface(const TSurfaceData& surface, QIODevice& out) {
+    WriteVrkSurface(TSurfaceDataView(surface), surface.Name, surface.Units, out);
 }

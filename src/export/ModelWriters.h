@@ -7,9 +7,12 @@
 // a triangle without its corners) is refused with Exception before anything is written.
 #include <QString>
 
+#include <cstdint>
+
 class QIODevice;
 class TVandrelTINModel;
 struct TSurfaceData;
+class TSurfaceView;
 
 enum class TModelFormat { LandXml, Ply, Obj, Mesh2dm, Vrk };
 
@@ -32,3 +35,6 @@ void WriteModel(const TVandrelTINModel& model, TModelFormat format, QIODevice& o
 // The surface of points and faces as a model file: the bytes of the model BuildModel makes of
 // it written as a model file, without making the model (a surface of millions of points).
 void WriteVrkSurface(const TSurfaceData& surface, QIODevice& out);
+// The same of a surface as it is held, with its name and units (the header's code).
+void WriteVrkSurface(const TSurfaceView& surface, const QString& name, uint8_t units,
+                     QIODevice& out);

@@ -174,3 +174,15 @@ void BuildModel(TVandrelTINModel& model, TSurfaceData&& surface) {
         throw;
     }
 }
+
+TSurfaceData SurfaceOf(const TSurfaceView& view) {
+    TSurfaceData surface;
+    surface.Points.reserve(view.PointCount());
+    for (std::size_t i = 0; i < view.PointCount(); ++i)
+        surface.Points.push_back(view.Point(i));
+    surface.Faces.resize(view.FaceCount());
+    surface.Neighbours.resize(view.FaceCount());
+    for (std::size_t i = 0; i < view.FaceCount(); ++i)
+        view.Face(i, surface.Faces[i], surface.Neighbours[i]);
+    return surface;
+}

@@ -41,6 +41,23 @@ struct TSurfaceData {
     void AddPolygon(const std::vector<uint32_t>& corners, const TPlace& place);
 };
 
+// A surface's points and faces as they are held, read by number: a TSurfaceData, or a
+// triangulation of millions of points written without a copy.
+class TSurfaceView {
+public:
+    virtual ~TSurfaceView() = default;
+    virtual std::size_t PointCount() const = 0;
+    virtual TSurfacePoint Point(std::size_t i) const = 0;
+    virtual std::size_t FaceCount() const = 0;
+    // The face's corners, anticlockwise, and its neighbours across the sides from corner k to
+    // the next (-1: none).
+    virtual void Face(std::size_t i, std::array<uint32_t, 3>& corners,
+                      std::array<int32_t, 3>& neighbours) const = 0;
+};
+
+// The surface data of the view, with its neighbours.
+TSurfaceData SurfaceOf(const TSurfaceView& view);
+
 // Replaces the model's contents by the surface. Refuses (ESurfaceReadError) a surface without
 // triangles or too big for the model's collections; the model is unchanged then.
 void BuildModel(TVandrelTINModel& model, TSurfaceData&& surface);

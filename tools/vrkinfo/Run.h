@@ -18,6 +18,7 @@
 
 class TTriangleMesh;
 class TVandrelTINModel;
+class TSurfaceView;
 class Exception;
 
 namespace vrkinfo {
@@ -79,6 +80,8 @@ private:
     int Convert(const QString& file, const QString& output);
     // The surface of the points of the files, written as convert writes a model.
     int Build(const QStringList& pointFiles, const QString& output);
+    // A model file of the surface as the triangulation holds it, metres as the model's units.
+    int WriteSurfaceFile(const TSurfaceView& surface, const QString& name, const QString& output);
     // The model format an output's name or --format asks for; a usage error when neither says.
     TModelFormat ModelFormatFor(const QString& output);
     // Writes the model in the format, naming the system where the format can.

@@ -33,6 +33,16 @@ TTriangulationOptions BuildOptions(const TCommandLine& line, std::set<int>& clas
 }
 } // namespace
 
+int TRun::WriteSurfaceFile(const TSurfaceView& surface, const QString& name,
+                           const QString& output) {
+    try {
+        SaveFile(output, [&](QIODevice& out) { WriteVrkSurface(surface, name, 1, out); });
+    } catch (const Exception& error) {
+        return Failed(output, FileErrorText(error));
+    }
+    return ExitDone;
+}
+
 int TRun::Build(const QStringList& pointFiles, const QString& output) {
     const TModelFormat format = ModelFormatFor(output);
     std::optional<TCoordinateSystem> system; // checked before the files are read
@@ -49,13 +59,19 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
     files.Boundary = FLine.Boundary.value_or(QString());
     files.Columns = FLine.Columns.value_or(QString());
     TTriangulationReport report;
-    TSurfaceData surface;
+    const QString name = FLine.Name.value_or(QFileInfo(output).completeBaseName());
     TVandrelTINModel model; // for the formats written from a model
+    std::optional<int> written;
     try {
-        surface = BuildSurface(files, options, report);
-        surface.Name = FLine.Name.value_or(QFileInfo(output).completeBaseName());
-        if (format != TModelFormat::Vrk)
+        if (format == TModelFormat::Vrk) // straight from the triangulation: no copy between
+            BuildSurfaceInto(files, options, report, [&](const TSurfaceView& surface) {
+                written = WriteSurfaceFile(surface, name, output);
+            });
+        else {
+            TSurfaceData surface = BuildSurface(files, options, report);
+            surface.Name = name;
             BuildModel(model, std::move(surface));
+        }
     } catch (const EColumnsNeeded& error) {
         throw TUsageError{QString::fromStdString(error.Message())};
     } catch (const ESurfaceReadError& error) { // it names the file
@@ -67,14 +83,6 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
         FErr << "vrkinfo: " << report.Repeated
              << " points at the place of an earlier one left out (" << report.RepeatedOtherValue
              << " of them with another elevation)\n";
-    if (format != TModelFormat::Vrk)
-        return WriteModelFile(model, format, output, system);
-    // A model file straight from the points and faces: millions of them need no model between.
-    try {
-        SaveFile(output, [&](QIODevice& out) { WriteVrkSurface(surface, out); });
-    } catch (const Exception& error) {
-        return Failed(output, FileErrorText(error));
-    }
-    return ExitDone;
+    return written ? *written : WriteModelFile(model, format, output, system);
 }
 } // namespace vrkinfo
