@@ -254,6 +254,22 @@ public:
         }
     }
 
+    std::array<int32_t, 3> FaceNeighbours(std::size_t i) const override {
+        std::array<int32_t, 3> neighbours;
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t other = Faces[i]->neighbor((k + 2) % 3)->info();
+            neighbours[size_t(k)] = other == NoNumber ? -1 : int32_t(other);
+        }
+        return neighbours;
+    }
+    // In the triangulation's memory, not by number: millions of points read in order.
+    void ForEachPoint(const std::function<void(const TSurfacePoint&)>& visit) const override {
+        for (auto v = Delaunay->finite_vertices_begin(); v != Delaunay->finite_vertices_end(); ++v)
+            if (v->info().Number != NoNumber)
+                visit({v->point().x(), v->point().y(), v->info().Z});
+    }
+
+    const TDelaunay* Delaunay = nullptr;
     std::vector<TDelaunay::Vertex_handle> Points;
     std::vector<TDelaunay::Face_handle> Faces;
 };
@@ -346,6 +362,7 @@ void TriangulateSurveyInto(std::vector<TSurfacePoint> points,
     // Their corners: the survey points in their order, then the lines' new corners in the
     // faces' order.
     TTriangulationView view;
+    view.Delaunay = &delaunay;
     view.Points.resize(count);
     for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
         for (int k = 0; k < 3 && isKept(f); ++k) {

@@ -276,7 +276,7 @@ class TSurfaceDataView : public TSurfaceView {
 public:
     explicit TSurfaceDataView(const TSurfaceData& surface) : FSurface(surface) {
         if (surface.Neighbours.size() != surface.Faces.size())
-            for (const auto& across : FaceNeighbours(surface))
+            for (const auto& across : ::FaceNeighbours(surface))
                 FFound.push_back({int32_t(across[0]), int32_t(across[1]), int32_t(across[2])});
     }
     std::size_t PointCount() const override { return FSurface.Points.size(); }
@@ -302,6 +302,11 @@ public:
         const TSurfacePoint p = FSurface.Point(size_t(i));
         return {p.Easting, p.Northing, p.Value};
     }
+    template <class TVisit> void ForEachVertex(const TVisit& visit) const {
+        FSurface.ForEachPoint([&](const TSurfacePoint& p) {
+            visit(TMeshVertex{p.Easting, p.Northing, p.Value});
+        });
+    }
     int64_t TriangleCount() const { return int64_t(FSurface.FaceCount()); }
     void Triangle(int64_t i, int32_t corners[3], int32_t neighbours[3]) const {
         std::array<uint32_t, 3> face;
@@ -317,10 +322,8 @@ public:
     // The triangles with a side on the outline, in order, as for a model of another format.
     std::vector<int32_t> EdgeTriangles() const {
         std::vector<int32_t> numbers;
-        std::array<uint32_t, 3> face;
-        std::array<int32_t, 3> across;
         for (size_t t = 0; t < FSurface.FaceCount(); ++t) {
-            FSurface.Face(t, face, across);
+            const std::array<int32_t, 3> across = FSurface.FaceNeighbours(t);
             if (across[0] < 0 || across[1] < 0 || across[2] < 0)
                 numbers.push_back(int32_t(t + 1));
         }

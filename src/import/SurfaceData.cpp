@@ -175,6 +175,18 @@ void BuildModel(TVandrelTINModel& model, TSurfaceData&& surface) {
     }
 }
 
+std::array<int32_t, 3> TSurfaceView::FaceNeighbours(std::size_t i) const {
+    std::array<uint32_t, 3> corners;
+    std::array<int32_t, 3> neighbours;
+    Face(i, corners, neighbours);
+    return neighbours;
+}
+
+void TSurfaceView::ForEachPoint(const std::function<void(const TSurfacePoint&)>& visit) const {
+    for (std::size_t i = 0; i < PointCount(); ++i)
+        visit(Point(i));
+}
+
 TSurfaceData SurfaceOf(const TSurfaceView& view) {
     TSurfaceData surface;
     surface.Points.reserve(view.PointCount());

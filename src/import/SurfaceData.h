@@ -53,6 +53,10 @@ public:
     // the next (-1: none).
     virtual void Face(std::size_t i, std::array<uint32_t, 3>& corners,
                       std::array<int32_t, 3>& neighbours) const = 0;
+    // The neighbours alone; every point once in the order the view holds them best (for what
+    // does not depend on the order: extents, offsets).
+    virtual std::array<int32_t, 3> FaceNeighbours(std::size_t i) const;
+    virtual void ForEachPoint(const std::function<void(const TSurfacePoint&)>& visit) const;
 };
 
 // The surface data of the view, with its neighbours.

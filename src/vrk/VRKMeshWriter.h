@@ -1,7 +1,8 @@
 #pragma once
 // The model file written from whatever holds a mesh: a model, or a surface's points and faces.
 // TMesh gives
-//   int64_t VertexCount(), TMeshVertex Vertex(i);
+//   int64_t VertexCount(), TMeshVertex Vertex(i), ForEachVertex(visit) (every vertex once, in
+//       any order);
 //   int64_t TriangleCount(), void Triangle(i, corners[3], neighbours[3]) as 1-based numbers
 //       (-1 for no neighbour), raising Exception for one a file cannot name;
 //   std::vector<int32_t> EdgeTriangles(), std::vector<TMeshStartPoint> StartPoints();
@@ -106,8 +107,7 @@ TVRKHeader VrkHeaderFor(const TMesh& mesh, TVRKHeader h, const QString& name) {
     // The extents as the model reports them (none: 1e99 to -1e99); NaN is passed over.
     double minE = 1e99, minN = 1e99, maxE = -1e99, maxN = -1e99;
     const int64_t vertices = mesh.VertexCount();
-    for (int64_t i = 0; i < vertices; ++i) {
-        const TMeshVertex v = mesh.Vertex(i);
+    mesh.ForEachVertex([&](const TMeshVertex& v) {
         if (v.Easting < minE)
             minE = v.Easting;
         if (v.Easting > maxE)
@@ -116,29 +116,25 @@ TVRKHeader VrkHeaderFor(const TMesh& mesh, TVRKHeader h, const QString& name) {
             minN = v.Northing;
         if (v.Northing > maxN)
             maxN = v.Northing;
-    }
+    });
     h.MinimumEasting = minE;
     h.MinimumNorthing = minN;
     h.MaximumEasting = maxE;
     h.MaximumNorthing = maxN;
     const std::vector<TMeshStartPoint> starts = mesh.StartPoints();
     auto everyEasting = [&](const auto& holds) {
-        for (int64_t i = 0; i < vertices; ++i)
-            if (!holds(mesh.Vertex(i).Easting))
-                return false;
+        bool all = true;
+        mesh.ForEachVertex([&](const TMeshVertex& v) { all = all && holds(v.Easting); });
         for (const TMeshStartPoint& p : starts)
-            if (!holds(p.Easting))
-                return false;
-        return true;
+            all = all && holds(p.Easting);
+        return all;
     };
     auto everyNorthing = [&](const auto& holds) {
-        for (int64_t i = 0; i < vertices; ++i)
-            if (!holds(mesh.Vertex(i).Northing))
-                return false;
+        bool all = true;
+        mesh.ForEachVertex([&](const TMeshVertex& v) { all = all && holds(v.Northing); });
         for (const TMeshStartPoint& p : starts)
-            if (!holds(p.Northing))
-                return false;
-        return true;
+            all = all && holds(p.Northing);
+        return all;
     };
     h.EastingOffsetValue = OffsetFor(everyEasting, minE, maxE);
     h.NorthingOffsetValue = OffsetFor(everyNorthing, minN, maxN);

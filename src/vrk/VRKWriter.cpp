@@ -59,6 +59,10 @@ public:
         const TTriVertex* v = FModel.Vertices().VertexAt(int(i));
         return {v->Easting, v->Northing, v->Value};
     }
+    template <class TVisit> void ForEachVertex(const TVisit& visit) const {
+        for (int i = 0; i < FModel.Vertices().Count(); ++i)
+            visit(Vertex(i));
+    }
     int64_t TriangleCount() const { return FModel.Triangles().Count(); }
     void Triangle(int64_t i, int32_t corners[3], int32_t neighbours[3]) const {
         const TTriangle* t = FModel.Triangles().TriangleAt(int(i));
