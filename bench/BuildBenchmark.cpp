@@ -86,9 +86,10 @@ void BM_LasToModelFile(benchmark::State& state) {
     for (auto _ : state) {
         TSurveyFiles files;
         files.Points = {QString::fromStdString(path)};
-        TTriangulationReport report;
-        const TSurfaceData surface = BuildSurface(files, {}, report);
-        SaveFile(output, [&](QIODevice& out) { WriteVrkSurface(surface, out); });
+        TTriangulationReport report; // written as vrkinfo build writes it: no copy between
+        BuildSurfaceInto(files, {}, report, [&](const TSurfaceView& surface) {
+            SaveFile(output, [&](QIODevice& out) { WriteVrkSurface(surface, "Bench", 1, out); });
+        });
     }
     QFile::remove(output);
     rusage usage{};
