@@ -691,6 +691,26 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
     EXPECT_DOUBLE_EQ(json["fill"].toDouble(), 250);
     EXPECT_DOUBLE_EQ(json["area"].toDouble(), 50);
     EXPECT_EQ(RunTool({"volume", file, other, "--level", "3"}).Status, 2) << "both";
+    // The existing and the design ground of one LandXML file: the design 2 higher, all fill.
+    const QString ground = dir.filePath("ground.xml");
+    auto surface = [](const char* name, int z) {
+        return QString("<Surface name=\"%1\"><Definition surfType=\"TIN\"><Pnts>"
+                       "<P id=\"1\">0 0 %2</P><P id=\"2\">0 10 %2</P><P id=\"3\">10 10 %2</P>"
+                       "<P id=\"4\">10 0 %2</P></Pnts><Faces><F>1 2 3</F><F>1 3 4</F></Faces>"
+                       "</Definition></Surface>")
+            .arg(name)
+            .arg(z);
+    };
+    const QByteArray xml =
+        ("<LandXML><Surfaces>" + surface("EG", 0) + surface("FG", 2) + "</Surfaces></LandXML>")
+            .toUtf8();
+    SaveBytes(ground.toStdString(), std::vector<char>(xml.begin(), xml.end()));
+    const QJsonDocument both = QJsonDocument::fromJson(
+        RunTool({"--json", "volume", ground, ground, "--surface", "EG", "--other-surface", "FG"})
+            .Out.toUtf8());
+    EXPECT_DOUBLE_EQ(both["fill"].toDouble(), 200);
+    EXPECT_DOUBLE_EQ(both["cut"].toDouble(), 0);
+    EXPECT_EQ(RunTool({"volume", ground, "--level", "1", "--other-surface", "FG"}).Status, 2);
     // The surfaces are 5 apart everywhere they overlap: they never meet.
     const QString zero = dir.filePath("zero.geojson");
     EXPECT_EQ(RunTool({"volume", file, other, "--zero-line", zero, "--crs", "EPSG:32616"}).Status,

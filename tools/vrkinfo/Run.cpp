@@ -95,9 +95,12 @@ int TRun::Failed(const QString& fileName, const QString& text) {
     return ExitUnreadable;
 }
 
-bool TRun::Read(TVandrelTINModel& model, const QString& fileName) {
+bool TRun::Read(TVandrelTINModel& model, const QString& fileName, bool other) {
+    // The other surface is the one --other-surface names, else the one --surface names.
+    const std::optional<QString>& name =
+        other && FLine.OtherSurface ? FLine.OtherSurface : FLine.Surface;
     try {
-        ReadModel(model, fileName, FLine.Surface.value_or(QString()));
+        ReadModel(model, fileName, name.value_or(QString()));
         return true;
     } catch (const Exception& error) {
         Failed(fileName, FileErrorText(error));

@@ -34,7 +34,7 @@ struct TCommandLine {
     bool Json = false, Help = false, Version = false;
     std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon, Crs, Cell,
         Output, ZeroLine, Size, ContourInterval, Azimuth, Elevation, Exaggeration, Columns, Class,
-        MaxEdge, Name, Index;
+        MaxEdge, Name, Index, OtherSurface;
     bool Colours = false, Hillshade = false, ThreeD = false; // picture's layers and view
     QStringList Breaklines;                                  // build's, as many as given
     QStringList Words;
@@ -71,7 +71,8 @@ private:
     // from, which may be what it could not use.
     int GisFailed(const QString& output, const Exception& error);
     // Reads a model; false, with the message written, when it cannot be read.
-    bool Read(TVandrelTINModel& model, const QString& fileName);
+    // other: the surface compared with (OTHER), whose LandXML surface --other-surface names.
+    bool Read(TVandrelTINModel& model, const QString& fileName, bool other = false);
     int Summary(const QStringList& files);
     int Check(const QStringList& files);
     int Header(const QString& file);

@@ -23,6 +23,7 @@ const char Usage[] =
     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
+    "               [--surface NAME] [--other-surface NAME]\n"
     "               [--zero-line OUT [--crs SYSTEM]]\n"
     "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
     "       vrkinfo [--json] measure FILE --polygon POLYGON\n"
@@ -90,6 +91,9 @@ const char Help[] =
     "                    DXF)\n"
     "  --polygon POLYGON the GeoJSON file whose first polygon measure measures\n"
     "  --surface NAME    the LandXML surface to read (default: the first)\n"
+    "  --other-surface NAME\n"
+    "                    volume: the LandXML surface of OTHER (default: as --surface), so\n"
+    "                    that two surfaces of one file are compared\n"
     "  --size WxH        picture: its width and height in pixels, each 1 to 16384 (default\n"
     "                    1000x800); the largest take about a minute and 2 GB of memory\n"
     "  --colours         picture: the elevation colours\n"
@@ -147,6 +151,7 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--base", &TCommandLine::Base, true},
                                            {"--level", &TCommandLine::Level, true},
                                            {"--surface", &TCommandLine::Surface, false},
+                                           {"--other-surface", &TCommandLine::OtherSurface, true},
                                            {"--boundary", &TCommandLine::Boundary, true},
                                            {"--polygon", &TCommandLine::Polygon, true},
                                            {"--crs", &TCommandLine::Crs, true},

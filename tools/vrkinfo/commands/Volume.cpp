@@ -14,6 +14,8 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     std::optional<double> level;
     if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
         throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    if (FLine.OtherSurface && !other)
+        throw TUsageError{"--other-surface names a surface of OTHER, which volume is not given"};
     if (FLine.ZeroLine && !other)
         throw TUsageError{"--zero-line needs OTHER: a level meets the model where its contour is"};
     const TVectorFormat zeroLineFormat =
@@ -22,7 +24,7 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     if (FLine.Boundary && !ReadPolygon(boundary, *FLine.Boundary))
         return ExitUnreadable;
     TVandrelTINModel model, surface;
-    if (!Read(model, file) || (other && !Read(surface, *other)))
+    if (!Read(model, file) || (other && !Read(surface, *other, true)))
         return ExitUnreadable;
     const TComparison with{other ? &surface : nullptr, level.value_or(0)};
     const TBoundary* within = FLine.Boundary ? &boundary : nullptr;
