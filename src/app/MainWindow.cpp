@@ -477,9 +477,9 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     });
     setWindowTitle("VRK Viewer - [" + fileName + "]");
     ModelFileChanged(fileName);
-    // The system of the .prj file beside the model, if there is one.
-    QString problem;
-    SetCoordinateSystem(TCoordinateSystem::BesideModel(fileName, problem));
+    // The system of the .prj file beside the model, else a LandXML file's own, if there is one.
+    QString problem, source;
+    SetCoordinateSystem(TCoordinateSystem::OfModel(fileName, problem, source));
     if (!problem.isEmpty())
         statusBar()->showMessage(problem, 10000);
 }

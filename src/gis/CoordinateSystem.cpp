@@ -1,4 +1,5 @@
 #include "CoordinateSystem.h"
+#include "import/SurfaceReaders.h"
 
 #include "export/ModelWriters.h"
 #include "platform/FileNames.h"
@@ -118,6 +119,25 @@ std::optional<TCoordinateSystem> TCoordinateSystem::BesideModel(const QString& m
         system = FromText(QString::fromUtf8(*text), problem);
     if (!system)
         problem = prj + ": " + problem;
+    return system;
+}
+
+std::optional<TCoordinateSystem> TCoordinateSystem::OfModel(const QString& modelPath,
+                                                            QString& problem, QString& source) {
+    source.clear();
+    if (FileNameExists(PrjPathBeside(modelPath))) {
+        source = PrjPathBeside(modelPath);
+        return BesideModel(modelPath, problem);
+    }
+    if (SurfaceFormatOfName(modelPath) != TSurfaceFormat::LandXml)
+        return std::nullopt;
+    const QString text = LandXmlSystemText(FileNameBytes(modelPath).toStdString());
+    if (text.isEmpty())
+        return std::nullopt;
+    source = modelPath;
+    std::optional<TCoordinateSystem> system = FromText(text, problem);
+    if (!system)
+        problem = modelPath + ": its CoordinateSystem: " + problem;
     return system;
 }
 

@@ -16,6 +16,10 @@ public:
     // The system in the .prj file beside the model (same name, .prj extension), if there is
     // one that can be read; problem says why one that is there cannot.
     static std::optional<TCoordinateSystem> BesideModel(const QString& modelPath, QString& problem);
+    // The model file's system: the .prj file beside it, else a LandXML file's own
+    // CoordinateSystem; source is the file it came from (empty: none).
+    static std::optional<TCoordinateSystem> OfModel(const QString& modelPath, QString& problem,
+                                                    QString& source);
 
     QString Name() const;
     // The system as WKT 1, as .prj files hold it (the ESRI dialect).

@@ -5,6 +5,7 @@
 #include "TextLines.h"
 #include "platform/Streams.h"
 
+#include <QFile>
 #include <QXmlStreamReader>
 
 #include <unordered_map>
@@ -196,4 +197,25 @@ private:
 
 void ReadLandXml(TStream& stream, TSurfaceData& surface, const QString& surfaceName) {
     TLandXmlSurface(stream, surface, surfaceName).Read();
+}
+
+QString LandXmlSystemText(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The element comes before the surfaces: the reading stops at them.
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("Surfaces"))
+            break;
+        if (xml.name() != QLatin1String("CoordinateSystem"))
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (const QString epsg = attributes.value("epsgCode").toString().trimmed(); !epsg.isEmpty())
+            return "EPSG:" + epsg;
+        return attributes.value("ogcWktCode").toString().trimmed();
+    }
+    return {};
 }

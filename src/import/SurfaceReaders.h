@@ -17,6 +17,9 @@ TSurfaceFormat SurfaceFormatOfName(const QString& fileName);
 
 // LandXML 1.2: the surface named surfaceName, or the first when it is empty.
 void ReadLandXml(TStream& stream, TSurfaceData& surface, const QString& surfaceName = {});
+// A LandXML file's own coordinate system, as "EPSG:n" (its CoordinateSystem's epsgCode) or its
+// ogcWktCode; empty when it names none or cannot be read.
+QString LandXmlSystemText(const std::string& path);
 void ReadPly(TStream& stream, TSurfaceData& surface);
 void ReadObj(TTextLines& lines, TSurfaceData& surface);
 void Read2dm(TTextLines& lines, TSurfaceData& surface);

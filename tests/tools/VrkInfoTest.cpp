@@ -711,6 +711,18 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
     EXPECT_DOUBLE_EQ(both["fill"].toDouble(), 200);
     EXPECT_DOUBLE_EQ(both["cut"].toDouble(), 0);
     EXPECT_EQ(RunTool({"volume", ground, "--level", "1", "--other-surface", "FG"}).Status, 2);
+    // A LandXML file's own system, where no .prj names one, goes with what is written.
+    const QString placed = dir.filePath("placed.xml");
+    const QByteArray withSystem =
+        "<LandXML><CoordinateSystem name=\"UTM 16N\" epsgCode=\"32616\"/><Surfaces>"
+        "<Surface name=\"EG\"><Definition surfType=\"TIN\"><Pnts>"
+        "<P id=\"1\">4000000 500000 1</P><P id=\"2\">4000010 500000 2</P>"
+        "<P id=\"3\">4000010 500010 3</P></Pnts><Faces><F>1 2 3</F></Faces>"
+        "</Definition></Surface></Surfaces></LandXML>";
+    SaveBytes(placed.toStdString(), std::vector<char>(withSystem.begin(), withSystem.end()));
+    const QString copy = dir.filePath("copy.xml");
+    EXPECT_EQ(RunTool({"convert", placed, copy}).Status, 0);
+    EXPECT_TRUE(Contents(copy).contains("epsgCode=\"32616\""));
     // The surfaces are 5 apart everywhere they overlap: they never meet.
     const QString zero = dir.filePath("zero.geojson");
     EXPECT_EQ(RunTool({"volume", file, other, "--zero-line", zero, "--crs", "EPSG:32616"}).Status,

@@ -175,15 +175,16 @@ std::optional<TCoordinateSystem> TRun::SystemFor(const QString& file, const TTri
             throw TUsageError{"--crs " + *FLine.Crs + ": " + outside};
         return system;
     }
-    auto system = TCoordinateSystem::BesideModel(file, problem);
+    QString source; // the .prj file beside the model, or a LandXML file's own
+    auto system = TCoordinateSystem::OfModel(file, problem, source);
     if (system && problem.isEmpty())
         if (const QString outside = range(*system); !outside.isEmpty()) {
-            problem = PrjPathBeside(file) + ": " + outside;
+            problem = source + ": " + outside;
             system.reset();
         }
     if (!problem.isEmpty())
         FErr << "vrkinfo: " << problem << " (written without a coordinate system)\n";
-    FSystemFile = system ? PrjPathBeside(file) : QString();
+    FSystemFile = system ? source : QString();
     return system;
 }
 
