@@ -293,9 +293,12 @@ void TfrmTINMap::GoToExtremePoint(bool highest) {
     }
     FPointMarker = TPlanPoint{point->Easting, point->Northing};
     MapView1->CenterView(true, point->Easting, point->Northing, MapView1->State().Zoom);
-    statusBar()->showMessage(QString("%1 point: %2")
+    const QChar separator = SystemDecimalSeparator();
+    statusBar()->showMessage(QString("%1 point: %2 at %3, %4")
                                  .arg(highest ? "Highest" : "Lowest",
-                                      FormatFixed(point->Value, 3, SystemDecimalSeparator())),
+                                      FormatFixed(point->Value, 3, separator),
+                                      FormatFixed(point->Easting, 3, separator),
+                                      FormatFixed(point->Northing, 3, separator)),
                              10000);
 }
 

@@ -434,7 +434,7 @@ TEST_F(TerrainWindowTest, GoToTheHighestAndTheLowestPointCentresAndMarksThem) {
     const TMapViewState& s = window->MapView()->State();
     EXPECT_NEAR(s.ViewLeft + s.ViewWidth / 2, 50, 1e-9);
     EXPECT_NEAR(s.ViewBottom + s.ViewHeight / 2, 50, 1e-9);
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains("100.000"));
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Highest point: 100.000 at 50.000, 50.000");
     // The rim is all at 0: the first of its points in collection order, the grid's corner.
     Action("mnuTerrainLowest")->trigger();
     EXPECT_EQ(*window->PointMarker(), (TPlanPoint{0, 0}));
