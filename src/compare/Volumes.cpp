@@ -17,22 +17,49 @@ void TCompensatedSum::Add(double value) {
 
 namespace {
 struct TVolumeSums {
-    TCompensatedSum Cut, Fill, CutArea, FillArea, Area;
+    TCompensatedSum Cut, Fill, CutArea, FillArea, Area, UnchangedArea;
     TVolumes Value() const {
-        return {Cut.Value(), Fill.Value(), CutArea.Value(), FillArea.Value(), Area.Value()};
+        return {Cut.Value(),      Fill.Value(), CutArea.Value(),
+                FillArea.Value(), Area.Value(), UnchangedArea.Value()};
     }
     void Add(const TVolumeSums& other) {
         for (auto [into, from] : {std::pair{&Cut, &other.Cut},
                                   {&Fill, &other.Fill},
                                   {&CutArea, &other.CutArea},
                                   {&FillArea, &other.FillArea},
-                                  {&Area, &other.Area}})
+                                  {&Area, &other.Area},
+                                  {&UnchangedArea, &other.UnchangedArea}})
             into->Add(*from);
     }
 };
 
-// One triangle of plan area `area` whose difference is d[0..2] at its corners.
-void AddTriangle(double area, const double d[3], TVolumeSums& sums) {
+// The plan area of the part of a triangle of plan area `area` where e, linear over it and e[k]
+// at its corners, is above 0: all of it where no corner is below (and one above), none where
+// no corner is above.
+double AreaAbove(double area, const double e[3]) {
+    int above = 0, below = 0;
+    for (int i = 0; i < 3; ++i) {
+        above += e[i] > 0;
+        below += e[i] < 0;
+    }
+    if (below == 0)
+        return above > 0 ? area : 0;
+    if (above == 0)
+        return 0;
+    // One corner alone on its side of e = 0: the part there is a triangle at that corner whose
+    // sides are the fractions t1, t2 of the triangle's sides to the other corners, where e is 0.
+    const bool lonelyAbove = above == 1;
+    int k = 0;
+    while (lonelyAbove ? !(e[k] > 0) : !(e[k] < 0))
+        ++k;
+    const double ek = e[k], e1 = e[(k + 1) % 3], e2 = e[(k + 2) % 3];
+    const double partArea = area * (ek / (ek - e1)) * (ek / (ek - e2));
+    return lonelyAbove ? partArea : area - partArea;
+}
+
+// One triangle of plan area `area` whose difference is d[0..2] at its corners: its volumes
+// over it all, its cut and fill areas where |d| exceeds the tolerance.
+void AddTriangle(double area, const double d[3], double tolerance, TVolumeSums& sums) {
     int above = 0, below = 0;
     for (int i = 0; i < 3; ++i) {
         above += d[i] > 0;
@@ -40,36 +67,30 @@ void AddTriangle(double area, const double d[3], TVolumeSums& sums) {
     }
     const double whole = area * (d[0] + d[1] + d[2]) / 3; // the integral of d over the triangle
     sums.Area.Add(area);
-    if (below == 0) {
-        sums.Fill.Add(whole);
-        sums.FillArea.Add(above > 0 ? area : 0);
-        return;
-    }
-    if (above == 0) {
-        sums.Cut.Add(-whole);
-        sums.CutArea.Add(area);
-        return;
-    }
-    // One corner alone on its side of d = 0: the part there is a triangle at that corner whose
-    // sides are the fractions t1, t2 of the triangle's sides to the other corners, where d is 0.
+    const double beyondAbove[3] = {d[0] - tolerance, d[1] - tolerance, d[2] - tolerance};
+    const double beyondBelow[3] = {-d[0] - tolerance, -d[1] - tolerance, -d[2] - tolerance};
+    const double fillArea = AreaAbove(area, beyondAbove), cutArea = AreaAbove(area, beyondBelow);
+    sums.FillArea.Add(fillArea);
+    sums.CutArea.Add(cutArea);
+    sums.UnchangedArea.Add(area - fillArea - cutArea);
+    if (below == 0)
+        return sums.Fill.Add(whole);
+    if (above == 0)
+        return sums.Cut.Add(-whole);
+    // One corner alone on its side of d = 0: its part's integral is its area times d there / 3.
     const bool lonelyAbove = above == 1;
     int k = 0;
     while (lonelyAbove ? !(d[k] > 0) : !(d[k] < 0))
         ++k;
     const double dk = d[k], d1 = d[(k + 1) % 3], d2 = d[(k + 2) % 3];
     const double t1 = dk / (dk - d1), t2 = dk / (dk - d2);
-    const double partArea = area * t1 * t2;
-    const double part = partArea * dk / 3; // the integral of d over the corner's part
+    const double part = area * t1 * t2 * dk / 3;
     if (lonelyAbove) {
         sums.Fill.Add(part);
-        sums.FillArea.Add(partArea);
         sums.Cut.Add(part - whole);
-        sums.CutArea.Add(area - partArea);
     } else {
         sums.Cut.Add(-part);
-        sums.CutArea.Add(partArea);
         sums.Fill.Add(whole - part);
-        sums.FillArea.Add(area - partArea);
     }
 }
 
@@ -78,7 +99,7 @@ bool Finite(const TTriVertex* v) {
 }
 
 // The triangles first..last-1 into sums.
-void AddTriangles(const TTriangles& triangles, int first, int last, double level,
+void AddTriangles(const TTriangles& triangles, int first, int last, double level, double tolerance,
                   TVolumeSums& sums) {
     for (int i = first; i < last; ++i) {
         const TTriangle* t = triangles.TriangleAt(i);
@@ -93,17 +114,17 @@ void AddTriangles(const TTriangles& triangles, int first, int last, double level
         if (!(area > 0) || !std::isfinite(area))
             continue;
         const double d[3] = {level - a->Value, level - b->Value, level - c->Value};
-        AddTriangle(area, d, sums);
+        AddTriangle(area, d, tolerance, sums);
     }
 }
 } // namespace
 
-TVolumes VolumesToLevel(const TTriangles& triangles, double level) {
+TVolumes VolumesToLevel(const TTriangles& triangles, double level, double tolerance) {
     // Consecutive parts on every core, their sums added in order: the same figures each run.
     const int shares = SharesFor(triangles.Count());
     std::vector<TVolumeSums> parts(static_cast<size_t>(shares));
     RunInShares(shares, triangles.Count(), [&](int share, int first, int last) {
-        AddTriangles(triangles, first, last, level, parts[size_t(share)]);
+        AddTriangles(triangles, first, last, level, tolerance, parts[size_t(share)]);
     });
     TVolumeSums sums;
     for (const TVolumeSums& part : parts)
@@ -116,7 +137,7 @@ namespace {
 // count -1 go into sums of their own, taken off at the end.
 class TPieceVolumes : public TOverlayVisitor {
 public:
-    explicit TPieceVolumes(double level) : FLevel{level, 0, 0} {}
+    TPieceVolumes(double level, double tolerance) : FLevel{level, 0, 0}, FTolerance(tolerance) {}
     void Piece(const TPiece& piece, const TPlane& model, const TPlane* surface,
                int weight) override {
         TVolumeSums& sums = weight > 0 ? Plus : Minus;
@@ -132,7 +153,7 @@ public:
             const double area = std::abs((p.X - o.X) * (q.Y - o.Y) - (q.X - o.X) * (p.Y - o.Y)) / 2;
             const double corners[3] = {d0, previous, next};
             if (area > 0)
-                AddTriangle(area, corners, sums);
+                AddTriangle(area, corners, FTolerance, sums);
             previous = next;
         }
     }
@@ -140,11 +161,12 @@ public:
 
 private:
     TPlane FLevel;
+    double FTolerance;
 };
 
 TVolumes Difference(const TVolumes& a, const TVolumes& b) {
-    return {a.Cut - b.Cut, a.Fill - b.Fill, a.CutArea - b.CutArea, a.FillArea - b.FillArea,
-            a.Area - b.Area};
+    return {a.Cut - b.Cut,           a.Fill - b.Fill, a.CutArea - b.CutArea,
+            a.FillArea - b.FillArea, a.Area - b.Area, a.UnchangedArea - b.UnchangedArea};
 }
 } // namespace
 
@@ -154,19 +176,23 @@ TVolumes CompareVolumes(const TTriangles& model, const TComparison& with,
     if (boundary)
         trapezoids.emplace(*boundary);
     TVolumeSums plus, minus;
-    for (const TPieceVolumes& part : OverlayInShares(
-             model, with.Surface, trapezoids ? &*trapezoids : nullptr, TPieceVolumes(with.Level))) {
+    for (const TPieceVolumes& part :
+         OverlayInShares(model, with.Surface, trapezoids ? &*trapezoids : nullptr,
+                         TPieceVolumes(with.Level, with.Tolerance))) {
         plus.Add(part.Plus);
         minus.Add(part.Minus);
     }
     return Difference(plus.Value(), minus.Value());
 }
 
-std::vector<TFigure> VolumeFigures(const TVolumes& v) {
-    return {{"cut", "cut", v.Cut, 3},
-            {"fill", "fill", v.Fill, 3},
-            {"net", "net", v.Net(), 3},
-            {"cut area", "cutArea", v.CutArea, 2},
-            {"fill area", "fillArea", v.FillArea, 2},
-            {"area", "area", v.Area, 2}};
+std::vector<TFigure> VolumeFigures(const TVolumes& v, bool withUnchanged) {
+    std::vector<TFigure> figures{{"cut", "cut", v.Cut, 3},
+                                 {"fill", "fill", v.Fill, 3},
+                                 {"net", "net", v.Net(), 3},
+                                 {"cut area", "cutArea", v.CutArea, 2},
+                                 {"fill area", "fillArea", v.FillArea, 2},
+                                 {"area", "area", v.Area, 2}};
+    if (withUnchanged)
+        figures.push_back({"unchanged area", "unchangedArea", v.UnchangedArea, 2});
+    return figures;
 }

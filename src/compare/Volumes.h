@@ -12,6 +12,9 @@
 struct TVolumes {
     double Cut = 0, Fill = 0;                   // volumes, both counted positive
     double CutArea = 0, FillArea = 0, Area = 0; // plan areas; Area is the whole compared region
+    // Where |d| is within the tolerance: the ground counts as unchanged there, and the cut and
+    // fill areas are where d lies beyond it. The volumes are over everything, tolerance or not.
+    double UnchangedArea = 0;
     double Net() const { return Fill - Cut; }
 };
 
@@ -23,12 +26,14 @@ struct TFigure {
     double Value;
     int UnitPower;
 };
-// The volumes' figures in their order: cut, fill, net, cut area, fill area, area.
-std::vector<TFigure> VolumeFigures(const TVolumes& volumes);
+// The volumes' figures in their order: cut, fill, net, cut area, fill area, area; and with a
+// tolerance, the unchanged area.
+std::vector<TFigure> VolumeFigures(const TVolumes& volumes, bool withUnchanged = false);
 
 // The model against the horizontal plane at level: every triangle with three finite corners
-// and some plan area counts; others contribute nothing.
-TVolumes VolumesToLevel(const TTriangles& triangles, double level);
+// and some plan area counts; others contribute nothing. With a tolerance, the cut and fill
+// areas are where d lies beyond it (0: where d is not 0).
+TVolumes VolumesToLevel(const TTriangles& triangles, double level, double tolerance = 0);
 
 class TBoundary;
 
@@ -36,6 +41,7 @@ class TBoundary;
 struct TComparison {
     const TTriangleMesh* Surface = nullptr;
     double Level = 0;
+    double Tolerance = 0; // the cut and fill areas are where |d| exceeds it
 };
 
 // The model against the comparison over every place both cover, or only within the boundary

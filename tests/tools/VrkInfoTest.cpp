@@ -668,6 +668,15 @@ TEST_F(VrkInfoTest, VolumeToALevelAndMeasureAlongTheGround) {
     EXPECT_DOUBLE_EQ(json["fill"].toDouble(), 100 * (40 - 25.0)) << "the level over it all";
     EXPECT_DOUBLE_EQ(json["cut"].toDouble(), 0);
     EXPECT_DOUBLE_EQ(json["fillArea"].toDouble(), 100);
+    // Within 5 of the level the ground counts as unchanged: d = 15 - x - 2y is above 5 where
+    // x + 2y < 10 and below -5 where x + 2y > 20, triangles of 25 each; the volumes stay.
+    const QJsonDocument tolerant = QJsonDocument::fromJson(
+        RunTool({"--json", "volume", file, "--level", "25", "--tolerance", "5"}).Out.toUtf8());
+    EXPECT_DOUBLE_EQ(tolerant["fillArea"].toDouble(), 25);
+    EXPECT_DOUBLE_EQ(tolerant["cutArea"].toDouble(), 25);
+    EXPECT_DOUBLE_EQ(tolerant["unchangedArea"].toDouble(), 50);
+    EXPECT_DOUBLE_EQ(tolerant["cut"].toDouble(), lines[0].section('\t', 1).toDouble());
+    EXPECT_EQ(RunTool({"volume", file, "--level", "25", "--tolerance", "-1"}).Status, 2);
     EXPECT_EQ(RunTool({"volume", file}).Status, 2) << "no level";
     EXPECT_EQ(RunTool({"volume", file, "--level", "high"}).Status, 2);
 
@@ -690,6 +699,14 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
         QJsonDocument::fromJson(RunTool({"--json", "volume", file, other}).Out.toUtf8());
     EXPECT_DOUBLE_EQ(json["fill"].toDouble(), 250);
     EXPECT_DOUBLE_EQ(json["area"].toDouble(), 50);
+    // 5 apart: unchanged within a tolerance of 5, filled beyond one of 4.9; the volume stays.
+    for (const auto& [tolerance, fillArea] : {std::pair{"5", 0.0}, {"4.9", 50.0}}) {
+        const QJsonDocument within = QJsonDocument::fromJson(
+            RunTool({"--json", "volume", file, other, "--tolerance", tolerance}).Out.toUtf8());
+        EXPECT_DOUBLE_EQ(within["fillArea"].toDouble(), fillArea);
+        EXPECT_DOUBLE_EQ(within["unchangedArea"].toDouble(), 50 - fillArea);
+        EXPECT_DOUBLE_EQ(within["fill"].toDouble(), 250);
+    }
     EXPECT_EQ(RunTool({"volume", file, other, "--level", "3"}).Status, 2) << "both";
     // The existing and the design ground of one LandXML file: the design 2 higher, all fill.
     const QString ground = dir.filePath("ground.xml");

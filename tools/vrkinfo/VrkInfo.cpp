@@ -23,7 +23,7 @@ const char Usage[] =
     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
-    "               [--surface NAME] [--other-surface NAME]\n"
+    "               [--surface NAME] [--other-surface NAME] [--tolerance T]\n"
     "               [--zero-line OUT [--crs SYSTEM]]\n"
     "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
     "       vrkinfo [--json] measure FILE --polygon POLYGON\n"
@@ -91,6 +91,9 @@ const char Help[] =
     "                    DXF)\n"
     "  --polygon POLYGON the GeoJSON file whose first polygon measure measures\n"
     "  --surface NAME    the LandXML surface to read (default: the first)\n"
+    "  --tolerance T     volume: where the surfaces differ by T or less the ground counts as\n"
+    "                    unchanged: the cut and fill areas are beyond it, the unchanged area\n"
+    "                    is given too; the volumes stay exact over everything (default 0)\n"
     "  --other-surface NAME\n"
     "                    volume: the LandXML surface of OTHER (default: as --surface), so\n"
     "                    that two surfaces of one file are compared\n"
@@ -152,6 +155,7 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--level", &TCommandLine::Level, true},
                                            {"--surface", &TCommandLine::Surface, false},
                                            {"--other-surface", &TCommandLine::OtherSurface, true},
+                                           {"--tolerance", &TCommandLine::Tolerance, true},
                                            {"--boundary", &TCommandLine::Boundary, true},
                                            {"--polygon", &TCommandLine::Polygon, true},
                                            {"--crs", &TCommandLine::Crs, true},

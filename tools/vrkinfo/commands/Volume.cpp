@@ -14,6 +14,14 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     std::optional<double> level;
     if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
         throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    double tolerance = 0; // where |d| is within it the ground counts as unchanged
+    if (FLine.Tolerance) {
+        const auto given = ParseCoordinate(*FLine.Tolerance);
+        if (!given || *given < 0)
+            throw TUsageError{
+                QString("--tolerance needs a length of 0 or more: '%1'").arg(*FLine.Tolerance)};
+        tolerance = *given;
+    }
     if (FLine.OtherSurface && !other)
         throw TUsageError{"--other-surface names a surface of OTHER, which volume is not given"};
     if (FLine.ZeroLine && !other)
@@ -26,17 +34,17 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     TVandrelTINModel model, surface;
     if (!Read(model, file) || (other && !Read(surface, *other, true)))
         return ExitUnreadable;
-    const TComparison with{other ? &surface : nullptr, level.value_or(0)};
+    const TComparison with{other ? &surface : nullptr, level.value_or(0), tolerance};
     const TBoundary* within = FLine.Boundary ? &boundary : nullptr;
     // Against a level without a boundary, each triangle is split on its own.
     const TVolumes volumes = other || within ? CompareVolumes(model.Triangles(), with, within)
-                                             : VolumesToLevel(model.Triangles(), *level);
+                                             : VolumesToLevel(model.Triangles(), *level, tolerance);
     if (level && !(std::isfinite(volumes.Cut) && std::isfinite(volumes.Fill) &&
                    std::isfinite(volumes.Cut - volumes.Fill)))
         throw TUsageError{QString("the level %1 lies so far from the model that its volume "
                                   "overflows a number")
                               .arg(*FLine.Level)};
-    WriteFigures(file, VolumeFigures(volumes));
+    WriteFigures(file, VolumeFigures(volumes, FLine.Tolerance.has_value()));
     if (FLine.ZeroLine) { // where the two surfaces meet
         const TSurfaceDifference difference = CompareSurfaces(model, surface);
         const std::optional<TCoordinateSystem> system = SystemFor(file, model);
