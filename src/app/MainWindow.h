@@ -120,6 +120,8 @@ public:
                                      QWidget* parent)>
         EditChoiceDialog;
     QUndoStack* Edits() const { return FEdits; }
+    // Asks for the volume tolerance (none: cancelled); tests put their own in place.
+    std::function<std::optional<double>(double current, QWidget* parent)> ToleranceDialog;
     // Models of more triangles than this show a progress bar while they are read.
     int ProgressThreshold = 500000;
     QProgressBar* ReadProgress() const { return FReadProgress; }
@@ -207,6 +209,7 @@ private:
     // The model's system from now on (none: no system), named in the status bar.
     void SetCoordinateSystem(std::optional<TCoordinateSystem> system);
     void mnuTerrainVolumesClick();
+    void mnuTerrainToleranceClick();
     void mnuTerrainStopComparingClick();
     void ComparingChanged();
     void ProfileModeClick();
@@ -322,7 +325,8 @@ private:
         *mnuTerrainStopComparing, *mnuTerrainMeasure, *mnuTerrainCompareSurface,
         *mnuTerrainDrawBoundary, *mnuTerrainOpenBoundary, *mnuTerrainClearBoundary,
         *mnuTerrainCoordinateSystem, *mnuTerrainExportGrid, *mnuTerrainSaveBoundary,
-        *mnuTerrain3DView;
+        *mnuTerrain3DView, *mnuTerrainTolerance;
+    double FTolerance = 0; // the volumes': where |d| is within it the ground is unchanged
     QToolButton* btnProfile = nullptr;
     std::vector<TPlanPoint> FProfileLine;
     bool FProfileDrawing = false;

@@ -75,6 +75,7 @@ void TfrmTINMap::CreateTerrainActions() {
         action("mnuTerrainCoordinateSystem", "Coordinate s&ystem...", false);
     mnuTerrainExportGrid = action("mnuTerrainExportGrid", "Export elevation g&rid...", false);
     mnuTerrain3DView = action("mnuTerrain3DView", "3&D view", false);
+    mnuTerrainTolerance = action("mnuTerrainTolerance", "Volume &tolerance...", false);
     mnuTerrain3DView->setShortcut(Qt::Key_F3);
 
     for (QAction* layer :
@@ -98,6 +99,16 @@ void TfrmTINMap::CreateTerrainActions() {
     Wire(mnuTerrainCoordinateSystem, &QAction::triggered,
          &TfrmTINMap::mnuTerrainCoordinateSystemClick);
     Wire(mnuTerrainExportGrid, &QAction::triggered, &TfrmTINMap::mnuTerrainExportGridClick);
+    Wire(mnuTerrainTolerance, &QAction::triggered, &TfrmTINMap::mnuTerrainToleranceClick);
+    ToleranceDialog = [](double current, QWidget* parent) {
+        bool ok = false;
+        const double tolerance = QInputDialog::getDouble(
+            parent, "Volume tolerance",
+            "Where the surfaces differ by this or less the ground counts as unchanged\n"
+            "(the cut and fill areas are beyond it; the volumes are over everything):",
+            current, 0, 1e9, 3, &ok);
+        return ok ? std::optional(tolerance) : std::nullopt;
+    };
     Wire(mnuTerrain3DView, &QAction::triggered, &TfrmTINMap::mnuTerrain3DViewClick);
     GridCellDialog = [](double suggested, QWidget* parent) {
         return AskNumber(parent, "Export elevation grid", "Cell size:", suggested, 0.001, 1e9, 3);
@@ -166,7 +177,7 @@ void TfrmTINMap::CreateTerrainMenu() {
     terrain->addSeparator();
     terrain->addAction(mnuTerrain3DView);
     terrain->addSeparator();
-    terrain->addAction(mnuTerrainBuildSurface);
+    terrain->addActions({mnuTerrainBuildSurface, mnuTerrainTolerance});
 }
 
 void TfrmTINMap::mnuTerrain3DViewClick() {
@@ -373,14 +384,24 @@ void TfrmTINMap::mnuTerrainVolumesClick() {
                     : "level " + FormatFixed(*FTerrain.CompareLevel, 3, SystemDecimalSeparator());
     if (FBoundary)
         against += " within the boundary";
-    const TComparison with{FComparison.get(), FTerrain.CompareLevel.value_or(0)};
+    const TComparison with{FComparison.get(), FTerrain.CompareLevel.value_or(0), FTolerance};
     // Against a level without a boundary, each triangle is split on its own.
     const TVolumes volumes =
         FComparison || FBoundary
             ? CompareVolumes(FModel->Triangles(), with, FBoundary ? &*FBoundary : nullptr)
-            : VolumesToLevel(FModel->Triangles(), with.Level);
+            : VolumesToLevel(FModel->Triangles(), with.Level, FTolerance);
     frmVolumes->ShowReport({FModel->InternalName, against,
-                            LengthUnitText(FModel->Header.CoordinateUnits).trimmed(), volumes});
+                            LengthUnitText(FModel->Header.CoordinateUnits).trimmed(), volumes,
+                            FTolerance});
+}
+
+void TfrmTINMap::mnuTerrainToleranceClick() {
+    const std::optional<double> tolerance = ToleranceDialog(FTolerance, this);
+    if (!tolerance || !(*tolerance >= 0))
+        return;
+    FTolerance = *tolerance;
+    if (frmVolumes->isVisible()) // its figures follow
+        mnuTerrainVolumesClick();
 }
 
 void TfrmTINMap::mnuTerrainStopComparingClick() {

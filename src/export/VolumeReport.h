@@ -12,6 +12,9 @@ struct TVolumeReport {
     QString Against; // what it was compared with, as the user reads it
     QString Unit;    // the length unit's symbol: m, ft, US ft
     TVolumes Volumes;
+    // Where |d| is within it the ground counts as unchanged (0: no tolerance); with one the
+    // unchanged area and the tolerance are reported too.
+    double Tolerance = 0;
 };
 
 // Lines of "name: number unit" under a heading, numbers with three decimals.

@@ -132,7 +132,8 @@ TEST_F(TerrainWindowTest, TheMenuSitsBetweenOptionsAndHelpWithEveryLayerOff) {
                                   "-",
                                   "3&D view",
                                   "-",
-                                  "Bu&ild surface..."}));
+                                  "Bu&ild surface...",
+                                  "Volume &tolerance..."}));
     EXPECT_EQ(Button("btnProfile")->toolTip(), "Elevation profile");
     EXPECT_GT(Button("btnProfile")->x(), Button("btnPrint")->x()) << "after the specified buttons";
 }
@@ -473,6 +474,18 @@ TEST_F(TerrainWindowTest, ComparingWithALevelShowsTheDifferenceAndItsVolumes) {
     QFile json(saved + ".json");
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     EXPECT_DOUBLE_EQ(QJsonDocument::fromJson(json.readAll())["fill"].toDouble(), expected.Fill);
+    // A tolerance: the figures follow, the unchanged area beside the others, the volumes stay.
+    window->ToleranceDialog = [](double current, QWidget*) {
+        EXPECT_EQ(current, 0);
+        return std::optional(2.5);
+    };
+    Action("mnuTerrainTolerance")->trigger();
+    const TVolumes tolerant = VolumesToLevel(window->Model().Triangles(), 50, 2.5);
+    EXPECT_TRUE(volumes->Text().contains(
+        "unchanged area: " + FormatFixed(tolerant.UnchangedArea, 3, SystemDecimalSeparator())));
+    EXPECT_TRUE(volumes->Text().contains(
+        "cut: " + FormatFixed(expected.Cut, 3, SystemDecimalSeparator()) + " m³"));
+    EXPECT_GT(tolerant.UnchangedArea, 0);
     // Stopping leaves the picture as it was.
     Action("mnuTerrainStopComparing")->trigger();
     EXPECT_FALSE(volumes->isVisible());
