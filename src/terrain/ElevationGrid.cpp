@@ -28,6 +28,16 @@ QString GridFrameProblem(const TTriangleMesh& mesh, double cell, int64_t mostCel
     double minX, minY, maxX, maxY;
     if (!FrameExtent(mesh, minX, minY, maxX, maxY))
         return "the model has no extent to grid";
+    return GridFrameProblem(minX, minY, maxX, maxY, cell, mostCells);
+}
+
+QString GridFrameProblem(double minX, double minY, double maxX, double maxY, double cell,
+                         int64_t mostCells) {
+    if (!(cell > 0) || !std::isfinite(cell))
+        return "the cell size must be a number greater than 0";
+    if (!(minX < maxX) || !(minY < maxY) || !std::isfinite(maxX - minX) ||
+        !std::isfinite(maxY - minY))
+        return "the extent needs finite XMIN < XMAX and YMIN < YMAX";
     const int64_t columns = CellsAcross(maxX - minX, cell), rows = CellsAcross(maxY - minY, cell);
     if (columns > (1 << 30) || rows > (1 << 30) || columns * rows > mostCells)
         return QString("a cell of %1 makes a grid of %2 by %3 cells, more than %4")
@@ -41,6 +51,10 @@ QString GridFrameProblem(const TTriangleMesh& mesh, double cell, int64_t mostCel
 TGridFrame GridFrameOver(const TTriangleMesh& mesh, double cell) {
     double minX, minY, maxX, maxY;
     FrameExtent(mesh, minX, minY, maxX, maxY);
+    return GridFrameOver(minX, minY, maxX, maxY, cell);
+}
+
+TGridFrame GridFrameOver(double minX, double minY, double maxX, double maxY, double cell) {
     return {minX, maxY, cell, int(CellsAcross(maxX - minX, cell)),
             int(CellsAcross(maxY - minY, cell))};
 }

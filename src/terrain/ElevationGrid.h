@@ -22,6 +22,11 @@ struct TGridFrame {
 // (a size that is not a positive number, a grid of more than the cells given).
 QString GridFrameProblem(const TTriangleMesh& mesh, double cell, int64_t mostCells);
 TGridFrame GridFrameOver(const TTriangleMesh& mesh, double cell);
+// The same from the north-west corner of a chosen extent, so that the grids of several surveys
+// align: the columns and rows that cover it.
+QString GridFrameProblem(double minX, double minY, double maxX, double maxY, double cell,
+                         int64_t mostCells);
+TGridFrame GridFrameOver(double minX, double minY, double maxX, double maxY, double cell);
 
 // The grid's values, row after row; noData where there is no value. On every core.
 TLargeArray<float> SampleElevations(const TTriangleMesh& mesh, const TGridFrame& frame,

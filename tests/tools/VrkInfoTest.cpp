@@ -1,6 +1,8 @@
 #include "VrkInfo.h"
 #include "MemoryLimit.h"
 #include "TerrainGenerator.h"
+#include "gis/GdalFiles.h"
+#include "gis/RasterFiles.h"
 
 #include "platform/FileNames.h"
 
@@ -14,6 +16,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -256,6 +259,36 @@ TEST_F(VrkInfoTest, ConvertContoursAndProfileWriteWholeFilesOrNone) {
     const TRun zero = RunTool({"contours", file, "--interval", "0", dir.filePath("zero.geojson")});
     EXPECT_EQ(zero.Status, 2);
     EXPECT_FALSE(QFile::exists(dir.filePath("zero.geojson")));
+
+    // A grid on an extent of its own: from its north-west corner, no data off the model.
+    const QString grid = dir.filePath("grid.tif");
+    EXPECT_EQ(
+        RunTool({"raster", file, "--cell", "1", "--extent", "-5", "-5", "20", "15", grid}).Status,
+        0);
+    {
+        InitGdal();
+        std::unique_ptr<GDALDataset> tif(
+            GDALDataset::FromHandle(GDALOpen(grid.toUtf8().constData(), GA_ReadOnly)));
+        ASSERT_TRUE(tif);
+        EXPECT_EQ(tif->GetRasterXSize(), 25);
+        EXPECT_EQ(tif->GetRasterYSize(), 20);
+        double at[6];
+        ASSERT_EQ(tif->GetGeoTransform(at), CE_None);
+        EXPECT_EQ(at[0], -5);
+        EXPECT_EQ(at[3], 15);
+        float inside = 0, outside = 0; // the plane 10 + x + 2y at (2.5, 2.5); (-4.5, 14.5)
+        ASSERT_EQ(
+            tif->GetRasterBand(1)->RasterIO(GF_Read, 7, 12, 1, 1, &inside, 1, 1, GDT_Float32, 0, 0),
+            CE_None);
+        ASSERT_EQ(
+            tif->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 1, 1, &outside, 1, 1, GDT_Float32, 0, 0),
+            CE_None);
+        EXPECT_EQ(inside, 17.5f);
+        EXPECT_EQ(outside, GridNoData);
+    }
+    EXPECT_EQ(RunTool({"raster", file, "--cell", "1", "--extent", "5", "0", "1", "9", grid}).Status,
+              2);
+    EXPECT_EQ(RunTool({"raster", file, "--cell", "1", "--extent", "5", "0", grid}).Status, 2);
 
     const TRun profile = RunTool({"profile", file, "-5", "5", "15", "5"});
     EXPECT_EQ(profile.Status, 0);

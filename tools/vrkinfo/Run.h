@@ -37,6 +37,7 @@ struct TCommandLine {
         MaxEdge, Name, Index, OtherSurface, Tolerance;
     bool Colours = false, Hillshade = false, ThreeD = false; // picture's layers and view
     QStringList Breaklines;                                  // build's, as many as given
+    QStringList Extent;                                      // raster's XMIN YMIN XMAX YMAX
     QStringList Words;
 };
 

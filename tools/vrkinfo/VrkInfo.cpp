@@ -22,6 +22,7 @@ const char Usage[] =
     "               [--index N] OUT\n"
     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
+    "               [--extent XMIN YMIN XMAX YMAX]\n"
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
     "               [--surface NAME] [--other-surface NAME] [--tolerance T]\n"
     "               [--zero-line OUT [--crs SYSTEM]]\n"
@@ -80,6 +81,9 @@ const char Help[] =
     "  --cell SIZE       the raster's cell size, in the model's units\n"
     "  --output OUT      profile: the line on the ground as a vector file instead of CSV\n"
     "  --zero-line OUT   volume with OTHER: where the surfaces meet, as a vector file\n"
+    "  --extent XMIN YMIN XMAX YMAX\n"
+    "                    raster: the grid from this extent's north-west corner over it, so\n"
+    "                    that grids of several surveys align (default: the model's extent)\n"
     "  --interval I      the contour interval, greater than 0\n"
     "  --base B          the level one contour passes through (default 0)\n"
     "  --index N         contours: every N-th level from the base an index contour (the\n"
@@ -175,6 +179,7 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
 
 bool HasCommandOption(const TCommandLine& line) {
     return line.Colours || line.Hillshade || line.ThreeD || !line.Breaklines.isEmpty() ||
+           !line.Extent.isEmpty() ||
            std::any_of(std::begin(ValuedOptions), std::end(ValuedOptions),
                        [&](const TValuedOption& o) { return o.ForCommands && line.*o.Value; });
 }
@@ -194,6 +199,11 @@ TCommandLine ParseOptions(const QStringList& arguments) {
             if (i + 1 >= arguments.size())
                 throw TUsageError{QString("option '%1' needs a value").arg(a)};
             line.*valued->Value = arguments[++i];
+        } else if (a == "--extent") {
+            if (i + 4 >= arguments.size())
+                throw TUsageError{"option '--extent' needs XMIN YMIN XMAX YMAX"};
+            line.Extent = arguments.mid(i + 1, 4);
+            i += 4;
         } else if (a == "--breaklines") {
             if (i + 1 >= arguments.size())
                 throw TUsageError{QString("option '%1' needs a value").arg(a)};

@@ -5,6 +5,7 @@
 #include "vrk/VRKModel.h"
 
 #include <QFileInfo>
+#include <array>
 
 namespace vrkinfo {
 int TRun::Raster(const QString& file, const QString& output) {
@@ -17,11 +18,23 @@ int TRun::Raster(const QString& file, const QString& output) {
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
-    if (const QString problem = GridFrameProblem(model, cell.value_or(0), 1000000000);
+    std::array<double, 4> extent{}; // XMIN YMIN XMAX YMAX, when given
+    for (qsizetype k = 0; k < FLine.Extent.size(); ++k) {
+        const auto value = ParseCoordinate(FLine.Extent[k]);
+        if (!value)
+            throw TUsageError{QString("not a number: '%1'").arg(FLine.Extent[k])};
+        extent[size_t(k)] = *value;
+    }
+    const bool chosen = !FLine.Extent.isEmpty();
+    if (const QString problem = chosen ? GridFrameProblem(extent[0], extent[1], extent[2],
+                                                          extent[3], cell.value_or(0), 1000000000)
+                                       : GridFrameProblem(model, cell.value_or(0), 1000000000);
         !problem.isEmpty())
         throw TUsageError{problem};
     const std::optional<TCoordinateSystem> system = SystemFor(file, model);
-    const TGridFrame frame = GridFrameOver(model, *cell);
+    const TGridFrame frame = chosen
+                                 ? GridFrameOver(extent[0], extent[1], extent[2], extent[3], *cell)
+                                 : GridFrameOver(model, *cell);
     try {
         WriteElevationGeoTiff(output, frame, SampleElevations(model, frame, GridNoData),
                               system ? &*system : nullptr);
