@@ -32,7 +32,7 @@ void WritePlanPicture(const TVandrelTINModel& model, const TModelPicture& pictur
     TTerrainLayers terrain = picture.Terrain;
     view.OnPaint = [&](TMapView* sender) {
         // As the main window paints its map, without a selection.
-        const bool fill = terrain.Colours || terrain.Hillshade;
+        const bool fill = terrain.Colours || terrain.Hillshade || terrain.ShowsDifference();
         if (fill || terrain.Contours)
             DrawTerrain(*sender, model, terrain, cache);
         TModelLayers layers;

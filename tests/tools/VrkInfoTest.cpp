@@ -889,8 +889,32 @@ TEST_F(VrkInfoTest, PictureDrawsThePlanOrThe3DViewAndRefusesWhatItCannotDraw) {
         EXPECT_EQ(RunProgram({"picture", big, dir.filePath(name)}, "/dev/null").Status, 0);
     EXPECT_TRUE(Contents(dir.filePath("plan.svg")).contains("<svg"));
     EXPECT_TRUE(Contents(dir.filePath("plan.pdf")).startsWith("%PDF"));
+    // The difference with a level in the middle of the ground, or with another surface: cut
+    // red and fill blue, as the viewer's layer.
+    const QString lower = dir.filePath("lower.vrk");
+    SaveBytes(lower.toStdString(), WriteModel(GenerateTerrain(40, 40, 10, 2)));
+    const QString extents = RunTool({"extents", big}).Out;
+    const QString middle = QString::number(
+        (extents.section('\t', 2, 2).toDouble() + extents.section('\t', 5, 5).toDouble()) / 2);
+    for (const QStringList& compare : {QStringList{"--level", middle}, {"--compare", lower}}) {
+        ASSERT_EQ(
+            RunProgram(QStringList{"picture", big, png, "--size", "320x200"} + compare, "/dev/null")
+                .Status,
+            0);
+        int red = 0, blue = 0;
+        const QImage difference(png);
+        for (int y = 0; y < difference.height(); y += 2)
+            for (int x = 0; x < difference.width(); x += 2) {
+                const QColor c = difference.pixelColor(x, y);
+                red += c.red() > c.blue() + 60;
+                blue += c.blue() > c.red() + 60;
+            }
+        EXPECT_GT(red + blue, 1000) << compare.join(' ').toStdString();
+    }
 
     for (const QStringList& wrong : {QStringList{"picture", big, png, "--size", "0x5"},
+                                     {"picture", big, png, "--level", "1", "--compare", lower},
+                                     {"picture", big, png, "--level", "1", "--3d"},
                                      {"picture", big, dir.filePath("p.tif")},
                                      {"picture", big, dir.filePath("p.svg"), "--3d"},
                                      {"picture", big, png, "--azimuth", "30"},

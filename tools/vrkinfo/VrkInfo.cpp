@@ -30,6 +30,7 @@ const char Usage[] =
     "       vrkinfo [--json] measure FILE --polygon POLYGON\n"
     "       vrkinfo picture FILE OUT [--size WxH] [--colours] [--hillshade] [--contours I]\n"
     "               [--3d [--azimuth A] [--elevation E] [--exaggeration X]]\n"
+    "               [--compare OTHER [--other-surface NAME] | --level Z]\n"
     "       vrkinfo --help | --version\n";
 
 const char Help[] =
@@ -81,6 +82,8 @@ const char Help[] =
     "  --cell SIZE       the raster's cell size, in the model's units\n"
     "  --output OUT      profile: the line on the ground as a vector file instead of CSV\n"
     "  --zero-line OUT   volume with OTHER: where the surfaces meet, as a vector file\n"
+    "  --compare OTHER   picture: the difference with the surface OTHER (d = OTHER - FILE,\n"
+    "                    cut red, fill blue) with its legend; --level Z: with that level\n"
     "  --extent XMIN YMIN XMAX YMAX\n"
     "                    raster: the grid from this extent's north-west corner over it, so\n"
     "                    that grids of several surveys align (default: the model's extent)\n"
@@ -160,6 +163,7 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--surface", &TCommandLine::Surface, false},
                                            {"--other-surface", &TCommandLine::OtherSurface, true},
                                            {"--tolerance", &TCommandLine::Tolerance, true},
+                                           {"--compare", &TCommandLine::Compare, true},
                                            {"--boundary", &TCommandLine::Boundary, true},
                                            {"--polygon", &TCommandLine::Polygon, true},
                                            {"--crs", &TCommandLine::Crs, true},

@@ -47,9 +47,23 @@ int TRun::Picture(const QString& file, const QString& output) {
                                          : "picture writes PNG (.png), SVG (.svg) or PDF (.pdf)"};
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw TUsageError{"picture draws with the viewer's windows, which this run has not"};
-    TVandrelTINModel model;
-    if (!Read(model, file))
+    // The difference with another surface or a level, drawn as the viewer's difference layer.
+    if (FLine.Compare && FLine.Level)
+        throw TUsageError{"picture compares with OTHER or a level, not both"};
+    std::optional<double> level;
+    if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
+        throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    if ((FLine.Compare || level) && picture.ThreeD)
+        throw TUsageError{"the difference is drawn in plan: --compare and --level go without "
+                          "--3d"};
+    TVandrelTINModel model, other;
+    if (!Read(model, file) || (FLine.Compare && !Read(other, *FLine.Compare, true)))
         return ExitUnreadable;
+    if (FLine.Compare || level) {
+        picture.Terrain.CompareSurface = FLine.Compare ? &other : nullptr;
+        picture.Terrain.CompareLevel = level;
+        picture.Terrain.Difference = true;
+    }
     if (FLine.ContourInterval) {
         const auto [low, high] = FiniteValueRange(model.Vertices());
         const auto settings =
