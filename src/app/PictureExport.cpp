@@ -106,9 +106,12 @@ void ExportPicture(TMapView& view, const QString& fileName, int width, int heigh
         }
         }
     });
-    // With a coordinate system, a PNG gets its world file, so that a GIS lays it in place.
+    // With a coordinate system, a PNG gets its world file and its system, so that a GIS lays
+    // it in place.
     if (format == TPictureFormat::Png && system) {
         const QByteArray world = WorldFileText(PictureFrameOf(view.State(), width, height));
         SaveFile(WorldFileName(fileName), [&](QIODevice& out) { out.write(world); });
+        const QByteArray auxiliary = AuxiliarySystemXml(*system);
+        SaveFile(fileName + ".aux.xml", [&](QIODevice& out) { out.write(auxiliary); });
     }
 }

@@ -86,6 +86,11 @@ QByteArray WorldFileText(const TPictureFrame& frame) {
            number(frame.West + frame.PixelWidth / 2) + number(frame.North - frame.PixelHeight / 2);
 }
 
+QByteArray AuxiliarySystemXml(const TCoordinateSystem& system) {
+    return ("<PAMDataset>\n  <SRS>" + system.OgcWkt().toHtmlEscaped() + "</SRS>\n</PAMDataset>\n")
+        .toUtf8();
+}
+
 QString WorldFileName(const QString& pictureFileName) {
     const QFileInfo info(pictureFileName);
     const QString suffix = info.suffix().toLower();

@@ -29,3 +29,6 @@ void WritePictureGeoTiff(const QString& fileName, const QImage& picture, const T
 QByteArray WorldFileText(const TPictureFrame& frame);
 // The world file's name for a picture: .png gives .pgw, .jpg .jgw, .tif .tfw, others .wld.
 QString WorldFileName(const QString& pictureFileName);
+// The picture's coordinate system as GDAL's auxiliary file beside it (PICTURE.aux.xml), which
+// GIS programs read with the world file.
+QByteArray AuxiliarySystemXml(const TCoordinateSystem& system);

@@ -695,6 +695,13 @@ TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
     EXPECT_DOUBLE_EQ(lines[0].toDouble(), view.ViewWidth / 400);
     EXPECT_DOUBLE_EQ(lines[4].toDouble(), view.ViewLeft);
     EXPECT_DOUBLE_EQ(lines[5].toDouble(), view.ViewBottom + view.ViewHeight);
+    { // and its system, as a GIS reads it
+        std::unique_ptr<GDALDataset> placed(
+            GDALDataset::FromHandle(GDALOpen(png.toUtf8().constData(), GA_ReadOnly)));
+        ASSERT_TRUE(placed);
+        ASSERT_NE(placed->GetSpatialRef(), nullptr);
+        EXPECT_TRUE(placed->GetSpatialRef()->IsSame(&window->CoordinateSystem()->Reference()));
+    }
     // The elevation grid, cell by cell as the look-up answers, in its system.
     const QString grid = dir.filePath("grid.tif");
     window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return grid; };
