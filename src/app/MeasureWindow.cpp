@@ -4,7 +4,8 @@
 #include <cmath>
 
 QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>& segments,
-                    const std::optional<TAreaMeasure>& area, const QString& unit) {
+                    const std::optional<TAreaMeasure>& area, const QString& unit,
+                    const std::vector<TMeasuredPoint>& points) {
     const QChar separator = SystemDecimalSeparator();
     auto length = [&](double value) { return FormatFixed(value, 3, separator) + ' ' + unit; };
     QString text = "Plan length: " + length(line.PlanLength) + '\n';
@@ -26,6 +27,17 @@ QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>
         };
         text += "Closed: plan area " + square(area->PlanArea) + ", surface area " +
                 square(area->SurfaceArea) + '\n';
+    }
+    if (!points.empty())
+        text += "Points (easting, northing, elevation):\n";
+    for (size_t i = 0; i < points.size(); ++i) {
+        const TMeasuredPoint& p = points[i];
+        text +=
+            QString("%1: %2, %3, %4\n")
+                .arg(i + 1)
+                .arg(FormatFixed(p.Easting, 3, separator), FormatFixed(p.Northing, 3, separator),
+                     std::isnan(p.Elevation) ? QString("off the model")
+                                             : FormatFixed(p.Elevation, 3, separator));
     }
     return text;
 }

@@ -6,17 +6,25 @@
 
 #include <optional>
 
-// The measure as the window shows it, numbers with the user's decimal separator.
-// With an area, the line closed into a polygon is measured too.
+// A corner of the line measured, with the surface's elevation there (NaN off the model).
+struct TMeasuredPoint {
+    double Easting, Northing, Elevation;
+};
+
+// The measure as the window shows it (and its Copy copies), numbers with the user's decimal
+// separator. With an area, the line closed into a polygon is measured too; with points, their
+// coordinates close the text.
 QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>& segments,
-                    const std::optional<TAreaMeasure>& area, const QString& unit);
+                    const std::optional<TAreaMeasure>& area, const QString& unit,
+                    const std::vector<TMeasuredPoint>& points = {});
 
 class TfrmMeasure : public TReportWindow {
 public:
     explicit TfrmMeasure(QWidget* parent = nullptr)
         : TReportWindow("frmMeasure", "Measure", parent) {}
     void ShowMeasure(const TLineMeasure& line, const std::vector<TSegmentMeasure>& segments,
-                     const std::optional<TAreaMeasure>& area, const QString& unit) {
-        ShowText(MeasureText(line, segments, area, unit));
+                     const std::optional<TAreaMeasure>& area, const QString& unit,
+                     const std::vector<TMeasuredPoint>& points) {
+        ShowText(MeasureText(line, segments, area, unit, points));
     }
 };

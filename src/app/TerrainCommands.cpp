@@ -16,6 +16,7 @@
 #include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/TriangleInfoWindow.h"
+#include "model/Geometry.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
 #include "platform/Memory.h"
@@ -628,11 +629,17 @@ void TfrmTINMap::FinishProfileLine() {
         return FinishBoundary();
     if (FLineUse == TLineUse::DeleteInside || FLineUse == TLineUse::Breakline)
         return FinishEditLine();
-    if (FLineUse == TLineUse::Measure)
+    if (FLineUse == TLineUse::Measure) {
+        std::vector<TMeasuredPoint> points;
+        for (const TPlanPoint& p : FProfileLine) {
+            double value = NullValue;
+            const bool on = FModel->FindTriangle(p.X, p.Y, value) && value != NullValue;
+            points.push_back({p.X, p.Y, on ? value : std::nan("")});
+        }
         frmMeasure->ShowMeasure(MeasureLine(*FModel, FProfileLine),
                                 MeasureSegments(*FModel, FProfileLine), MeasuredArea(),
-                                LengthUnitText(FModel->Header.CoordinateUnits).trimmed());
-    else
+                                LengthUnitText(FModel->Header.CoordinateUnits).trimmed(), points);
+    } else
         frmProfile->ShowProfile(ComputeProfile(*FModel, FProfileLine), LineLength(FProfileLine));
     MapView1->viewport()->update();
 }

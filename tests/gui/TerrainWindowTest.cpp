@@ -736,11 +736,16 @@ TEST(MeasureWindowTest, TheTextNamesEveryLengthWithItsUnit) {
     line.PlanLength = 100;
     line.SurfaceLength = 80;
     line.PlanOnMesh = 60;
-    const QString text = MeasureText(line, {{100, 45, 12.5}, {20, 270, NAN}}, std::nullopt, "ft");
+    const QString text = MeasureText(line, {{100, 45, 12.5}, {20, 270, NAN}}, std::nullopt, "ft",
+                                     {{10, 20, 5.25}, {80.7, 90.7, 6}, {60.7, 90.7, NAN}});
     EXPECT_EQ(text, "Plan length: 100.000 ft\n"
                     "Surface length: 80.000 ft (over 60.000 ft of the line on the model)\n"
                     "1: 100.000 ft, bearing 45.000°, grade 12.50 %\n"
-                    "2: 20.000 ft, bearing 270.000°, grade off the model\n");
+                    "2: 20.000 ft, bearing 270.000°, grade off the model\n"
+                    "Points (easting, northing, elevation):\n"
+                    "1: 10.000, 20.000, 5.250\n"
+                    "2: 80.700, 90.700, 6.000\n"
+                    "3: 60.700, 90.700, off the model\n");
 }
 
 TEST_F(TerrainWindowTest, WithoutOpenGLThe3DViewSaysWhyAndThePlanStaysAsItIs) {
