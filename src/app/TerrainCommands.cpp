@@ -28,6 +28,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDateTime>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -391,9 +392,19 @@ void TfrmTINMap::mnuTerrainVolumesClick() {
         FComparison || FBoundary
             ? CompareVolumes(FModel->Triangles(), with, FBoundary ? &*FBoundary : nullptr)
             : VolumesToLevel(FModel->Triangles(), with.Level, FTolerance);
-    frmVolumes->ShowReport({FModel->InternalName, against,
-                            LengthUnitText(FModel->Header.CoordinateUnits).trimmed(), volumes,
-                            FTolerance});
+    TVolumeReport report;
+    report.Model = FModel->InternalName;
+    report.Against = against;
+    report.Unit = LengthUnitText(FModel->Header.CoordinateUnits).trimmed();
+    report.Volumes = volumes;
+    report.Tolerance = FTolerance;
+    report.Created = QDateTime::currentDateTime().toString(Qt::ISODate);
+    report.Program = QString(ApplicationTitle) + ' ' + VRK_VERSION;
+    report.ModelFile = FModelFile;
+    report.System = FSystem ? FSystem->Name() : QString();
+    if (FBoundary)
+        report.Boundary = BoundaryParticulars(*FBoundary, QString(), report.Unit);
+    frmVolumes->ShowReport(report);
 }
 
 void TfrmTINMap::mnuTerrainToleranceClick() {

@@ -1,6 +1,7 @@
 #include "VolumesWindow.h"
 #include "Dialogs.h"
 #include "export/SavedFile.h"
+#include "export/VolumeReportPages.h"
 #include "platform/ErrorGuard.h"
 
 #include <QFileInfo>
@@ -20,7 +21,8 @@ TfrmVolumes::TfrmVolumes(QWidget* parent) : TReportWindow("frmVolumes", "Volumes
     };
     SaveDialog = [](QWidget* owner) {
         return AskSaveFileName(owner, "Save volumes", "volumes.csv",
-                               "CSV files (*.csv);;JSON files (*.json)");
+                               "CSV files (*.csv);;JSON files (*.json);;PDF documents (*.pdf);;"
+                               "HTML pages (*.html)");
     };
 }
 
@@ -33,10 +35,8 @@ void TfrmVolumes::btnSaveClick() {
     const QString fileName = SaveDialog(this);
     if (fileName.isEmpty())
         return;
-    const bool json = QFileInfo(fileName).suffix().toLower() == "json";
-    SaveFile(fileName, [&](QIODevice& out) {
-        json ? WriteVolumeJson(FReport, out) : WriteVolumeCsv(FReport, out);
-    });
+    // A name of no known format is saved as CSV.
+    SaveFile(fileName, [&](QIODevice& out) { WriteVolumeReport(FReport, fileName, out); });
 }
 
 void TfrmVolumes::btnPrintClick() {
@@ -45,6 +45,6 @@ void TfrmVolumes::btnPrintClick() {
         return;
     QTextDocument document;
     document.setDefaultFont(font());
-    document.setPlainText(Text());
+    document.setHtml(VolumeReportHtml(FReport));
     document.print(&printer);
 }

@@ -710,6 +710,28 @@ TEST_F(VrkInfoTest, VolumeToALevelAndMeasureAlongTheGround) {
     EXPECT_DOUBLE_EQ(tolerant["unchangedArea"].toDouble(), 50);
     EXPECT_DOUBLE_EQ(tolerant["cut"].toDouble(), lines[0].section('\t', 1).toDouble());
     EXPECT_EQ(RunTool({"volume", file, "--level", "25", "--tolerance", "-1"}).Status, 2);
+    // The report a client is given: its particulars and the figures, in four formats.
+    const QString report = dir.filePath("report");
+    EXPECT_EQ(
+        RunTool({"volume", file, "--level", "25", "--tolerance", "5", "--report", report + ".json"})
+            .Status,
+        0);
+    const QJsonDocument particulars = QJsonDocument::fromJson(Contents(report + ".json"));
+    for (const char* key : {"created", "program", "model_file", "convention"})
+        EXPECT_FALSE(particulars[key].toString().isEmpty()) << key;
+    EXPECT_EQ(particulars["boundary"].toString(), "whole overlap");
+    EXPECT_EQ(particulars["tolerance"].toDouble(), 5);
+    EXPECT_EQ(particulars["unchangedArea"].toDouble(), 50);
+    EXPECT_EQ(RunTool({"volume", file, "--level", "25", "--report", report + ".html"}).Status, 0);
+    EXPECT_TRUE(Contents(report + ".html").contains("<h1>Volume report</h1>"));
+    EXPECT_EQ(RunTool({"volume", file, "--level", "25", "--report", report + ".csv"}).Status, 0);
+    EXPECT_TRUE(Contents(report + ".csv").contains("boundary,\"whole overlap\","));
+    EXPECT_EQ(
+        RunProgram({"volume", file, "--level", "25", "--report", report + ".pdf"}, "/dev/null")
+            .Status,
+        0);
+    EXPECT_TRUE(Contents(report + ".pdf").startsWith("%PDF"));
+    EXPECT_EQ(RunTool({"volume", file, "--level", "25", "--report", report + ".txt"}).Status, 2);
     EXPECT_EQ(RunTool({"volume", file}).Status, 2) << "no level";
     EXPECT_EQ(RunTool({"volume", file, "--level", "high"}).Status, 2);
 

@@ -24,7 +24,7 @@ const char Usage[] =
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
     "               [--extent XMIN YMIN XMAX YMAX]\n"
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
-    "               [--surface NAME] [--other-surface NAME] [--tolerance T]\n"
+    "               [--surface NAME] [--other-surface NAME] [--tolerance T] [--report OUT]\n"
     "               [--zero-line OUT [--crs SYSTEM]]\n"
     "       vrkinfo [--json] measure FILE E1 N1 E2 N2 [E N ...]\n"
     "       vrkinfo [--json] measure FILE --polygon POLYGON\n"
@@ -82,6 +82,9 @@ const char Help[] =
     "  --cell SIZE       the raster's cell size, in the model's units\n"
     "  --output OUT      profile: the line on the ground as a vector file instead of CSV\n"
     "  --zero-line OUT   volume with OTHER: where the surfaces meet, as a vector file\n"
+    "  --report OUT      volume: the report a client is given, as PDF (.pdf), HTML (.html),\n"
+    "                    CSV (.csv) or JSON (.json): when and by what, the files, the\n"
+    "                    system, the boundary, the tolerance, the convention and the figures\n"
     "  --compare OTHER   picture: the difference with the surface OTHER (d = OTHER - FILE,\n"
     "                    cut red, fill blue) with its legend; --level Z: with that level\n"
     "  --extent XMIN YMIN XMAX YMAX\n"
@@ -164,6 +167,7 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--other-surface", &TCommandLine::OtherSurface, true},
                                            {"--tolerance", &TCommandLine::Tolerance, true},
                                            {"--compare", &TCommandLine::Compare, true},
+                                           {"--report", &TCommandLine::Report, true},
                                            {"--boundary", &TCommandLine::Boundary, true},
                                            {"--polygon", &TCommandLine::Polygon, true},
                                            {"--crs", &TCommandLine::Crs, true},

@@ -12,9 +12,16 @@
 #include <unistd.h>
 
 namespace {
-// picture draws with the viewer's own map view and drawing: it needs a QApplication, on the
-// offscreen platform (the 3D picture's OpenGL comes from the display when there is one).
-bool DrawsPicture(int argc, char* argv[]) {
+// picture draws with the viewer's own map view and drawing, and a PDF report lays out its
+// page with Qt's fonts: they need a QApplication, on the offscreen platform (the 3D picture's
+// OpenGL comes from the display when there is one).
+bool Draws(int argc, char* argv[]) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::size_t length = std::strlen(argv[i + 1]);
+        if (std::strcmp(argv[i], "--report") == 0 && length >= 4 &&
+            QByteArray(argv[i + 1] + length - 4).toLower() == ".pdf")
+            return true;
+    }
     for (int i = 1; i < argc; ++i)
         if (argv[i][0] != '-')
             return std::strcmp(argv[i], "picture") == 0;
@@ -37,7 +44,7 @@ void ProvideRuntimeFolder() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const bool drawing = DrawsPicture(argc, argv);
+    const bool drawing = Draws(argc, argv);
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
     if (drawing) {

@@ -1,9 +1,15 @@
 // vrkinfo volume FILE (OTHER | --level Z): cut, fill and net between two surfaces.
 #include "Run.h"
+#include "app/TerrainDrawing.h"
 #include "compare/Difference.h"
 #include "compare/Volumes.h"
+#include "export/SavedFile.h"
+#include "export/VolumeReportPages.h"
 #include "vrk/VRKModel.h"
 
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QFileInfo>
 #include <cmath>
 
 namespace vrkinfo {
@@ -14,6 +20,14 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
     std::optional<double> level;
     if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
         throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
+    if (FLine.Report && !VolumeReportFormatKnown(*FLine.Report))
+        throw TUsageError{QString("cannot tell the report's format from '%1': .pdf, .html, .csv "
+                                  "or .json")
+                              .arg(*FLine.Report)};
+    if (FLine.Report && QFileInfo(*FLine.Report).suffix().toLower() == "pdf" &&
+        !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw TUsageError{"the PDF report is laid out with the viewer's fonts, which this run "
+                          "has not"};
     double tolerance = 0; // where |d| is within it the ground counts as unchanged
     if (FLine.Tolerance) {
         const auto given = ParseCoordinate(*FLine.Tolerance);
@@ -45,6 +59,28 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
                                   "overflows a number")
                               .arg(*FLine.Level)};
     WriteFigures(file, VolumeFigures(volumes, FLine.Tolerance.has_value()));
+    if (FLine.Report) {
+        TVolumeReport report;
+        report.Model = model.InternalName;
+        report.Against = other ? "surface " + surface.InternalName : "level " + *FLine.Level;
+        report.Unit = LengthUnitText(model.Header.CoordinateUnits).trimmed();
+        report.Volumes = volumes;
+        report.Tolerance = tolerance;
+        report.Created = QDateTime::currentDateTime().toString(Qt::ISODate);
+        report.Program = QString("vrkinfo ") + VRK_VERSION;
+        report.ModelFile = QFileInfo(file).absoluteFilePath();
+        report.AgainstFile = other ? QFileInfo(*other).absoluteFilePath() : QString();
+        const std::optional<TCoordinateSystem> system = SystemFor(file, model);
+        report.System = system ? system->Name() : QString();
+        if (within)
+            report.Boundary = BoundaryParticulars(boundary, *FLine.Boundary, report.Unit);
+        try {
+            SaveFile(*FLine.Report,
+                     [&](QIODevice& out) { WriteVolumeReport(report, *FLine.Report, out); });
+        } catch (const Exception& error) {
+            return Failed(*FLine.Report, FileErrorText(error));
+        }
+    }
     if (FLine.ZeroLine) { // where the two surfaces meet
         const TSurfaceDifference difference = CompareSurfaces(model, surface);
         const std::optional<TCoordinateSystem> system = SystemFor(file, model);
