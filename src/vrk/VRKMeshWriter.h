@@ -122,22 +122,20 @@ TVRKHeader VrkHeaderFor(const TMesh& mesh, TVRKHeader h, const QString& name) {
     h.MaximumEasting = maxE;
     h.MaximumNorthing = maxN;
     const std::vector<TMeshStartPoint> starts = mesh.StartPoints();
-    auto everyEasting = [&](const auto& holds) {
-        bool all = true;
-        mesh.ForEachVertex([&](const TMeshVertex& v) { all = all && holds(v.Easting); });
-        for (const TMeshStartPoint& p : starts)
-            all = all && holds(p.Easting);
-        return all;
+    // Whether every vertex's and start point's easting (or northing) holds.
+    auto every = [&](double TMeshVertex::*vertexAxis, double TMeshStartPoint::*startAxis) {
+        return [&, vertexAxis, startAxis](const auto& holds) {
+            bool all = true;
+            mesh.ForEachVertex([&](const TMeshVertex& v) { all = all && holds(v.*vertexAxis); });
+            for (const TMeshStartPoint& p : starts)
+                all = all && holds(p.*startAxis);
+            return all;
+        };
     };
-    auto everyNorthing = [&](const auto& holds) {
-        bool all = true;
-        mesh.ForEachVertex([&](const TMeshVertex& v) { all = all && holds(v.Northing); });
-        for (const TMeshStartPoint& p : starts)
-            all = all && holds(p.Northing);
-        return all;
-    };
-    h.EastingOffsetValue = OffsetFor(everyEasting, minE, maxE);
-    h.NorthingOffsetValue = OffsetFor(everyNorthing, minN, maxN);
+    h.EastingOffsetValue =
+        OffsetFor(every(&TMeshVertex::Easting, &TMeshStartPoint::Easting), minE, maxE);
+    h.NorthingOffsetValue =
+        OffsetFor(every(&TMeshVertex::Northing, &TMeshStartPoint::Northing), minN, maxN);
 
     const int64_t triangles = mesh.TriangleCount();
     const int vertexNumber = NumberSizeFor(int(std::min<int64_t>(vertices, INT32_MAX)));
