@@ -120,6 +120,9 @@ public:
                                      QWidget* parent)>
         EditChoiceDialog;
     QUndoStack* Edits() const { return FEdits; }
+    // Asks which of a LandXML file's surfaces to compare with (none: cancelled).
+    std::function<std::optional<int>(const QStringList& names, QWidget* parent)>
+        SurfaceChoiceDialog;
     // Asks for the volume tolerance (none: cancelled); tests put their own in place.
     std::function<std::optional<double>(double current, QWidget* parent)> ToleranceDialog;
     // Models of more triangles than this show a progress bar while they are read.

@@ -102,6 +102,13 @@ void TfrmTINMap::CreateTerrainActions() {
          &TfrmTINMap::mnuTerrainCoordinateSystemClick);
     Wire(mnuTerrainExportGrid, &QAction::triggered, &TfrmTINMap::mnuTerrainExportGridClick);
     Wire(mnuTerrainTolerance, &QAction::triggered, &TfrmTINMap::mnuTerrainToleranceClick);
+    SurfaceChoiceDialog = [](const QStringList& names, QWidget* parent) {
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(
+            parent, "Compare with surface", "The file holds several surfaces; compare with:", names,
+            0, false, &ok);
+        return ok ? std::optional(int(names.indexOf(chosen))) : std::nullopt;
+    };
     ToleranceDialog = [](double current, QWidget* parent) {
         bool ok = false;
         const double tolerance = QInputDialog::getDouble(
@@ -361,10 +368,20 @@ void TfrmTINMap::mnuTerrainCompareSurfaceClick() {
 }
 
 void TfrmTINMap::CompareWithSurface(const QString& fileName) {
+    // Of a LandXML file's several surfaces (the existing and the design ground), the user's.
+    QString surfaceName;
+    if (SurfaceFormatOfName(fileName) == TSurfaceFormat::LandXml)
+        if (const QStringList names = LandXmlSurfaceNames(fileName.toStdString());
+            names.size() > 1) {
+            const std::optional<int> chosen = SurfaceChoiceDialog(names, this);
+            if (!chosen || *chosen < 0 || *chosen >= names.size())
+                return;
+            surfaceName = names[*chosen];
+        }
     const TWaitCursor wait;
     // Read whole before anything changes: a file that cannot be read leaves the comparison.
     auto surface = std::make_unique<TVandrelTINModel>();
-    ReadSurfaceFile(*surface, fileName.toStdString());
+    ReadSurfaceFile(*surface, fileName.toStdString(), {surfaceName, {}});
     ForgetComparison();
     FComparisonOutline = OutlineOf(*surface);
     FComparison = std::move(surface);

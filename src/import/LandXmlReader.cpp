@@ -219,3 +219,16 @@ QString LandXmlSystemText(const std::string& path) {
     }
     return {};
 }
+
+QStringList LandXmlSurfaceNames(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    QStringList names;
+    if (!file.open(QIODevice::ReadOnly))
+        return names;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            xml.name() == QLatin1String("Surface"))
+            names << xml.attributes().value("name").toString();
+    return names;
+}

@@ -17,6 +17,8 @@ TSurfaceFormat SurfaceFormatOfName(const QString& fileName);
 
 // LandXML 1.2: the surface named surfaceName, or the first when it is empty.
 void ReadLandXml(TStream& stream, TSurfaceData& surface, const QString& surfaceName = {});
+// The names of a LandXML file's surfaces, in order (empty when it cannot be read).
+QStringList LandXmlSurfaceNames(const std::string& path);
 // A LandXML file's own coordinate system, as "EPSG:n" (its CoordinateSystem's epsgCode) or its
 // ogcWktCode; empty when it names none or cannot be read.
 QString LandXmlSystemText(const std::string& path);

@@ -587,6 +587,33 @@ TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
     EXPECT_FALSE(ReportedErrors().isEmpty());
     EXPECT_EQ(window->Comparison()->InternalName, "Half");
     ReportedErrors().clear();
+    // Of a LandXML file's two surfaces, the one the user chooses; cancelled, none.
+    const QString twoSurfaces = dir.filePath("ground.xml");
+    QFile xml(twoSurfaces);
+    ASSERT_TRUE(xml.open(QIODevice::WriteOnly));
+    for (const char* name : {"<LandXML><Surfaces>", "EG", "FG"})
+        xml.write(QByteArray(name).startsWith('<')
+                      ? QByteArray(name)
+                      : "<Surface name=\"" + QByteArray(name) +
+                            "\"><Definition surfType=\"TIN\"><Pnts><P id=\"1\">0 0 1</P>"
+                            "<P id=\"2\">0 50 1</P><P id=\"3\">50 0 1</P></Pnts><Faces>"
+                            "<F>1 2 3</F></Faces></Definition></Surface>");
+    xml.write("</Surfaces></LandXML>");
+    xml.close();
+    std::optional<int> chosen = 1;
+    QStringList offered;
+    window->SurfaceChoiceDialog = [&](const QStringList& names, QWidget*) {
+        offered = names;
+        return chosen;
+    };
+    window->CompareSurfaceDialog = [&](QWidget*) { return twoSurfaces; };
+    Action("mnuTerrainCompareSurface")->trigger();
+    EXPECT_EQ(offered, (QStringList{"EG", "FG"}));
+    EXPECT_EQ(window->Comparison()->InternalName, "FG");
+    chosen.reset();
+    window->CompareSurfaceDialog = [&](QWidget*) { return twoSurfaces; };
+    Action("mnuTerrainCompareSurface")->trigger(); // cancelled: the comparison stays
+    EXPECT_EQ(window->Comparison()->InternalName, "FG");
     // Saved, it reads back as the boundary it is.
     const QString saved = dir.filePath("drawn.geojson");
     window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return saved; };
