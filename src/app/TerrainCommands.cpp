@@ -7,13 +7,13 @@
 #include "MeasureWindow.h"
 #include "ProfileWindow.h"
 #include "VolumesWindow.h"
+#include "build/SurveyLines.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
 #include "export/ContourGeoJson.h"
 #include "export/SavedFile.h"
 #include "gis/RasterFiles.h"
 #include "gis/VectorFiles.h"
-#include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/TriangleInfoWindow.h"
 #include "model/Geometry.h"
@@ -147,7 +147,10 @@ void TfrmTINMap::CreateTerrainActions() {
         return ok ? std::optional(text) : std::nullopt;
     };
     BoundaryDialog = [](QWidget* parent) {
-        return AskOpenFileName(parent, "Open boundary", "GeoJSON files (*.geojson *.json)");
+        return AskOpenFileName(parent, "Open boundary",
+                               "GIS files (*.geojson *.json *.gpkg *.shp *.dxf);;"
+                               "GeoJSON files (*.geojson *.json);;GeoPackage files (*.gpkg);;"
+                               "Shapefiles (*.shp);;DXF drawings (*.dxf)");
     };
     SaveDialog = [](const QString& caption, const QString& filter, QWidget* parent) {
         return AskSaveFileName(parent, caption, QString(), filter);
@@ -458,7 +461,7 @@ void TfrmTINMap::BoundaryModeClick() {
 void TfrmTINMap::mnuTerrainOpenBoundaryClick() {
     const QString fileName = BoundaryDialog(this);
     if (!fileName.isEmpty())
-        SetBoundary(ReadBoundaryGeoJson(fileName.toStdString()));
+        SetBoundary(ReadBoundaryPolygon(fileName.toStdString()));
 }
 
 void TfrmTINMap::mnuTerrainCoordinateSystemClick() {

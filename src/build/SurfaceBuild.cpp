@@ -64,8 +64,9 @@ void BuildSurfaceInto(const TSurveyFiles& files, const TTriangulationOptions& op
     }
     std::optional<TBoundary> boundary;
     if (!files.Boundary.isEmpty())
-        boundary = Named(files.Boundary,
-                         [](const std::string& path) { return ReadBoundaryPolygon(path); });
+        boundary = Named(files.Boundary, [&](const std::string& path) {
+            return ReadBoundaryPolygon(path, files.BoundaryWhere.toStdString());
+        });
     // The file names go before the triangulation's own refusals, not before use's.
     bool handedOver = false;
     try {

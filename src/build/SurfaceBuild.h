@@ -12,6 +12,7 @@
 struct TSurveyFiles {
     QStringList Points, Breaklines;
     QString Boundary;      // empty for none
+    QString BoundaryWhere; // the boundary file's features to use (OGR SQL); empty for all
     QString Columns;       // a text file's column letters; empty to tell from the file
     std::set<int> Classes; // LAS classes to keep; empty for all
 };

@@ -21,9 +21,10 @@ struct TCloseDataset {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
 };
 
-// Calls visit with every geometry of every feature of every layer of the file.
-void ForEachGeometry(const std::string& path,
-                     const std::function<void(const OGRGeometry&)>& visit) {
+// Calls visit with every geometry of every feature of every layer of the file (of the features
+// that where, an OGR SQL condition on their attributes, picks; empty: all).
+void ForEachGeometry(const std::string& path, const std::function<void(const OGRGeometry&)>& visit,
+                     const std::string& where = {}) {
     InitGdal();
     // GDAL's complaints become the message naming the file, not lines of its own on stderr.
     struct TQuietGdal {
@@ -37,10 +38,13 @@ void ForEachGeometry(const std::string& path,
         const std::string reason = CPLGetLastErrorMsg();
         Refuse(path, reason.empty() ? "not a file of lines or polygons that GDAL reads" : reason);
     }
-    for (OGRLayer* layer : dataset->GetLayers())
+    for (OGRLayer* layer : dataset->GetLayers()) {
+        if (!where.empty() && layer->SetAttributeFilter(where.c_str()) != OGRERR_NONE)
+            Refuse(path, "cannot pick the features where " + where + ": " + CPLGetLastErrorMsg());
         for (const auto& feature : *layer)
             if (const OGRGeometry* geometry = feature->GetGeometryRef())
                 visit(*geometry);
+    }
 }
 
 std::vector<std::array<double, 3>> Corners(const OGRSimpleCurve& curve) {
@@ -115,30 +119,63 @@ std::vector<TSurfacePoint> ReadGisPoints(const std::string& path) {
     return points;
 }
 
-TBoundary ReadBoundaryPolygon(const std::string& path) {
-    TBoundary boundary;
-    ForEachGeometry(path, [&](const OGRGeometry& geometry) {
-        if (!boundary.Rings.empty())
-            return;
-        const OGRPolygon* polygon = nullptr;
-        if (wkbFlatten(geometry.getGeometryType()) == wkbPolygon)
-            polygon = geometry.toPolygon();
-        else if (wkbFlatten(geometry.getGeometryType()) == wkbMultiPolygon &&
-                 !geometry.toMultiPolygon()->IsEmpty())
-            polygon = geometry.toMultiPolygon()->getGeometryRef(0);
-        if (!polygon)
-            return;
-        for (const OGRLinearRing* ring : *polygon) {
-            std::vector<TPlanPoint> corners;
-            for (int i = 0; i < ring->getNumPoints(); ++i)
-                corners.push_back({ring->getX(i), ring->getY(i)});
-            if (corners.size() > 1 && corners.front() == corners.back())
-                corners.pop_back();
-            boundary.Rings.push_back(std::move(corners));
+TBoundary ReadBoundaryPolygon(const std::string& path, const std::string& where) {
+    // Every polygon of the file: polygons, the parts of multipolygons and collections, and
+    // closed lines (a DXF's closed polylines).
+    OGRMultiPolygon polygons;
+    std::function<void(const OGRGeometry&)> collect = [&](const OGRGeometry& geometry) {
+        switch (wkbFlatten(geometry.getGeometryType())) {
+        case wkbPolygon:
+            polygons.addGeometry(&geometry);
+            break;
+        case wkbMultiPolygon:
+        case wkbGeometryCollection:
+            for (const OGRGeometry* part : *geometry.toGeometryCollection())
+                collect(*part);
+            break;
+        case wkbLineString:
+            if (const OGRLineString* line = geometry.toLineString();
+                line->get_IsClosed() && line->getNumPoints() >= 4) {
+                OGRPolygon polygon;
+                auto* ring = new OGRLinearRing;
+                ring->addSubLineString(line);
+                polygon.addRingDirectly(ring);
+                polygons.addGeometry(&polygon);
+            }
+            break;
+        default:
+            break;
         }
-    });
-    if (boundary.Rings.empty())
-        Refuse(path, "no polygon to use as the boundary");
+    };
+    ForEachGeometry(path, collect, where);
+    if (polygons.IsEmpty())
+        Refuse(path,
+               where.empty() ? "no polygon to use as the boundary" : "no polygon where " + where);
+    // Several polygons: their union, which must be one area (with its holes).
+    std::unique_ptr<OGRGeometry> united;
+    const OGRPolygon* polygon = polygons.getGeometryRef(0);
+    if (polygons.getNumGeometries() > 1) {
+        CPLErrorReset();
+        united.reset(polygons.UnionCascaded());
+        if (united && wkbFlatten(united->getGeometryType()) == wkbMultiPolygon &&
+            united->toMultiPolygon()->getNumGeometries() == 1)
+            polygon = united->toMultiPolygon()->getGeometryRef(0);
+        else if (united && wkbFlatten(united->getGeometryType()) == wkbPolygon)
+            polygon = united->toPolygon();
+        else
+            Refuse(path,
+                   united ? "the polygons make separate areas: a boundary is one area"
+                          : std::string("the polygons cannot be united: ") + CPLGetLastErrorMsg());
+    }
+    TBoundary boundary;
+    for (const OGRLinearRing* ring : *polygon) {
+        std::vector<TPlanPoint> corners;
+        for (int i = 0; i < ring->getNumPoints(); ++i)
+            corners.push_back({ring->getX(i), ring->getY(i)});
+        if (corners.size() > 1 && corners.front() == corners.back())
+            corners.pop_back();
+        boundary.Rings.push_back(std::move(corners));
+    }
     if (const std::string problem = BoundaryProblem(boundary); !problem.empty())
         Refuse(path, problem);
     return boundary;

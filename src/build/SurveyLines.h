@@ -25,6 +25,8 @@ bool IsGisFileName(const std::string& path);
 // naming the file when it cannot be read, holds no point, or a point has no elevation.
 std::vector<TSurfacePoint> ReadGisPoints(const std::string& path);
 
-// The first polygon of the file (its outer ring and holes). Raises ESurfaceReadError naming the
-// file when it cannot be read or holds none.
-TBoundary ReadBoundaryPolygon(const std::string& path);
+// The boundary of the file's polygons (of the features where, an OGR SQL condition, picks):
+// polygons, multipolygons, collections and closed lines (a DXF's closed polylines), several
+// taken as their union, holes kept. Raises ESurfaceReadError naming the file when it cannot be
+// read, holds none, or the union is not one area.
+TBoundary ReadBoundaryPolygon(const std::string& path, const std::string& where = {});

@@ -3,6 +3,7 @@
 #include "TerrainGenerator.h"
 #include "gis/GdalFiles.h"
 #include "gis/RasterFiles.h"
+#include "gis/VectorFiles.h"
 
 #include "platform/FileNames.h"
 
@@ -816,6 +817,33 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
     EXPECT_EQ(area.Out.section('\n', 0, 0), "plan area\t8");
     EXPECT_NEAR(area.Out.section('\n', 1, 1).section('\t', 1).toDouble(), 8 * std::sqrt(6.0),
                 1e-12);
+    // Boundaries from any GIS file: a GeoPackage, a MultiPolygon taken as the union of its
+    // parts, the features a condition picks; parts that make separate areas are refused.
+    const QString gpkg = dir.filePath("site.gpkg");
+    WriteVectorPolygon(gpkg, TVectorFormat::GeoPackage, "site",
+                       TBoundary{{{{0, 0}, {5, 0}, {5, 5}, {0, 5}}}}, nullptr);
+    const QString multi = dir.filePath("multi.geojson");
+    const QByteArray parts =
+        R"({"type":"MultiPolygon","coordinates":[[[[0,0],[6,0],[6,4],[0,4],[0,0]]],)"
+        R"([[[4,0],[10,0],[10,4],[4,4],[4,0]]]]})";
+    SaveBytes(multi.toStdString(), std::vector<char>(parts.begin(), parts.end()));
+    const QString named = dir.filePath("named.geojson");
+    const QByteArray features =
+        R"({"type":"FeatureCollection","features":[)"
+        R"({"type":"Feature","properties":{"name":"yard"},"geometry":{"type":"Polygon",)"
+        R"("coordinates":[[[7,7],[9,7],[9,9],[7,9],[7,7]]]}},)"
+        R"({"type":"Feature","properties":{"name":"site"},"geometry":{"type":"Polygon",)"
+        R"("coordinates":[[[0,0],[3,0],[3,3],[0,3],[0,0]]]}}]})";
+    SaveBytes(named.toStdString(), std::vector<char>(features.begin(), features.end()));
+    for (const auto& [arguments, planArea] :
+         {std::pair{QStringList{"--polygon", gpkg}, QString("25")},
+          {QStringList{"--polygon", multi}, QString("40")},
+          {QStringList{"--polygon", named, "--boundary-where", "name='site'"}, QString("9")}}) {
+        const TRun measured = RunTool(QStringList{"measure", file} + arguments);
+        EXPECT_EQ(measured.Out.section('\n', 0, 0), "plan area\t" + planArea)
+            << measured.Err.toStdString();
+    }
+    EXPECT_EQ(RunTool({"measure", file, "--polygon", named}).Status, 1) << "two areas";
 
     // Files that are not what they should be: exit 1 naming the file and the place.
     const QString broken = dir.filePath("broken.obj");
@@ -824,8 +852,11 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
     EXPECT_EQ(bad.Status, 1);
     EXPECT_EQ(bad.Err, "vrkinfo: " + broken + ": line 1: 'v' needs 3 numbers\n");
     SaveBytes(polygon.toStdString(), {'{', '}'});
-    EXPECT_EQ(RunTool({"volume", file, "--level", "1", "--boundary", polygon}).Err,
-              "vrkinfo: " + polygon + ": no GeoJSON Polygon in the file\n");
+    const TRun noPolygon = RunTool({"volume", file, "--level", "1", "--boundary", polygon});
+    EXPECT_EQ(noPolygon.Status, 1);
+    EXPECT_TRUE(noPolygon.Err.startsWith("vrkinfo: " + polygon + ": "))
+        << noPolygon.Err.toStdString();
+    EXPECT_EQ(noPolygon.Err.count(polygon), 1);
     EXPECT_EQ(RunTool({"measure", file, "--polygon", dir.filePath("none.geojson")}).Status, 1);
 }
 

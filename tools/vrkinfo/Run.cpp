@@ -1,9 +1,9 @@
 // What the commands share: reading a model, reporting a failure, the JSON and the figures, the
 // coordinate system and the formats of what they write.
 #include "Run.h"
+#include "build/SurveyLines.h"
 #include "export/SavedFile.h"
 #include "gis/GdalFiles.h"
-#include "import/BoundaryGeoJson.h"
 #include "import/SurfaceReaders.h"
 #include "platform/FileNames.h"
 #include "platform/NumberText.h"
@@ -223,9 +223,15 @@ void TRun::WriteFigures(const QString& file, const std::vector<TFigure>& figures
 }
 
 bool TRun::ReadPolygon(TBoundary& boundary, const QString& fileName) {
+    const std::string path = FileNameBytes(fileName).toStdString();
     try {
-        boundary = ReadBoundaryGeoJson(FileNameBytes(fileName).toStdString());
+        boundary = ReadBoundaryPolygon(path, FLine.BoundaryWhere.value_or(QString()).toStdString());
         return true;
+    } catch (const ESurfaceReadError& error) { // "PATH: reason"
+        const std::string& message = error.Message();
+        Failed(fileName, QString::fromStdString(message.rfind(path + ": ", 0) == 0
+                                                    ? message.substr(path.size() + 2)
+                                                    : message));
     } catch (const Exception& error) {
         Failed(fileName, FileErrorText(error));
     }

@@ -34,7 +34,7 @@ struct TCommandLine {
     bool Json = false, Help = false, Version = false;
     std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon, Crs, Cell,
         Output, ZeroLine, Size, ContourInterval, Azimuth, Elevation, Exaggeration, Columns, Class,
-        MaxEdge, Name, Index, OtherSurface, Tolerance, Compare, Report;
+        MaxEdge, Name, Index, OtherSurface, Tolerance, Compare, Report, BoundaryWhere;
     bool Colours = false, Hillshade = false, ThreeD = false; // picture's layers and view
     QStringList Breaklines;                                  // build's, as many as given
     QStringList Extent;                                      // raster's XMIN YMIN XMAX YMAX

@@ -82,6 +82,9 @@ const char Help[] =
     "  --cell SIZE       the raster's cell size, in the model's units\n"
     "  --output OUT      profile: the line on the ground as a vector file instead of CSV\n"
     "  --zero-line OUT   volume with OTHER: where the surfaces meet, as a vector file\n"
+    "  --boundary-where CONDITION\n"
+    "                    the features of --boundary (or --polygon) to use, as an OGR SQL\n"
+    "                    condition on their attributes: \"name='site'\"\n"
     "  --report OUT      volume: the report a client is given, as PDF (.pdf), HTML (.html),\n"
     "                    CSV (.csv) or JSON (.json): when and by what, the files, the\n"
     "                    system, the boundary, the tolerance, the convention and the figures\n"
@@ -96,10 +99,10 @@ const char Help[] =
     "                    attribute index, the DXF layer CONTOUR_INDEX); default none\n"
     "  --level Z         the level a volume is measured against\n"
     "  --boundary POLYGON\n"
-    "                    volume: only inside the first polygon of this GeoJSON file; build:\n"
-    "                    the site's outline, holes included (GeoJSON, GeoPackage, Shapefile,\n"
-    "                    DXF)\n"
-    "  --polygon POLYGON the GeoJSON file whose first polygon measure measures\n"
+    "                    the union of the polygons of a GeoJSON, GeoPackage, Shapefile or DXF\n"
+    "                    file (closed polylines), holes kept: volume only inside it, build's\n"
+    "                    outline\n"
+    "  --polygon POLYGON the file whose polygons, read as --boundary's, measure measures\n"
     "  --surface NAME    the LandXML surface to read (default: the first)\n"
     "  --tolerance T     volume: where the surfaces differ by T or less the ground counts as\n"
     "                    unchanged: the cut and fill areas are beyond it, the unchanged area\n"
@@ -168,6 +171,7 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--tolerance", &TCommandLine::Tolerance, true},
                                            {"--compare", &TCommandLine::Compare, true},
                                            {"--report", &TCommandLine::Report, true},
+                                           {"--boundary-where", &TCommandLine::BoundaryWhere, true},
                                            {"--boundary", &TCommandLine::Boundary, true},
                                            {"--polygon", &TCommandLine::Polygon, true},
                                            {"--crs", &TCommandLine::Crs, true},

@@ -57,6 +57,7 @@ int TRun::Build(const QStringList& pointFiles, const QString& output) {
     files.Points = pointFiles;
     files.Breaklines = FLine.Breaklines;
     files.Boundary = FLine.Boundary.value_or(QString());
+    files.BoundaryWhere = FLine.BoundaryWhere.value_or(QString());
     files.Columns = FLine.Columns.value_or(QString());
     TTriangulationReport report;
     const QString name = FLine.Name.value_or(QFileInfo(output).completeBaseName());

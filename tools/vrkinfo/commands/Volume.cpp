@@ -8,8 +8,8 @@
 #include "vrk/VRKModel.h"
 
 #include <QDateTime>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <cmath>
 
 namespace vrkinfo {
