@@ -1,4 +1,5 @@
 #include "Triangulation.h"
+#include "OutlinePeeling.h"
 
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <functional>
 #include <limits>
 #include <numeric>
@@ -62,25 +62,15 @@ std::unordered_map<TDelaunay::Face_handle, bool> DroppedByLength(const TDelaunay
                 return true;
         return false;
     };
-    std::deque<TDelaunay::Face_handle> queue;
+    std::vector<TDelaunay::Face_handle> faces;
     for (auto f = delaunay.finite_faces_begin(); f != delaunay.finite_faces_end(); ++f)
-        queue.push_back(f);
-    while (!queue.empty()) {
-        const TDelaunay::Face_handle f = queue.front();
-        queue.pop_front();
-        if (outside(f))
-            continue;
-        bool onOutline = false;
-        for (int k = 0; k < 3; ++k)
-            onOutline = onOutline || outside(f->neighbor(k));
-        if (!onOutline || !tooLong(f))
-            continue;
-        gone[f] = true;
-        ++dropped;
-        for (int k = 0; k < 3; ++k)
-            if (!outside(f->neighbor(k)))
-                queue.push_back(f->neighbor(k));
-    }
+        faces.push_back(f);
+    PeelLongOutline(
+        faces, outside, [](TDelaunay::Face_handle f, int k) { return f->neighbor(k); }, tooLong,
+        [&](TDelaunay::Face_handle f) {
+            gone[f] = true;
+            ++dropped;
+        });
     return gone;
 }
 
@@ -235,7 +225,7 @@ void InsertPoints(TDelaunay& delaunay, std::vector<TLocated>& located,
 }
 
 // The surface as the triangulation holds it: its points by number, its faces in order.
-class TTriangulationView : public TSurfaceView {
+class TTriangulationView final : public TSurfaceView {
 public:
     std::size_t PointCount() const override { return Points.size(); }
     TSurfacePoint Point(std::size_t i) const override {
@@ -245,15 +235,11 @@ public:
     std::size_t FaceCount() const override { return Faces.size(); }
     void Face(std::size_t i, std::array<uint32_t, 3>& corners,
               std::array<int32_t, 3>& neighbours) const override {
-        const TDelaunay::Face_handle& f = Faces[i];
-        // CGAL's faces are anticlockwise; the side from corner k to the next faces corner k + 2.
-        for (int k = 0; k < 3; ++k) {
-            corners[size_t(k)] = f->vertex(k)->info().Number;
-            const uint32_t other = f->neighbor((k + 2) % 3)->info();
-            neighbours[size_t(k)] = other == NoNumber ? -1 : int32_t(other);
-        }
+        for (int k = 0; k < 3; ++k) // CGAL's faces are anticlockwise
+            corners[size_t(k)] = Faces[i]->vertex(k)->info().Number;
+        neighbours = FaceNeighbours(i);
     }
-
+    // The side from corner k to the next faces corner k + 2.
     std::array<int32_t, 3> FaceNeighbours(std::size_t i) const override {
         std::array<int32_t, 3> neighbours;
         for (int k = 0; k < 3; ++k) {

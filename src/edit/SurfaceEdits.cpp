@@ -1,11 +1,12 @@
 #include "SurfaceEdits.h"
 
 #include "HoleFilling.h"
+#include "build/OutlinePeeling.h"
 #include "compare/Boundary.h"
 #include "vrk/VRKModel.h"
 
 #include <algorithm>
-#include <deque>
+#include <numeric>
 #include <set>
 #include <unordered_set>
 
@@ -239,35 +240,23 @@ std::vector<uint32_t> LongOutlineFaces(const TSurfaceData& surface, double maxEd
         return gone;
     const std::vector<std::array<int64_t, 3>> neighbours = FaceNeighbours(surface);
     std::vector<bool> removed(surface.Faces.size(), false);
-    auto onOutline = [&](uint32_t f) {
-        for (const int64_t n : neighbours[f])
-            if (n < 0 || removed[static_cast<std::size_t>(n)])
-                return true;
-        return false;
-    };
-    auto tooLong = [&](uint32_t f) {
-        const TFace& face = surface.Faces[f];
-        for (int k = 0; k < 3; ++k)
-            if (SquaredLength(surface.Points[face[k]], surface.Points[face[(k + 1) % 3]]) >
-                maxEdge * maxEdge)
-                return true;
-        return false;
-    };
-    std::deque<uint32_t> queue;
-    for (uint32_t f = 0; f < surface.Faces.size(); ++f)
-        if (onOutline(f))
-            queue.push_back(f);
-    while (!queue.empty()) {
-        const uint32_t f = queue.front();
-        queue.pop_front();
-        if (removed[f] || !tooLong(f))
-            continue;
-        removed[f] = true;
-        gone.push_back(f);
-        for (const int64_t n : neighbours[f])
-            if (n >= 0 && !removed[static_cast<std::size_t>(n)])
-                queue.push_back(static_cast<uint32_t>(n));
-    }
+    std::vector<int64_t> faces(surface.Faces.size());
+    std::iota(faces.begin(), faces.end(), 0);
+    PeelLongOutline(
+        faces, [&](int64_t f) { return f < 0 || removed[size_t(f)]; },
+        [&](int64_t f, int k) { return neighbours[size_t(f)][size_t(k)]; },
+        [&](int64_t f) {
+            const TFace& face = surface.Faces[size_t(f)];
+            for (int k = 0; k < 3; ++k)
+                if (SquaredLength(surface.Points[face[k]], surface.Points[face[(k + 1) % 3]]) >
+                    maxEdge * maxEdge)
+                    return true;
+            return false;
+        },
+        [&](int64_t f) {
+            removed[size_t(f)] = true;
+            gone.push_back(uint32_t(f));
+        });
     std::sort(gone.begin(), gone.end());
     return gone;
 }
