@@ -151,30 +151,31 @@ TBoundary ReadBoundaryPolygon(const std::string& path, const std::string& where)
     if (polygons.IsEmpty())
         Refuse(path,
                where.empty() ? "no polygon to use as the boundary" : "no polygon where " + where);
-    // Several polygons: their union, which must be one area (with its holes).
+    // Several polygons: their union, one area or several, each with its holes.
     std::unique_ptr<OGRGeometry> united;
-    const OGRPolygon* polygon = polygons.getGeometryRef(0);
+    std::vector<const OGRPolygon*> areas{polygons.getGeometryRef(0)};
     if (polygons.getNumGeometries() > 1) {
         CPLErrorReset();
         united.reset(polygons.UnionCascaded());
-        if (united && wkbFlatten(united->getGeometryType()) == wkbMultiPolygon &&
-            united->toMultiPolygon()->getNumGeometries() == 1)
-            polygon = united->toMultiPolygon()->getGeometryRef(0);
+        if (united && wkbFlatten(united->getGeometryType()) == wkbMultiPolygon)
+            areas.assign(united->toMultiPolygon()->begin(), united->toMultiPolygon()->end());
         else if (united && wkbFlatten(united->getGeometryType()) == wkbPolygon)
-            polygon = united->toPolygon();
+            areas = {united->toPolygon()};
         else
-            Refuse(path,
-                   united ? "the polygons make separate areas: a boundary is one area"
-                          : std::string("the polygons cannot be united: ") + CPLGetLastErrorMsg());
+            Refuse(path, std::string("the polygons cannot be united: ") + CPLGetLastErrorMsg());
     }
     TBoundary boundary;
-    for (const OGRLinearRing* ring : *polygon) {
-        std::vector<TPlanPoint> corners;
-        for (int i = 0; i < ring->getNumPoints(); ++i)
-            corners.push_back({ring->getX(i), ring->getY(i)});
-        if (corners.size() > 1 && corners.front() == corners.back())
-            corners.pop_back();
-        boundary.Rings.push_back(std::move(corners));
+    for (const OGRPolygon* area : areas) {
+        if (!boundary.Rings.empty())
+            boundary.AreaStarts.push_back(boundary.Rings.size());
+        for (const OGRLinearRing* ring : *area) {
+            std::vector<TPlanPoint> corners;
+            for (int i = 0; i < ring->getNumPoints(); ++i)
+                corners.push_back({ring->getX(i), ring->getY(i)});
+            if (corners.size() > 1 && corners.front() == corners.back())
+                corners.pop_back();
+            boundary.Rings.push_back(std::move(corners));
+        }
     }
     if (const std::string problem = BoundaryProblem(boundary); !problem.empty())
         Refuse(path, problem);

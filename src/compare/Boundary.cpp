@@ -19,10 +19,16 @@ double DoubleSignedArea(const std::vector<TPlanPoint>& ring) {
 }
 } // namespace
 
+bool IsOuterRing(const TBoundary& boundary, std::size_t r) {
+    return r == 0 || std::find(boundary.AreaStarts.begin(), boundary.AreaStarts.end(), r) !=
+                         boundary.AreaStarts.end();
+}
+
 double PlanArea(const TBoundary& boundary) {
     double area = 0;
     for (std::size_t r = 0; r < boundary.Rings.size(); ++r)
-        area += (r == 0 ? 0.5 : -0.5) * std::abs(DoubleSignedArea(boundary.Rings[r]));
+        area +=
+            (IsOuterRing(boundary, r) ? 0.5 : -0.5) * std::abs(DoubleSignedArea(boundary.Rings[r]));
     return area;
 }
 
@@ -108,6 +114,22 @@ bool RingInside(const std::vector<TPlanPoint>& ring, const std::vector<TPlanPoin
     return true; // every corner on the other ring
 }
 
+// An area's rings: Outer, then its holes up to End.
+struct TArea {
+    size_t Outer, End;
+};
+
+std::vector<TArea> Areas(const TBoundary& boundary) {
+    std::vector<TArea> areas;
+    for (size_t r = 0; r < boundary.Rings.size(); ++r)
+        if (IsOuterRing(boundary, r)) {
+            if (!areas.empty())
+                areas.back().End = r;
+            areas.push_back({r, boundary.Rings.size()});
+        }
+    return areas;
+}
+
 std::string PlaceText(const TPlanPoint& p) {
     char text[80];
     std::snprintf(text, sizeof text, "(%.10g, %.10g)", p.X, p.Y);
@@ -136,15 +158,31 @@ std::string CrossingProblem(const TBoundary& boundary) {
                            : "the polygon's rings cross at " + PlaceText(where);
         }
     // No sides cross: a ring lies wholly inside or outside another.
-    const auto& outer = boundary.Rings[0];
-    for (size_t r = 1; r < boundary.Rings.size(); ++r) {
-        TPlanPoint corner;
-        if (!RingInside(boundary.Rings[r], outer, corner))
-            return "a hole of the polygon lies outside its outer ring, at " + PlaceText(corner);
-        for (size_t other = 1; other < boundary.Rings.size(); ++other)
-            if (other != r && RingInside(boundary.Rings[r], boundary.Rings[other], corner))
-                return "holes of the polygon overlap, at " + PlaceText(corner);
+    const std::vector<TArea> areas = Areas(boundary);
+    for (const TArea& area : areas) {
+        const auto& outer = boundary.Rings[area.Outer];
+        for (size_t r = area.Outer + 1; r < area.End; ++r) {
+            TPlanPoint corner;
+            if (!RingInside(boundary.Rings[r], outer, corner))
+                return "a hole of the polygon lies outside its outer ring, at " + PlaceText(corner);
+            for (size_t other = area.Outer + 1; other < area.End; ++other)
+                if (other != r && RingInside(boundary.Rings[r], boundary.Rings[other], corner))
+                    return "holes of the polygon overlap, at " + PlaceText(corner);
+        }
     }
+    // An area's outer ring inside another area, and not in one of its holes, overlaps it.
+    for (const TArea& area : areas)
+        for (const TArea& other : areas) {
+            TPlanPoint corner;
+            if (&area == &other ||
+                !RingInside(boundary.Rings[area.Outer], boundary.Rings[other.Outer], corner))
+                continue;
+            bool inHole = false;
+            for (size_t hole = other.Outer + 1; hole < other.End && !inHole; ++hole)
+                inHole = RingInside(boundary.Rings[area.Outer], boundary.Rings[hole], corner);
+            if (!inHole)
+                return "areas of the polygon overlap, at " + PlaceText(corner);
+        }
     return {};
 }
 } // namespace
@@ -160,6 +198,9 @@ bool BoundaryHolds(const TBoundary& boundary, const TPlanPoint& p) {
 std::string BoundaryProblem(const TBoundary& boundary) {
     if (boundary.Rings.empty())
         return "the polygon has no ring";
+    for (const std::size_t start : boundary.AreaStarts)
+        if (start == 0 || start >= boundary.Rings.size())
+            return "an area of the polygon has no ring";
     for (const auto& ring : boundary.Rings) {
         for (const TPlanPoint& p : ring)
             if (!std::isfinite(p.X) || !std::isfinite(p.Y))
@@ -185,7 +226,7 @@ TBoundaryTrapezoids::TBoundaryTrapezoids(const TBoundary& boundary) {
         const double area = DoubleSignedArea(ring);
         if (area == 0)
             continue;
-        const int ringSign = (r == 0 ? 1 : -1) * (area > 0 ? 1 : -1);
+        const int ringSign = (IsOuterRing(boundary, r) ? 1 : -1) * (area > 0 ? 1 : -1);
         for (std::size_t i = 0; i < ring.size(); ++i) {
             const TPlanPoint &p = ring[i], &q = ring[(i + 1) % ring.size()];
             if (p.X == q.X)

@@ -1,8 +1,9 @@
 #pragma once
-// A boundary polygon in plan (an outer ring and any holes) and its pieces for exact integration:
-// the polygon is the signed sum of the trapezoids between each side and a base line below it,
-// so a triangle's part inside it is the signed sum of its parts in those trapezoids, each a
-// convex polygon. This holds for any simple rings, convex or not, in either direction.
+// A boundary polygon in plan (one or several areas, each an outer ring and any holes) and its
+// pieces for exact integration: the polygon is the signed sum of the trapezoids between each side
+// and a base line below it, so a triangle's part inside it is the signed sum of its parts in those
+// trapezoids, each a convex polygon. This holds for any simple rings, convex or not, in either
+// direction.
 #include "terrain/PlanPoint.h"
 
 #include <algorithm>
@@ -12,19 +13,25 @@
 #include <vector>
 
 struct TBoundary {
-    std::vector<std::vector<TPlanPoint>> Rings; // the first the outer ring, the others holes
+    // Each area's rings, its outer ring first and then its holes.
+    std::vector<std::vector<TPlanPoint>> Rings;
+    // Where each area after the first begins in Rings: none for a boundary of one area.
+    std::vector<std::size_t> AreaStarts = {};
     bool operator==(const TBoundary&) const = default;
 };
 
-// The boundary's plan area: the outer ring's less its holes'.
+// Whether ring r of the boundary is an area's outer ring (else a hole).
+bool IsOuterRing(const TBoundary& boundary, std::size_t r);
+// The boundary's plan area: its outer rings' less their holes'.
 double PlanArea(const TBoundary& boundary);
-// Whether p lies inside the boundary: inside its outer ring and in no hole (a valid boundary's;
+// Whether p lies inside the boundary: inside an outer ring and in no hole (a valid boundary's;
 // a point on a side may fall either way).
 bool BoundaryHolds(const TBoundary& boundary, const TPlanPoint& p);
 // Why the boundary cannot bound anything, or an empty text: a ring of fewer than three
 // distinct corners, a coordinate that is not finite, sides that cross or a ring that touches
-// itself (named with the place), a hole outside the outer ring or inside another hole, no
-// area. A polygon that passes has lobes of one sign: no area counts against another.
+// itself (named with the place), a hole outside its outer ring or inside another hole, areas
+// that overlap, no area. A polygon that passes has lobes of one sign: no area counts against
+// another.
 std::string BoundaryProblem(const TBoundary& boundary);
 
 // A side's trapezoid: the region x1 <= x <= x2 between the base line and the side, counted

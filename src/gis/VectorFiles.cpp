@@ -347,21 +347,32 @@ void WriteVectorPolygon(const QString& name, TVectorFormat format, const QString
         const char* geoJsonOptions[] = {"RFC7946=YES", "WRITE_NAME=NO", nullptr};
         OGRLayer* layer = dataset->CreateLayer(
             layerName.toUtf8().constData(),
-            system ? const_cast<OGRSpatialReference*>(&system->Reference()) : nullptr, wkbPolygon,
+            system ? const_cast<OGRSpatialReference*>(&system->Reference()) : nullptr,
+            polygon.AreaStarts.empty() ? wkbPolygon : wkbMultiPolygon,
             format == TVectorFormat::GeoJson && system ? const_cast<char**>(geoJsonOptions)
                                                        : nullptr);
         if (!layer)
             GdalFailed(fileName, "creating the layer");
-        OGRPolygon shape;
-        for (const auto& ring : polygon.Rings) {
+        OGRMultiPolygon areas;
+        OGRPolygon area;
+        for (std::size_t r = 0; r < polygon.Rings.size(); ++r) {
+            if (r > 0 && IsOuterRing(polygon, r)) {
+                areas.addGeometry(&area);
+                area.empty();
+            }
             OGRLinearRing linear;
-            for (const TPlanPoint& p : ring)
+            for (const TPlanPoint& p : polygon.Rings[r])
                 linear.addPoint(p.X, p.Y);
             linear.closeRings();
-            shape.addRing(&linear);
+            area.addRing(&linear);
         }
         OGRFeature feature(layer->GetLayerDefn());
-        feature.SetGeometry(&shape);
+        if (areas.IsEmpty()) {
+            feature.SetGeometry(&area);
+        } else {
+            areas.addGeometry(&area);
+            feature.SetGeometry(&areas);
+        }
         if (layer->CreateFeature(&feature) != OGRERR_NONE)
             GdalFailed(fileName, "writing the polygon");
     });

@@ -170,6 +170,37 @@ TEST(OverlayVolumesTest, PolygonsThatCrossThemselvesOrWhoseHolesStrayAreRefused)
         {{{square, {{1, 1}, {6, 1}, {6, 6}, {1, 6}}, {{2, 2}, {3, 2}, {3, 3}}}},
          "holes of the polygon overlap, at (2, 2)"},
     };
+    // Areas side by side, or one in another's hole, are one boundary; overlapping ones are not.
+    const std::vector<TPlanPoint> hole{{2, 2}, {8, 2}, {8, 8}, {2, 8}},
+        island{{3, 3}, {7, 3}, {7, 7}, {3, 7}}, beside{{10, 0}, {20, 0}, {20, 10}};
+    const struct {
+        TBoundary Polygon;
+        double Area;
+        TPlanPoint Inside, Outside;
+        std::string Problem;
+    } areas[] = {
+        {{{square, beside}, {1}}, 150, {15, 2}, {15, 8}, ""},
+        {{{square, hole, island}, {2}}, 100 - 36 + 16, {5, 5}, {2.5, 5}, ""},
+        {{{square, {{4, 4}, {6, 4}, {6, 6}}}, {1}},
+         0,
+         {},
+         {},
+         "areas of the polygon overlap, at (4, 4)"},
+        {{{square, hole, {{0.5, 0.5}, {1.5, 0.5}, {1.5, 1.5}}}, {2}},
+         0,
+         {},
+         {},
+         "areas of the polygon overlap, at (0.5, 0.5)"},
+        {{{square, square}, {1}}, 0, {}, {}, "areas of the polygon overlap, at (0, 0)"},
+    };
+    for (const auto& c : areas) {
+        EXPECT_EQ(BoundaryProblem(c.Polygon), c.Problem);
+        if (c.Problem.empty()) {
+            EXPECT_DOUBLE_EQ(PlanArea(c.Polygon), c.Area);
+            EXPECT_TRUE(BoundaryHolds(c.Polygon, c.Inside));
+            EXPECT_FALSE(BoundaryHolds(c.Polygon, c.Outside));
+        }
+    }
     for (const auto& c : cases)
         EXPECT_EQ(BoundaryProblem(c.Polygon), c.Problem);
     // A hole that touches the outer ring at a corner is allowed, as GIS programs allow it.

@@ -817,11 +817,13 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
     EXPECT_EQ(area.Out.section('\n', 0, 0), "plan area\t8");
     EXPECT_NEAR(area.Out.section('\n', 1, 1).section('\t', 1).toDouble(), 8 * std::sqrt(6.0),
                 1e-12);
-    // Boundaries from any GIS file: a GeoPackage, a MultiPolygon taken as the union of its
-    // parts, the features a condition picks; parts that make separate areas are refused.
+    // Boundaries from any GIS file: a GeoPackage of two areas, a MultiPolygon taken as the union of
+    // its parts, the features a condition picks.
     const QString gpkg = dir.filePath("site.gpkg");
-    WriteVectorPolygon(gpkg, TVectorFormat::GeoPackage, "site",
-                       TBoundary{{{{0, 0}, {5, 0}, {5, 5}, {0, 5}}}}, nullptr);
+    WriteVectorPolygon(
+        gpkg, TVectorFormat::GeoPackage, "site",
+        TBoundary{{{{0, 0}, {5, 0}, {5, 5}, {0, 5}}, {{7, 7}, {9, 7}, {9, 9}, {7, 9}}}, {1}},
+        nullptr);
     const QString multi = dir.filePath("multi.geojson");
     const QByteArray parts =
         R"({"type":"MultiPolygon","coordinates":[[[[0,0],[6,0],[6,4],[0,4],[0,0]]],)"
@@ -836,14 +838,21 @@ TEST_F(VrkInfoTest, AnotherSurfaceABoundaryAndAPolygon) {
         R"("coordinates":[[[0,0],[3,0],[3,3],[0,3],[0,0]]]}}]})";
     SaveBytes(named.toStdString(), std::vector<char>(features.begin(), features.end()));
     for (const auto& [arguments, planArea] :
-         {std::pair{QStringList{"--polygon", gpkg}, QString("25")},
+         {std::pair{QStringList{"--polygon", gpkg}, QString("29")},
           {QStringList{"--polygon", multi}, QString("40")},
           {QStringList{"--polygon", named, "--boundary-where", "name='site'"}, QString("9")}}) {
         const TRun measured = RunTool(QStringList{"measure", file} + arguments);
         EXPECT_EQ(measured.Out.section('\n', 0, 0), "plan area\t" + planArea)
             << measured.Err.toStdString();
     }
-    EXPECT_EQ(RunTool({"measure", file, "--polygon", named}).Status, 1) << "two areas";
+    // Both features: two separate areas, 9 and 4. Against the level 30 the plane is 15.5 below
+    // it on average over the site and 4 above it over the yard.
+    EXPECT_EQ(RunTool({"measure", file, "--polygon", named}).Out.section('\n', 0, 0),
+              "plan area\t13");
+    const QJsonDocument areas = QJsonDocument::fromJson(
+        RunTool({"--json", "volume", file, "--level", "30", "--boundary", named}).Out.toUtf8());
+    EXPECT_NEAR(areas["fill"].toDouble(), 9 * 15.5, 1e-12);
+    EXPECT_NEAR(areas["cut"].toDouble(), 4 * 4, 1e-12);
 
     // Files that are not what they should be: exit 1 naming the file and the place.
     const QString broken = dir.filePath("broken.obj");
