@@ -204,3 +204,7 @@ std::optional<int> TCoordinateSystem::Epsg() const {
 bool TCoordinateSystem::IsGeographic() const {
     return FReference->IsGeographic();
 }
+
+bool TCoordinateSystem::SameAs(const TCoordinateSystem& other) const {
+    return FReference->IsSame(other.FReference.get());
+}

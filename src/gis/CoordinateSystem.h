@@ -32,6 +32,7 @@ public:
     // The EPSG code that names this system, if one does.
     std::optional<int> Epsg() const;
     bool IsGeographic() const;
+    bool SameAs(const TCoordinateSystem& other) const;
     const OGRSpatialReference& Reference() const { return *FReference; }
 
 private:

@@ -4,11 +4,13 @@
 #include "platform/NumberText.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 
 #include <gdal_priv.h>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -57,6 +59,43 @@ void WriteElevationGeoTiff(const QString& fileName, const TGridFrame& frame,
                 GdalFailed(fileName, "writing the grid");
         }
     });
+}
+
+std::optional<TGridFrame>
+ReadGridFrame(const QString& fileName, std::optional<TCoordinateSystem>& system, QString& problem) {
+    InitGdal();
+    CPLErrorReset();
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    const TDataset dataset(GDALDataset::FromHandle(
+        GDALOpenEx(QFile::encodeName(fileName).constData(), GDAL_OF_RASTER | GDAL_OF_READONLY,
+                   nullptr, nullptr, nullptr)));
+    CPLPopErrorHandler();
+    double transform[6];
+    if (!dataset) {
+        const QString reason = QString::fromUtf8(CPLGetLastErrorMsg());
+        problem = reason.isEmpty() ? "not a grid that GDAL reads" : reason;
+        return std::nullopt;
+    }
+    if (dataset->GetGeoTransform(transform) != CE_None) {
+        problem = "the grid has no place (no geotransform)";
+        return std::nullopt;
+    }
+    const double cell = transform[1];
+    if (transform[2] != 0 || transform[4] != 0 || !(cell > 0) || transform[5] != -cell ||
+        !std::isfinite(transform[0]) || !std::isfinite(transform[3])) {
+        problem = "the grid is not north up with square cells";
+        return std::nullopt;
+    }
+    system.reset();
+    if (const OGRSpatialReference* reference = dataset->GetSpatialRef()) {
+        char* wkt = nullptr;
+        reference->exportToWkt(&wkt);
+        QString unreadable;
+        system = TCoordinateSystem::FromText(QString::fromUtf8(wkt), unreadable);
+        CPLFree(wkt);
+    }
+    return TGridFrame{transform[0], transform[3], cell, dataset->GetRasterXSize(),
+                      dataset->GetRasterYSize()};
 }
 
 void WritePictureGeoTiff(const QString& fileName, const QImage& picture, const TPictureFrame& frame,

@@ -5,11 +5,13 @@
 
 #include <QString>
 
+#include "CoordinateSystem.h"
+
 #include <limits>
+#include <optional>
 #include <vector>
 
 class QImage;
-class TCoordinateSystem;
 
 // The no-data value of the elevation grid: the lowest Float32, as GIS programs expect.
 inline constexpr float GridNoData = -std::numeric_limits<float>::max();
@@ -17,6 +19,11 @@ inline constexpr float GridNoData = -std::numeric_limits<float>::max();
 // Whole or not at all (EFWriteError).
 void WriteElevationGeoTiff(const QString& fileName, const TGridFrame& frame,
                            const TLargeArray<float>& values, const TCoordinateSystem* system);
+
+// The frame of an existing north-up grid of square cells (another survey's GeoTIFF) and its
+// coordinate system, if it names one; none, with the reason, for a file that is not such a grid.
+std::optional<TGridFrame> ReadGridFrame(const QString& fileName,
+                                        std::optional<TCoordinateSystem>& system, QString& problem);
 
 // The picture's pixels over the plan rectangle west..east by south..north.
 struct TPictureFrame {

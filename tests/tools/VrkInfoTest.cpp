@@ -290,6 +290,36 @@ TEST_F(VrkInfoTest, ConvertContoursAndProfileWriteWholeFilesOrNone) {
     EXPECT_EQ(RunTool({"raster", file, "--cell", "1", "--extent", "5", "0", "1", "9", grid}).Status,
               2);
     EXPECT_EQ(RunTool({"raster", file, "--cell", "1", "--extent", "5", "0", grid}).Status, 2);
+    // A grid like another: its extent, its cells and its system, cell on cell.
+    const QString placed = dir.filePath("placed.tif"), like = dir.filePath("like.tif");
+    ASSERT_EQ(RunTool({"raster", file, "--cell", "2.5", "--extent", "-5", "-5", "20", "15", "--crs",
+                       "EPSG:32616", placed})
+                  .Status,
+              0);
+    EXPECT_EQ(RunTool({"raster", file, "--like", placed, like}).Status, 0);
+    {
+        std::unique_ptr<GDALDataset> a(
+            GDALDataset::FromHandle(GDALOpen(placed.toUtf8().constData(), GA_ReadOnly)));
+        std::unique_ptr<GDALDataset> b(
+            GDALDataset::FromHandle(GDALOpen(like.toUtf8().constData(), GA_ReadOnly)));
+        ASSERT_TRUE(a && b);
+        double at[6], likeAt[6];
+        ASSERT_EQ(a->GetGeoTransform(at), CE_None);
+        ASSERT_EQ(b->GetGeoTransform(likeAt), CE_None);
+        EXPECT_TRUE(std::equal(at, at + 6, likeAt));
+        EXPECT_EQ(b->GetRasterXSize(), 10);
+        EXPECT_EQ(b->GetRasterYSize(), 8);
+        ASSERT_TRUE(b->GetSpatialRef());
+        EXPECT_STREQ(b->GetSpatialRef()->GetAuthorityCode(nullptr), "32616");
+    }
+    for (const auto& [arguments, status] :
+         {std::pair{QStringList{"--like", placed, "--cell", "1"}, 2},
+          {QStringList{"--like", placed, "--crs", "EPSG:32617"}, 1}, // not the grid's system
+          {QStringList{"--like", file}, 1}}) {                       // not a grid
+        const TRun run = RunTool(QStringList{"raster", file} + arguments + QStringList{like});
+        EXPECT_EQ(run.Status, status) << arguments.join(' ').toStdString();
+        EXPECT_FALSE(run.Err.isEmpty());
+    }
 
     const TRun profile = RunTool({"profile", file, "-5", "5", "15", "5"});
     EXPECT_EQ(profile.Status, 0);

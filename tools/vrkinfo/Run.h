@@ -7,6 +7,7 @@
 #include "export/ModelWriters.h"
 #include "gis/CoordinateSystem.h"
 #include "gis/VectorFiles.h"
+#include "terrain/ElevationGrid.h"
 #include "terrain/PlanPoint.h"
 
 #include <QJsonObject>
@@ -34,7 +35,7 @@ struct TCommandLine {
     bool Json = false, Help = false, Version = false;
     std::optional<QString> Format, Interval, Base, Level, Surface, Boundary, Polygon, Crs, Cell,
         Output, ZeroLine, Size, ContourInterval, Azimuth, Elevation, Exaggeration, Columns, Class,
-        MaxEdge, Name, Index, OtherSurface, Tolerance, Compare, Report, BoundaryWhere;
+        MaxEdge, Name, Index, OtherSurface, Tolerance, Compare, Report, BoundaryWhere, Like;
     bool Colours = false, Hillshade = false, ThreeD = false; // picture's layers and view
     QStringList Breaklines;                                  // build's, as many as given
     QStringList Extent;                                      // raster's XMIN YMIN XMAX YMAX
@@ -95,6 +96,7 @@ private:
     int Measure(const QString& file, const TPoints& points);
     int MeasurePolygon(const QString& file);
     int Raster(const QString& file, const QString& output);
+    TGridFrame FrameOfOptions(const TTriangleMesh& model) const; // raster's --cell, --extent
     int Picture(const QString& file, const QString& output);
     // The model's coordinate system for what a command writes: --crs, else the .prj file beside
     // the model, else none. A .prj that cannot be read, or whose system cannot hold the model's

@@ -23,6 +23,7 @@ const char Usage[] =
     "       vrkinfo profile FILE E1 N1 E2 N2 [E N ...] [--output OUT [--crs SYSTEM]]\n"
     "       vrkinfo raster [--crs SYSTEM] FILE --cell SIZE OUT.tif\n"
     "               [--extent XMIN YMIN XMAX YMAX]\n"
+    "       vrkinfo raster [--crs SYSTEM] FILE --like GRID.tif OUT.tif\n"
     "       vrkinfo [--json] volume FILE (OTHER | --level Z) [--boundary POLYGON]\n"
     "               [--surface NAME] [--other-surface NAME] [--tolerance T] [--report OUT]\n"
     "               [--zero-line OUT [--crs SYSTEM]]\n"
@@ -93,6 +94,7 @@ const char Help[] =
     "  --extent XMIN YMIN XMAX YMAX\n"
     "                    raster: the grid from this extent's north-west corner over it, so\n"
     "                    that grids of several surveys align (default: the model's extent)\n"
+    "  --like GRID.tif   raster: the grid of that GeoTIFF: its extent, cell size and system\n"
     "  --interval I      the contour interval, greater than 0\n"
     "  --base B          the level one contour passes through (default 0)\n"
     "  --index N         contours: every N-th level from the base an index contour (the\n"
@@ -187,7 +189,8 @@ constexpr TValuedOption ValuedOptions[] = {{"--format", &TCommandLine::Format, t
                                            {"--class", &TCommandLine::Class, true},
                                            {"--max-edge", &TCommandLine::MaxEdge, true},
                                            {"--name", &TCommandLine::Name, true},
-                                           {"--index", &TCommandLine::Index, true}};
+                                           {"--index", &TCommandLine::Index, true},
+                                           {"--like", &TCommandLine::Like, true}};
 
 bool HasCommandOption(const TCommandLine& line) {
     return line.Colours || line.Hillshade || line.ThreeD || !line.Breaklines.isEmpty() ||

@@ -9,15 +9,48 @@
 
 namespace vrkinfo {
 int TRun::Raster(const QString& file, const QString& output) {
-    if (!FLine.Cell)
+    if (FLine.Like && (FLine.Cell || !FLine.Extent.isEmpty()))
+        throw TUsageError{"--like takes the grid's extent and cell size: not with --cell or "
+                          "--extent"};
+    if (!FLine.Cell && !FLine.Like)
         throw TUsageError{"raster needs --cell SIZE"};
-    const auto cell = ParseCoordinate(*FLine.Cell);
     if (const QString suffix = QFileInfo(output).suffix().toLower();
         suffix != "tif" && suffix != "tiff")
         throw TUsageError{QString("raster writes GeoTIFF (.tif or .tiff), not '%1'").arg(output)};
     TVandrelTINModel model;
     if (!Read(model, file))
         return ExitUnreadable;
+    std::optional<TCoordinateSystem> system = SystemFor(file, model);
+    std::optional<TGridFrame> frame;
+    if (FLine.Like) {
+        std::optional<TCoordinateSystem> gridSystem;
+        QString problem;
+        frame = ReadGridFrame(*FLine.Like, gridSystem, problem);
+        if (frame && int64_t(frame->Columns) * frame->Rows > 1000000000)
+            problem = "the grid has more than 1,000,000,000 cells";
+        else if (frame && system && gridSystem && !system->SameAs(*gridSystem))
+            problem = "its coordinate system is not the model's (" + gridSystem->Name() + ", not " +
+                      system->Name() + ")";
+        if (!problem.isEmpty()) {
+            Failed(*FLine.Like, problem);
+            return ExitUnreadable;
+        }
+        if (!system)
+            system = gridSystem;
+    } else {
+        frame = FrameOfOptions(model);
+    }
+    try {
+        WriteElevationGeoTiff(output, *frame, SampleElevations(model, *frame, GridNoData),
+                              system ? &*system : nullptr);
+    } catch (const Exception& error) {
+        return GisFailed(output, error);
+    }
+    return ExitDone;
+}
+
+TGridFrame TRun::FrameOfOptions(const TTriangleMesh& model) const {
+    const auto cell = ParseCoordinate(*FLine.Cell);
     std::array<double, 4> extent{}; // XMIN YMIN XMAX YMAX, when given
     for (qsizetype k = 0; k < FLine.Extent.size(); ++k) {
         const auto value = ParseCoordinate(FLine.Extent[k]);
@@ -31,16 +64,7 @@ int TRun::Raster(const QString& file, const QString& output) {
                                        : GridFrameProblem(model, cell.value_or(0), 1000000000);
         !problem.isEmpty())
         throw TUsageError{problem};
-    const std::optional<TCoordinateSystem> system = SystemFor(file, model);
-    const TGridFrame frame = chosen
-                                 ? GridFrameOver(extent[0], extent[1], extent[2], extent[3], *cell)
-                                 : GridFrameOver(model, *cell);
-    try {
-        WriteElevationGeoTiff(output, frame, SampleElevations(model, frame, GridNoData),
-                              system ? &*system : nullptr);
-    } catch (const Exception& error) {
-        return GisFailed(output, error);
-    }
-    return ExitDone;
+    return chosen ? GridFrameOver(extent[0], extent[1], extent[2], extent[3], *cell)
+                  : GridFrameOver(model, *cell);
 }
 } // namespace vrkinfo
