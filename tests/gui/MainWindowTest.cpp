@@ -20,6 +20,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +28,7 @@
 #include <QUndoStack>
 #include <QUrl>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -264,6 +266,27 @@ TEST_F(MainWindowTest, AFileRefusedAtItsHeaderKeepsItsPicture) {
     window->MapView()->Repaint();
     EXPECT_EQ(window->MapView()->Image(), before) << "the model and its picture stay";
     EXPECT_TRUE(ImageHasColour(before, QColor(0, 128, 0)));
+}
+
+// The manual page names every item of every menu, as the menu shows it.
+TEST_F(MainWindowTest, TheManualPageNamesEveryMenuItem) {
+    auto window = Started({});
+    QFile file(VRK_SAMPLES_DIR "/../packaging/vrkviewer.1");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString page = QString::fromUtf8(file.readAll());
+    page.remove(QRegularExpression(R"(\\f[BIRP])")).replace("\\-", "-");
+    std::function<void(QMenu*)> check = [&](QMenu* menu) {
+        for (QAction* item : menu->actions()) {
+            if (item->menu())
+                check(item->menu());
+            const QString text = item->text().remove('&').remove("...");
+            if (!item->isSeparator() && !text.isEmpty()) {
+                EXPECT_TRUE(page.contains(text)) << text.toStdString();
+            }
+        }
+    };
+    for (QAction* menu : window->menuBar()->actions())
+        check(menu->menu());
 }
 
 TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
