@@ -2,6 +2,7 @@
 #include "Components/ElidedLabel.h"
 #include "Components/MapView.h"
 #include "PictureExport.h"
+#include "RecentFiles.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/TriangleDescription.h"
 #include "model/Geometry.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -83,6 +85,8 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
             {"Vandrel TIN Models (*.vrk)", "Other surfaces (*.xml *.landxml *.ply *.obj *.2dm)"});
         dialog.setDefaultSuffix("vrk");
         dialog.setFileMode(QFileDialog::ExistingFile);
+        if (const QString folder = RecentFiles::LastFolder(); !folder.isEmpty())
+            dialog.setDirectory(folder);
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     PrintDialog = [](QPrinter& printer, QWidget* parent) {
@@ -176,6 +180,10 @@ void TfrmTINMap::CreateMenu() {
     file->addAction(mnuFilePrint);
     file->addSeparator(); // the program's additions, before Exit
     file->addActions({mnuFileSave, mnuFileSaveAs});
+    mnuFileRecent = file->addMenu("Open &recent");
+    mnuFileRecent->setObjectName("mnuFileRecent");
+    connect(file, &QMenu::aboutToShow, this, &TfrmTINMap::FillRecentFiles);
+    FillRecentFiles();
     file->addSeparator();
     file->addAction(Exit1);
     QMenu* options = menuBar()->addMenu("&Options");
@@ -423,6 +431,24 @@ void TfrmTINMap::Open1Click() {
         OpenModel(fileName);
 }
 
+void TfrmTINMap::FillRecentFiles() {
+    mnuFileRecent->clear();
+    const QStringList files = RecentFiles::List();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QString shown = QDir::toNativeSeparators(path);
+        QAction* item =
+            mnuFileRecent->addAction(QString("&%1 %2").arg(i + 1).arg(shown.replace("&", "&&")));
+        connect(item, &QAction::triggered, this, [this, path] {
+            RunGuarded([&] {
+                if (MayDiscardModel())
+                    OpenModel(path);
+            });
+        });
+    }
+    mnuFileRecent->menuAction()->setEnabled(!files.isEmpty());
+}
+
 void TfrmTINMap::ShowModel(const std::function<void()>& read, bool edited) {
     FSelectedTriangle = nullptr;
     // The triangle under the mouse goes too: reading replaces every triangle.
@@ -477,6 +503,7 @@ void TfrmTINMap::OpenModel(const QString& fileName) {
     });
     setWindowTitle("VRK Viewer - [" + fileName + "]");
     ModelFileChanged(fileName);
+    RecentFiles::Add(fileName);
     // The system of the .prj file beside the model, else a LandXML file's own, if there is one.
     QString problem, source;
     SetCoordinateSystem(TCoordinateSystem::OfModel(fileName, problem, source));

@@ -49,6 +49,7 @@ public:
     ~TfrmTINMap() override;
 
     void OpenModel(const QString& fileName);
+    void FillRecentFiles(); // File > Open recent, from the settings
     void SetModelName(const QString& name);
     void SelectTriangle(TTriangle* triangle);
     void ZoomToSelectedTriangle();
@@ -296,6 +297,7 @@ private:
     TMapView* MapView1 = nullptr;
     QToolButton *btnZoomIn, *btnZoomOut, *btnZoomExtents, *btnZoomPrevious, *btnZoomToTriangle,
         *btnZoomMode, *btnPanMode, *btnPrint;
+    QMenu* mnuFileRecent; // the models opened last
     QAction *Open1, *mnuFileHealthCheck, *Exit1, *mnuOptionsEdges, *mnuOptionsTriangles,
         *mnuOptionsStartPoints, *mnuOptionsLimits, *TriangleInfo1, *mnuOptionsFileHeader, *About1;
     QLabel* FPositionPanel;        // the status bar's first panel

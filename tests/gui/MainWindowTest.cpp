@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 #include "app/CommandLine.h"
 #include "app/ProfileWindow.h"
+#include "app/RecentFiles.h"
 #include "inspect/HeaderInfoWindow.h"
 #include "inspect/HealthCheckWindow.h"
 #include "inspect/TriangleInfoWindow.h"
@@ -13,7 +14,9 @@
 #include "TerrainGenerator.h"
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -268,6 +271,31 @@ TEST_F(MainWindowTest, AFileRefusedAtItsHeaderKeepsItsPicture) {
     EXPECT_TRUE(ImageHasColour(before, QColor(0, 128, 0)));
 }
 
+// File > Open recent lists the models opened, the latest first, across runs; one chosen opens.
+TEST_F(MainWindowTest, OpenRecentReopensTheModelsOpenedLast) {
+    QDir(dir.path()).mkdir("other & more");
+    const QString other = dir.filePath("other & more/other.vrk");
+    QFile::copy(square, other);
+    {
+        auto first = Started({square});
+        first->OpenModel(other);
+    }
+    auto window = Started({});
+    QMenu* recent = window->findChild<QMenu*>("mnuFileRecent");
+    window->FillRecentFiles();
+    QStringList texts;
+    for (QAction* item : recent->actions())
+        texts << item->text();
+    ASSERT_GE(texts.size(), 2);
+    EXPECT_EQ(texts.mid(0, 2),
+              (QStringList{"&1 " + QFileInfo(other).absoluteFilePath().replace("&", "&&"),
+                           "&2 " + QFileInfo(square).absoluteFilePath()}));
+    EXPECT_EQ(RecentFiles::LastFolder(), QFileInfo(other).absolutePath());
+    recent->actions()[1]->trigger();
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + QFileInfo(square).absoluteFilePath() + "]");
+    EXPECT_TRUE(ReportedErrors().isEmpty());
+}
+
 // The manual page names every item of every menu, as the menu shows it.
 TEST_F(MainWindowTest, TheManualPageNamesEveryMenuItem) {
     auto window = Started({});
@@ -277,7 +305,7 @@ TEST_F(MainWindowTest, TheManualPageNamesEveryMenuItem) {
     page.remove(QRegularExpression(R"(\\f[BIRP])")).replace("\\-", "-");
     std::function<void(QMenu*)> check = [&](QMenu* menu) {
         for (QAction* item : menu->actions()) {
-            if (item->menu())
+            if (item->menu() && item->menu()->objectName() != "mnuFileRecent") // files, not items
                 check(item->menu());
             const QString text = item->text().remove('&').remove("...");
             if (!item->isSeparator() && !text.isEmpty()) {
@@ -304,8 +332,9 @@ TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
             texts << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
         return texts;
     };
-    EXPECT_EQ(items(0), (QStringList{"&Open...", "-", "&Health check", "Export &picture...",
-                                     "P&rint...", "-", "&Save", "Save &as...", "-", "E&xit"}))
+    EXPECT_EQ(items(0),
+              (QStringList{"&Open...", "-", "&Health check", "Export &picture...", "P&rint...", "-",
+                           "&Save", "Save &as...", "Open &recent", "-", "E&xit"}))
         << "additions before the last separator";
     EXPECT_EQ(items(1), (QStringList{"&Edges [x]", "&Triangles [x]", "&Start points [x]",
                                      "&Limits [x]", "-", "Triangle &Info", "File &Header"}));
