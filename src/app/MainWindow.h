@@ -38,6 +38,7 @@ class TfrmProfile;
 class TTerrainView3D;
 class TfrmVolumes;
 class TfrmMeasure;
+struct TMeasuredPoint;
 class TfrmHeaderInfo;
 class TfrmTriInfo;
 class TVandrelTINModel;
@@ -283,6 +284,8 @@ private:
     void FinishBoundary();
     // The line drawn closed into a polygon, measured; none for fewer than three corners.
     std::optional<TAreaMeasure> MeasuredArea() const;
+    // The Measure window's Save: the line or polygon measured as a vector file.
+    void SaveMeasured(const std::vector<TMeasuredPoint>& points, bool polygon);
     void CancelProfileLine();
     void ProfileClosed();
 

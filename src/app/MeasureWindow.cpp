@@ -1,5 +1,8 @@
 #include "MeasureWindow.h"
+#include "platform/ErrorGuard.h"
 #include "platform/NumberText.h"
+
+#include <QPushButton>
 
 #include <cmath>
 
@@ -40,4 +43,23 @@ QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>
                                              : FormatFixed(p.Elevation, 3, separator));
     }
     return text;
+}
+
+TfrmMeasure::TfrmMeasure(QWidget* parent) : TReportWindow("frmMeasure", "Measure", parent) {
+    connect(AddButton("&Save...", "btnSave"), &QPushButton::clicked, this,
+            [this] { RunGuarded([&] { btnSaveClick(); }); });
+}
+
+void TfrmMeasure::ShowMeasure(const TLineMeasure& line,
+                              const std::vector<TSegmentMeasure>& segments,
+                              const std::optional<TAreaMeasure>& area, const QString& unit,
+                              const std::vector<TMeasuredPoint>& points) {
+    FPoints = points;
+    FPolygon = area.has_value();
+    ShowText(MeasureText(line, segments, area, unit, points));
+}
+
+void TfrmMeasure::btnSaveClick() {
+    if (OnSave && !FPoints.empty())
+        OnSave(FPoints, FPolygon);
 }

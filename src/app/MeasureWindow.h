@@ -4,6 +4,7 @@
 #include "ReportWindow.h"
 #include "compare/Measure.h"
 
+#include <functional>
 #include <optional>
 
 // A corner of the line measured, with the surface's elevation there (NaN off the model).
@@ -20,11 +21,16 @@ QString MeasureText(const TLineMeasure& line, const std::vector<TSegmentMeasure>
 
 class TfrmMeasure : public TReportWindow {
 public:
-    explicit TfrmMeasure(QWidget* parent = nullptr)
-        : TReportWindow("frmMeasure", "Measure", parent) {}
+    explicit TfrmMeasure(QWidget* parent = nullptr);
     void ShowMeasure(const TLineMeasure& line, const std::vector<TSegmentMeasure>& segments,
                      const std::optional<TAreaMeasure>& area, const QString& unit,
-                     const std::vector<TMeasuredPoint>& points) {
-        ShowText(MeasureText(line, segments, area, unit, points));
-    }
+                     const std::vector<TMeasuredPoint>& points);
+    void btnSaveClick();
+
+    // Save writes the points measured, as a polygon when its area was measured.
+    std::function<void(const std::vector<TMeasuredPoint>& points, bool polygon)> OnSave;
+
+private:
+    std::vector<TMeasuredPoint> FPoints;
+    bool FPolygon = false;
 };

@@ -167,6 +167,32 @@ void TfrmTINMap::CreateTerrainActions() {
         MapView1->viewport()->update();
     };
     frmProfile->OnClose = [this] { ProfileClosed(); };
+    frmMeasure->OnSave = [this](const std::vector<TMeasuredPoint>& points, bool polygon) {
+        SaveMeasured(points, polygon);
+    };
+}
+
+void TfrmTINMap::SaveMeasured(const std::vector<TMeasuredPoint>& points, bool polygon) {
+    TVectorFormat format;
+    const QString fileName = AskVectorFileName(polygon ? "Save polygon" : "Save line", format);
+    if (fileName.isEmpty())
+        return;
+    const TCoordinateSystem* system = FSystem ? &*FSystem : nullptr;
+    if (polygon) {
+        TBoundary outline{{{}}};
+        for (const TMeasuredPoint& p : points)
+            outline.Rings[0].push_back({p.Easting, p.Northing});
+        return WriteVectorPolygon(fileName, format, "measured", outline, system,
+                                  FModel->Header.CoordinateUnits);
+    }
+    // A 3D line through the surface at its corners; a corner off the model at 0.
+    TVectorLine line;
+    line.DxfLayer = "MEASURED";
+    for (const TMeasuredPoint& p : points)
+        line.Points.push_back(
+            {p.Easting, p.Northing, std::isfinite(p.Elevation) ? p.Elevation : 0.0});
+    WriteVectorLines(fileName, format, "measured", {line}, false, system,
+                     FModel->Header.CoordinateUnits);
 }
 
 void TfrmTINMap::CreateTerrainMenu() {

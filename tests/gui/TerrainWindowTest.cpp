@@ -9,6 +9,7 @@
 #include "app/ProfileWindow.h"
 #include "app/TerrainDrawing.h"
 #include "app/VolumesWindow.h"
+#include "build/SurveyLines.h"
 #include "compare/Boundary.h"
 #include "compare/Volumes.h"
 #include "gis/CoordinateSystem.h"
@@ -514,6 +515,17 @@ TEST_F(TerrainWindowTest, TheMeasureModeGivesALinesLengthsOnTheGround) {
     EXPECT_GT(ground, plan) << "longer on the slopes";
     EXPECT_TRUE(lines[2].startsWith("1: ")) << lines[2].toStdString();
     EXPECT_TRUE(lines[2].contains("bearing 90.000")) << "due east";
+    // Saved as a line through the ground at its corners.
+    const QString saved = dir.filePath("measured.geojson");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return saved; };
+    measure->findChild<QPushButton*>("btnSave")->click();
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonArray corners =
+        QJsonDocument::fromJson(file.readAll())["features"][0]["geometry"]["coordinates"].toArray();
+    ASSERT_EQ(corners.size(), 2);
+    EXPECT_NEAR(corners[1][0].toDouble() - corners[0][0].toDouble(), plan, 5e-4); // as shown
+    EXPECT_GT(corners[0][2].toDouble(), 0) << "its elevation on the cone";
     // The profile's own mode takes over again.
     Button("btnProfile")->click();
     EXPECT_TRUE(Action("mnuTerrainProfile")->isChecked());
@@ -651,6 +663,12 @@ TEST_F(TerrainWindowTest, AMeasuredLineClosesIntoAnAreaAndTheSlopeFollowsTheMous
     DoubleClick(Client(), Pixel(90, 70));
     const QString text = window->Measure()->Text();
     EXPECT_TRUE(text.contains("Closed: plan area ")) << text.toStdString();
+    // Saved as the polygon measured, whose area reads back.
+    const QString saved = dir.filePath("measured.gpkg");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return saved; };
+    window->Measure()->findChild<QPushButton*>("btnSave")->click();
+    const double area = text.section("plan area ", 1).section(' ', 0, 0).toDouble();
+    EXPECT_NEAR(PlanArea(ReadBoundaryPolygon(saved.toStdString())), area, 5e-4);
     Action("mnuTerrainProfile")->trigger();
     EXPECT_FALSE(slope->isVisible());
     EXPECT_EQ(info->size(), designed);
