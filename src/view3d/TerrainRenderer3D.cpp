@@ -116,19 +116,29 @@ void TTerrainRenderer3D::Reset() {
     FUploadedLevels = 0;
 }
 
-bool TTerrainRenderer3D::Upload(TTerrainTiles& tiles) {
+bool TTerrainRenderer3D::Upload(TTerrainTiles& tiles, const TTileSelection* only) {
     const bool meshNow = !FMeshUploaded;
     if (meshNow) {
+        // For one frame, only the exact triangles it draws (and the points, only if any).
+        const bool allExact = !only, anyExact = allExact || !only->Exact.empty();
         FMeshArray.bind();
         FPositions.create();
         FPositions.bind();
-        FPositions.allocate(tiles.Positions().data(),
+        FPositions.allocate(anyExact ? tiles.Positions().data() : nullptr,
                             int(tiles.Positions().size() * sizeof(float)));
         glEnableVertexAttribArray(0);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
         FCorners.create();
         FCorners.bind();
-        FCorners.allocate(tiles.Corners().data(), int(tiles.Corners().size() * sizeof(uint32_t)));
+        FCorners.allocate(allExact ? tiles.Corners().data() : nullptr,
+                          int(tiles.Corners().size() * sizeof(uint32_t)));
+        if (!allExact)
+            for (const int leaf : only->Exact) {
+                const TTile& tile = tiles.Tiles()[size_t(leaf)];
+                FCorners.write(int(tile.FirstCorner * int64_t(sizeof(uint32_t))),
+                               tiles.Corners().data() + tile.FirstCorner,
+                               int(tile.CornerCount * int64_t(sizeof(uint32_t))));
+            }
         FMeshArray.release();
 
         FGridArray.bind();
@@ -338,7 +348,14 @@ QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& la
         throw Exception(
             (gl.Problem() + " Run it on a display (a virtual one will do).").toStdString());
     TTerrainTiles tiles(mesh);
-    tiles.SampleGrids(mesh, nullptr);
+    TVec3 low = tiles.Low(), high = tiles.High();
+    low.Z *= layers.Exaggeration;
+    high.Z *= layers.Exaggeration;
+    TOrbitCamera camera;
+    camera.Frame(low, high);
+    camera.SetView(camera.Target(), azimuth, elevation, camera.Distance());
+    // Only what this one frame draws is sampled and uploaded.
+    const TTileSelection drawn = tiles.SampleGridsFor(mesh, camera, height, layers.Exaggeration);
     QImage picture;
     {
         TTerrainRenderer3D renderer;
@@ -348,13 +365,7 @@ QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& la
         format.setAttachment(QOpenGLFramebufferObject::Depth);
         QOpenGLFramebufferObject target(width, height, format);
         target.bind();
-        renderer.Upload(tiles);
-        TVec3 low = tiles.Low(), high = tiles.High();
-        low.Z *= layers.Exaggeration;
-        high.Z *= layers.Exaggeration;
-        TOrbitCamera camera;
-        camera.Frame(low, high);
-        camera.SetView(camera.Target(), azimuth, elevation, camera.Distance());
+        renderer.Upload(tiles, &drawn);
         auto& functions = *gl.Context().extraFunctions();
         functions.glViewport(0, 0, width, height);
         functions.glClearColor(0.93f, 0.94f, 0.96f, 1);

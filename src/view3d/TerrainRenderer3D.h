@@ -16,6 +16,7 @@
 class TTriangle;
 class TTriangleMesh;
 class TTerrainTiles;
+struct TTileSelection;
 
 struct TView3DLayers {
     bool Colours = false;
@@ -33,8 +34,9 @@ public:
     void Release();
     // Sends what is new: the mesh and the ramp at the first call after Reset, then the grids
     // of the levels sampled since. The mesh's arrays are freed once sent. True when the mesh
-    // was sent now: lines set before belong to another model's frame.
-    bool Upload(TTerrainTiles& tiles);
+    // was sent now: lines set before belong to another model's frame. With only, of the
+    // exact triangles just those that selection draws (for a single frame).
+    bool Upload(TTerrainTiles& tiles, const TTileSelection* only = nullptr);
     // A new model: everything is sent again.
     void Reset();
     // The lines laid on the surface, in the model's coordinates, drawn over it from now on.

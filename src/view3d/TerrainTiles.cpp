@@ -358,6 +358,20 @@ void TTerrainTiles::SampleGrids(const TTriangleMesh& mesh,
     }
 }
 
+TTileSelection TTerrainTiles::SampleGridsFor(const TTriangleMesh& mesh, const TOrbitCamera& camera,
+                                             int height, double exaggeration) {
+    FReadyLevels.store(FLevels);
+    const TTileSelection selection = Select(camera, height, exaggeration);
+    mesh.Index(); // built here, so that the threads below only read it
+    const std::vector<int>& grids = selection.Grids;
+    RunInShares(grids.size() < 8 ? 1 : CoreCount(), int(grids.size()),
+                [&](int, int first, int last) {
+                    for (int i = first; i < last; ++i)
+                        SampleTile(mesh, grids[size_t(i)]);
+                });
+    return selection;
+}
+
 TTileSelection TTerrainTiles::SelectWith(const TOrbitCamera& camera, int height,
                                          double exaggeration, double pixelError) const {
     TTileSelection selection;

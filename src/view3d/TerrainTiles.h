@@ -49,6 +49,11 @@ public:
     // The model must not change meanwhile.
     void SampleGrids(const TTriangleMesh& mesh, const std::function<void(int, int)>& progress,
                      const std::atomic<bool>* cancel = nullptr);
+    // For a single picture from this camera: samples only the grids its frame draws, which are
+    // those it draws with every grid sampled, and marks every level ready; the others stay
+    // empty. The frame's tiles.
+    TTileSelection SampleGridsFor(const TTriangleMesh& mesh, const TOrbitCamera& camera, int height,
+                                  double exaggeration);
     int ReadyLevels() const { return FReadyLevels.load(); }
     int Levels() const { return FLevels; }
 

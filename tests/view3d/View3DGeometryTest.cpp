@@ -212,6 +212,31 @@ TEST(TerrainTilesTest, AFrameStaysWithinItsBudgetAndIsExactNearTheEye) {
     EXPECT_TRUE(underEye);
 }
 
+// A single picture samples only the grids its frame draws: the frame, and those grids, are the
+// ones every grid sampled gives.
+TEST(TerrainTilesTest, APictureSamplesJustTheGridsItsFrameDraws) {
+    auto model = Terrain(300, 200, 2);
+    TTerrainTiles all(*model);
+    all.SampleGrids(*model, nullptr);
+    for (const double distance : {8.0, 2.0, 0.3}) {
+        TOrbitCamera camera;
+        camera.Frame(all.Low(), all.High());
+        camera.SetView(camera.Target(), 30, 35, camera.Distance() * distance);
+        TTerrainTiles picture(*model);
+        const TTileSelection drawn = picture.SampleGridsFor(*model, camera, Height, 1);
+        const TTileSelection want = all.Select(camera, Height, 1);
+        EXPECT_EQ(drawn.Grids, want.Grids);
+        EXPECT_EQ(drawn.Exact, want.Exact);
+        EXPECT_EQ(picture.Select(camera, Height, 1).Grids, want.Grids) << "as the frame draws";
+        constexpr size_t Floats = TTerrainTiles::GridVertices * 4;
+        for (const int t : drawn.Grids)
+            EXPECT_TRUE(std::equal(picture.GridPoints().begin() + t * Floats,
+                                   picture.GridPoints().begin() + (t + 1) * Floats,
+                                   all.GridPoints().begin() + t * Floats));
+        EXPECT_LT(drawn.Grids.size(), all.Tiles().size()) << "not every grid";
+    }
+}
+
 TEST(TerrainPickTest, ThePickedTriangleIsTheNearestAlongTheRayAndThePlanLookUpsOwn) {
     auto model = Terrain(60, 40, 10, 7);
     TTerrainTiles tiles(*model);
