@@ -124,14 +124,14 @@ bool TTerrainRenderer3D::Upload(TTerrainTiles& tiles, const TTileSelection* only
         FMeshArray.bind();
         FPositions.create();
         FPositions.bind();
-        FPositions.allocate(anyExact ? tiles.Positions().data() : nullptr,
-                            int(tiles.Positions().size() * sizeof(float)));
+        FPositions.allocate(tiles.Positions().data(),
+                            anyExact ? int(tiles.Positions().size() * sizeof(float)) : 0);
         glEnableVertexAttribArray(0);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
         FCorners.create();
         FCorners.bind();
         FCorners.allocate(allExact ? tiles.Corners().data() : nullptr,
-                          int(tiles.Corners().size() * sizeof(uint32_t)));
+                          anyExact ? int(tiles.Corners().size() * sizeof(uint32_t)) : 0);
         if (!allExact)
             for (const int leaf : only->Exact) {
                 const TTile& tile = tiles.Tiles()[size_t(leaf)];
