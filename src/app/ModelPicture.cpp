@@ -1,7 +1,9 @@
 #include "ModelPicture.h"
 #include "Components/MapView.h"
+#include "MapFurniture.h"
 #include "ModelDrawing.h"
 #include "PictureExport.h"
+#include "compare/Boundary.h"
 #include "export/SavedFile.h"
 #include "platform/Exceptions.h"
 #include "terrain/TerrainCache.h"
@@ -10,13 +12,18 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
-void WritePlanPicture(const TVandrelTINModel& model, const TModelPicture& picture,
-                      const QString& fileName, const TCoordinateSystem* system) {
+// Calls use(view) with the whole model in a map view of the picture's shape, painted as the main
+// window paints its map (without a selection), with extra drawn over it.
+void WithPlanView(const TVandrelTINModel& model, const TModelPicture& picture,
+                  const std::function<void(TMapView&)>& extra,
+                  const std::function<void(TMapView&)>& use) {
     // The drawing area, inside the scroll bars, has the picture's shape: its size, or for a
     // picture smaller than a window can be, that shape enlarged (the picture is drawn at its
     // own size all the same).
@@ -31,7 +38,6 @@ void WritePlanPicture(const TVandrelTINModel& model, const TModelPicture& pictur
     TTerrainCache cache;
     TTerrainLayers terrain = picture.Terrain;
     view.OnPaint = [&](TMapView* sender) {
-        // As the main window paints its map, without a selection.
         const bool fill = terrain.Colours || terrain.Hillshade || terrain.ShowsDifference();
         if (fill || terrain.Contours)
             DrawTerrain(*sender, model, terrain, cache);
@@ -39,14 +45,51 @@ void WritePlanPicture(const TVandrelTINModel& model, const TModelPicture& pictur
         layers.SpacedSidesPixels = fill ? SidesOverFillPixels : 0;
         DrawModel(*sender, model, layers, nullptr);
         DrawMapOverlays(*sender, model, terrain, cache);
+        if (extra)
+            extra(*sender);
     };
     double minE, minN, maxE, maxN;
     model.Vertices().GetFiniteExtent(minE, minN, maxE, maxN);
     view.SetExtents(minE, maxE, minN, maxN);
     view.ZoomExtents();
-    ExportPicture(view, fileName, picture.Width, picture.Height, system);
+    use(view);
+}
+
+void WritePlanPicture(const TVandrelTINModel& model, const TModelPicture& picture,
+                      const QString& fileName, const TCoordinateSystem* system) {
+    WithPlanView(model, picture, nullptr, [&](TMapView& view) {
+        ExportPicture(view, fileName, picture.Width, picture.Height, system);
+    });
 }
 } // namespace
+
+QImage VolumeReportMap(const TVandrelTINModel& model, const TTerrainLayers& difference,
+                       const TBoundary* boundary, const QString& unit, int width, int height) {
+    TModelPicture picture;
+    picture.Width = width;
+    picture.Height = height;
+    picture.Terrain = difference;
+    auto drawBoundary = [&](TMapView& view) {
+        if (!boundary)
+            return;
+        TCanvas& canvas = view.DrawCanvas();
+        canvas.Pen.Color = 0x0078E6; // the viewer's boundary orange, as a canvas colour
+        canvas.Pen.Width = 2;
+        for (const auto& ring : boundary->Rings)
+            for (size_t i = 0; i < ring.size(); ++i) {
+                const TPlanPoint &p = ring[i], &q = ring[(i + 1) % ring.size()];
+                view.DrawLine(p.X, p.Y, q.X, q.Y);
+            }
+        canvas.Pen.Width = 1;
+    };
+    QImage map;
+    WithPlanView(model, picture, drawBoundary, [&](TMapView& view) {
+        map = ViewImage(view, width, height);
+        QPainter painter(&map);
+        DrawMapFurniture(painter, map.rect(), view.State().ViewWidth / width, unit);
+    });
+    return map;
+}
 
 void WriteModelPicture(const TVandrelTINModel& model, const TModelPicture& picture,
                        const QString& fileName, const TCoordinateSystem* system) {

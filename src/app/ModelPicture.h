@@ -4,8 +4,10 @@
 // PDF), or the 3D view (PNG). Needs a QApplication; the 3D picture also needs OpenGL.
 #include "TerrainDrawing.h"
 
+#include <QImage>
 #include <QString>
 
+struct TBoundary;
 class TCoordinateSystem;
 class TVandrelTINModel;
 
@@ -15,6 +17,11 @@ struct TModelPicture {
     bool ThreeD = false;
     double Azimuth = 200, Elevation = 35; // of the 3D view's eye, degrees
 };
+
+// The volume report's map: the difference (difference's comparison) in plan over the whole
+// model, the boundary on it when there is one, with a scale bar in unit and a north arrow.
+QImage VolumeReportMap(const TVandrelTINModel& model, const TTerrainLayers& difference,
+                       const TBoundary* boundary, const QString& unit, int width, int height);
 
 // Raises Exception naming the file when it cannot be written, leaving no partial file.
 void WriteModelPicture(const TVandrelTINModel& model, const TModelPicture& picture,

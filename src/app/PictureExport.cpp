@@ -51,6 +51,10 @@ QImage PictureImage(TMapView& view, int width, int height, int dpi) {
 }
 } // namespace
 
+QImage ViewImage(TMapView& view, int width, int height) {
+    return PictureImage(view, width, height, PictureDpi(view, width));
+}
+
 TPictureFrame PictureFrameOf(const TMapViewState& view, int width, int height) {
     // The view's extent spans the picture, pixel centres at whole pixel coordinates: the first
     // pixel's centre is the view's left edge.

@@ -18,6 +18,8 @@ bool PictureFormatOf(const QString& fileName, TPictureFormat& format);
 // raises Exception naming the file when it cannot be written, leaving no partial file.
 // Where the picture of the view at width by height pixels lies on the ground.
 TPictureFrame PictureFrameOf(const TMapViewState& view, int width, int height);
+// The view at width by height pixels, as a PNG of it holds it.
+QImage ViewImage(TMapView& view, int width, int height);
 // A GeoTIFF carries the system when there is one; with one, a PNG gets its world file beside it.
 void ExportPicture(TMapView& view, const QString& fileName, int width, int height,
                    const TCoordinateSystem* system = nullptr);

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "MainWindow.h"
 #include "MeasureWindow.h"
+#include "ModelPicture.h"
 #include "ProfileWindow.h"
 #include "VolumesWindow.h"
 #include "build/SurveyLines.h"
@@ -167,6 +168,13 @@ void TfrmTINMap::CreateTerrainActions() {
         MapView1->viewport()->update();
     };
     frmProfile->OnClose = [this] { ProfileClosed(); };
+    frmVolumes->Map = [this] {
+        TTerrainLayers difference = FTerrain;
+        difference.Colours = difference.Hillshade = difference.Contours = false;
+        difference.Difference = true;
+        return VolumeReportMap(*FModel, difference, FBoundary ? &*FBoundary : nullptr,
+                               LengthUnitText(FModel->Header.CoordinateUnits).trimmed(), 1000, 700);
+    };
     frmMeasure->OnSave = [this](const std::vector<TMeasuredPoint>& points, bool polygon) {
         SaveMeasured(points, polygon);
     };

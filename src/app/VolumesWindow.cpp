@@ -35,8 +35,9 @@ void TfrmVolumes::btnSaveClick() {
     const QString fileName = SaveDialog(this);
     if (fileName.isEmpty())
         return;
+    const QImage map = Map && QFileInfo(fileName).suffix().toLower() == "pdf" ? Map() : QImage();
     // A name of no known format is saved as CSV.
-    SaveFile(fileName, [&](QIODevice& out) { WriteVolumeReport(FReport, fileName, out); });
+    SaveFile(fileName, [&](QIODevice& out) { WriteVolumeReport(FReport, fileName, out, map); });
 }
 
 void TfrmVolumes::btnPrintClick() {

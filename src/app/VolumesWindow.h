@@ -4,6 +4,7 @@
 #include "ReportWindow.h"
 #include "export/VolumeReport.h"
 
+#include <QImage>
 #include <functional>
 
 class QPrinter;
@@ -17,6 +18,8 @@ public:
 
     // Asks for the file to save to (empty when cancelled); tests put their own in place.
     std::function<QString(QWidget* parent)> SaveDialog;
+    // The map of the difference the PDF carries; none without it.
+    std::function<QImage()> Map;
     // Sets up the printer (false when cancelled); tests print to a PDF file instead.
     std::function<bool(QPrinter& printer, QWidget* parent)> PrintDialog;
 

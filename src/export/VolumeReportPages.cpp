@@ -5,14 +5,20 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
+#include <QUrl>
 
-void WriteVolumePdf(const TVolumeReport& report, QIODevice& out) {
+void WriteVolumePdf(const TVolumeReport& report, QIODevice& out, const QImage& map) {
     QPdfWriter pdf(&out);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setTitle("Volume report");
     pdf.setCreator(report.Program);
     QTextDocument document;
-    document.setHtml(VolumeReportHtml(report));
+    QString html = VolumeReportHtml(report);
+    if (!map.isNull()) {
+        document.addResource(QTextDocument::ImageResource, QUrl("vrk:map"), map);
+        html.replace("</body>", "<p><img src=\"vrk:map\" width=\"480\"></p>\n</body>");
+    }
+    document.setHtml(html);
     document.print(&pdf);
 }
 
@@ -22,10 +28,11 @@ bool VolumeReportFormatKnown(const QString& fileName) {
            suffix == "json";
 }
 
-void WriteVolumeReport(const TVolumeReport& report, const QString& fileName, QIODevice& out) {
+void WriteVolumeReport(const TVolumeReport& report, const QString& fileName, QIODevice& out,
+                       const QImage& map) {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     if (suffix == "pdf")
-        return WriteVolumePdf(report, out);
+        return WriteVolumePdf(report, out, map);
     if (suffix == "html" || suffix == "htm")
         return WriteVolumeHtml(report, out);
     if (suffix == "json")

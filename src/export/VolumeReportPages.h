@@ -3,8 +3,13 @@
 // file name asks for (they need Qt's GUI module, which the rest of the export folder does not).
 #include "VolumeReport.h"
 
-// The report's page as a PDF document (A4).
-void WriteVolumePdf(const TVolumeReport& report, QIODevice& out);
-// By the file name's extension: .pdf, .html (.htm), .csv or .json; false for another.
+#include <QImage>
+
+// The report's page as a PDF document (A4), with the map of the difference under the figures
+// when there is one.
+void WriteVolumePdf(const TVolumeReport& report, QIODevice& out, const QImage& map = {});
+// By the file name's extension: .pdf, .html (.htm), .csv or .json; false for another. The map
+// goes on the PDF only.
 bool VolumeReportFormatKnown(const QString& fileName);
-void WriteVolumeReport(const TVolumeReport& report, const QString& fileName, QIODevice& out);
+void WriteVolumeReport(const TVolumeReport& report, const QString& fileName, QIODevice& out,
+                       const QImage& map = {});

@@ -5,6 +5,7 @@
 #include "SurfaceModel.h"
 #include "app/ContourDialog.h"
 #include "app/MainWindow.h"
+#include "app/MapFurniture.h"
 #include "app/MeasureWindow.h"
 #include "app/ProfileWindow.h"
 #include "app/TerrainDrawing.h"
@@ -583,6 +584,13 @@ TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
     };
     volumes->btnPrintClick();
     EXPECT_GT(QFileInfo(pdf).size(), 1000);
+    // Saved as PDF, the report carries the map of the difference.
+    const QString reportPdf = dir.filePath("report.pdf");
+    volumes->SaveDialog = [&](QWidget*) { return reportPdf; };
+    volumes->btnSaveClick();
+    QFile report(reportPdf);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(report.readAll().contains("/Subtype /Image"));
 
     // A boundary drawn on the map replaces it; a file that is no surface changes nothing.
     Action("mnuTerrainDrawBoundary")->trigger();
@@ -803,4 +811,18 @@ TEST_F(TerrainWindowTest, WithoutOpenGLThe3DViewSaysWhyAndThePlanStaysAsItIs) {
     EXPECT_EQ(window->View3D(), nullptr);
     EXPECT_EQ(window->MapView()->grab().toImage(), before);
     EXPECT_EQ(Action("mnuTerrain3DView")->shortcut(), QKeySequence(Qt::Key_F3));
+}
+
+TEST(MapFurnitureTest, TheScaleBarIsARoundLengthThatFits) {
+    for (const auto& [most, length] : {std::pair{1000.0, 1000.0},
+                                       {999.0, 500.0},
+                                       {4.9, 2.0},
+                                       {0.07, 0.05},
+                                       {1e-9, 1e-9},
+                                       {2.5e6, 2e6},
+                                       {0.0, 0.0},
+                                       {-3.0, 0.0},
+                                       {NAN, 0.0},
+                                       {INFINITY, 0.0}})
+        EXPECT_DOUBLE_EQ(ScaleBarLength(most), length) << most;
 }

@@ -762,6 +762,7 @@ TEST_F(VrkInfoTest, VolumeToALevelAndMeasureAlongTheGround) {
             .Status,
         0);
     EXPECT_TRUE(Contents(report + ".pdf").startsWith("%PDF"));
+    EXPECT_TRUE(Contents(report + ".pdf").contains("/Subtype /Image")) << "the map";
     EXPECT_EQ(RunTool({"volume", file, "--level", "25", "--report", report + ".txt"}).Status, 2);
     EXPECT_EQ(RunTool({"volume", file}).Status, 2) << "no level";
     EXPECT_EQ(RunTool({"volume", file, "--level", "high"}).Status, 2);

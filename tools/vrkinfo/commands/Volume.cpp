@@ -1,5 +1,6 @@
 // vrkinfo volume FILE (OTHER | --level Z): cut, fill and net between two surfaces.
 #include "Run.h"
+#include "app/ModelPicture.h"
 #include "app/TerrainDrawing.h"
 #include "compare/Difference.h"
 #include "compare/Volumes.h"
@@ -74,9 +75,17 @@ int TRun::Volume(const QString& file, const std::optional<QString>& other) {
         report.System = system ? system->Name() : QString();
         if (within)
             report.Boundary = BoundaryParticulars(boundary, *FLine.Boundary, report.Unit);
+        QImage map; // on the PDF, the difference in plan
+        if (QFileInfo(*FLine.Report).suffix().toLower() == "pdf") {
+            TTerrainLayers difference;
+            difference.CompareSurface = other ? &surface : nullptr;
+            difference.CompareLevel = level;
+            difference.Difference = true;
+            map = VolumeReportMap(model, difference, within, report.Unit, 1000, 700);
+        }
         try {
             SaveFile(*FLine.Report,
-                     [&](QIODevice& out) { WriteVolumeReport(report, *FLine.Report, out); });
+                     [&](QIODevice& out) { WriteVolumeReport(report, *FLine.Report, out, map); });
         } catch (const Exception& error) {
             return Failed(*FLine.Report, FileErrorText(error));
         }
