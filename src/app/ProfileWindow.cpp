@@ -1,6 +1,7 @@
 #include "ProfileWindow.h"
 #include "Dialogs.h"
 #include "TerrainDrawing.h"
+#include "ToolWindows.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
 #include "platform/Exceptions.h"
@@ -204,8 +205,7 @@ void TfrmProfile::ShowProfile(std::vector<TProfilePoint> profile, double lineLen
     FPlot->SetProfile(std::move(profile), lineLength);
     btnExport->setEnabled(!FPlot->Profile().empty());
     ShowReadout(std::nullopt);
-    show();
-    raise();
+    ShowToolWindow(*this);
 }
 
 QString TfrmProfile::ReadoutText() const {

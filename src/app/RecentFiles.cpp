@@ -1,16 +1,11 @@
 #include "RecentFiles.h"
+#include "Settings.h"
 
 #include <QFileInfo>
-#include <QSettings>
-
-namespace {
-// ~/.config/vrkviewer/vrkviewer.conf
-constexpr char Program[] = "vrkviewer";
-} // namespace
 
 namespace RecentFiles {
 QStringList List() {
-    return QSettings(Program, Program).value("recentFiles").toStringList().mid(0, Most);
+    return ProgramSettings()->value("recentFiles").toStringList().mid(0, Most);
 }
 
 void Add(const QString& fileName) {
@@ -19,12 +14,12 @@ void Add(const QString& fileName) {
     QStringList files = List();
     files.removeAll(path);
     files.prepend(path);
-    QSettings settings(Program, Program);
-    settings.setValue("recentFiles", files.mid(0, Most));
-    settings.setValue("lastFolder", file.absolutePath());
+    const auto settings = ProgramSettings();
+    settings->setValue("recentFiles", files.mid(0, Most));
+    settings->setValue("lastFolder", file.absolutePath());
 }
 
 QString LastFolder() {
-    return QSettings(Program, Program).value("lastFolder").toString();
+    return ProgramSettings()->value("lastFolder").toString();
 }
 } // namespace RecentFiles

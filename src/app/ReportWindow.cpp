@@ -1,4 +1,5 @@
 #include "ReportWindow.h"
+#include "ToolWindows.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,8 +42,7 @@ void TReportWindow::ShowText(const QString& text) {
     FText = text;
     lblReport->setText(text.trimmed());
     adjustSize();
-    show();
-    raise();
+    ShowToolWindow(*this);
 }
 
 QString TReportWindow::Text() const {

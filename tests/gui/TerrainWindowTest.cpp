@@ -8,7 +8,9 @@
 #include "app/MapFurniture.h"
 #include "app/MeasureWindow.h"
 #include "app/ProfileWindow.h"
+#include "app/Settings.h"
 #include "app/TerrainDrawing.h"
+#include "app/ToolWindows.h"
 #include "app/VolumesWindow.h"
 #include "build/SurveyLines.h"
 #include "compare/Boundary.h"
@@ -34,6 +36,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -276,6 +279,9 @@ TEST_F(TerrainWindowTest, ProfileModeDrawsALineByClicksAndADoubleClickShowsItsPr
 
     // The readout follows the mouse over the plot, and the map marks the place.
     const QImage before = Client()->grab().toImage();
+    // Clear of the main window: the offscreen platform has no stacking of windows and gives
+    // the mouse to the first window found under it.
+    profile->move(0, 0);
     QTest::mouseMove(profile->Plot(), QPoint(profile->Plot()->width() / 2, 50));
     EXPECT_TRUE(profile->ReadoutText().startsWith("Distance "))
         << profile->ReadoutText().toStdString();
@@ -531,6 +537,29 @@ TEST_F(TerrainWindowTest, TheMeasureModeGivesALinesLengthsOnTheGround) {
     Button("btnProfile")->click();
     EXPECT_TRUE(Action("mnuTerrainProfile")->isChecked());
     EXPECT_FALSE(Action("mnuTerrainMeasure")->isChecked());
+}
+
+// A tool window opens beside the map, never over the menu bar, and where it was left, also in a
+// later run.
+TEST_F(TerrainWindowTest, ToolWindowsOpenBesideTheMapAndWhereTheyWereLeft) {
+    ProgramSettings()->remove("toolWindows");
+    Action("mnuTerrainMeasure")->trigger();
+    Click(Pixel(20, 50));
+    DoubleClick(Client(), Pixel(80, 50));
+    TfrmMeasure* measure = window->Measure();
+    ASSERT_TRUE(measure->isVisible());
+    const QRect bar(window->menuBar()->mapToGlobal(QPoint(0, 0)), window->menuBar()->size());
+    EXPECT_FALSE(measure->frameGeometry().intersects(bar));
+    EXPECT_TRUE(measure->screen()->availableGeometry().contains(measure->pos()));
+    measure->move(measure->pos() + QPoint(10, 20));
+    const QPoint left = measure->pos();
+    measure->close();
+    ShowToolWindow(*measure);
+    EXPECT_EQ(measure->pos(), left);
+    measure->close();
+    TfrmMeasure later(window.get());
+    ShowToolWindow(later);
+    EXPECT_EQ(later.pos(), left);
 }
 
 TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {

@@ -1,0 +1,72 @@
+#include "ToolWindows.h"
+#include "Settings.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+QString PlaceKey(const QWidget& tool) {
+    return "toolWindows/" + tool.objectName();
+}
+
+// Keeps the window's place whenever it is hidden (closed, Esc, the owner gone).
+class TPlaceKeeper : public QObject {
+public:
+    explicit TPlaceKeeper(QWidget& tool) : QObject(&tool) { tool.installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide)
+            if (auto* tool = qobject_cast<QWidget*>(watched))
+                ProgramSettings()->setValue(PlaceKey(*tool), tool->pos());
+        return false;
+    }
+};
+
+// Beside the owner on its screen: to its right, else its left, else at the screen's right
+// edge; level with the owner's work area below its menu bar.
+QPoint BesideOwner(const QWidget& owner, QSize size) {
+    const QRect screen = owner.screen()->availableGeometry();
+    const QRect frame = owner.frameGeometry();
+    int top = frame.top();
+    if (const auto* window = qobject_cast<const QMainWindow*>(&owner); window && window->menuBar())
+        top = window->menuBar()->mapToGlobal(QPoint(0, window->menuBar()->height())).y();
+    int x = frame.right() + 1;
+    if (x + size.width() > screen.right() + 1)
+        x = frame.left() - size.width() >= screen.left()
+                ? frame.left() - size.width()
+                : std::max(screen.left(), screen.right() + 1 - size.width());
+    int y =
+        std::clamp(top, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    if (x <= frame.right() && x + size.width() > frame.left())
+        y = std::max(y, top); // over the owner: never over its menu bar
+    return {x, y};
+}
+
+// The place kept from before, when it is still on a screen.
+bool KeptPlace(const QWidget& tool, QPoint& place) {
+    const QVariant kept = ProgramSettings()->value(PlaceKey(tool));
+    if (!kept.canConvert<QPoint>() || !QGuiApplication::screenAt(kept.toPoint()))
+        return false;
+    place = kept.toPoint();
+    return true;
+}
+} // namespace
+
+void ShowToolWindow(QWidget& tool) {
+    if (!tool.isVisible() && !tool.property("placeKept").toBool()) {
+        tool.setProperty("placeKept", true);
+        new TPlaceKeeper(tool);
+        QPoint place;
+        if (KeptPlace(tool, place))
+            tool.move(place);
+        else if (const QWidget* owner = tool.parentWidget())
+            tool.move(BesideOwner(*owner->window(), tool.sizeHint().expandedTo(tool.size())));
+    }
+    tool.show();
+    tool.raise();
+}
