@@ -3,6 +3,7 @@
 // the menu and the status bar, opens model files, shows the position under the mouse and keeps
 // the selected triangle.
 #include "BuildSurfaceDialog.h"
+#include "CoordinateSystemDialog.h"
 #include "ModelDrawing.h"
 #include "TerrainDrawing.h"
 #include "compare/Boundary.h"
@@ -85,8 +86,10 @@ public:
     const TVandrelTINModel* Comparison() const { return FComparison.get(); }
     const std::optional<TBoundary>& Boundary() const { return FBoundary; }
     // Asks for a coordinate system as an EPSG code, WKT or a PROJ string, offering the one in
-    // use (none: cancelled; empty text: no system); tests put their own in place.
-    std::function<std::optional<QString>(const QString& current, QWidget* parent)>
+    // use, and whether to save it beside the model file (none: cancelled; empty text: no
+    // system); tests put their own in place.
+    std::function<std::optional<TSystemChoice>(const QString& current, bool canSaveBeside,
+                                               QWidget* parent)>
         CoordinateSystemDialog;
     const std::optional<TCoordinateSystem>& CoordinateSystem() const { return FSystem; }
     // Where the last drawing put the legend and the contour labels.

@@ -2,6 +2,7 @@
 // export, and the elevation profile mode with its line on the map and its window.
 #include "Components/MapView.h"
 #include "ContourDialog.h"
+#include "CoordinateSystemDialog.h"
 #include "Dialogs.h"
 #include "MainWindow.h"
 #include "MeasureWindow.h"
@@ -138,15 +139,7 @@ void TfrmTINMap::CreateTerrainActions() {
                                "Surfaces (*.vrk *.xml *.landxml *.ply *.obj *.2dm);;"
                                "All files (*)");
     };
-    CoordinateSystemDialog = [](const QString& current, QWidget* parent) {
-        bool ok = false;
-        const QString text = QInputDialog::getMultiLineText(
-            parent, "Coordinate system",
-            "The model's coordinate system for this session, as an EPSG code (EPSG:32616),\n"
-            "WKT or a PROJ string; empty for none:",
-            current, &ok);
-        return ok ? std::optional(text) : std::nullopt;
-    };
+    CoordinateSystemDialog = &TCoordinateSystemDialog::Ask;
     BoundaryDialog = [](QWidget* parent) {
         return AskOpenFileName(parent, "Open boundary",
                                "GIS files (*.geojson *.json *.gpkg *.shp *.dxf);;"
@@ -502,15 +495,19 @@ void TfrmTINMap::mnuTerrainCoordinateSystemClick() {
     const QString current =
         FSystem ? (FSystem->Epsg() ? QString("EPSG:%1").arg(*FSystem->Epsg()) : FSystem->Wkt())
                 : QString();
-    const std::optional<QString> text = CoordinateSystemDialog(current, this);
-    if (!text)
+    const bool hasFile = !FModelFile.isEmpty();
+    const std::optional<TSystemChoice> choice = CoordinateSystemDialog(current, hasFile, this);
+    if (!choice)
         return;
-    if (text->trimmed().isEmpty())
+    if (choice->Text.trimmed().isEmpty())
         return SetCoordinateSystem(std::nullopt);
     QString problem;
-    auto system = TCoordinateSystem::FromText(*text, problem);
+    auto system = TCoordinateSystem::FromText(choice->Text, problem);
     if (!system)
         throw Exception(problem.toStdString());
+    if (choice->SaveBeside && hasFile) // as GIS programs read it: ESRI's WKT
+        SaveFile(PrjPathBeside(FModelFile),
+                 [&](QIODevice& out) { out.write(system->Wkt().toUtf8()); });
     SetCoordinateSystem(std::move(system));
 }
 

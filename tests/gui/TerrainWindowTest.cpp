@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 #include "SurfaceModel.h"
 #include "app/ContourDialog.h"
+#include "app/CoordinateSystemDialog.h"
 #include "app/MainWindow.h"
 #include "app/MapFurniture.h"
 #include "app/MeasureWindow.h"
@@ -31,6 +32,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
@@ -725,19 +727,32 @@ TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
     EXPECT_EQ(panel->text(), "WGS 84 / UTM zone 16N");
     EXPECT_TRUE(panel->isVisible());
     // The user chooses another for the session; a text that names none is refused.
-    window->CoordinateSystemDialog = [](const QString& current, QWidget*) {
+    window->CoordinateSystemDialog = [](const QString& current, bool canSave, QWidget*) {
         EXPECT_EQ(current, "EPSG:32616");
-        return std::optional<QString>("EPSG:2193");
+        EXPECT_TRUE(canSave) << "a model file to save beside";
+        return std::optional<TSystemChoice>({"EPSG:2193", false});
     };
     Action("mnuTerrainCoordinateSystem")->trigger();
     EXPECT_EQ(panel->text(), "NZGD2000 / New Zealand Transverse Mercator 2000");
-    window->CoordinateSystemDialog = [](const QString&, QWidget*) {
-        return std::optional<QString>("no such system");
+    window->CoordinateSystemDialog = [](const QString&, bool, QWidget*) {
+        return std::optional<TSystemChoice>({"no such system", true});
     };
     Action("mnuTerrainCoordinateSystem")->trigger();
     EXPECT_FALSE(ReportedErrors().isEmpty());
     ReportedErrors().clear();
     EXPECT_EQ(window->CoordinateSystem()->Epsg(), 2193) << "kept";
+    // Saved beside the model, as the .prj a GIS program reads.
+    window->CoordinateSystemDialog = [](const QString&, bool, QWidget*) {
+        return std::optional<TSystemChoice>({"EPSG:2193", true});
+    };
+    Action("mnuTerrainCoordinateSystem")->trigger();
+    QString source;
+    const auto beside = TCoordinateSystem::OfModel(model, problem, source);
+    ASSERT_TRUE(beside.has_value()) << problem.toStdString();
+    EXPECT_EQ(beside->Epsg().value_or(0), 2193) << "read back as the same system";
+    ASSERT_TRUE(prj.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(prj.readAll().startsWith("PROJCS[\"NZGD_2000_New_Zealand_Transverse_Mercator"));
+    prj.close();
 
     // Contours to a GeoPackage carry the system; the picture lands where the view is.
     Action("mnuTerrainShowContours")->trigger();
@@ -804,8 +819,8 @@ TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
     double value = 0;
     ASSERT_NE(window->Model().FindTriangle(51.25, 48.75, value), nullptr);
     EXPECT_EQ(centre, float(value));
-    window->CoordinateSystemDialog = [](const QString&, QWidget*) {
-        return std::optional<QString>("");
+    window->CoordinateSystemDialog = [](const QString&, bool, QWidget*) {
+        return std::optional<TSystemChoice>({"", false});
     };
     Action("mnuTerrainCoordinateSystem")->trigger();
     EXPECT_FALSE(window->CoordinateSystem().has_value());
@@ -854,4 +869,29 @@ TEST(MapFurnitureTest, TheScaleBarIsARoundLengthThatFits) {
                                        {NAN, 0.0},
                                        {INFINITY, 0.0}})
         EXPECT_DOUBLE_EQ(ScaleBarLength(most), length) << most;
+}
+
+// The list of systems is searched by name or code; a row chosen gives its code; Enter accepts.
+TEST(CoordinateSystemDialogTest, SearchChooseAndAcceptWithEnter) {
+    TCoordinateSystemDialog dialog("", true, nullptr);
+    dialog.open();
+    auto* search = dialog.findChild<QLineEdit*>("txtSearch");
+    auto* list = dialog.findChild<QListView*>("lstSystems");
+    QTest::keyClicks(search, "utm zone 16n");
+    ASSERT_GT(list->model()->rowCount(), 0);
+    QStringList rows;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+        rows << list->model()->index(r, 0).data().toString();
+    EXPECT_TRUE(rows.contains("EPSG:32616  WGS 84 / UTM zone 16N")) << rows.join('|').toStdString();
+    list->setCurrentIndex(
+        list->model()->index(int(rows.indexOf("EPSG:32616  WGS 84 / UTM zone 16N")), 0));
+    EXPECT_EQ(dialog.Choice().Text, "EPSG:32616");
+    dialog.findChild<QCheckBox*>("chkSaveBeside")->setChecked(true);
+    QTest::keyClick(dialog.findChild<QLineEdit*>("txtSystem"), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog.Choice().SaveBeside);
+    // Without a model file there is nothing to save beside.
+    TCoordinateSystemDialog fileless("EPSG:4326", false, nullptr);
+    fileless.findChild<QCheckBox*>("chkSaveBeside")->setChecked(true);
+    EXPECT_FALSE(fileless.Choice().SaveBeside);
 }
