@@ -3,6 +3,7 @@
 #include "Components/MapView.h"
 #include "PictureExport.h"
 #include "RecentFiles.h"
+#include "WindowPlaces.h"
 #include "import/SurfaceReaders.h"
 #include "inspect/TriangleDescription.h"
 #include "model/Geometry.h"
@@ -54,6 +55,7 @@ TfrmTINMap::TfrmTINMap(QStringList arguments, QWidget* parent)
     setWindowTitle("VRK Viewer");
     move(301, 107);
     resize(515, 392);
+    FitOnScreen(*this); // on a small screen, or one of scale 2
 
     MapView1 = new TMapView(this);
     MapView1->setObjectName("MapView1");

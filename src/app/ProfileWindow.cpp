@@ -1,7 +1,7 @@
 #include "ProfileWindow.h"
 #include "Dialogs.h"
 #include "TerrainDrawing.h"
-#include "ToolWindows.h"
+#include "WindowPlaces.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
 #include "platform/Exceptions.h"

@@ -1,5 +1,5 @@
 #include "ReportWindow.h"
-#include "ToolWindows.h"
+#include "WindowPlaces.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -9,6 +9,7 @@
 #include "ModelPicture.h"
 #include "ProfileWindow.h"
 #include "VolumesWindow.h"
+#include "WindowPlaces.h"
 #include "build/SurveyLines.h"
 #include "compare/Measure.h"
 #include "compare/Volumes.h"
@@ -226,6 +227,7 @@ void TfrmTINMap::mnuTerrain3DViewClick() {
         if (const QString problem = TTerrainView3D::OpenGLProblem(); !problem.isEmpty())
             throw Exception(problem.toStdString()); // shown as every error is; nothing changes
         frm3DView = new TTerrainView3D(this);
+        FitOnScreen(*frm3DView);
         CloseOnEscape(frm3DView);
         frm3DView->OnSelectTriangle = [this](TTriangle* triangle) { SelectTriangle(triangle); };
         frm3DView->SetModel(FModel.get());

@@ -11,8 +11,8 @@
 #include "app/ProfileWindow.h"
 #include "app/Settings.h"
 #include "app/TerrainDrawing.h"
-#include "app/ToolWindows.h"
 #include "app/VolumesWindow.h"
+#include "app/WindowPlaces.h"
 #include "build/SurveyLines.h"
 #include "compare/Boundary.h"
 #include "compare/Volumes.h"
@@ -894,4 +894,21 @@ TEST(CoordinateSystemDialogTest, SearchChooseAndAcceptWithEnter) {
     TCoordinateSystemDialog fileless("EPSG:4326", false, nullptr);
     fileless.findChild<QCheckBox*>("chkSaveBeside")->setChecked(true);
     EXPECT_FALSE(fileless.Choice().SaveBeside);
+}
+
+TEST(WindowPlacesTest, AWindowLargerThanItsScreenIsFittedToIt) {
+    const QRect screen(0, 0, 960, 540); // 1920 x 1080 at a scale of 2
+    const struct {
+        QRect Wanted;
+        bool Wholly;
+        QRect Fitted;
+    } cases[] = {
+        {{301, 107, 515, 392}, true, {301, 107, 515, 392}}, // fits: as it is
+        {{0, 0, 1000, 800}, false, {8, 32, 944, 500}},
+        {{600, 300, 500, 300}, false, {600, 300, 500, 300}}, // its size fits: where put
+        {{600, 300, 500, 300}, true, {452, 232, 500, 300}},  // wholly: moved back in
+        {{100, 100, 400, 600}, false, {100, 32, 400, 500}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FittedGeometry(c.Wanted, screen, c.Wholly), c.Fitted) << c.Wanted.x();
 }

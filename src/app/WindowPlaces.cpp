@@ -1,4 +1,4 @@
-#include "ToolWindows.h"
+#include "WindowPlaces.h"
 #include "Settings.h"
 
 #include <QEvent>
@@ -69,4 +69,30 @@ void ShowToolWindow(QWidget& tool) {
     }
     tool.show();
     tool.raise();
+}
+
+namespace {
+// A window's frame beside its geometry: the title bar above, thin borders round it.
+constexpr int FrameSides = 8, FrameTop = 32;
+} // namespace
+
+QRect FittedGeometry(const QRect& wanted, const QRect& available, bool wholly) {
+    const QRect room = available.adjusted(FrameSides, FrameTop, -FrameSides, -FrameSides);
+    const bool sizeFits = wanted.width() <= room.width() && wanted.height() <= room.height();
+    if (room.isEmpty() || (sizeFits && (!wholly || room.contains(wanted))))
+        return wanted;
+    const QSize size = wanted.size().boundedTo(room.size());
+    const int x = std::clamp(wanted.left(), room.left(), room.right() + 1 - size.width());
+    const int y = std::clamp(wanted.top(), room.top(), room.bottom() + 1 - size.height());
+    return {QPoint(x, y), size};
+}
+
+void FitOnScreen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (!screen)
+        return;
+    const QRect fitted = FittedGeometry(window.geometry(), screen->availableGeometry(),
+                                        screen->devicePixelRatio() > 1);
+    if (fitted != window.geometry()) // setting it moves a window by its frame
+        window.setGeometry(fitted);
 }
