@@ -21,6 +21,13 @@ QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& 
     return WithFilterExtension(name, chosenType);
 }
 
+std::optional<int> AskChoice(QWidget* parent, const QString& title, const QString& label,
+                             const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? std::optional(int(items.indexOf(chosen))) : std::nullopt;
+}
+
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
 }

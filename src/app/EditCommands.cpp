@@ -2,6 +2,7 @@
 // as its points and faces; after each edit, undo or redo it is made again from them, and every
 // layer, window and check follows as after a read, the view staying where it is.
 #include "Components/MapView.h"
+#include "Dialogs.h"
 #include "MainWindow.h"
 #include "edit/EditCommand.h"
 #include "model/Geometry.h"
@@ -81,11 +82,8 @@ void TfrmTINMap::CreateEditActions() {
             QInputDialog::getText(parent, "Edit", label, QLineEdit::Normal, proposed, &ok);
         return ok ? std::optional(text) : std::nullopt;
     };
-    EditChoiceDialog = [](const QString& label, const QStringList& items, QWidget* parent) {
-        bool ok = false;
-        const QString chosen = QInputDialog::getItem(parent, "Edit", label, items, 0, false, &ok);
-        return ok ? std::optional(int(items.indexOf(chosen))) : std::nullopt;
-    };
+    ChoiceDialog = [](const QString& title, const QString& label, const QStringList& items,
+                      QWidget* parent) { return AskChoice(parent, title, label, items); };
 }
 
 void TfrmTINMap::CreateEditMenu() {
@@ -172,7 +170,7 @@ void TfrmTINMap::mnuEditSwapSideClick() {
         return statusBar()->showMessage("The triangle has no neighbour.", MessageMilliseconds);
     std::optional<int> chosen = 0;
     if (neighbours.size() > 1)
-        chosen = EditChoiceDialog("Swap the side the triangle shares with:", items, this);
+        chosen = ChoiceDialog("Edit", "Swap the side the triangle shares with:", items, this);
     if (!chosen || *chosen < 0 || *chosen >= int(neighbours.size()))
         return;
     const uint32_t other = neighbours[size_t(*chosen)];

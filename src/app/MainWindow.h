@@ -121,13 +121,11 @@ public:
     std::function<std::optional<QString>(const QString& label, const QString& proposed,
                                          QWidget* parent)>
         EditTextDialog;
-    std::function<std::optional<int>(const QString& label, const QStringList& items,
-                                     QWidget* parent)>
-        EditChoiceDialog;
+    // Asks which of the items (none: cancelled); tests put their own in place.
+    std::function<std::optional<int>(const QString& title, const QString& label,
+                                     const QStringList& items, QWidget* parent)>
+        ChoiceDialog;
     QUndoStack* Edits() const { return FEdits; }
-    // Asks which of a LandXML file's surfaces to compare with (none: cancelled).
-    std::function<std::optional<int>(const QStringList& names, QWidget* parent)>
-        SurfaceChoiceDialog;
     // Asks for the volume tolerance (none: cancelled); tests put their own in place.
     std::function<std::optional<double>(double current, QWidget* parent)> ToleranceDialog;
     // Models of more triangles than this show a progress bar while they are read.

@@ -105,13 +105,6 @@ void TfrmTINMap::CreateTerrainActions() {
          &TfrmTINMap::mnuTerrainCoordinateSystemClick);
     Wire(mnuTerrainExportGrid, &QAction::triggered, &TfrmTINMap::mnuTerrainExportGridClick);
     Wire(mnuTerrainTolerance, &QAction::triggered, &TfrmTINMap::mnuTerrainToleranceClick);
-    SurfaceChoiceDialog = [](const QStringList& names, QWidget* parent) {
-        bool ok = false;
-        const QString chosen = QInputDialog::getItem(
-            parent, "Compare with surface", "The file holds several surfaces; compare with:", names,
-            0, false, &ok);
-        return ok ? std::optional(int(names.indexOf(chosen))) : std::nullopt;
-    };
     ToleranceDialog = [](double current, QWidget* parent) {
         bool ok = false;
         const double tolerance = QInputDialog::getDouble(
@@ -405,7 +398,9 @@ void TfrmTINMap::CompareWithSurface(const QString& fileName) {
     if (SurfaceFormatOfName(fileName) == TSurfaceFormat::LandXml)
         if (const QStringList names = LandXmlSurfaceNames(fileName.toStdString());
             names.size() > 1) {
-            const std::optional<int> chosen = SurfaceChoiceDialog(names, this);
+            const std::optional<int> chosen =
+                ChoiceDialog("Compare with surface",
+                             "The file holds several surfaces; compare with:", names, this);
             if (!chosen || *chosen < 0 || *chosen >= names.size())
                 return;
             surfaceName = names[*chosen];
@@ -489,8 +484,23 @@ void TfrmTINMap::BoundaryModeClick() {
 
 void TfrmTINMap::mnuTerrainOpenBoundaryClick() {
     const QString fileName = BoundaryDialog(this);
-    if (!fileName.isEmpty())
-        SetBoundary(ReadBoundaryPolygon(fileName.toStdString()));
+    if (fileName.isEmpty())
+        return;
+    const std::string path = fileName.toStdString();
+    // Of a file of several polygons, the one chosen, or all of them as their union.
+    std::string where;
+    if (const auto features = PolygonFeatures(path); !features.empty()) {
+        QStringList items{"All of them, as their union"};
+        for (const TPolygonFeature& feature : features)
+            items << QString::fromStdString(feature.Label);
+        const std::optional<int> chosen = ChoiceDialog(
+            "Open boundary", "The file holds several polygons; the boundary is:", items, this);
+        if (!chosen)
+            return;
+        if (*chosen > 0)
+            where = features[size_t(*chosen - 1)].Where;
+    }
+    SetBoundary(ReadBoundaryPolygon(path, where));
 }
 
 void TfrmTINMap::mnuTerrainCoordinateSystemClick() {

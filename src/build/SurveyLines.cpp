@@ -9,8 +9,11 @@
 #include <ogrsf_frmts.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace {
 [[noreturn]] void Refuse(const std::string& path, const std::string& reason) {
@@ -21,10 +24,11 @@ struct TCloseDataset {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
 };
 
-// Calls visit with every geometry of every feature of every layer of the file (of the features
-// that where, an OGR SQL condition on their attributes, picks; empty: all).
-void ForEachGeometry(const std::string& path, const std::function<void(const OGRGeometry&)>& visit,
-                     const std::string& where = {}) {
+// Calls visit with every feature of every layer of the file that has a geometry (of the
+// features that where, an OGR SQL condition on their attributes, picks; empty: all).
+void ForEachFeature(const std::string& path,
+                    const std::function<void(const OGRLayer&, const OGRFeature&)>& visit,
+                    const std::string& where = {}) {
     InitGdal();
     // GDAL's complaints become the message naming the file, not lines of its own on stderr.
     struct TQuietGdal {
@@ -42,9 +46,16 @@ void ForEachGeometry(const std::string& path, const std::function<void(const OGR
         if (!where.empty() && layer->SetAttributeFilter(where.c_str()) != OGRERR_NONE)
             Refuse(path, "cannot pick the features where " + where + ": " + CPLGetLastErrorMsg());
         for (const auto& feature : *layer)
-            if (const OGRGeometry* geometry = feature->GetGeometryRef())
-                visit(*geometry);
+            if (feature->GetGeometryRef())
+                visit(*layer, *feature);
     }
+}
+
+void ForEachGeometry(const std::string& path, const std::function<void(const OGRGeometry&)>& visit,
+                     const std::string& where = {}) {
+    ForEachFeature(
+        path, [&](const OGRLayer&, const OGRFeature& feature) { visit(*feature.GetGeometryRef()); },
+        where);
 }
 
 std::vector<std::array<double, 3>> Corners(const OGRSimpleCurve& curve) {
@@ -180,4 +191,36 @@ TBoundary ReadBoundaryPolygon(const std::string& path, const std::string& where)
     if (const std::string problem = BoundaryProblem(boundary); !problem.empty())
         Refuse(path, problem);
     return boundary;
+}
+
+std::vector<TPolygonFeature> PolygonFeatures(const std::string& path) {
+    std::vector<TPolygonFeature> features;
+    std::set<std::string> layers;
+    ForEachFeature(path, [&](const OGRLayer& layer, const OGRFeature& feature) {
+        const OGRGeometry& geometry = *feature.GetGeometryRef();
+        const auto type = wkbFlatten(geometry.getGeometryType());
+        const bool closedLine = type == wkbLineString && geometry.toLineString()->get_IsClosed();
+        if (type != wkbPolygon && type != wkbMultiPolygon && !closedLine)
+            return;
+        layers.insert(const_cast<OGRLayer&>(layer).GetName());
+        std::string name; // its first text attribute
+        for (int i = 0; i < feature.GetFieldCount() && name.empty(); ++i)
+            if (feature.IsFieldSetAndNotNull(i) &&
+                feature.GetFieldDefnRef(i)->GetType() == OFTString)
+                name = feature.GetFieldAsString(i);
+        const std::string number = "feature " + std::to_string(feature.GetFID());
+        std::string details = number;
+        if (!closedLine) {
+            char area[64];
+            std::snprintf(area, sizeof area, ", plan area %.3f",
+                          type == wkbPolygon ? geometry.toPolygon()->get_Area()
+                                             : geometry.toMultiPolygon()->get_Area());
+            details += area;
+        }
+        features.push_back({"FID = " + std::to_string(feature.GetFID()),
+                            name.empty() ? details : name + " (" + details + ")"});
+    });
+    if (features.size() < 2 || layers.size() > 1)
+        features.clear();
+    return features;
 }

@@ -28,5 +28,14 @@ std::vector<TSurfacePoint> ReadGisPoints(const std::string& path);
 // The boundary of the file's polygons (of the features where, an OGR SQL condition, picks):
 // polygons, multipolygons, collections and closed lines (a DXF's closed polylines), several
 // taken as their union, holes kept. Raises ESurfaceReadError naming the file when it cannot be
-// read, holds none, or the union is not one area.
+// read or holds none.
 TBoundary ReadBoundaryPolygon(const std::string& path, const std::string& where = {});
+
+// A polygon of a file, to pick: the condition that picks it ("FID = 3") and how the user knows
+// it (its first text attribute, its number, its plan area).
+struct TPolygonFeature {
+    std::string Where, Label;
+};
+// The file's polygons to pick one from; none where it holds fewer than two, or holds them in
+// more than one layer (all are taken then).
+std::vector<TPolygonFeature> PolygonFeatures(const std::string& path);

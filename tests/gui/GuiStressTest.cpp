@@ -292,7 +292,7 @@ TEST_P(GuiStressTest, SurvivesARandomHand) {
     window.EditTextDialog = [](const QString&, const QString& proposed, QWidget*) {
         return std::optional(proposed);
     };
-    window.EditChoiceDialog = [](const QString&, const QStringList&, QWidget*) {
+    window.ChoiceDialog = [](const QString&, const QString&, const QStringList&, QWidget*) {
         return std::optional(0);
     };
     Show();

@@ -694,7 +694,7 @@ TEST_F(MainWindowTest, EditsChangeTheModelOnShowKeepTheViewAndUndoAndRedo) {
         return std::optional(offered);
     };
     int choice = 0;
-    window->EditChoiceDialog = [&](const QString&, const QStringList&, QWidget*) {
+    window->ChoiceDialog = [&](const QString&, const QString&, const QStringList&, QWidget*) {
         return std::optional(choice);
     };
     const double zoom = window->MapView()->State().Zoom;

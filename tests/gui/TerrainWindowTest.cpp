@@ -653,7 +653,7 @@ TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
     xml.close();
     std::optional<int> chosen = 1;
     QStringList offered;
-    window->SurfaceChoiceDialog = [&](const QStringList& names, QWidget*) {
+    window->ChoiceDialog = [&](const QString&, const QString&, const QStringList& names, QWidget*) {
         offered = names;
         return chosen;
     };
@@ -673,6 +673,29 @@ TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
     const TBoundary drawn = *window->Boundary();
     Action("mnuTerrainOpenBoundary")->trigger();
     EXPECT_DOUBLE_EQ(PlanArea(*window->Boundary()), PlanArea(drawn));
+    // Of a file of several polygons the user picks one, or all of them as their union.
+    const QString sites = dir.filePath("sites.geojson");
+    QFile features(sites);
+    ASSERT_TRUE(features.open(QIODevice::WriteOnly));
+    features.write(R"({"type":"FeatureCollection","features":[)"
+                   R"({"type":"Feature","properties":{"name":"yard"},"geometry":{"type":"Polygon",)"
+                   R"("coordinates":[[[5,5],[9,5],[9,9],[5,9],[5,5]]]}},)"
+                   R"({"type":"Feature","properties":{"name":"pit"},"geometry":{"type":"Polygon",)"
+                   R"("coordinates":[[[20,20],[30,20],[30,30],[20,30],[20,20]]]}}]})");
+    features.close();
+    window->BoundaryDialog = [&](QWidget*) { return sites; };
+    for (const auto& [pick, area] : {std::pair{2, 100.0}, {0, 116.0}}) {
+        QStringList listed;
+        window->ChoiceDialog = [&](const QString&, const QString&, const QStringList& items,
+                                   QWidget*) {
+            listed = items;
+            return std::optional(pick);
+        };
+        Action("mnuTerrainOpenBoundary")->trigger();
+        ASSERT_EQ(listed.size(), 3);
+        EXPECT_TRUE(listed[2].startsWith("pit (feature ")) << listed[2].toStdString();
+        EXPECT_DOUBLE_EQ(PlanArea(*window->Boundary()), area);
+    }
     Action("mnuTerrainClearBoundary")->trigger();
     EXPECT_FALSE(window->Boundary().has_value());
     Action("mnuTerrainStopComparing")->trigger();
