@@ -4,6 +4,7 @@
 // the selected triangle.
 #include "BuildSurfaceDialog.h"
 #include "CoordinateSystemDialog.h"
+#include "GridDialog.h"
 #include "ModelDrawing.h"
 #include "TerrainDrawing.h"
 #include "compare/Boundary.h"
@@ -103,7 +104,9 @@ public:
     // when cancelled). Tests put their own in place of the modal dialogs.
     std::function<std::optional<double>(double current, QWidget* parent)> ExaggerationDialog;
     // Asks for the elevation grid's cell size (none when cancelled).
-    std::function<std::optional<double>(double suggested, QWidget* parent)> GridCellDialog;
+    std::function<std::optional<TGridRequest>(
+        double suggestedCell, const std::array<double, 4>& modelExtent, QWidget* parent)>
+        GridDialog;
     std::function<QString(const QString& caption, const QString& filter, QWidget* parent)>
         SaveDialog;
     // Asks for the files and choices of a surface to build (none: cancelled), and what to do

@@ -4,6 +4,7 @@
 #include "ContourDialog.h"
 #include "CoordinateSystemDialog.h"
 #include "Dialogs.h"
+#include "GridDialog.h"
 #include "MainWindow.h"
 #include "MeasureWindow.h"
 #include "ModelPicture.h"
@@ -115,9 +116,7 @@ void TfrmTINMap::CreateTerrainActions() {
         return ok ? std::optional(tolerance) : std::nullopt;
     };
     Wire(mnuTerrain3DView, &QAction::triggered, &TfrmTINMap::mnuTerrain3DViewClick);
-    GridCellDialog = [](double suggested, QWidget* parent) {
-        return AskNumber(parent, "Export elevation grid", "Cell size:", suggested, 0.001, 1e9, 3);
-    };
+    GridDialog = &TGridDialog::Ask;
     ComparingChanged();
 
     ExaggerationDialog = [](double current, QWidget* parent) {
@@ -531,10 +530,26 @@ void TfrmTINMap::mnuTerrainExportGridClick() {
     const double suggested = across > 0 && std::isfinite(across)
                                  ? std::pow(10.0, std::round(std::log10(across / 1000)))
                                  : 1.0;
-    const std::optional<double> cell = GridCellDialog(suggested, this);
-    if (!cell)
+    const std::optional<TGridRequest> request =
+        GridDialog(suggested, {minE, minN, maxE, maxN}, this);
+    if (!request)
         return;
-    if (const QString problem = GridFrameProblem(*FModel, *cell, 1000000000); !problem.isEmpty())
+    std::optional<TCoordinateSystem> system = FSystem;
+    std::optional<TGridFrame> frame;
+    QString problem;
+    if (!request->Like.isEmpty()) {
+        if (!(frame = GridFrameLike(request->Like, 1000000000, system, problem)))
+            throw Exception((request->Like + ": " + problem).toStdString());
+    } else if (const auto& e = request->Extent) {
+        problem = GridFrameProblem((*e)[0], (*e)[1], (*e)[2], (*e)[3], request->Cell, 1000000000);
+        if (problem.isEmpty())
+            frame = GridFrameOver((*e)[0], (*e)[1], (*e)[2], (*e)[3], request->Cell);
+    } else {
+        problem = GridFrameProblem(*FModel, request->Cell, 1000000000);
+        if (problem.isEmpty())
+            frame = GridFrameOver(*FModel, request->Cell);
+    }
+    if (!frame)
         throw Exception(problem.toStdString());
     const QString filter = "GeoTIFF grids (*.tif)";
     const QString fileName =
@@ -542,9 +557,8 @@ void TfrmTINMap::mnuTerrainExportGridClick() {
     if (fileName.isEmpty())
         return;
     const TWaitCursor wait;
-    const TGridFrame frame = GridFrameOver(*FModel, *cell);
-    WriteElevationGeoTiff(fileName, frame, SampleElevations(*FModel, frame, GridNoData),
-                          FSystem ? &*FSystem : nullptr);
+    WriteElevationGeoTiff(fileName, *frame, SampleElevations(*FModel, *frame, GridNoData),
+                          system ? &*system : nullptr);
 }
 
 void TfrmTINMap::SetCoordinateSystem(std::optional<TCoordinateSystem> system) {

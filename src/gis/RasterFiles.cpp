@@ -98,6 +98,23 @@ ReadGridFrame(const QString& fileName, std::optional<TCoordinateSystem>& system,
                       dataset->GetRasterYSize()};
 }
 
+std::optional<TGridFrame> GridFrameLike(const QString& gridFile, int64_t mostCells,
+                                        std::optional<TCoordinateSystem>& system,
+                                        QString& problem) {
+    std::optional<TCoordinateSystem> gridSystem;
+    std::optional<TGridFrame> frame = ReadGridFrame(gridFile, gridSystem, problem);
+    if (frame && int64_t(frame->Columns) * frame->Rows > mostCells)
+        problem = QString("the grid has more than %1 cells").arg(mostCells);
+    else if (frame && system && gridSystem && !system->SameAs(*gridSystem))
+        problem = "its coordinate system is not the model's (" + gridSystem->Name() + ", not " +
+                  system->Name() + ")";
+    if (!problem.isEmpty())
+        return std::nullopt;
+    if (!system)
+        system = gridSystem;
+    return frame;
+}
+
 void WritePictureGeoTiff(const QString& fileName, const QImage& picture, const TPictureFrame& frame,
                          const TCoordinateSystem* system) {
     const QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);

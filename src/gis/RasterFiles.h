@@ -24,6 +24,11 @@ void WriteElevationGeoTiff(const QString& fileName, const TGridFrame& frame,
 // coordinate system, if it names one; none, with the reason, for a file that is not such a grid.
 std::optional<TGridFrame> ReadGridFrame(const QString& fileName,
                                         std::optional<TCoordinateSystem>& system, QString& problem);
+// A grid cell on cell over another: that grid's frame, refused (with the reason) when it is
+// not such a grid, has more than mostCells, or names a system other than the model's; system
+// becomes the grid's where the model has none.
+std::optional<TGridFrame> GridFrameLike(const QString& gridFile, int64_t mostCells,
+                                        std::optional<TCoordinateSystem>& system, QString& problem);
 
 // The picture's pixels over the plan rectangle west..east by south..north.
 struct TPictureFrame {

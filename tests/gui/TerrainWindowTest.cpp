@@ -825,9 +825,10 @@ TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
     // The elevation grid, cell by cell as the look-up answers, in its system.
     const QString grid = dir.filePath("grid.tif");
     window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return grid; };
-    window->GridCellDialog = [](double suggested, QWidget*) {
+    window->GridDialog = [](double suggested, const std::array<double, 4>& extent, QWidget*) {
         EXPECT_EQ(suggested, 0.1) << "about a thousand cells across the 100 m model";
-        return std::optional(2.5);
+        EXPECT_EQ(extent[2] - extent[0], 100);
+        return std::optional<TGridRequest>({2.5, std::nullopt, QString()});
     };
     Action("mnuTerrainExportGrid")->trigger();
     std::unique_ptr<GDALDataset> elevations(
@@ -842,6 +843,28 @@ TEST_F(TerrainWindowTest, ACoordinateSystemPlacesTheExportsOnTheGround) {
     double value = 0;
     ASSERT_NE(window->Model().FindTriangle(51.25, 48.75, value), nullptr);
     EXPECT_EQ(centre, float(value));
+    // On an extent of its own, and like another grid: cell on cell over it.
+    const QString other = dir.filePath("other.tif");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return other; };
+    for (const TGridRequest& request :
+         {TGridRequest{5, std::array<double, 4>{-10, -10, 30, 20}, QString()},
+          TGridRequest{1, std::nullopt, grid}}) {
+        window->GridDialog = [&](double, const std::array<double, 4>&, QWidget*) {
+            return std::optional(request);
+        };
+        Action("mnuTerrainExportGrid")->trigger();
+        std::unique_ptr<GDALDataset> written(
+            GDALDataset::Open(other.toUtf8().constData(), GDAL_OF_RASTER));
+        ASSERT_TRUE(written);
+        double at[6];
+        ASSERT_EQ(written->GetGeoTransform(at), CE_None);
+        double like[6];
+        ASSERT_EQ(elevations->GetGeoTransform(like), CE_None);
+        const double extent[6] = {-10, 5, 0, 20, 0, -5};
+        EXPECT_TRUE(std::equal(at, at + 6, request.Extent ? extent : like));
+        EXPECT_EQ(written->GetRasterXSize(), request.Extent ? 8 : 40);
+        EXPECT_EQ(written->GetRasterYSize(), request.Extent ? 6 : elevations->GetRasterYSize());
+    }
     window->CoordinateSystemDialog = [](const QString&, bool, QWidget*) {
         return std::optional<TSystemChoice>({"", false});
     };

@@ -23,20 +23,11 @@ int TRun::Raster(const QString& file, const QString& output) {
     std::optional<TCoordinateSystem> system = SystemFor(file, model);
     std::optional<TGridFrame> frame;
     if (FLine.Like) {
-        std::optional<TCoordinateSystem> gridSystem;
         QString problem;
-        frame = ReadGridFrame(*FLine.Like, gridSystem, problem);
-        if (frame && int64_t(frame->Columns) * frame->Rows > 1000000000)
-            problem = "the grid has more than 1,000,000,000 cells";
-        else if (frame && system && gridSystem && !system->SameAs(*gridSystem))
-            problem = "its coordinate system is not the model's (" + gridSystem->Name() + ", not " +
-                      system->Name() + ")";
-        if (!problem.isEmpty()) {
+        if (!(frame = GridFrameLike(*FLine.Like, 1000000000, system, problem))) {
             Failed(*FLine.Like, problem);
             return ExitUnreadable;
         }
-        if (!system)
-            system = gridSystem;
     } else {
         frame = FrameOfOptions(model);
     }
