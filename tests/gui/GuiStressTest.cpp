@@ -6,11 +6,14 @@
 #include "GuiTestSupport.h"
 #include "TerrainGenerator.h"
 #include "app/MainWindow.h"
+#include "app/MeasureWindow.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -159,7 +162,7 @@ protected:
                                              "mnuTerrainShowContours", "mnuTerrainDifference",
                                              "mnuOptionsTriangles",    "mnuOptionsEdges",
                                              "mnuOptionsStartPoints",  "mnuOptionsLimits"};
-        switch (Pick(25)) {
+        switch (Pick(26)) {
         case 0:
         case 1:
         case 2:
@@ -236,6 +239,25 @@ protected:
                 QTest::mouseClick(Map(), Qt::LeftButton, {}, AnyPoint());
             break;
         }
+        case 25: { // a grid, a coordinate system, a recent file, a line measured and saved
+            static const char* const tools[] = {"mnuTerrainExportGrid",
+                                                "mnuTerrainCoordinateSystem", "mnuTerrainMeasure"};
+            const int tool = Pick(4);
+            if (tool == 3) {
+                if (QMenu* recent = window.findChild<QMenu*>("mnuFileRecent");
+                    recent && !recent->actions().isEmpty())
+                    recent->actions().front()->trigger();
+                break;
+            }
+            Toggle(tools[tool]);
+            if (tool == 2) {
+                QTest::mouseClick(Map(), Qt::LeftButton, {}, AnyPoint());
+                QTest::mouseDClick(Map(), Qt::LeftButton, {}, AnyPoint());
+                if (auto* save = window.Measure()->findChild<QPushButton*>("btnSave"))
+                    save->click();
+            }
+            break;
+        }
         }
         Settle();
     }
@@ -284,7 +306,23 @@ TEST_P(GuiStressTest, SurvivesARandomHand) {
     window.BuildSurfaceDialog = [request](QWidget*) { return std::optional(request); };
     window.UnsavedDialog = [](QWidget*) { return TfrmTINMap::TUnsavedAnswer::Discard; };
     const QString saved = dir.filePath("saved.vrk");
-    window.SaveDialog = [saved](const QString&, const QString&, QWidget*) { return saved; };
+    window.SaveDialog = [this, saved](const QString& caption, const QString&, QWidget*) {
+        return caption.contains("grid") ? dir.filePath("grid.tif")
+               : caption.startsWith("Save l") || caption.startsWith("Save p")
+                   ? dir.filePath("measured.gpkg")
+                   : saved;
+    };
+    // A grid over the model, an extent or like the last; a system saved beside the model.
+    window.GridDialog = [this](double cell, const std::array<double, 4>& extent, QWidget*) {
+        const int kind = Pick(3);
+        return std::optional<TGridRequest>(
+            {cell * 20, kind == 1 ? std::optional(extent) : std::nullopt,
+             kind == 2 && QFile::exists(dir.filePath("grid.tif")) ? dir.filePath("grid.tif")
+                                                                  : QString()});
+    };
+    window.CoordinateSystemDialog = [this](const QString&, bool canSave, QWidget*) {
+        return std::optional<TSystemChoice>({Pick(2) ? "EPSG:32616" : "", canSave && Pick(2)});
+    };
     // The Edit menu's questions take what they offer.
     window.EditNumberDialog = [](const QString&, double proposed, QWidget*) {
         return std::optional(proposed);
