@@ -98,9 +98,11 @@ void WriteModelPicture(const TVandrelTINModel& model, const TModelPicture& pictu
     if (QFileInfo(fileName).suffix().toLower() != "png")
         throw Exception(
             QString("The 3D picture is written as PNG, not as %1.").arg(fileName).toStdString());
-    const QImage image = RenderTerrainPicture3D(
-        model, {picture.Terrain.Colours, false, picture.Terrain.Exaggeration}, picture.Width,
-        picture.Height, picture.Azimuth, picture.Elevation);
+    TView3DLayers layers{picture.Terrain.Colours, false, picture.Terrain.Exaggeration};
+    if (picture.Terrain.ShowsDifference() && !picture.Terrain.CompareSurface)
+        layers.Level = picture.Terrain.CompareLevel; // in cut and fill, the level a plane
+    const QImage image = RenderTerrainPicture3D(model, layers, picture.Width, picture.Height,
+                                                picture.Azimuth, picture.Elevation);
     SaveFile(fileName, [&](QIODevice& out) {
         if (!image.save(&out, "PNG"))
             throw Exception("The PNG picture could not be written.");

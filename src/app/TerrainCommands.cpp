@@ -234,7 +234,10 @@ void TfrmTINMap::mnuTerrain3DViewClick() {
 void TfrmTINMap::Update3DView() {
     if (!frm3DView)
         return;
-    frm3DView->SetLayers({FTerrain.Colours, Layers().Triangles, FTerrain.Exaggeration});
+    TView3DLayers layers{FTerrain.Colours, Layers().Triangles, FTerrain.Exaggeration};
+    if (FTerrain.ShowsDifference() && !FTerrain.CompareSurface) // a level compared with
+        layers.Level = FTerrain.CompareLevel;
+    frm3DView->SetLayers(layers);
     frm3DView->SetComparison(FTerrain.CompareSurface);
     if (!frm3DView->isVisible())
         return;

@@ -45,6 +45,10 @@ in vec3 scenePosition;
 in float elevation;
 in float valid;
 uniform sampler2D ramp;
+uniform sampler2D differenceRamp;
+uniform bool difference;
+uniform float level;
+uniform float reach;
 uniform bool coloured;
 uniform vec3 plain;
 uniform bool lit;
@@ -68,6 +72,9 @@ void main() {
     float factor = 0.4 + 0.6 * max(dot(normal, light), 0.0) / light.z;
     float at = high > low ? clamp((elevation - low) / (high - low), 0.0, 1.0) : 0.5;
     vec3 base = coloured ? texture(ramp, vec2(at, 0.5)).rgb : plain;
+    if (difference) // d = level - z over the ramp from -reach (cut) to reach (fill)
+        base = texture(differenceRamp,
+                       vec2(clamp((level - elevation + reach) / (2.0 * reach), 0.0, 1.0), 0.5)).rgb;
     colour = vec4(min(base * factor, vec3(1.0)), 1.0);
 }
 )";
@@ -105,15 +112,35 @@ void TTerrainRenderer3D::Release() {
     FMeshArray.destroy();
     FGridArray.destroy();
     FLineArray.destroy();
-    if (FRampTexture)
-        glDeleteTextures(1, &FRampTexture);
-    FRampTexture = 0;
+    for (unsigned* texture : {&FRampTexture, &FDifferenceTexture})
+        if (*texture)
+            glDeleteTextures(1, texture);
+    FRampTexture = FDifferenceTexture = 0;
+    FDifferenceReach = -1;
     Reset();
 }
 
 void TTerrainRenderer3D::Reset() {
     FMeshUploaded = false;
     FUploadedLevels = 0;
+}
+
+void TTerrainRenderer3D::LoadRamp(unsigned& texture, const TColourRamp& ramp) {
+    std::vector<uint32_t> texels(RampSteps);
+    for (int i = 0; i < RampSteps; ++i) {
+        const uint32_t argb = ramp.ColourAtFraction(i / double(RampSteps - 1));
+        // As bytes R, G, B, A.
+        texels[size_t(i)] =
+            ((argb >> 16) & 0xFF) | (argb & 0xFF00) | ((argb & 0xFF) << 16) | 0xFF000000u;
+    }
+    if (!texture)
+        glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, RampSteps, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
 }
 
 bool TTerrainRenderer3D::Upload(TTerrainTiles& tiles, const TTileSelection* only) {
@@ -156,28 +183,13 @@ bool TTerrainRenderer3D::Upload(TTerrainTiles& tiles, const TTileSelection* only
         FLineArray.bind();
         FLinePoints.create();
         FLinePoints.bind();
-        FLinePoints.allocate(3 * 3 * sizeof(float));
+        FLinePoints.allocate(4 * 3 * sizeof(float)); // a triangle's outline, the level's plane
         glEnableVertexAttribArray(0);
         glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
         FLineArray.release();
 
         // The ramp of the plan view over the model's range.
-        const TColourRamp ramp(tiles.Low().Z, tiles.High().Z);
-        std::vector<uint32_t> texels(RampSteps);
-        for (int i = 0; i < RampSteps; ++i) {
-            const uint32_t argb = ramp.ColourAtFraction(i / double(RampSteps - 1));
-            // As bytes R, G, B, A.
-            texels[size_t(i)] =
-                ((argb >> 16) & 0xFF) | (argb & 0xFF00) | ((argb & 0xFF) << 16) | 0xFF000000u;
-        }
-        if (!FRampTexture)
-            glGenTextures(1, &FRampTexture);
-        glBindTexture(GL_TEXTURE_2D, FRampTexture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, RampSteps, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     texels.data());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        LoadRamp(FRampTexture, TColourRamp(tiles.Low().Z, tiles.High().Z));
         FMeshUploaded = true;
         tiles.ReleaseMeshArrays(); // the GPU holds them now
     }
@@ -259,6 +271,25 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
     FProgram.setUniformValue("ramp", 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, FRampTexture);
+    // Against a level, the plan's cut and fill ramp: over -reach..reach, reach the farthest
+    // the model's range lies from the level.
+    const double level = layers.Level.value_or(0) - tiles.CentreZ;
+    const double reach =
+        std::max(std::abs(level - tiles.Low().Z), std::abs(level - tiles.High().Z));
+    FProgram.setUniformValue("difference", layers.Level.has_value());
+    if (layers.Level) {
+        if (reach != FDifferenceReach) {
+            glActiveTexture(GL_TEXTURE1);
+            LoadRamp(FDifferenceTexture, TColourRamp(-reach, reach, TRampKind::Difference));
+            FDifferenceReach = reach;
+        }
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, FDifferenceTexture);
+        glActiveTexture(GL_TEXTURE0);
+        FProgram.setUniformValue("differenceRamp", 1);
+        FProgram.setUniformValue("level", float(level));
+        FProgram.setUniformValue("reach", float(reach > 0 ? reach : 1));
+    }
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1, 1);
@@ -287,6 +318,25 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
         polygonMode(GL_FRONT_AND_BACK, GL_LINE);
         DrawExact(tiles, selection.Exact);
         polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    }
+    // The level, a translucent plane over the model's box: the ground shows through it.
+    if (layers.Level) {
+        const float z = float(level), x0 = float(tiles.Low().X), x1 = float(tiles.High().X);
+        const float y0 = float(tiles.Low().Y), y1 = float(tiles.High().Y);
+        const float corners[12] = {x0, y0, z, x1, y0, z, x1, y1, z, x0, y1, z};
+        FProgram.setUniformValue("lit", false);
+        FProgram.setUniformValue("flatColour", QVector4D(0.25f, 0.45f, 0.85f, 0.4f));
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        FLineArray.bind();
+        FLinePoints.bind();
+        FLinePoints.write(0, corners, sizeof(corners));
+        glVertexAttrib1f(1, 1.0f);
+        glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+        FLineArray.release();
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
     }
     // The lines on the ground: the surface lies a little behind them (the polygon offset).
     if (!FLineRuns.empty()) {

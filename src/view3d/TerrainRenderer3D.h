@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 // Draws the tiles of TTerrainTiles with OpenGL 3.3: the 3D view window and the 3D picture
 // without a window both draw through it. It holds the GPU's copies of the mesh and the grids.
 #include "DrapedLines.h"
@@ -15,6 +16,7 @@
 
 class TTriangle;
 class TTriangleMesh;
+class TColourRamp;
 class TTerrainTiles;
 struct TTileSelection;
 
@@ -23,6 +25,9 @@ struct TView3DLayers {
     bool Sides = false;
     double Exaggeration = 1;
     uint32_t Plain = 0xFFB8B8B8; // 0xAARRGGBB, lit, when the colours are off
+    // A level the model is compared with: the ground in the plan's cut and fill colours of
+    // d = level - z, and the level a translucent plane.
+    std::optional<double> Level = std::nullopt;
     bool operator==(const TView3DLayers&) const = default;
 };
 
@@ -49,6 +54,8 @@ public:
 
 private:
     void DrawExact(const TTerrainTiles& tiles, const std::vector<int>& exact);
+    // The ramp as a texture of a row of colours (made when texture is 0).
+    void LoadRamp(unsigned& texture, const TColourRamp& ramp);
 
     QOpenGLShaderProgram FProgram;
     QOpenGLVertexArrayObject FMeshArray, FGridArray, FLineArray;
@@ -64,6 +71,8 @@ private:
     };
     std::vector<TLineRun> FLineRuns;
     unsigned FRampTexture = 0;
+    unsigned FDifferenceTexture = 0; // the cut and fill ramp of FDifferenceReach
+    double FDifferenceReach = -1;
     bool FMeshUploaded = false;
     int FUploadedLevels = 0;
 };

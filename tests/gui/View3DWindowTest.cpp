@@ -165,6 +165,16 @@ double BlueShare(const QImage& picture) {
     return double(blue) / (picture.width() * picture.height());
 }
 
+double RedShare(const QImage& picture) {
+    int red = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            red += c.red() > c.blue() + 60;
+        }
+    return double(red) / (picture.width() * picture.height());
+}
+
 } // namespace
 
 TEST_F(View3DWindowTest, TheSurfaceComparedWithIsDrawnWithTheModelUntilComparingStops) {
@@ -193,6 +203,23 @@ TEST_F(View3DWindowTest, TheSurfaceComparedWithIsDrawnWithTheModelUntilComparing
     window.findChild<QAction*>("mnuTerrainStopComparing")->trigger();
     WaitReady(*view);
     EXPECT_LT(BlueShare(view->grabFramebuffer()), 0.001);
+}
+
+// Compared with a level, the ground is in the cut and fill colours and the level a plane.
+TEST_F(View3DWindowTest, ALevelComparedWithColoursTheGroundAndShowsAsAPlane) {
+    const QImage plain = view->grabFramebuffer();
+    EXPECT_LT(RedShare(plain), 0.001) << "grey without a comparison";
+    double minE, minN, minV, maxE, maxN, maxV;
+    window.Model().Vertices().GetExtent(minE, minN, minV, maxE, maxN, maxV);
+    window.LevelDialog = [&](double, QWidget*) { return std::optional((minV + maxV) / 2); };
+    window.findChild<QAction*>("mnuTerrainCompareLevel")->trigger();
+    WaitReady(*view);
+    const QImage compared = view->grabFramebuffer();
+    EXPECT_GT(RedShare(compared), 0.02) << "cut where the ground is above the level";
+    EXPECT_GT(BlueShare(compared), 0.02) << "fill, and the plane";
+    window.findChild<QAction*>("mnuTerrainStopComparing")->trigger();
+    WaitReady(*view);
+    EXPECT_EQ(view->grabFramebuffer(), plain);
 }
 
 // On the X display when there is one (the offscreen platform has no OpenGL widgets), else

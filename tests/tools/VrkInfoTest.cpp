@@ -926,6 +926,18 @@ TEST_F(VrkInfoTest, DamagedSurfacesOfOtherProgramsAreRefusedOrReadNeverCrash) {
 }
 
 namespace {
+// The pixels of a difference picture in the cut colour (red) and the fill colour (blue).
+std::pair<int, int> CutAndFillPixels(const QImage& picture) {
+    int red = 0, blue = 0;
+    for (int y = 0; y < picture.height(); y += 2)
+        for (int x = 0; x < picture.width(); x += 2) {
+            const QColor c = picture.pixelColor(x, y);
+            red += c.red() > c.blue() + 60;
+            blue += c.blue() > c.red() + 60;
+        }
+    return {red, blue};
+}
+
 // A ridge running north, the same on both sides of it: seen from azimuths A and -A its
 // silhouette is mirrored.
 TModelData SymmetricRidge() {
@@ -994,20 +1006,13 @@ TEST_F(VrkInfoTest, PictureDrawsThePlanOrThe3DViewAndRefusesWhatItCannotDraw) {
             RunProgram(QStringList{"picture", big, png, "--size", "320x200"} + compare, "/dev/null")
                 .Status,
             0);
-        int red = 0, blue = 0;
-        const QImage difference(png);
-        for (int y = 0; y < difference.height(); y += 2)
-            for (int x = 0; x < difference.width(); x += 2) {
-                const QColor c = difference.pixelColor(x, y);
-                red += c.red() > c.blue() + 60;
-                blue += c.blue() > c.red() + 60;
-            }
+        const auto [red, blue] = CutAndFillPixels(QImage(png));
         EXPECT_GT(red + blue, 1000) << compare.join(' ').toStdString();
     }
 
     for (const QStringList& wrong : {QStringList{"picture", big, png, "--size", "0x5"},
                                      {"picture", big, png, "--level", "1", "--compare", lower},
-                                     {"picture", big, png, "--level", "1", "--3d"},
+                                     {"picture", big, png, "--compare", lower, "--3d"},
                                      {"picture", big, dir.filePath("p.tif")},
                                      {"picture", big, dir.filePath("p.svg"), "--3d"},
                                      {"picture", big, png, "--azimuth", "30"},
@@ -1050,4 +1055,13 @@ TEST_F(VrkInfoTest, PictureDrawsThePlanOrThe3DViewAndRefusesWhatItCannotDraw) {
             covered += a.pixel(x, y) != a.pixel(0, 0);
     EXPECT_GT(covered, a.width() * a.height() / 10);
     EXPECT_LT(MirrorMismatch(a, b), 0.01);
+    // Against a level in 3D too: the ridge's top above it red, its flanks below it blue.
+    const QString level = dir.filePath("level.png");
+    ASSERT_EQ(RunProgram({"picture", ridge, level, "--3d", "--size", "300x240", "--level", "30"},
+                         "/dev/null")
+                  .Status,
+              0);
+    const auto [cut, fill] = CutAndFillPixels(QImage(level));
+    EXPECT_GT(cut, 200);
+    EXPECT_GT(fill, 200);
 }

@@ -91,6 +91,7 @@ const char Help[] =
     "                    system, the boundary, the tolerance, the convention and the figures\n"
     "  --compare OTHER   picture: the difference with the surface OTHER (d = OTHER - FILE,\n"
     "                    cut red, fill blue) with its legend; --level Z: with that level\n"
+    "                    (also in 3D, the level a translucent plane)\n"
     "  --extent XMIN YMIN XMAX YMAX\n"
     "                    raster: the grid from this extent's north-west corner over it, so\n"
     "                    that grids of several surveys align (default: the model's extent)\n"
