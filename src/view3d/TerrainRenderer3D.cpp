@@ -125,6 +125,18 @@ void TTerrainRenderer3D::Reset() {
     FUploadedLevels = 0;
 }
 
+void TTerrainRenderer3D::DrawFlat(const float* corners, int count, unsigned mode,
+                                  const QVector4D& colour) {
+    FProgram.setUniformValue("lit", false);
+    FProgram.setUniformValue("flatColour", colour);
+    FLineArray.bind();
+    FLinePoints.bind();
+    FLinePoints.write(0, corners, count * 3 * int(sizeof(float)));
+    glVertexAttrib1f(1, 1.0f);
+    glDrawArrays(mode, 0, count);
+    FLineArray.release();
+}
+
 void TTerrainRenderer3D::LoadRamp(unsigned& texture, const TColourRamp& ramp) {
     std::vector<uint32_t> texels(RampSteps);
     for (int i = 0; i < RampSteps; ++i) {
@@ -324,17 +336,10 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
         const float z = float(level), x0 = float(tiles.Low().X), x1 = float(tiles.High().X);
         const float y0 = float(tiles.Low().Y), y1 = float(tiles.High().Y);
         const float corners[12] = {x0, y0, z, x1, y0, z, x1, y1, z, x0, y1, z};
-        FProgram.setUniformValue("lit", false);
-        FProgram.setUniformValue("flatColour", QVector4D(0.25f, 0.45f, 0.85f, 0.4f));
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
-        FLineArray.bind();
-        FLinePoints.bind();
-        FLinePoints.write(0, corners, sizeof(corners));
-        glVertexAttrib1f(1, 1.0f);
-        glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
-        FLineArray.release();
+        DrawFlat(corners, 4, GL_TRIANGLE_FAN, QVector4D(0.25f, 0.45f, 0.85f, 0.4f));
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);
     }
@@ -360,15 +365,8 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
             corners[k * 3 + 1] = float(v->Northing - tiles.CentreN);
             corners[k * 3 + 2] = float(v->Value - tiles.CentreZ);
         }
-        FProgram.setUniformValue("lit", false);
-        FProgram.setUniformValue("flatColour", QVector4D(1, 0, 0, 1));
         glDisable(GL_DEPTH_TEST);
-        FLineArray.bind();
-        FLinePoints.bind();
-        FLinePoints.write(0, corners, sizeof(corners));
-        glVertexAttrib1f(1, 1.0f);
-        glDrawArrays(GL_LINE_LOOP, 0, 3);
-        FLineArray.release();
+        DrawFlat(corners, 3, GL_LINE_LOOP, QVector4D(1, 0, 0, 1));
     }
     FProgram.release();
     glDisable(GL_DEPTH_TEST);

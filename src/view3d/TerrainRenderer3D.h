@@ -13,6 +13,7 @@
 #include <QOpenGLShaderProgram>
 #include <QOpenGLVertexArrayObject>
 #include <QString>
+#include <QVector4D>
 
 class TTriangle;
 class TTriangleMesh;
@@ -54,6 +55,8 @@ public:
 
 private:
     void DrawExact(const TTerrainTiles& tiles, const std::vector<int>& exact);
+    // A few corners (at most four) in one colour, unlit: a triangle's outline, the level.
+    void DrawFlat(const float* corners, int count, unsigned mode, const QVector4D& colour);
     // The ramp as a texture of a row of colours (made when texture is 0).
     void LoadRamp(unsigned& texture, const TColourRamp& ramp);
 
