@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool imagemagick poppler-utils fonts-dejavu-core
   lintian xdg-utils shared-mime-info libfile-mimeinfo-perl
-  libgdal-dev libcgal-dev
+  libgdal-dev libproj-dev libcgal-dev
   libgl1-mesa-dri libglx-mesa0 libegl-mesa0
 )
 missing=()
