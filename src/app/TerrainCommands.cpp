@@ -541,16 +541,10 @@ void TfrmTINMap::mnuTerrainExportGridClick() {
     std::optional<TGridFrame> frame;
     QString problem;
     if (!request->Like.isEmpty()) {
-        if (!(frame = GridFrameLike(request->Like, 1000000000, system, problem)))
-            throw Exception((request->Like + ": " + problem).toStdString());
-    } else if (const auto& e = request->Extent) {
-        problem = GridFrameProblem((*e)[0], (*e)[1], (*e)[2], (*e)[3], request->Cell, 1000000000);
-        if (problem.isEmpty())
-            frame = GridFrameOver((*e)[0], (*e)[1], (*e)[2], (*e)[3], request->Cell);
+        if (!(frame = GridFrameLike(request->Like, MostGridCells, system, problem)))
+            problem = request->Like + ": " + problem;
     } else {
-        problem = GridFrameProblem(*FModel, request->Cell, 1000000000);
-        if (problem.isEmpty())
-            frame = GridFrameOver(*FModel, request->Cell);
+        frame = GridFrameFor(*FModel, request->Cell, request->Extent, problem);
     }
     if (!frame)
         throw Exception(problem.toStdString());

@@ -130,6 +130,16 @@ std::vector<TSurfacePoint> ReadGisPoints(const std::string& path) {
     return points;
 }
 
+namespace {
+// A closed line of a ring's corners (a DXF's closed polyline), which bounds as a polygon does.
+bool IsClosedRing(const OGRGeometry& geometry) {
+    if (wkbFlatten(geometry.getGeometryType()) != wkbLineString)
+        return false;
+    const OGRLineString* line = geometry.toLineString();
+    return line->get_IsClosed() && line->getNumPoints() >= 4;
+}
+} // namespace
+
 TBoundary ReadBoundaryPolygon(const std::string& path, const std::string& where) {
     // Every polygon of the file: polygons, the parts of multipolygons and collections, and
     // closed lines (a DXF's closed polylines).
@@ -145,11 +155,10 @@ TBoundary ReadBoundaryPolygon(const std::string& path, const std::string& where)
                 collect(*part);
             break;
         case wkbLineString:
-            if (const OGRLineString* line = geometry.toLineString();
-                line->get_IsClosed() && line->getNumPoints() >= 4) {
+            if (IsClosedRing(geometry)) {
                 OGRPolygon polygon;
                 auto* ring = new OGRLinearRing;
-                ring->addSubLineString(line);
+                ring->addSubLineString(geometry.toLineString());
                 polygon.addRingDirectly(ring);
                 polygons.addGeometry(&polygon);
             }
@@ -199,7 +208,7 @@ std::vector<TPolygonFeature> PolygonFeatures(const std::string& path) {
     ForEachFeature(path, [&](const OGRLayer& layer, const OGRFeature& feature) {
         const OGRGeometry& geometry = *feature.GetGeometryRef();
         const auto type = wkbFlatten(geometry.getGeometryType());
-        const bool closedLine = type == wkbLineString && geometry.toLineString()->get_IsClosed();
+        const bool closedLine = IsClosedRing(geometry);
         if (type != wkbPolygon && type != wkbMultiPolygon && !closedLine)
             return;
         layers.insert(const_cast<OGRLayer&>(layer).GetName());
@@ -208,8 +217,7 @@ std::vector<TPolygonFeature> PolygonFeatures(const std::string& path) {
             if (feature.IsFieldSetAndNotNull(i) &&
                 feature.GetFieldDefnRef(i)->GetType() == OFTString)
                 name = feature.GetFieldAsString(i);
-        const std::string number = "feature " + std::to_string(feature.GetFID());
-        std::string details = number;
+        std::string details = "feature " + std::to_string(feature.GetFID());
         if (!closedLine) {
             char area[64];
             std::snprintf(area, sizeof area, ", plan area %.3f",

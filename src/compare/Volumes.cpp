@@ -33,38 +33,49 @@ struct TVolumeSums {
     }
 };
 
-// The plan area of the part of a triangle of plan area `area` where e, linear over it and e[k]
-// at its corners, is above 0: all of it where no corner is below (and one above), none where
-// no corner is above.
-double AreaAbove(double area, const double e[3]) {
-    int above = 0, below = 0;
+// How e, linear over a triangle and e[k] at its corners, divides it at e = 0: how many corners
+// lie above and below 0 and, where both sides hold some, the corner alone on its side and the
+// fractions of its two sides at which e is 0 (the part there is the triangle's area times both).
+struct TSplit {
+    int Above = 0, Below = 0;
+    bool LonelyAbove = false;
+    int Lonely = 0;
+    double T1 = 0, T2 = 0;
+};
+
+TSplit SplitOf(const double e[3]) {
+    TSplit split;
     for (int i = 0; i < 3; ++i) {
-        above += e[i] > 0;
-        below += e[i] < 0;
+        split.Above += e[i] > 0;
+        split.Below += e[i] < 0;
     }
-    if (below == 0)
-        return above > 0 ? area : 0;
-    if (above == 0)
-        return 0;
-    // One corner alone on its side of e = 0: the part there is a triangle at that corner whose
-    // sides are the fractions t1, t2 of the triangle's sides to the other corners, where e is 0.
-    const bool lonelyAbove = above == 1;
-    int k = 0;
-    while (lonelyAbove ? !(e[k] > 0) : !(e[k] < 0))
+    if (split.Above == 0 || split.Below == 0)
+        return split;
+    split.LonelyAbove = split.Above == 1;
+    int& k = split.Lonely;
+    while (split.LonelyAbove ? !(e[k] > 0) : !(e[k] < 0))
         ++k;
     const double ek = e[k], e1 = e[(k + 1) % 3], e2 = e[(k + 2) % 3];
-    const double partArea = area * (ek / (ek - e1)) * (ek / (ek - e2));
-    return lonelyAbove ? partArea : area - partArea;
+    split.T1 = ek / (ek - e1);
+    split.T2 = ek / (ek - e2);
+    return split;
+}
+
+// The plan area of the part of a triangle of plan area `area` where e is above 0: all of it
+// where no corner is below (and one above), none where no corner is above.
+double AreaAbove(double area, const double e[3]) {
+    const TSplit split = SplitOf(e);
+    if (split.Below == 0)
+        return split.Above > 0 ? area : 0;
+    if (split.Above == 0)
+        return 0;
+    const double partArea = area * split.T1 * split.T2;
+    return split.LonelyAbove ? partArea : area - partArea;
 }
 
 // One triangle of plan area `area` whose difference is d[0..2] at its corners: its volumes
 // over it all, its cut and fill areas where |d| exceeds the tolerance.
 void AddTriangle(double area, const double d[3], double tolerance, TVolumeSums& sums) {
-    int above = 0, below = 0;
-    for (int i = 0; i < 3; ++i) {
-        above += d[i] > 0;
-        below += d[i] < 0;
-    }
     const double whole = area * (d[0] + d[1] + d[2]) / 3; // the integral of d over the triangle
     sums.Area.Add(area);
     const double beyondAbove[3] = {d[0] - tolerance, d[1] - tolerance, d[2] - tolerance};
@@ -73,19 +84,14 @@ void AddTriangle(double area, const double d[3], double tolerance, TVolumeSums& 
     sums.FillArea.Add(fillArea);
     sums.CutArea.Add(cutArea);
     sums.UnchangedArea.Add(area - fillArea - cutArea);
-    if (below == 0)
+    const TSplit split = SplitOf(d);
+    if (split.Below == 0)
         return sums.Fill.Add(whole);
-    if (above == 0)
+    if (split.Above == 0)
         return sums.Cut.Add(-whole);
-    // One corner alone on its side of d = 0: its part's integral is its area times d there / 3.
-    const bool lonelyAbove = above == 1;
-    int k = 0;
-    while (lonelyAbove ? !(d[k] > 0) : !(d[k] < 0))
-        ++k;
-    const double dk = d[k], d1 = d[(k + 1) % 3], d2 = d[(k + 2) % 3];
-    const double t1 = dk / (dk - d1), t2 = dk / (dk - d2);
-    const double part = area * t1 * t2 * dk / 3;
-    if (lonelyAbove) {
+    // The lonely corner's part: its area times d there / 3.
+    const double part = area * split.T1 * split.T2 * d[split.Lonely] / 3;
+    if (split.LonelyAbove) {
         sums.Fill.Add(part);
         sums.Cut.Add(part - whole);
     } else {

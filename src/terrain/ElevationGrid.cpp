@@ -54,6 +54,19 @@ TGridFrame GridFrameOver(const TTriangleMesh& mesh, double cell) {
     return GridFrameOver(minX, minY, maxX, maxY, cell);
 }
 
+std::optional<TGridFrame> GridFrameFor(const TTriangleMesh& mesh, double cell,
+                                       const std::optional<std::array<double, 4>>& extent,
+                                       QString& problem) {
+    if (!extent) {
+        problem = GridFrameProblem(mesh, cell, MostGridCells);
+        return problem.isEmpty() ? std::optional(GridFrameOver(mesh, cell)) : std::nullopt;
+    }
+    const auto [minX, minY, maxX, maxY] = *extent;
+    problem = GridFrameProblem(minX, minY, maxX, maxY, cell, MostGridCells);
+    return problem.isEmpty() ? std::optional(GridFrameOver(minX, minY, maxX, maxY, cell))
+                             : std::nullopt;
+}
+
 TGridFrame GridFrameOver(double minX, double minY, double maxX, double maxY, double cell) {
     return {minX, maxY, cell, int(CellsAcross(maxX - minX, cell)),
             int(CellsAcross(maxY - minY, cell))};

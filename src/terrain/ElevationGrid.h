@@ -6,7 +6,9 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class TTriangleMesh;
@@ -27,6 +29,14 @@ TGridFrame GridFrameOver(const TTriangleMesh& mesh, double cell);
 QString GridFrameProblem(double minX, double minY, double maxX, double maxY, double cell,
                          int64_t mostCells);
 TGridFrame GridFrameOver(double minX, double minY, double maxX, double maxY, double cell);
+
+// The most cells a grid written for the user holds: a billion Float32 cells are 4 GB.
+inline constexpr int64_t MostGridCells = 1000000000;
+// The grid of cells of that size over the extent given (XMIN YMIN XMAX YMAX), else over the
+// model's; none, with the reason, where there can be none of at most MostGridCells.
+std::optional<TGridFrame> GridFrameFor(const TTriangleMesh& mesh, double cell,
+                                       const std::optional<std::array<double, 4>>& extent,
+                                       QString& problem);
 
 // The grid's values, row after row; noData where there is no value. On every core.
 TLargeArray<float> SampleElevations(const TTriangleMesh& mesh, const TGridFrame& frame,

@@ -192,6 +192,7 @@ void TTerrainView3D::paintGL() {
         FComparisonRenderer.Upload(*FComparisonTiles);
         TView3DLayers other = FLayers;
         other.Colours = other.Sides = false;
+        other.Level.reset(); // a level is compared with the model, not with this surface
         other.Plain = ComparisonTint;
         FLastFrameTriangles +=
             FComparisonRenderer.Draw(*FComparisonTiles, FCamera, int(width() * ratio),

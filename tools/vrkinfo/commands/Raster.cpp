@@ -24,7 +24,7 @@ int TRun::Raster(const QString& file, const QString& output) {
     std::optional<TGridFrame> frame;
     if (FLine.Like) {
         QString problem;
-        if (!(frame = GridFrameLike(*FLine.Like, 1000000000, system, problem))) {
+        if (!(frame = GridFrameLike(*FLine.Like, MostGridCells, system, problem))) {
             Failed(*FLine.Like, problem);
             return ExitUnreadable;
         }
@@ -41,21 +41,21 @@ int TRun::Raster(const QString& file, const QString& output) {
 }
 
 TGridFrame TRun::FrameOfOptions(const TTriangleMesh& model) const {
-    const auto cell = ParseCoordinate(*FLine.Cell);
-    std::array<double, 4> extent{}; // XMIN YMIN XMAX YMAX, when given
-    for (qsizetype k = 0; k < FLine.Extent.size(); ++k) {
-        const auto value = ParseCoordinate(FLine.Extent[k]);
-        if (!value)
-            throw TUsageError{QString("not a number: '%1'").arg(FLine.Extent[k])};
-        extent[size_t(k)] = *value;
+    std::optional<std::array<double, 4>> extent; // XMIN YMIN XMAX YMAX, when given
+    if (!FLine.Extent.isEmpty()) {
+        extent.emplace();
+        for (qsizetype k = 0; k < FLine.Extent.size(); ++k) {
+            const auto value = ParseCoordinate(FLine.Extent[k]);
+            if (!value)
+                throw TUsageError{QString("not a number: '%1'").arg(FLine.Extent[k])};
+            (*extent)[size_t(k)] = *value;
+        }
     }
-    const bool chosen = !FLine.Extent.isEmpty();
-    if (const QString problem = chosen ? GridFrameProblem(extent[0], extent[1], extent[2],
-                                                          extent[3], cell.value_or(0), 1000000000)
-                                       : GridFrameProblem(model, cell.value_or(0), 1000000000);
-        !problem.isEmpty())
+    QString problem;
+    const std::optional<TGridFrame> frame =
+        GridFrameFor(model, ParseCoordinate(*FLine.Cell).value_or(0), extent, problem);
+    if (!frame)
         throw TUsageError{problem};
-    return chosen ? GridFrameOver(extent[0], extent[1], extent[2], extent[3], *cell)
-                  : GridFrameOver(model, *cell);
+    return *frame;
 }
 } // namespace vrkinfo
