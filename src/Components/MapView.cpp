@@ -391,6 +391,22 @@ void TMapView::DrawPicture(TCanvas& canvas, const TIntRect& rect) {
     DrawContents(canvas, rect);
 }
 
+void TMapView::DrawGround(TCanvas& canvas, const TIntRect& rect, double left, double bottom,
+                          double width, double height) {
+    struct TViewKept {
+        TMapViewState& State;
+        const TMapViewState Kept;
+        ~TViewKept() { State = Kept; }
+    } kept{FState, FState};
+    FState.ViewLeft = left;
+    FState.ViewBottom = bottom;
+    FState.ViewWidth = width;
+    FState.ViewHeight = height;
+    FState.ViewRight = left + width;
+    FState.ViewTop = bottom + height;
+    DrawPicture(canvas, rect);
+}
+
 void TMapView::Repaint() {
     Render();
     viewport()->repaint();

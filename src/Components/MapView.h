@@ -94,6 +94,10 @@ public:
     // Draws what the screen shows (every layer and the overlays) on canvas, the view fitted to
     // rect; the drawing target is the screen again afterwards, also on failure.
     void DrawPicture(TCanvas& canvas, const TIntRect& rect);
+    // Draws as DrawPicture, but the ground rectangle from (left, bottom), width by height,
+    // instead of the view; the view is as it was afterwards.
+    void DrawGround(TCanvas& canvas, const TIntRect& rect, double left, double bottom, double width,
+                    double height);
 
     // Renders the contents now and shows them ("repaint at once").
     void Repaint();

@@ -8,6 +8,7 @@
 #include "inspect/TriangleDescription.h"
 #include "model/Geometry.h"
 #include "platform/ErrorGuard.h"
+#include "platform/Exceptions.h"
 #include "platform/NumberText.h"
 #include "platform/Streams.h"
 #include "support/ToolPictures.h"
@@ -163,6 +164,8 @@ void TfrmTINMap::CreateActions() {
     mnuFilePrint = action("mnuFilePrint", "P&rint...");
     mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     Wire(mnuFilePrint, &QAction::triggered, &TfrmTINMap::btnPrintClick);
+    mnuFilePrintLayout = action("mnuFilePrintLayout", "Print &layout...");
+    Wire(mnuFilePrintLayout, &QAction::triggered, &TfrmTINMap::mnuFilePrintLayoutClick);
     PictureWidthDialog = [](int windowWidth, QWidget* parent) -> std::optional<int> {
         bool ok = false;
         const int width = QInputDialog::getInt(
@@ -181,7 +184,7 @@ void TfrmTINMap::CreateMenu() {
     file->addAction(mnuFileExportPicture);
     file->addAction(mnuFilePrint);
     file->addSeparator(); // the program's additions, before Exit
-    file->addActions({mnuFileSave, mnuFileSaveAs});
+    file->addActions({mnuFileSave, mnuFileSaveAs, mnuFilePrintLayout});
     mnuFileRecent = file->addMenu("Open &recent");
     mnuFileRecent->setObjectName("mnuFileRecent");
     connect(file, &QMenu::aboutToShow, this, &TfrmTINMap::FillRecentFiles);
@@ -443,6 +446,14 @@ void TfrmTINMap::FillRecentFiles() {
             mnuFileRecent->addAction(QString("&%1 %2").arg(i + 1).arg(shown.replace("&", "&&")));
         connect(item, &QAction::triggered, this, [this, path] {
             RunGuarded([&] {
+                if (!QFileInfo::exists(path)) {
+                    RecentFiles::Remove(path);
+                    FillRecentFiles();
+                    throw Exception(QString("%1 is no longer there; it is taken off the recent "
+                                            "files.")
+                                        .arg(QDir::toNativeSeparators(path))
+                                        .toStdString());
+                }
                 if (MayDiscardModel())
                     OpenModel(path);
             });
@@ -557,10 +568,14 @@ void TfrmTINMap::btnZoomPreviousClick() {
     MapView1->ZoomPrevious();
 }
 
+TMapOverlays TfrmTINMap::PaintMap(TMapView& view) {
+    DrawTerrainLayers(view);
+    DrawModel(view, *FModel, Layers(), FSelectedTriangle);
+    return DrawMapOverlays(view, *FModel, FTerrain, FTerrainCache);
+}
+
 void TfrmTINMap::MapView1Paint() {
-    DrawTerrainLayers();
-    DrawModel(*MapView1, *FModel, Layers(), FSelectedTriangle);
-    TMapOverlays overlays = DrawMapOverlays(*MapView1, *FModel, FTerrain, FTerrainCache);
+    TMapOverlays overlays = PaintMap(*MapView1);
     FLegendBox = overlays.Legend;
     FLabelBoxes = std::move(overlays.Labels);
     // The 3D view shows the lines the plan shows, as the plan is drawn anew.

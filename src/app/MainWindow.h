@@ -6,6 +6,7 @@
 #include "CoordinateSystemDialog.h"
 #include "GridDialog.h"
 #include "ModelDrawing.h"
+#include "PrintLayoutDialog.h"
 #include "TerrainDrawing.h"
 #include "compare/Boundary.h"
 #include "compare/Difference.h"
@@ -19,6 +20,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -79,6 +81,7 @@ public:
     const TTerrainLayers& Terrain() const { return FTerrain; }
     const std::optional<TPlanPoint>& PointMarker() const { return FPointMarker; }
     TfrmVolumes* Volumes() const { return frmVolumes; }
+    TPrintLayoutDialog* PrintLayout() const { return frmPrintLayout; }
     TfrmMeasure* Measure() const { return frmMeasure; }
     // Asks for the level to compare the model with; tests put their own in place.
     std::function<std::optional<double>(double suggested, QWidget* parent)> LevelDialog;
@@ -181,6 +184,8 @@ private:
     void btnZoomPreviousClick();
     void btnPrintClick();
     void MapView1Paint();
+    // The map as the window shows it (the layers, the model, the legend and labels), on view.
+    TMapOverlays PaintMap(TMapView& view);
     void MapView1ViewChanged();
     void MapView1MouseDown(int x, int y);
     void MapView1MouseMove(int x, int y);
@@ -238,6 +243,7 @@ private:
     // Empty when cancelled.
     QString AskVectorFileName(const QString& caption, TVectorFormat& format);
     void mnuFileExportPictureClick();
+    void mnuFilePrintLayoutClick(); // Printing.cpp
     // Shows the model read (read replaces it): the view, the windows and the layers follow.
     // An edited model keeps the view and the edits.
     void ShowModel(const std::function<void()>& read, bool edited = false);
@@ -279,7 +285,7 @@ private:
     void ModelRead();
     // Contours at the round interval that suits the model's range.
     TContourSettings DefaultContours();
-    void DrawTerrainLayers();
+    void DrawTerrainLayers(TMapView& view);
     void DrawTerrainOverlay(QPainter& painter);
     bool InProfileMode() const;
     // A click of the profile mode: the first point of a line, or the next.
@@ -294,7 +300,8 @@ private:
     void ProfileClosed();
 
     std::unique_ptr<TVandrelTINModel> FModel;
-    std::unique_ptr<QPrinter> FPrinter; // made at the first print
+    std::unique_ptr<QPrinter> FPrinter;       // made at the first print
+    std::unique_ptr<QPrinter> FLayoutPrinter; // made at the first print layout
     QStringList FArguments;
     bool FShown = false;
     QPoint FMouseDownPos;
@@ -324,6 +331,7 @@ private:
     std::vector<TIntRect> FLabelBoxes;
     QAction* mnuFileExportPicture;
     QAction* mnuFilePrint;
+    QAction* mnuFilePrintLayout;
     QAction *mnuFileSave, *mnuFileSaveAs, *mnuTerrainBuildSurface;
     QString FModelFile;
     QUndoStack* FEdits = nullptr;
@@ -346,6 +354,7 @@ private:
     std::optional<TPlanPoint> FProfileRubber, FProfileMarker;
     std::optional<TPlanPoint> FPointMarker; // the highest or lowest point gone to
     TfrmVolumes* frmVolumes = nullptr;
+    QPointer<TPrintLayoutDialog> frmPrintLayout; // open while the layout is being set
     TfrmMeasure* frmMeasure = nullptr;
     // What the line drawn is for: a profile, a measure or the boundary.
     TLineUse FLineUse = TLineUse::Profile;

@@ -2,6 +2,7 @@
 #include "platform/NumberText.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -17,6 +18,38 @@ double ScaleBarLength(double most) {
     return power / 2; // log10 rounded up at a power of ten
 }
 
+void DrawScaleBar(QPainter& painter, const QRectF& bar, double length, const QString& unit) {
+    painter.save();
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::black);
+    const double half = std::round(bar.width() / 2);
+    painter.drawRect(QRectF(bar.left(), bar.top(), half, bar.height()));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(bar.left() + half, bar.top(), bar.width() - half, bar.height()));
+    const double text = QFontMetricsF(painter.font()).height();
+    painter.drawText(QRectF(bar.left(), bar.top() - text - 2, bar.width() + 20 * text, text),
+                     Qt::AlignLeft | Qt::AlignBottom,
+                     FormatGeneral(length, 15, SystemDecimalSeparator()) + ' ' + unit);
+    painter.restore();
+}
+
+void DrawNorthArrow(QPainter& painter, const QPointF& tip, double size) {
+    painter.save();
+    QPainterPath arrow;
+    arrow.moveTo(tip);
+    arrow.lineTo(tip + QPointF(size / 4.0, size));
+    arrow.lineTo(tip + QPointF(0, size * 0.75));
+    arrow.lineTo(tip + QPointF(-size / 4.0, size));
+    arrow.closeSubpath();
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::black);
+    painter.drawPath(arrow);
+    const double text = QFontMetricsF(painter.font()).height();
+    painter.drawText(QRectF(tip.x() - size, tip.y() - text - 2, 2 * size, text),
+                     Qt::AlignHCenter | Qt::AlignBottom, "N");
+    painter.restore();
+}
+
 void DrawMapFurniture(QPainter& painter, const QRect& area, double unitsPerPixel,
                       const QString& unit) {
     painter.save();
@@ -27,35 +60,16 @@ void DrawMapFurniture(QPainter& painter, const QRect& area, double unitsPerPixel
     const int margin = std::max(8, area.width() / 50);
     const double length = ScaleBarLength(area.width() / 4.0 * unitsPerPixel);
     if (length > 0) {
-        // Half black, half white, as maps draw it, with its length above.
         const int pixels = int(std::lround(length / unitsPerPixel));
         const int height = std::max(4, margin / 2);
-        const QRect bar(area.left() + margin, area.bottom() - margin - height, pixels, height);
-        painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(Qt::black);
-        painter.drawRect(QRect(bar.left(), bar.top(), pixels / 2, height));
-        painter.setBrush(Qt::white);
-        painter.drawRect(QRect(bar.left() + pixels / 2, bar.top(), pixels - pixels / 2, height));
-        const int text = font.pixelSize() + 4;
-        painter.drawText(QRect(bar.left(), bar.top() - text - 2, pixels + 20 * text, text),
-                         Qt::AlignLeft | Qt::AlignBottom,
-                         FormatGeneral(length, 15, SystemDecimalSeparator()) + ' ' + unit);
+        DrawScaleBar(painter,
+                     QRectF(area.left() + margin, area.bottom() - margin - height, pixels, height),
+                     length, unit);
     }
-    // A north arrow: a tall triangle under an N.
     const int size = std::max(24, area.height() / 10);
-    const QPointF tip(area.right() - margin - size / 4.0,
-                      area.top() + margin + font.pixelSize() + 6);
-    QPainterPath arrow;
-    arrow.moveTo(tip);
-    arrow.lineTo(tip + QPointF(size / 4.0, size));
-    arrow.lineTo(tip + QPointF(0, size * 0.75));
-    arrow.lineTo(tip + QPointF(-size / 4.0, size));
-    arrow.closeSubpath();
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::black);
-    painter.drawPath(arrow);
-    painter.drawText(
-        QRectF(tip.x() - size, tip.y() - font.pixelSize() - 6, 2 * size, font.pixelSize() + 4),
-        Qt::AlignHCenter | Qt::AlignBottom, "N");
+    DrawNorthArrow(
+        painter,
+        QPointF(area.right() - margin - size / 4.0, area.top() + margin + font.pixelSize() + 6),
+        size);
     painter.restore();
 }

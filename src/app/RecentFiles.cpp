@@ -19,6 +19,12 @@ void Add(const QString& fileName) {
     settings->setValue("lastFolder", file.absolutePath());
 }
 
+void Remove(const QString& fileName) {
+    QStringList files = List();
+    files.removeAll(QFileInfo(fileName).absoluteFilePath());
+    ProgramSettings()->setValue("recentFiles", files);
+}
+
 QString LastFolder() {
     return ProgramSettings()->value("lastFolder").toString();
 }

@@ -621,13 +621,13 @@ void TfrmTINMap::ModelRead() {
     FContoursChosen = false;
 }
 
-void TfrmTINMap::DrawTerrainLayers() {
+void TfrmTINMap::DrawTerrainLayers(TMapView& view) {
     // The contour settings always suit the model: checked by the dialog, reset at every read.
     if (!(FTerrain.Colours || FTerrain.Hillshade || FTerrain.Contours ||
           FTerrain.ShowsDifference()))
         return;
     try {
-        DrawTerrain(*MapView1, *FModel, FTerrain, FTerrainCache);
+        DrawTerrain(view, *FModel, FTerrain, FTerrainCache);
     } catch (...) {
         // A layer that cannot be made (out of memory) goes off with its memory, so that the
         // next paint shows the model instead of failing again.

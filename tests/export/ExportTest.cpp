@@ -1,6 +1,7 @@
 // What the writers write, read back.
 #include "SurfaceModel.h"
 #include "export/ContourGeoJson.h"
+#include "export/MapSheet.h"
 #include "export/ProfileCsv.h"
 #include "export/SavedFile.h"
 #include "platform/Exceptions.h"
@@ -128,4 +129,69 @@ TEST(ExportTest, ANameWithoutExtensionTakesTheChosenTypes) {
               "/tmp/lines.geojson");
     EXPECT_EQ(WithFilterExtension("/tmp/any", "All files (*)"), "/tmp/any");
     EXPECT_EQ(WithFilterExtension("", "PNG pictures (*.png)"), "") << "a cancelled dialog";
+}
+
+TEST(ExportTest, MapSheetScalesAndTicksAreRoundAndExact) {
+    const double inf = INFINITY, nan = NAN;
+    const struct {
+        double Scale, Rounded;
+    } scales[] = {{1000, 1000}, {1001, 1250}, {999.9, 1000}, {2600, 3000}, {7600, 10000},
+                  {0.3, 0.3},   {0, 0},       {-5, 0},       {inf, 0},     {nan, 0}};
+    for (const auto& c : scales)
+        EXPECT_EQ(RoundScaleUp(c.Scale), c.Rounded) << c.Scale;
+
+    const struct {
+        const char* Text;
+        std::optional<double> Scale;
+    } texts[] = {{"1:500", 500}, {" 1 : 2 500 ", 2500}, {"1:2,500", 2500}, {"1:2.500", 2500},
+                 {"1250", 1250}, {"1:2.5", {}},         {"1:0", {}},       {"1:-5", {}},
+                 {"1:", {}},     {"Fit", {}},           {"", {}},          {"1:1e3", {}}};
+    for (const auto& c : texts)
+        EXPECT_EQ(ParseScale(c.Text), c.Scale) << c.Text;
+
+    // Ticks land on the round values themselves (0.3, not 0.30000000000000004), the ends
+    // included, and never more than asked for.
+    const struct {
+        double From, To;
+        int Most;
+        std::vector<double> Ticks;
+    } ticks[] = {{0, 1000, 5, {0, 500, 1000}},
+                 {-3, 7, 5, {-2, 0, 2, 4, 6}},
+                 {0.05, 0.95, 4, {0.2, 0.4, 0.6, 0.8}},
+                 {0.25, 0.35, 1, {0.3}},
+                 {100, 200, 2, {100, 200}},
+                 {5000000.1, 5000000.9, 4, {5000000.2, 5000000.4, 5000000.6, 5000000.8}},
+                 {1, 1, 3, {}},
+                 {0, inf, 3, {}},
+                 {0, 10, 0, {}}};
+    for (const auto& c : ticks)
+        EXPECT_EQ(FrameTicks(c.From, c.To, c.Most), c.Ticks) << c.From << " " << c.To;
+}
+
+TEST(ExportTest, MapSheetShowsTheGroundAtItsScale) {
+    // A4 across less 10 mm margins: 277 x 190 mm, of which the map takes 265 x 148 mm.
+    const QSizeF a4(277, 190);
+    const TGroundRect view{1000, 2000, 100, 50};
+    const struct {
+        double Scale, MetresPerUnit, Width; // the ground across the map, worked out by hand
+    } cases[] = {{1000, 1, 265},            // a millimetre is a metre
+                 {0, 1, 106},               // fitted: 100 m over 265 mm needs 1:377, so 1:400
+                 {1200, 0.3048, 265 / 25.4 * 100}, // an inch is a hundred feet
+                 {500, MetresPerUnit(3), 132.5 / (1200.0 / 3937)}};
+    for (const auto& c : cases) {
+        const std::optional<TSheetPlan> plan = PlanSheet(a4, view, c.Scale, c.MetresPerUnit);
+        ASSERT_TRUE(plan);
+        EXPECT_EQ(plan->Map, QRectF(6, 18, 265, 148));
+        EXPECT_NEAR(plan->Ground.Width, c.Width, 1e-9 * c.Width);
+        EXPECT_NEAR(plan->Ground.Height / plan->Ground.Width, 148.0 / 265, 1e-12);
+        EXPECT_DOUBLE_EQ(plan->Ground.Left + plan->Ground.Width / 2, 1050) << "centred on the view";
+        EXPECT_DOUBLE_EQ(plan->Ground.Bottom + plan->Ground.Height / 2, 2025);
+        ASSERT_FALSE(plan->Eastings.empty());
+        EXPECT_GE(plan->Eastings.front(), plan->Ground.Left);
+        EXPECT_LE(plan->Eastings.back(), plan->Ground.Left + plan->Ground.Width);
+    }
+    EXPECT_EQ(PlanSheet(a4, view, 0, 1)->Scale, 400);
+    EXPECT_FALSE(PlanSheet(QSizeF(30, 40), view, 0, 1)) << "no room for a map";
+    EXPECT_FALSE(PlanSheet(a4, {0, 0, 0, 50}, 0, 1)) << "a view without width";
+    EXPECT_FALSE(PlanSheet(a4, {0, 0, NAN, 50}, 1000, 1));
 }

@@ -7,12 +7,16 @@
 #include "TerrainGenerator.h"
 #include "app/MainWindow.h"
 #include "app/MeasureWindow.h"
+#include "app/RecentFiles.h"
 #include "vrk/VRKModel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QGraphicsView>
 #include <QMenu>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,8 +82,11 @@ class GuiStressTest : public ::testing::TestWithParam<TStressCase> {
 protected:
     QString ModelFile() {
         switch (GetParam().Model) {
-        case TModelKind::Sample:
-            return QString(VRK_SAMPLES_DIR) + "/sample.vrk";
+        case TModelKind::Sample: { // a copy: a system may be saved beside it
+            const QString copy = dir.filePath("sample.vrk");
+            EXPECT_TRUE(QFile::copy(QString(VRK_SAMPLES_DIR) + "/sample.vrk", copy));
+            return copy;
+        }
         case TModelKind::Terrain: // about 200,000 triangles of survey coordinates
             return Saved("terrain.vrk", GenerateTerrain(320, 320, 2.5, 3, 485000, 3650000));
         case TModelKind::Hole:
@@ -121,10 +128,11 @@ protected:
     }
     int Pick(int below) { return int(random() % uint32_t(std::max(1, below))); }
 
-    void Wheel(QPoint at, int angle) {
-        QWheelEvent event(at, Map()->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
+    void Wheel(QPoint at, int angle, QWidget* target = nullptr) {
+        target = target ? target : Map();
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(Map(), &event);
+        QCoreApplication::sendEvent(target, &event);
     }
 
     void Drag(Qt::MouseButton button, QPoint from, QPoint to) {
@@ -162,7 +170,7 @@ protected:
                                              "mnuTerrainShowContours", "mnuTerrainDifference",
                                              "mnuOptionsTriangles",    "mnuOptionsEdges",
                                              "mnuOptionsStartPoints",  "mnuOptionsLimits"};
-        switch (Pick(26)) {
+        switch (Pick(27)) {
         case 0:
         case 1:
         case 2:
@@ -258,8 +266,32 @@ protected:
             }
             break;
         }
+        case 26: // the print layout: a scale, an orientation, a size, the wheel, a PDF
+            PrintLayout();
+            break;
         }
         Settle();
+    }
+
+    void PrintLayout() {
+        Toggle("mnuFilePrintLayout");
+        TPrintLayoutDialog* layout = window.PrintLayout();
+        ASSERT_TRUE(layout);
+        static const char* const scales[] = {"Fit", "1:500", "1:1", "1:250000", "1:x"};
+        layout->findChild<QComboBox*>("cbxScale")->setEditText(scales[Pick(5)]);
+        layout->findChild<QComboBox*>("cbxOrientation")->setCurrentIndex(Pick(2));
+        if (Pick(2))
+            layout->showMaximized();
+        else
+            layout->resize(100 + Pick(1500), 100 + Pick(1000));
+        QCoreApplication::processEvents();
+        QWidget* preview = layout->findChild<QPrintPreviewWidget*>()->findChild<QGraphicsView*>();
+        for (int notch = Pick(4); notch > 0; --notch)
+            Wheel(QPoint(preview->width() / 2, preview->height() / 2), Pick(2) ? 120 : -120,
+                  preview);
+        if (layout->Plan() && Pick(2))
+            layout->findChild<QPushButton*>("btnSavePdf")->click();
+        layout->close();
     }
 
     // The gesture that crashed: a large window, the mouse over the map, the wheel turned.
@@ -285,6 +317,9 @@ TEST_P(GuiStressTest, SurvivesARandomHand) {
                               ? uint32_t(qEnvironmentVariableIntValue("VRK_STRESS_SEED"))
                               : uint32_t(1 + int(GetParam().Model) * 3 + int(GetParam().Size));
     random.seed(seed);
+    for (const QString& file : RecentFiles::List())
+        RecentFiles::Remove(file); // another case's, gone with its folder
+    window.FillRecentFiles();
     SCOPED_TRACE("VRK_STRESS_SEED=" + std::to_string(seed));
     // A level to compare with, so that the difference layer has something to show.
     window.LevelDialog = [](double suggested, QWidget*) { return std::optional(suggested); };
@@ -307,7 +342,8 @@ TEST_P(GuiStressTest, SurvivesARandomHand) {
     window.UnsavedDialog = [](QWidget*) { return TfrmTINMap::TUnsavedAnswer::Discard; };
     const QString saved = dir.filePath("saved.vrk");
     window.SaveDialog = [this, saved](const QString& caption, const QString&, QWidget*) {
-        return caption.contains("grid") ? dir.filePath("grid.tif")
+        return caption.contains("grid")     ? dir.filePath("grid.tif")
+               : caption.contains("layout") ? dir.filePath("sheet.pdf")
                : caption.startsWith("Save l") || caption.startsWith("Save p")
                    ? dir.filePath("measured.gpkg")
                    : saved;

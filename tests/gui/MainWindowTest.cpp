@@ -294,6 +294,15 @@ TEST_F(MainWindowTest, OpenRecentReopensTheModelsOpenedLast) {
     recent->actions()[1]->trigger();
     EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + QFileInfo(square).absoluteFilePath() + "]");
     EXPECT_TRUE(ReportedErrors().isEmpty());
+
+    // One gone since is said so and taken off the list; the model on show stays.
+    ASSERT_TRUE(QFile::remove(other));
+    window->FillRecentFiles();
+    recent->actions()[1]->trigger();
+    ASSERT_EQ(ReportedErrors().size(), 1);
+    EXPECT_TRUE(ReportedErrors()[0].contains("no longer there"));
+    EXPECT_FALSE(RecentFiles::List().contains(QFileInfo(other).absoluteFilePath()));
+    EXPECT_EQ(window->windowTitle(), "VRK Viewer - [" + QFileInfo(square).absoluteFilePath() + "]");
 }
 
 // The manual page names every item of every menu, as the menu shows it.
@@ -332,9 +341,9 @@ TEST_F(MainWindowTest, MenusToolBarAndFirstPlaceAreAsDesigned) {
             texts << (item->isSeparator() ? "-" : item->text() + (item->isChecked() ? " [x]" : ""));
         return texts;
     };
-    EXPECT_EQ(items(0),
-              (QStringList{"&Open...", "-", "&Health check", "Export &picture...", "P&rint...", "-",
-                           "&Save", "Save &as...", "Open &recent", "-", "E&xit"}))
+    EXPECT_EQ(items(0), (QStringList{"&Open...", "-", "&Health check", "Export &picture...",
+                                     "P&rint...", "-", "&Save", "Save &as...", "Print &layout...",
+                                     "Open &recent", "-", "E&xit"}))
         << "additions before the last separator";
     EXPECT_EQ(items(1), (QStringList{"&Edges [x]", "&Triangles [x]", "&Start points [x]",
                                      "&Limits [x]", "-", "Triangle &Info", "File &Header"}));

@@ -6,9 +6,12 @@
 #include "platform/Exceptions.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -172,4 +175,65 @@ TEST_F(PrintingTest, OnPaperTheLegendStandsBesideTheFrameNotOnIt) {
         << "under the captions, off the frame";
     EXPECT_LE(legend.Right + offset, 2180) << "inside the right margin";
     EXPECT_LE(legend.Bottom + offset, 3508 - 300) << "above the bottom margin";
+}
+
+TEST_F(PrintingTest, PrintLayoutSavesTheViewAsASheetAtTrueScale) {
+    QString pdf = dir.filePath("sheet.pdf");
+    window->SaveDialog = [&](const QString&, const QString&, QWidget*) { return pdf; };
+    window->findChild<QAction*>("mnuFilePrintLayout")->trigger();
+    TPrintLayoutDialog* layout = window->PrintLayout();
+    ASSERT_TRUE(layout && layout->isVisible());
+    // Fitted, the whole view is on the map.
+    const TMapViewState& view = window->MapView()->State();
+    std::optional<TSheetPlan> plan = layout->Plan();
+    ASSERT_TRUE(plan);
+    EXPECT_LE(plan->Ground.Left, view.ViewLeft);
+    EXPECT_GE(plan->Ground.Left + plan->Ground.Width, view.ViewRight);
+    EXPECT_LE(plan->Ground.Bottom, view.ViewBottom);
+    EXPECT_GE(plan->Ground.Bottom + plan->Ground.Height, view.ViewTop);
+
+    layout->findChild<QComboBox*>("cbxScale")->setEditText("1:1000");
+    layout->findChild<QLineEdit*>("edtTitle")->setText("Borrow pit");
+    layout->findChild<QPushButton*>("btnSavePdf")->click();
+    ASSERT_TRUE(QFileInfo::exists(pdf)) << ReportedErrors().join("\n").toStdString();
+
+    // At 1:1000 a metre of ground is a millimetre of paper: the tick values 50 m apart stand
+    // 50 mm apart, and the square's 100 m sides are drawn 100 mm apart.
+    const QString text = Run("pdftotext", {"-bbox", pdf, "-"});
+    const std::map<QString, QRectF> words = WordBoxes(text);
+    EXPECT_TRUE(words.count("Borrow") && words.count("1:1000"));
+    auto topmost = [&](const QString& value) {
+        QRectF top;
+        const QRegularExpression word(QString(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" )re") +
+                                      R"re(xMax="([\d.]+)" yMax="([\d.]+)">)re" + value +
+                                      "</word>");
+        for (auto m = word.globalMatch(text); m.hasNext();) {
+            const auto match = m.next();
+            const QRectF box(QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()),
+                             QPointF(match.captured(3).toDouble(), match.captured(4).toDouble()));
+            if (top.isNull() || box.top() < top.top())
+                top = box;
+        }
+        return top;
+    };
+    const double pointsPerMM = 72 / 25.4;
+    EXPECT_NEAR(topmost("100").center().x() - topmost("50").center().x(), 50 * pointsPerMM, 1.5);
+    Run("pdftoppm", {"-r", "150", "-aa", "no", "-aaVector", "no", "-png", "-singlefile", pdf,
+                     dir.filePath("sheet")});
+    const QImage page(dir.filePath("sheet.png"));
+    int left = page.width(), right = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixelColor(x, y) == QColor(0, 0, 255)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    EXPECT_NEAR(right - left, 100 / 25.4 * 150, 2);
+
+    // A PDF that cannot be written is reported, and no file is left.
+    pdf = dir.filePath("no/such/folder/sheet.pdf");
+    ReportedErrors().clear();
+    layout->findChild<QPushButton*>("btnSavePdf")->click();
+    EXPECT_EQ(ReportedErrors().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(pdf));
 }
