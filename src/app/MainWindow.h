@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 class QAction;
@@ -37,6 +38,7 @@ class QProgressBar;
 class TStream;
 class TMapView;
 class TTriangle;
+struct TComparedSurface;
 class TfrmHealthCheck;
 class TfrmProfile;
 class TTerrainView3D;
@@ -286,6 +288,8 @@ private:
     // Contours at the round interval that suits the model's range.
     TContourSettings DefaultContours();
     void DrawTerrainLayers(TMapView& view);
+    // The compared surface as the 3D view colours the model against it, made once a comparison.
+    std::shared_ptr<const TComparedSurface> ComparedIn3D(const TTriangleMesh& surface);
     void DrawTerrainOverlay(QPainter& painter);
     bool InProfileMode() const;
     // A click of the profile mode: the first point of a line, or the next.
@@ -354,6 +358,8 @@ private:
     std::optional<TPlanPoint> FProfileRubber, FProfileMarker;
     std::optional<TPlanPoint> FPointMarker; // the highest or lowest point gone to
     TfrmVolumes* frmVolumes = nullptr;
+    std::shared_ptr<const TComparedSurface> F3DCompared;
+    std::tuple<const void*, const void*, double> F3DComparedKey;
     QPointer<TPrintLayoutDialog> frmPrintLayout; // open while the layout is being set
     TfrmMeasure* frmMeasure = nullptr;
     // What the line drawn is for: a profile, a measure or the boundary.

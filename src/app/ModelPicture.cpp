@@ -7,6 +7,7 @@
 #include "export/SavedFile.h"
 #include "platform/Exceptions.h"
 #include "terrain/TerrainCache.h"
+#include "view3d/ComparedSurface.h"
 #include "view3d/TerrainRenderer3D.h"
 #include "vrk/VRKModel.h"
 
@@ -101,6 +102,12 @@ void WriteModelPicture(const TVandrelTINModel& model, const TModelPicture& pictu
     TView3DLayers layers{picture.Terrain.Colours, false, picture.Terrain.Exaggeration};
     if (picture.Terrain.ShowsDifference() && !picture.Terrain.CompareSurface)
         layers.Level = picture.Terrain.CompareLevel; // in cut and fill, the level a plane
+    if (picture.Terrain.ShowsDifference() && picture.Terrain.CompareSurface) {
+        const TTriangleMesh& other = *picture.Terrain.CompareSurface;
+        TTerrainCache cache; // the plan's ramp, so both show d in the same colours
+        layers.Compared =
+            CompareSurfaceIn3D(model, other, cache.SurfaceDifferenceRamp(model, other).MaxValue());
+    }
     const QImage image = RenderTerrainPicture3D(model, layers, picture.Width, picture.Height,
                                                 picture.Azimuth, picture.Elevation);
     SaveFile(fileName, [&](QIODevice& out) {

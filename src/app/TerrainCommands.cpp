@@ -26,6 +26,7 @@
 #include "platform/Memory.h"
 #include "platform/NumberText.h"
 #include "support/WaitCursor.h"
+#include "view3d/ComparedSurface.h"
 #include "view3d/DrapedLines.h"
 #include "view3d/TerrainView3D.h"
 #include "vrk/VRKModel.h"
@@ -231,12 +232,23 @@ void TfrmTINMap::mnuTerrain3DViewClick() {
     frm3DView->activateWindow();
 }
 
+std::shared_ptr<const TComparedSurface> TfrmTINMap::ComparedIn3D(const TTriangleMesh& surface) {
+    const double reach = FTerrainCache.SurfaceDifferenceRamp(*FModel, surface).MaxValue();
+    if (!F3DCompared || F3DComparedKey != std::tuple(FModel.get(), &surface, reach)) {
+        F3DCompared = CompareSurfaceIn3D(*FModel, surface, reach);
+        F3DComparedKey = {FModel.get(), &surface, reach};
+    }
+    return F3DCompared;
+}
+
 void TfrmTINMap::Update3DView() {
     if (!frm3DView)
         return;
     TView3DLayers layers{FTerrain.Colours, Layers().Triangles, FTerrain.Exaggeration};
     if (FTerrain.ShowsDifference() && !FTerrain.CompareSurface) // a level compared with
         layers.Level = FTerrain.CompareLevel;
+    if (FTerrain.ShowsDifference() && FTerrain.CompareSurface)
+        layers.Compared = ComparedIn3D(*FTerrain.CompareSurface);
     frm3DView->SetLayers(layers);
     frm3DView->SetComparison(FTerrain.CompareSurface);
     if (!frm3DView->isVisible())
@@ -386,6 +398,7 @@ void TfrmTINMap::ForgetComparison() {
     FComparison.reset();
     FComparisonOutline.clear();
     FTerrainCache.ForgetSurfaceDifference();
+    F3DCompared.reset();
 }
 
 void TfrmTINMap::mnuTerrainCompareSurfaceClick() {

@@ -1,4 +1,5 @@
 #include "TerrainRenderer3D.h"
+#include "ComparedSurface.h"
 #include "TerrainTiles.h"
 #include "model/Geometry.h"
 #include "platform/Exceptions.h"
@@ -8,6 +9,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QVector2D>
 #include <cmath>
 #include <vector>
 
@@ -47,6 +49,10 @@ in float valid;
 uniform sampler2D ramp;
 uniform sampler2D differenceRamp;
 uniform bool difference;
+uniform bool againstSurface;
+uniform sampler2D compared;
+uniform vec2 comparedCorner;
+uniform vec2 comparedSize;
 uniform float level;
 uniform float reach;
 uniform bool coloured;
@@ -72,9 +78,15 @@ void main() {
     float factor = 0.4 + 0.6 * max(dot(normal, light), 0.0) / light.z;
     float at = high > low ? clamp((elevation - low) / (high - low), 0.0, 1.0) : 0.5;
     vec3 base = coloured ? texture(ramp, vec2(at, 0.5)).rgb : plain;
-    if (difference) // d = level - z over the ramp from -reach (cut) to reach (fill)
+    // d = level - z, or other - z where the other surface is, over the ramp from -reach (cut) to
+    // reach (fill).
+    float above = level;
+    if (againstSurface)
+        above = texture(compared, vec2(scenePosition.x - comparedCorner.x,
+                                       comparedCorner.y - scenePosition.y) / comparedSize).r;
+    if (difference && !isnan(above))
         base = texture(differenceRamp,
-                       vec2(clamp((level - elevation + reach) / (2.0 * reach), 0.0, 1.0), 0.5)).rgb;
+                       vec2(clamp((above - elevation + reach) / (2.0 * reach), 0.0, 1.0), 0.5)).rgb;
     colour = vec4(min(base * factor, vec3(1.0)), 1.0);
 }
 )";
@@ -112,10 +124,11 @@ void TTerrainRenderer3D::Release() {
     FMeshArray.destroy();
     FGridArray.destroy();
     FLineArray.destroy();
-    for (unsigned* texture : {&FRampTexture, &FDifferenceTexture})
+    for (unsigned* texture : {&FRampTexture, &FDifferenceTexture, &FComparedTexture})
         if (*texture)
             glDeleteTextures(1, texture);
-    FRampTexture = FDifferenceTexture = 0;
+    FRampTexture = FDifferenceTexture = FComparedTexture = 0;
+    FComparedLoaded.reset();
     FDifferenceReach = -1;
     Reset();
 }
@@ -240,6 +253,64 @@ void TTerrainRenderer3D::SetLines(const TTerrainTiles& tiles, const std::vector<
     FOverlayArray.release();
 }
 
+void TTerrainRenderer3D::SetDifference(const TTerrainTiles& tiles, const TView3DLayers& layers) {
+    // Against a level, the plan's cut and fill ramp over -reach..reach, reach the farthest the
+    // model's range lies from the level; against a surface, the plan's reach.
+    const double level = layers.Level.value_or(0) - tiles.CentreZ;
+    const double reach = layers.Compared ? layers.Compared->Reach
+                                         : std::max(std::abs(level - tiles.Low().Z),
+                                                    std::abs(level - tiles.High().Z));
+    const bool difference = layers.Level || layers.Compared;
+    FProgram.setUniformValue("difference", difference);
+    FProgram.setUniformValue("againstSurface", layers.Compared != nullptr);
+    if (!difference)
+        return;
+    if (reach != FDifferenceReach) {
+        glActiveTexture(GL_TEXTURE1);
+        LoadRamp(FDifferenceTexture, TColourRamp(-reach, reach, TRampKind::Difference));
+        FDifferenceReach = reach;
+    }
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, FDifferenceTexture);
+    FProgram.setUniformValue("differenceRamp", 1);
+    FProgram.setUniformValue("level", float(level));
+    FProgram.setUniformValue("reach", float(reach > 0 ? reach : 1));
+    if (layers.Compared) {
+        glActiveTexture(GL_TEXTURE2);
+        if (FComparedLoaded != layers.Compared) {
+            LoadCompared(tiles, *layers.Compared);
+            FComparedLoaded = layers.Compared;
+        }
+        glBindTexture(GL_TEXTURE_2D, FComparedTexture);
+        const TGridFrame& frame = layers.Compared->Frame;
+        FProgram.setUniformValue("compared", 2);
+        FProgram.setUniformValue("comparedCorner", QVector2D(float(frame.West - tiles.CentreE),
+                                                             float(frame.North - tiles.CentreN)));
+        FProgram.setUniformValue("comparedSize", QVector2D(float(frame.Columns * frame.Cell),
+                                                           float(frame.Rows * frame.Cell)));
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void TTerrainRenderer3D::LoadCompared(const TTerrainTiles& tiles,
+                                      const TComparedSurface& compared) {
+    if (!FComparedTexture)
+        glGenTextures(1, &FComparedTexture);
+    glBindTexture(GL_TEXTURE_2D, FComparedTexture);
+    // From the scene's centre, as the model's elevations are: a float keeps the centimetres.
+    std::vector<float> heights(compared.Elevations.size());
+    for (size_t i = 0; i < heights.size(); ++i)
+        heights[i] = float(compared.Elevations[i] - tiles.CentreZ);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R32F, compared.Frame.Columns, compared.Frame.Rows, 0, GL_RED,
+                 GL_FLOAT, heights.data());
+    // Between cell centres the elevation is interpolated; next to a cell without one it is none.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
 void TTerrainRenderer3D::DrawExact(const TTerrainTiles& tiles, const std::vector<int>& exact) {
     FMeshArray.bind();
     glVertexAttrib1f(1, 1.0f);
@@ -283,25 +354,7 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
     FProgram.setUniformValue("ramp", 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, FRampTexture);
-    // Against a level, the plan's cut and fill ramp: over -reach..reach, reach the farthest
-    // the model's range lies from the level.
-    const double level = layers.Level.value_or(0) - tiles.CentreZ;
-    const double reach =
-        std::max(std::abs(level - tiles.Low().Z), std::abs(level - tiles.High().Z));
-    FProgram.setUniformValue("difference", layers.Level.has_value());
-    if (layers.Level) {
-        if (reach != FDifferenceReach) {
-            glActiveTexture(GL_TEXTURE1);
-            LoadRamp(FDifferenceTexture, TColourRamp(-reach, reach, TRampKind::Difference));
-            FDifferenceReach = reach;
-        }
-        glActiveTexture(GL_TEXTURE1);
-        glBindTexture(GL_TEXTURE_2D, FDifferenceTexture);
-        glActiveTexture(GL_TEXTURE0);
-        FProgram.setUniformValue("differenceRamp", 1);
-        FProgram.setUniformValue("level", float(level));
-        FProgram.setUniformValue("reach", float(reach > 0 ? reach : 1));
-    }
+    SetDifference(tiles, layers);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1, 1);
@@ -333,7 +386,8 @@ int64_t TTerrainRenderer3D::Draw(const TTerrainTiles& tiles, const TOrbitCamera&
     }
     // The level, a translucent plane over the model's box: the ground shows through it.
     if (layers.Level) {
-        const float z = float(level), x0 = float(tiles.Low().X), x1 = float(tiles.High().X);
+        const float z = float(*layers.Level - tiles.CentreZ), x0 = float(tiles.Low().X),
+                    x1 = float(tiles.High().X);
         const float y0 = float(tiles.Low().Y), y1 = float(tiles.High().Y);
         const float corners[12] = {x0, y0, z, x1, y0, z, x1, y1, z, x0, y1, z};
         glEnable(GL_BLEND);

@@ -15,11 +15,14 @@
 #include <QString>
 #include <QVector4D>
 
+#include <memory>
+
 class TTriangle;
 class TTriangleMesh;
 class TColourRamp;
 class TTerrainTiles;
 struct TTileSelection;
+struct TComparedSurface;
 
 struct TView3DLayers {
     bool Colours = false;
@@ -29,6 +32,8 @@ struct TView3DLayers {
     // A level the model is compared with: the ground in the plan's cut and fill colours of
     // d = level - z, and the level a translucent plane.
     std::optional<double> Level = std::nullopt;
+    // Another surface the model is compared with: the ground in the same colours of d = other - z.
+    std::shared_ptr<const TComparedSurface> Compared = nullptr;
     bool operator==(const TView3DLayers&) const = default;
 };
 
@@ -59,6 +64,10 @@ private:
     void DrawFlat(const float* corners, int count, unsigned mode, const QVector4D& colour);
     // The ramp as a texture of a row of colours (made when texture is 0).
     void LoadRamp(unsigned& texture, const TColourRamp& ramp);
+    // The cut and fill colours of d = level - z or d = other - z, or neither.
+    void SetDifference(const TTerrainTiles& tiles, const TView3DLayers& layers);
+    // The compared surface's elevations, from the scene's centre, as a texture (unit 2).
+    void LoadCompared(const TTerrainTiles& tiles, const TComparedSurface& compared);
 
     QOpenGLShaderProgram FProgram;
     QOpenGLVertexArrayObject FMeshArray, FGridArray, FLineArray;
@@ -76,6 +85,8 @@ private:
     unsigned FRampTexture = 0;
     unsigned FDifferenceTexture = 0; // the cut and fill ramp of FDifferenceReach
     double FDifferenceReach = -1;
+    unsigned FComparedTexture = 0;
+    std::shared_ptr<const TComparedSurface> FComparedLoaded; // the one FComparedTexture holds
     bool FMeshUploaded = false;
     int FUploadedLevels = 0;
 };

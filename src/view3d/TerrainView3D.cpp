@@ -188,7 +188,8 @@ void TTerrainView3D::paintGL() {
     const qreal ratio = devicePixelRatioF();
     FLastFrameTriangles = FRenderer.Draw(*FTiles, FCamera, int(width() * ratio),
                                          int(height() * ratio), FLayers, FSelected);
-    if (FComparisonBuilt) {
+    // Compared in colours, the other surface is not drawn beside the model.
+    if (FComparisonBuilt && !FLayers.Compared) {
         FComparisonRenderer.Upload(*FComparisonTiles);
         TView3DLayers other = FLayers;
         other.Colours = other.Sides = false;

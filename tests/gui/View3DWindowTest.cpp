@@ -177,7 +177,7 @@ double RedShare(const QImage& picture) {
 
 } // namespace
 
-TEST_F(View3DWindowTest, TheSurfaceComparedWithIsDrawnWithTheModelUntilComparingStops) {
+TEST_F(View3DWindowTest, ASurfaceComparedWithColoursTheGroundOrIsDrawnBesideIt) {
     EXPECT_LT(BlueShare(view->grabFramebuffer()), 0.001) << "grey without a comparison";
     // A level plane over the whole model at its middle elevation, as an OBJ.
     double minE, minN, minV, maxE, maxN, maxV;
@@ -199,7 +199,16 @@ TEST_F(View3DWindowTest, TheSurfaceComparedWithIsDrawnWithTheModelUntilComparing
     window.findChild<QAction*>("mnuTerrainCompareSurface")->trigger();
     ASSERT_NE(window.Comparison(), nullptr);
     WaitReady(*view);
-    EXPECT_GT(BlueShare(view->grabFramebuffer()), 0.05) << "the plane shows where it is above";
+    // With the difference on, the ground in cut and fill as against a level at that height.
+    const QImage coloured = view->grabFramebuffer();
+    EXPECT_GT(RedShare(coloured), 0.02) << "cut where the ground is above the plane";
+    EXPECT_GT(BlueShare(coloured), 0.02) << "fill where it is under";
+    // Without it, the plane itself in its tint, where it is above the ground.
+    window.findChild<QAction*>("mnuTerrainDifference")->trigger();
+    WaitReady(*view);
+    const QImage beside = view->grabFramebuffer();
+    EXPECT_GT(BlueShare(beside), 0.05) << "the plane shows where it is above";
+    EXPECT_LT(RedShare(beside), 0.001);
     window.findChild<QAction*>("mnuTerrainStopComparing")->trigger();
     WaitReady(*view);
     EXPECT_LT(BlueShare(view->grabFramebuffer()), 0.001);

@@ -1012,7 +1012,6 @@ TEST_F(VrkInfoTest, PictureDrawsThePlanOrThe3DViewAndRefusesWhatItCannotDraw) {
 
     for (const QStringList& wrong : {QStringList{"picture", big, png, "--size", "0x5"},
                                      {"picture", big, png, "--level", "1", "--compare", lower},
-                                     {"picture", big, png, "--compare", lower, "--3d"},
                                      {"picture", big, dir.filePath("p.tif")},
                                      {"picture", big, dir.filePath("p.svg"), "--3d"},
                                      {"picture", big, png, "--azimuth", "30"},
@@ -1064,4 +1063,21 @@ TEST_F(VrkInfoTest, PictureDrawsThePlanOrThe3DViewAndRefusesWhatItCannotDraw) {
     const auto [cut, fill] = CutAndFillPixels(QImage(level));
     EXPECT_GT(cut, 200);
     EXPECT_GT(fill, 200);
+    // And against another surface: a plane at 30 over the ridge gives cut and fill where the level
+    // does, without the level's translucent plane over them.
+    const QStringList box = RunTool({"extents", ridge}).Out.trimmed().split('\t');
+    const QString plane = dir.filePath("plane.obj");
+    const std::string obj = QString("v %1 %2 30\nv %3 %2 30\nv %3 %4 30\nv %1 %4 30\nf 1 2 3 4\n")
+                                .arg(box[0], box[1], box[3], box[4])
+                                .toStdString();
+    SaveBytes(plane.toStdString(), std::vector<char>(obj.begin(), obj.end()));
+    const QString surface = dir.filePath("surface.png");
+    ASSERT_EQ(
+        RunProgram({"picture", ridge, surface, "--3d", "--size", "300x240", "--compare", plane},
+                   "/dev/null")
+            .Status,
+        0);
+    const auto [surfaceCut, surfaceFill] = CutAndFillPixels(QImage(surface));
+    EXPECT_NEAR(surfaceCut, cut, cut / 5);
+    EXPECT_GT(surfaceFill, 200);
 }

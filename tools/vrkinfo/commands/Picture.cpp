@@ -53,9 +53,6 @@ int TRun::Picture(const QString& file, const QString& output) {
     std::optional<double> level;
     if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
         throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
-    if (FLine.Compare && picture.ThreeD)
-        throw TUsageError{"the difference with another surface is drawn in plan: --compare goes "
-                          "without --3d (--level goes with it)"};
     TVandrelTINModel model, other;
     if (!Read(model, file) || (FLine.Compare && !Read(other, *FLine.Compare, true)))
         return ExitUnreadable;
