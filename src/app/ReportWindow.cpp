@@ -38,6 +38,15 @@ QPushButton* TReportWindow::AddButton(const QString& text, const QString& name) 
     return button;
 }
 
+void TReportWindow::AddControlRow(QWidget* label, QWidget* control) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(control);
+    row->addStretch(1);
+    auto* rows = static_cast<QVBoxLayout*>(layout());
+    rows->insertLayout(rows->count() - 1, row);
+}
+
 void TReportWindow::ShowText(const QString& text) {
     FText = text;
     lblReport->setText(text.trimmed());

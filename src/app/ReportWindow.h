@@ -17,6 +17,8 @@ public:
 
 protected:
     QPushButton* AddButton(const QString& text, const QString& name);
+    // A row of its own above the buttons: a label and its control.
+    void AddControlRow(QWidget* label, QWidget* control);
 
 private:
     QLabel* lblReport;

@@ -155,6 +155,10 @@ void TfrmTINMap::CreateTerrainActions() {
         MapView1->viewport()->update();
     };
     frmProfile->OnClose = [this] { ProfileClosed(); };
+    frmVolumes->OnToleranceChanged = [this](double tolerance) {
+        FTolerance = tolerance;
+        mnuTerrainVolumesClick();
+    };
     frmVolumes->Map = [this] {
         TTerrainLayers difference = FTerrain;
         difference.Colours = difference.Hillshade = difference.Contours = false;

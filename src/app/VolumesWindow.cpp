@@ -4,13 +4,33 @@
 #include "export/VolumeReportPages.h"
 #include "platform/ErrorGuard.h"
 
+#include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextDocument>
 
 TfrmVolumes::TfrmVolumes(QWidget* parent) : TReportWindow("frmVolumes", "Volumes", parent) {
+    // Where the surfaces differ by this or less the ground counts as unchanged; a new value
+    // counts once typed (Enter or leaving the field) or stepped.
+    FTolerance = new QDoubleSpinBox(this);
+    FTolerance->setObjectName("edtTolerance");
+    FTolerance->setDecimals(3);
+    FTolerance->setRange(0, 1e9);
+    FTolerance->setSingleStep(0.01);
+    FTolerance->setKeyboardTracking(false);
+    auto* label = new QLabel("&Tolerance:", this);
+    label->setBuddy(FTolerance);
+    AddControlRow(label, FTolerance);
+    connect(FTolerance, &QDoubleSpinBox::valueChanged, this, [this](double tolerance) {
+        RunGuarded([&] {
+            if (OnToleranceChanged && tolerance != FReport.Tolerance)
+                OnToleranceChanged(tolerance);
+        });
+    });
     connect(AddButton("&Save...", "btnSave"), &QPushButton::clicked, this,
             [this] { RunGuarded([&] { btnSaveClick(); }); });
     connect(AddButton("&Print...", "btnPrint"), &QPushButton::clicked, this,
@@ -28,6 +48,9 @@ TfrmVolumes::TfrmVolumes(QWidget* parent) : TReportWindow("frmVolumes", "Volumes
 
 void TfrmVolumes::ShowReport(const TVolumeReport& report) {
     FReport = report;
+    const QSignalBlocker quiet(FTolerance);
+    FTolerance->setSuffix(report.Unit.isEmpty() ? QString() : ' ' + report.Unit);
+    FTolerance->setValue(report.Tolerance);
     ShowText(VolumeReportText(report));
 }
 

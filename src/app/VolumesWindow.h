@@ -7,6 +7,7 @@
 #include <QImage>
 #include <functional>
 
+class QDoubleSpinBox;
 class QPrinter;
 
 class TfrmVolumes : public TReportWindow {
@@ -22,7 +23,10 @@ public:
     std::function<QImage()> Map;
     // Sets up the printer (false when cancelled); tests print to a PDF file instead.
     std::function<bool(QPrinter& printer, QWidget* parent)> PrintDialog;
+    // The tolerance typed in the window's field: its owner works the figures out again.
+    std::function<void(double tolerance)> OnToleranceChanged;
 
 private:
     TVolumeReport FReport;
+    QDoubleSpinBox* FTolerance;
 };

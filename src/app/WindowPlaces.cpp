@@ -55,6 +55,15 @@ bool KeptPlace(const QWidget& tool, QPoint& place) {
     place = kept.toPoint();
     return true;
 }
+
+// Moves a shown window wholly onto its screen: one kept near an edge may have grown since.
+void KeepOnScreen(QWidget& tool) {
+    const QRect room = tool.screen()->availableGeometry(), frame = tool.frameGeometry();
+    const int x = std::max(room.left(), std::min(frame.left(), room.right() + 1 - frame.width()));
+    const int y = std::max(room.top(), std::min(frame.top(), room.bottom() + 1 - frame.height()));
+    if (x != frame.left() || y != frame.top())
+        tool.move(tool.pos() + QPoint(x - frame.left(), y - frame.top()));
+}
 } // namespace
 
 void ShowToolWindow(QWidget& tool) {
@@ -66,6 +75,8 @@ void ShowToolWindow(QWidget& tool) {
             tool.move(place);
         else if (const QWidget* owner = tool.parentWidget())
             tool.move(BesideOwner(*owner->window(), tool.sizeHint().expandedTo(tool.size())));
+        tool.show();
+        KeepOnScreen(tool);
     }
     tool.show();
     tool.raise();

@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -496,6 +497,20 @@ TEST_F(TerrainWindowTest, ComparingWithALevelShowsTheDifferenceAndItsVolumes) {
     EXPECT_TRUE(volumes->Text().contains(
         "cut: " + FormatFixed(expected.Cut, 3, SystemDecimalSeparator()) + " m³"));
     EXPECT_GT(tolerant.UnchangedArea, 0);
+    // The window's own field: typed, the figures follow it, and the menu's question offers it.
+    auto* field = volumes->findChild<QDoubleSpinBox*>("edtTolerance");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->value(), 2.5);
+    field->setValue(7.25);
+    const TVolumes wider = VolumesToLevel(window->Model().Triangles(), 50, 7.25);
+    EXPECT_TRUE(volumes->Text().contains(
+        "unchanged area: " + FormatFixed(wider.UnchangedArea, 3, SystemDecimalSeparator())));
+    EXPECT_GT(wider.UnchangedArea, tolerant.UnchangedArea);
+    window->ToleranceDialog = [](double current, QWidget*) {
+        EXPECT_EQ(current, 7.25);
+        return std::nullopt;
+    };
+    Action("mnuTerrainTolerance")->trigger();
     // Stopping leaves the picture as it was.
     Action("mnuTerrainStopComparing")->trigger();
     EXPECT_FALSE(volumes->isVisible());
@@ -562,6 +577,16 @@ TEST_F(TerrainWindowTest, ToolWindowsOpenBesideTheMapAndWhereTheyWereLeft) {
     TfrmMeasure later(window.get());
     ShowToolWindow(later);
     EXPECT_EQ(later.pos(), left);
+    // A place kept near the screen's edge, for a window that has grown since: wholly on it.
+    later.close();
+    const QRect screen = later.screen()->availableGeometry();
+    ProgramSettings()->setValue("toolWindows/" + later.objectName(),
+                                screen.bottomRight() - QPoint(5, 5));
+    TfrmMeasure grown(window.get());
+    ShowToolWindow(grown);
+    EXPECT_TRUE(screen.contains(grown.geometry()))
+        << "at " << grown.x() << ", " << grown.y() << " " << grown.width() << "x" << grown.height()
+        << " in " << screen.width() << "x" << screen.height();
 }
 
 TEST_F(TerrainWindowTest, ComparingWithAnotherSurfaceWithinABoundary) {
