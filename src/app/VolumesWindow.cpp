@@ -11,7 +11,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTextDocument>
 
 TfrmVolumes::TfrmVolumes(QWidget* parent) : TReportWindow("frmVolumes", "Volumes", parent) {
     // Where the surfaces differ by this or less the ground counts as unchanged; a new value
@@ -67,8 +66,5 @@ void TfrmVolumes::btnPrintClick() {
     QPrinter printer;
     if (!PrintDialog(printer, this))
         return;
-    QTextDocument document;
-    document.setDefaultFont(font());
-    document.setHtml(VolumeReportHtml(FReport));
-    document.print(&printer);
+    PrintVolumeReport(FReport, printer, Map ? Map() : QImage());
 }

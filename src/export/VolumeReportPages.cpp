@@ -7,11 +7,7 @@
 #include <QTextDocument>
 #include <QUrl>
 
-void WriteVolumePdf(const TVolumeReport& report, QIODevice& out, const QImage& map) {
-    QPdfWriter pdf(&out);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setTitle("Volume report");
-    pdf.setCreator(report.Program);
+void PrintVolumeReport(const TVolumeReport& report, QPagedPaintDevice& device, const QImage& map) {
     QTextDocument document;
     QString html = VolumeReportHtml(report);
     if (!map.isNull()) {
@@ -19,7 +15,15 @@ void WriteVolumePdf(const TVolumeReport& report, QIODevice& out, const QImage& m
         html.replace("</body>", "<p><img src=\"vrk:map\" width=\"480\"></p>\n</body>");
     }
     document.setHtml(html);
-    document.print(&pdf);
+    document.print(&device);
+}
+
+void WriteVolumePdf(const TVolumeReport& report, QIODevice& out, const QImage& map) {
+    QPdfWriter pdf(&out);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setTitle("Volume report");
+    pdf.setCreator(report.Program);
+    PrintVolumeReport(report, pdf, map);
 }
 
 bool VolumeReportFormatKnown(const QString& fileName) {

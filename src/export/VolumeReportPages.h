@@ -5,8 +5,13 @@
 
 #include <QImage>
 
-// The report's page as a PDF document (A4), with the map of the difference under the figures
+class QPagedPaintDevice;
+
+// The report's page on a printer or a PDF, with the map of the difference under the figures
 // when there is one.
+void PrintVolumeReport(const TVolumeReport& report, QPagedPaintDevice& device,
+                       const QImage& map = {});
+// As a PDF document (A4).
 void WriteVolumePdf(const TVolumeReport& report, QIODevice& out, const QImage& map = {});
 // By the file name's extension: .pdf, .html (.htm), .csv or .json; false for another. The map
 // goes on the PDF only.
