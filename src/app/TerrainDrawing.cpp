@@ -423,11 +423,12 @@ std::optional<TIntRect> DrawLegend(TMapView& view, const TVandrelTINModel& model
                               : layers.CompareSurface
                                   ? cache.SurfaceDifferenceRamp(model, *layers.CompareSurface)
                                   : cache.DifferenceRamp(model.Vertices(), *layers.CompareLevel);
-    QString top = FormatFixed(ramp.MaxValue(), 3, separator);
-    QString bottom = FormatFixed(ramp.MinValue(), 3, separator);
-    if (difference) { // with the units, and which side is which
-        const QString unit = LengthUnitText(model.Header.CoordinateUnits);
-        top = "fill " + top + unit;
+    // With the units, and for a difference which side is which.
+    const QString unit = LengthUnitText(model.Header.CoordinateUnits);
+    QString top = FormatFixed(ramp.MaxValue(), 3, separator) + unit;
+    QString bottom = FormatFixed(ramp.MinValue(), 3, separator) + unit;
+    if (difference) {
+        top = "fill " + top;
         bottom = "cut " + FormatFixed(-ramp.MinValue(), 3, separator) + unit;
     }
     const QFont font = canvas.Font;

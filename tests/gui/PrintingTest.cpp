@@ -170,6 +170,7 @@ TEST_F(PrintingTest, OnPaperTheLegendStandsBesideTheFrameNotOnIt) {
     const int offset = 118;
     const std::map<QString, QRectF> words = WordBoxes(Run("pdftotext", {"-bbox", pdf, "-"}));
     ASSERT_TRUE(words.count("Origin:"));
+    EXPECT_TRUE(words.count("30.000") && words.count("m")) << "the values with their unit";
     const double pointsPerPixel = 72.0 / 300;
     EXPECT_GT(legend.Top + offset, words.at("Origin:").bottom() / pointsPerPixel)
         << "under the captions, off the frame";
