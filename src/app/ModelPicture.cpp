@@ -20,6 +20,9 @@
 #include <functional>
 
 namespace {
+// Qt's PNG quality of 80 is zlib's compression level 1.
+constexpr int FastPngQuality = 80;
+
 // Calls use(view) with the whole model in a map view of the picture's shape, painted as the main
 // window paints its map (without a selection), with extra drawn over it.
 void WithPlanView(const TVandrelTINModel& model, const TModelPicture& picture,
@@ -108,10 +111,12 @@ void WriteModelPicture(const TVandrelTINModel& model, const TModelPicture& pictu
         layers.Compared =
             CompareSurfaceIn3D(model, other, cache.SurfaceDifferenceRamp(model, other).MaxValue());
     }
-    const QImage image = RenderTerrainPicture3D(model, layers, picture.Width, picture.Height,
-                                                picture.Azimuth, picture.Elevation);
+    const QImage image =
+        RenderTerrainPicture3D(model, layers, picture.Width, picture.Height, picture.Azimuth,
+                               picture.Elevation, picture.Context);
+    // Compressed quickly (zlib's level 1): the file is a little larger, the pixels the same.
     SaveFile(fileName, [&](QIODevice& out) {
-        if (!image.save(&out, "PNG"))
+        if (!image.save(&out, "PNG", FastPngQuality))
             throw Exception("The PNG picture could not be written.");
     });
 }

@@ -9,6 +9,7 @@
 
 struct TBoundary;
 class TCoordinateSystem;
+class TOffscreenOpenGL;
 class TVandrelTINModel;
 
 struct TModelPicture {
@@ -16,6 +17,7 @@ struct TModelPicture {
     TTerrainLayers Terrain; // colours, hillshade, contours and the exaggeration
     bool ThreeD = false;
     double Azimuth = 200, Elevation = 35; // of the 3D view's eye, degrees
+    TOffscreenOpenGL* Context = nullptr;  // for the 3D picture, made beforehand; else made then
 };
 
 // The volume report's map: the difference (difference's comparison) in plan over the whole

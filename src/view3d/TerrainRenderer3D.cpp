@@ -11,6 +11,7 @@
 #include <QOpenGLFramebufferObject>
 #include <QVector2D>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -444,8 +445,10 @@ TOffscreenOpenGL::~TOffscreenOpenGL() {
 }
 
 QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& layers, int width,
-                              int height, double azimuth, double elevation) {
-    TOffscreenOpenGL gl;
+                              int height, double azimuth, double elevation,
+                              TOffscreenOpenGL* context) {
+    std::optional<TOffscreenOpenGL> own;
+    TOffscreenOpenGL& gl = context ? *context : own.emplace();
     if (!gl.Problem().isEmpty())
         throw Exception(
             (gl.Problem() + " Run it on a display (a virtual one will do).").toStdString());

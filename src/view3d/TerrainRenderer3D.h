@@ -112,6 +112,7 @@ private:
 // The model drawn in 3D without a window, in an offscreen OpenGL context (it needs a display,
 // a virtual one will do, or an offscreen OpenGL platform). The camera looks at the model from
 // azimuth and elevation (degrees), framing all of it. Raises Exception when there is no OpenGL
-// 3.3.
+// 3.3. The context is made here unless one made beforehand (while the model was read) is given.
 QImage RenderTerrainPicture3D(const TTriangleMesh& mesh, const TView3DLayers& layers, int width,
-                              int height, double azimuth, double elevation);
+                              int height, double azimuth, double elevation,
+                              TOffscreenOpenGL* context = nullptr);

@@ -5,7 +5,13 @@
 #include "terrain/Contours.h"
 #include "vrk/VRKModel.h"
 
+#include "view3d/TerrainRenderer3D.h"
+
 #include <QApplication>
+
+#include <exception>
+#include <optional>
+#include <thread>
 
 namespace vrkinfo {
 int TRun::Picture(const QString& file, const QString& output) {
@@ -54,7 +60,32 @@ int TRun::Picture(const QString& file, const QString& output) {
     if (FLine.Level && !(level = ParseCoordinate(*FLine.Level)))
         throw TUsageError{QString("not a number: '%1'").arg(*FLine.Level)};
     TVandrelTINModel model, other;
-    if (!Read(model, file) || (FLine.Compare && !Read(other, *FLine.Compare, true)))
+    auto readBoth = [&] {
+        return Read(model, file) && (!FLine.Compare || Read(other, *FLine.Compare, true));
+    };
+    // The 3D picture's OpenGL context is made on this thread while another reads: loading the
+    // driver takes a third as long as reading a model of millions of triangles.
+    std::optional<TOffscreenOpenGL> context;
+    bool read = false;
+    if (picture.ThreeD) {
+        std::exception_ptr failure;
+        {
+            const std::jthread reader([&] {
+                try {
+                    read = readBoth();
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+            context.emplace();
+        }
+        if (failure)
+            std::rethrow_exception(failure);
+        picture.Context = &*context;
+    } else {
+        read = readBoth();
+    }
+    if (!read)
         return ExitUnreadable;
     if (FLine.Compare || level) {
         picture.Terrain.CompareSurface = FLine.Compare ? &other : nullptr;
