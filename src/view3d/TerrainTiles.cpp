@@ -123,21 +123,37 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
             codes[size_t(i)] = SpreadBits(cell(cx)) | (SpreadBits(cell(cy)) << 1);
         }
     });
-    // A counting sort by code: the triangles in curve order, and their codes beside them.
-    std::vector<uint32_t> starts((size_t(1) << (2 * CodeLevels)) + 1, 0);
-    for (int i = 0; i < count; ++i)
-        if (codes[size_t(i)] != NoCode)
-            ++starts[codes[size_t(i)] + 1];
-    for (size_t c = 1; c < starts.size(); ++c)
-        starts[c] += starts[c - 1];
-    TLargeArray<uint32_t> order(starts.back()), sortedCodes(starts.back());
-    for (int i = 0; i < count; ++i)
-        if (const uint32_t code = codes[size_t(i)]; code != NoCode) {
-            order[starts[code]] = uint32_t(i);
-            sortedCodes[starts[code]++] = code;
+    // A counting sort by code, its counting and its placing shared out over the cores: the
+    // triangles in curve order, those of one code in collection order (each share's after the
+    // earlier shares'), and their codes beside them.
+    const size_t buckets = size_t(1) << (2 * CodeLevels);
+    const int shares = SharesFor(count);
+    std::vector<std::vector<uint32_t>> places(static_cast<size_t>(shares)); // per share, code
+    RunInShares(shares, count, [&](int share, int first, int last) {
+        std::vector<uint32_t>& counts = places[size_t(share)];
+        counts.assign(buckets, 0);
+        for (int i = first; i < last; ++i)
+            if (const uint32_t code = codes[size_t(i)]; code != NoCode)
+                ++counts[code];
+    });
+    uint32_t placed = 0;
+    for (size_t code = 0; code < buckets; ++code)
+        for (std::vector<uint32_t>& counts : places) {
+            const uint32_t n = counts[code];
+            counts[code] = placed; // the share's first place for the code
+            placed += n;
         }
+    TLargeArray<uint32_t> order(placed), sortedCodes(placed);
+    RunInShares(shares, count, [&](int share, int first, int last) {
+        std::vector<uint32_t>& place = places[size_t(share)];
+        for (int i = first; i < last; ++i)
+            if (const uint32_t code = codes[size_t(i)]; code != NoCode) {
+                order[place[code]] = uint32_t(i);
+                sortedCodes[place[code]++] = code;
+            }
+    });
     codes = {};
-    std::vector<uint32_t>().swap(starts);
+    places = {};
 
     Build(0, FLow.X, FLow.Y, FHigh.X, FHigh.Y, sortedCodes, 0, int64_t(order.size()));
     sortedCodes = {};
