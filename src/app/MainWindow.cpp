@@ -120,6 +120,9 @@ TfrmTINMap::~TfrmTINMap() {
     MapView1->OnViewChanged = nullptr;
     MapView1->OnMouseMove = nullptr;
     MapView1->OnPaintOverlay = nullptr;
+    // The print layout draws with the window and prints on its printer, which go before the
+    // window's children do.
+    delete frmPrintLayout;
     // The 3D view, a child freed after the model, stops building its tiles from it now.
     if (frm3DView)
         frm3DView->SetModel(nullptr);
