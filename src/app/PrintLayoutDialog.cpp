@@ -141,7 +141,7 @@ void TPrintLayoutDialog::SavePdf(const QString& fileName) {
     SaveFile(fileName, [&](QIODevice& out) {
         QPdfWriter pdf(&out);
         pdf.setPageLayout(FPrinter.pageLayout());
-        pdf.setResolution(300);
+        pdf.setResolution(FPrinter.resolution());
         pdf.setTitle(FTitle->text());
         pdf.setCreator(QCoreApplication::applicationName());
         Paint(pdf, pdf.resolution());

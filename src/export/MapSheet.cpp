@@ -56,18 +56,24 @@ std::optional<double> ParseScale(const QString& text) {
 }
 
 std::vector<double> FrameTicks(double from, double to, int most) {
-    if (!(to > from) || !std::isfinite(from) || !std::isfinite(to) || most < 1)
+    const double spacing = (to - from) / most;
+    if (!(to > from) || !std::isfinite(from) || !std::isfinite(to) || most < 1 || !(spacing > 0) ||
+        !std::isfinite(spacing))
         return {};
-    const int power = int(std::floor(std::log10((to - from) / most)));
+    const int power = int(std::floor(std::log10(spacing)));
     for (int p = power; p <= power + 1; ++p)
         for (const double step : {1.0, 2.0, 5.0}) {
             const double size = TickValue(1, step, p);
             const double first = std::ceil(from / size), last = std::floor(to / size);
-            if (last - first + 1 > most)
+            if (!(last - first + 1 <= most))
                 continue;
+            // Counted, not stepped: far from zero, first + 1 may round back to first, and a tick
+            // that rounds onto the one before is left out.
             std::vector<double> ticks;
-            for (double k = first; k <= last; ++k)
-                ticks.push_back(TickValue(k, step, p));
+            for (int n = 0; n <= int(last - first); ++n)
+                if (const double tick = TickValue(first + n, step, p);
+                    ticks.empty() || tick != ticks.back())
+                    ticks.push_back(tick);
             return ticks;
         }
     return {};
@@ -96,6 +102,9 @@ std::optional<TSheetPlan> PlanSheet(const QSizeF& page, const TGroundRect& view,
     plan.Ground.Height = plan.Map.height() * plan.Scale / paperPerUnit;
     plan.Ground.Left = view.Left + (view.Width - plan.Ground.Width) / 2;
     plan.Ground.Bottom = view.Bottom + (view.Height - plan.Ground.Height) / 2;
+    if (!std::isfinite(plan.Ground.Left + plan.Ground.Width + plan.Ground.Bottom +
+                       plan.Ground.Height))
+        return std::nullopt; // a scale so large the ground overflows
     // About one tick every 30 millimetres along each side.
     plan.Eastings = FrameTicks(plan.Ground.Left, plan.Ground.Left + plan.Ground.Width,
                                std::max(2, int(plan.Map.width() / 30)));

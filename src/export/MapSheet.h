@@ -38,7 +38,7 @@ inline bool LandscapeSuits(double viewWidth, double viewHeight) {
     return viewWidth > viewHeight;
 }
 // The sheet on a page (millimetres) for a view of the ground: at 1:scale, or with scale 0 at the
-// round scale at which the whole view fits. Nothing when the page leaves no room for a map or
-// the view has no size.
+// round scale at which the whole view fits. Nothing when the page leaves no room for a map, the
+// view has no size or the ground shown would overflow.
 std::optional<TSheetPlan> PlanSheet(const QSizeF& page, const TGroundRect& view, double scale,
                                     double metresPerUnit);

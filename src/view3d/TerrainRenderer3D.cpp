@@ -298,7 +298,7 @@ void TTerrainRenderer3D::LoadCompared(const TTerrainTiles& tiles,
     if (!FComparedTexture)
         glGenTextures(1, &FComparedTexture);
     glBindTexture(GL_TEXTURE_2D, FComparedTexture);
-    // From the scene's centre, as the model's elevations are: a float keeps the centimetres.
+    // From the scene's centre, as the model's elevations are.
     std::vector<float> heights(compared.Elevations.size());
     for (size_t i = 0; i < heights.size(); ++i)
         heights[i] = float(compared.Elevations[i] - tiles.CentreZ);

@@ -161,6 +161,7 @@ TEST(ExportTest, MapSheetScalesAndTicksAreRoundAndExact) {
                  {0.25, 0.35, 1, {0.3}},
                  {100, 200, 2, {100, 200}},
                  {5000000.1, 5000000.9, 4, {5000000.2, 5000000.4, 5000000.6, 5000000.8}},
+                 {1e20, 1e20 + 16384, 3, {1e20, 1e20 + 16384}}, // where adding 1 is lost
                  {1, 1, 3, {}},
                  {0, inf, 3, {}},
                  {0, 10, 0, {}}};
@@ -194,4 +195,5 @@ TEST(ExportTest, MapSheetShowsTheGroundAtItsScale) {
     EXPECT_FALSE(PlanSheet(QSizeF(30, 40), view, 0, 1)) << "no room for a map";
     EXPECT_FALSE(PlanSheet(a4, {0, 0, 0, 50}, 0, 1)) << "a view without width";
     EXPECT_FALSE(PlanSheet(a4, {0, 0, NAN, 50}, 1000, 1));
+    EXPECT_FALSE(PlanSheet(a4, view, 1e308, 1)) << "the ground shown overflows";
 }
