@@ -2,49 +2,79 @@
 #include "Boundary.h"
 #include "model/Mesh.h"
 #include "model/TriangleIndex.h"
+#include "platform/Shares.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
-void TPiece::Clip(double a, double b, double c) {
-    double f[Most];
-    bool anyIn = false, anyOut = false;
-    for (int i = 0; i < Count; ++i) {
-        f[i] = a * P[i].X + b * P[i].Y + c;
-        (f[i] >= 0 ? anyIn : anyOut) = true;
+namespace {
+constexpr int WhollyInside = -1;
+
+// The part of the convex polygon from[0..n-1] where a * x + b * y + c >= 0, into to: its
+// corner count, 0 when less than a polygon is left, or WhollyInside (nothing written) when it
+// is all of it, as it is for most clips of a small piece by a neighbour's side.
+int ClipCorners(const TPieceCorner* from, int n, double a, double b, double c, TPieceCorner* to) {
+    double f[TPiece::Most];
+    int inside = 0;
+    for (int i = 0; i < n; ++i) {
+        f[i] = a * from[i].X + b * from[i].Y + c;
+        inside += f[i] >= 0;
     }
-    if (!anyOut)
-        return; // wholly inside: most clips of a small piece by a neighbour's side
-    if (!anyIn) {
-        Count = 0;
-        return;
-    }
-    TPieceCorner kept[Most];
+    if (inside == n)
+        return WhollyInside;
+    if (inside == 0)
+        return 0;
     int count = 0;
-    for (int i = 0; i < Count && count < Most - 1; ++i) {
-        const int j = (i + 1) % Count;
+    for (int i = 0; i < n && count < TPiece::Most - 1; ++i) {
+        const int j = i + 1 < n ? i + 1 : 0;
         if (f[i] >= 0)
-            kept[count++] = P[i];
+            to[count++] = from[i];
         if ((f[i] >= 0) != (f[j] >= 0)) {
             const double t = f[i] / (f[i] - f[j]);
-            kept[count++] = {P[i].X + t * (P[j].X - P[i].X), P[i].Y + t * (P[j].Y - P[i].Y)};
+            to[count++] = {from[i].X + t * (from[j].X - from[i].X),
+                           from[i].Y + t * (from[j].Y - from[i].Y)};
         }
     }
-    std::copy(kept, kept + count, P);
-    Count = count < 3 ? 0 : count;
+    return count < 3 ? 0 : count;
+}
+} // namespace
+
+void TPiece::Clip(double a, double b, double c) {
+    TPieceCorner kept[Most];
+    const int count = ClipCorners(P, Count, a, b, c, kept);
+    if (count == WhollyInside)
+        return;
+    std::memcpy(P, kept, sizeof P); // see the copy constructor
+    Count = count;
 }
 
-void TPiece::ClipToTriangle(const TPieceCorner& p, const TPieceCorner& q, const TPieceCorner& r) {
+void TPiece::ClipToTriangle(const TPieceCorner& p, const TPieceCorner& q, const TPieceCorner& r,
+                            TPiece& part) const {
     const double turn = (q.X - p.X) * (r.Y - p.Y) - (r.X - p.X) * (q.Y - p.Y);
     const double o = turn > 0 ? 1 : -1;
     const TPieceCorner corners[3] = {p, q, r};
-    for (int k = 0; k < 3 && Count > 0; ++k) {
+    // Each side's clip reads the last one's corners and writes the other buffer.
+    TPieceCorner spare[Most];
+    const TPieceCorner* from = P;
+    TPieceCorner* to = part.P;
+    int count = Count;
+    for (int k = 0; k < 3 && count > 0; ++k) {
         const TPieceCorner &s = corners[k], &e = corners[(k + 1) % 3];
         // Inside: on the side of s -> e where the third corner lies.
         const double a = -o * (e.Y - s.Y), b = o * (e.X - s.X);
-        Clip(a, b, -(a * s.X + b * s.Y));
+        const int kept = ClipCorners(from, count, a, b, -(a * s.X + b * s.Y), to);
+        if (kept == WhollyInside)
+            continue;
+        count = kept;
+        from = to;
+        to = to == part.P ? spare : part.P;
     }
+    if (from != part.P && count > 0)
+        std::memcpy(part.P, from, sizeof P);
+    part.Count = count;
+    part.Origin = Origin;
 }
 
 double TPiece::Area() const {
@@ -109,9 +139,25 @@ bool TriangleInPlan(const TTriangle* triangle, const TPlanPoint& origin, TPieceC
     return CornersInPlan(triangle, origin, corners, z) && PlaneThrough(corners, z, plane);
 }
 
+TSurfaceBoxes::TSurfaceBoxes(const TTriangles& triangles) : FBoxes(size_t(triangles.Count())) {
+    RunInShares(SharesFor(triangles.Count()), triangles.Count(), [&](int, int first, int last) {
+        for (int i = first; i < last; ++i) {
+            TPieceCorner corners[3];
+            double z[3];
+            FBoxes[size_t(i)] = CornersInPlan(triangles.TriangleAt(i), {0, 0}, corners, z)
+                                    ? TBox{std::min({corners[0].X, corners[1].X, corners[2].X}),
+                                           std::max({corners[0].X, corners[1].X, corners[2].X}),
+                                           std::min({corners[0].Y, corners[1].Y, corners[2].Y}),
+                                           std::max({corners[0].Y, corners[1].Y, corners[2].Y})}
+                                    : TBox{NAN, NAN, NAN, NAN};
+        }
+    });
+}
+
 TTriangleOverlay::TTriangleOverlay(const TTriangleMesh* surface,
-                                   const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor)
-    : FSurface(surface), FBoundary(boundary), FVisitor(visitor) {}
+                                   const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor,
+                                   const TSurfaceBoxes* boxes)
+    : FSurface(surface), FBoxes(boxes), FBoundary(boundary), FVisitor(visitor) {}
 
 void TTriangleOverlay::Triangle(const TTriangle* triangle) {
     const TTriVertex* first = triangle ? triangle->Vertex(1) : nullptr;
@@ -148,6 +194,24 @@ void TTriangleOverlay::Triangle(const TTriangle* triangle) {
     });
 }
 
+void TTriangleOverlay::DropCandidatesBeside(double minX, double minY, double maxX, double maxY) {
+    // Relative to the origin as the corners are below: rounding keeps the order of numbers, so
+    // the box's sides are where the relative corners' extremes will be, and what is dropped here
+    // is what the test of the corners would drop. Without a branch for each candidate: most are
+    // dropped, and which cannot be foretold.
+    const double x = FOrigin.X, y = FOrigin.Y;
+    size_t kept = 0;
+    for (size_t i = 0; i < FCandidates.size(); ++i) {
+        const int32_t position = FCandidates[i];
+        const TSurfaceBoxes::TBox& box = (*FBoxes)[position];
+        const bool beside = (box.MaxX - x < minX) | (box.MinX - x > maxX) | (box.MaxY - y < minY) |
+                            (box.MinY - y > maxY);
+        FCandidates[kept] = position;
+        kept += !beside;
+    }
+    FCandidates.resize(kept);
+}
+
 void TTriangleOverlay::AgainstSurface(const TPiece& piece, int weight) {
     if (!FSurface)
         return FVisitor.Piece(piece, FModelPlane, nullptr, weight);
@@ -166,6 +230,8 @@ void TTriangleOverlay::AgainstSurface(const TPiece& piece, int weight) {
         std::fill(FStamps.begin(), FStamps.end(), 0);
         FStamp = 1;
     }
+    if (FBoxes)
+        DropCandidatesBeside(minX, minY, maxX, maxY);
     for (const int32_t position : FCandidates) {
         if (FStamps[size_t(position)] == FStamp)
             continue;
@@ -179,8 +245,8 @@ void TTriangleOverlay::AgainstSurface(const TPiece& piece, int weight) {
             std::max({corners[0].Y, corners[1].Y, corners[2].Y}) < minY ||
             std::min({corners[0].Y, corners[1].Y, corners[2].Y}) > maxY)
             continue;
-        TPiece part = piece;
-        part.ClipToTriangle(corners[0], corners[1], corners[2]);
+        TPiece part;
+        piece.ClipToTriangle(corners[0], corners[1], corners[2], part);
         TPlane plane;
         if (part.Count > 0 && PlaneThrough(corners, z, plane))
             FVisitor.Piece(part, FModelPlane, &plane, weight);
@@ -188,8 +254,9 @@ void TTriangleOverlay::AgainstSurface(const TPiece& piece, int weight) {
 }
 
 void OverlayTriangles(const TTriangles& model, int first, int last, const TTriangleMesh* surface,
-                      const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor) {
-    TTriangleOverlay overlay(surface, boundary, visitor);
+                      const TSurfaceBoxes* boxes, const TBoundaryTrapezoids* boundary,
+                      TOverlayVisitor& visitor) {
+    TTriangleOverlay overlay(surface, boundary, visitor, boxes);
     for (int i = first; i < last; ++i)
         overlay.Triangle(model.TriangleAt(i));
 }

@@ -4,12 +4,15 @@
 // on which both surfaces are planes, so any quantity that is an integral over the plan can be
 // summed exactly piece by piece.
 #include "model/Mesh.h"
+#include "platform/Memory.h"
 #include "platform/Shares.h"
 #include "terrain/PlanPoint.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 
 #include <vector>
 
@@ -32,15 +35,18 @@ struct TPiece {
     TPlanPoint Origin; // what the corners are relative to
 
     TPiece() {}
+    // All corners at once, in a few wide moves: a copy of only the used ones costs a call to a
+    // string move that is slow to start for so few bytes.
     TPiece(const TPiece& other) : Count(other.Count), Origin(other.Origin) {
-        std::copy(other.P, other.P + other.Count, P);
+        std::memcpy(P, other.P, sizeof P);
     }
     TPiece& operator=(const TPiece&) = delete;
 
     // Keeps the part where a * x + b * y + c >= 0.
     void Clip(double a, double b, double c);
-    // Keeps the part inside the triangle p, q, r (either direction).
-    void ClipToTriangle(const TPieceCorner& p, const TPieceCorner& q, const TPieceCorner& r);
+    // The part inside the triangle p, q, r (either direction), into part.
+    void ClipToTriangle(const TPieceCorner& p, const TPieceCorner& q, const TPieceCorner& r,
+                        TPiece& part) const;
     double Area() const;
     void Bounds(double& minX, double& minY, double& maxX, double& maxY) const;
 };
@@ -77,17 +83,36 @@ public:
                        int weight) = 0;
 };
 
+// The plan boxes of the comparison surface's triangles, in their order: most triangles the
+// look-up index offers a piece lie beside it, and their boxes, read from here, turn them away
+// without reaching their corners through the mesh's objects.
+class TSurfaceBoxes {
+public:
+    struct TBox {
+        double MinX, MaxX, MinY, MaxY; // NaN for a triangle without three finite corners
+    };
+    explicit TSurfaceBoxes(const TTriangles& triangles);
+    const TBox& operator[](int position) const { return FBoxes[size_t(position)]; }
+
+private:
+    TLargeArray<TBox> FBoxes;
+};
+
 // The overlay one model triangle at a time.
 class TTriangleOverlay {
 public:
+    // boxes, when given, are the surface's, found once.
     TTriangleOverlay(const TTriangleMesh* surface, const TBoundaryTrapezoids* boundary,
-                     TOverlayVisitor& visitor);
+                     TOverlayVisitor& visitor, const TSurfaceBoxes* boxes = nullptr);
     void Triangle(const TTriangle* triangle);
 
 private:
     void AgainstSurface(const TPiece& piece, int weight);
+    // Drops the candidates whose box lies beside the piece's box (relative to the origin).
+    void DropCandidatesBeside(double minX, double minY, double maxX, double maxY);
 
     const TTriangleMesh* FSurface;
+    const TSurfaceBoxes* FBoxes;
     const TBoundaryTrapezoids* FBoundary;
     TOverlayVisitor& FVisitor;
     TPlanPoint FOrigin;
@@ -99,7 +124,8 @@ private:
 
 // The model triangles first..last-1. Builds nothing: the surface's look-up index must exist.
 void OverlayTriangles(const TTriangles& model, int first, int last, const TTriangleMesh* surface,
-                      const TBoundaryTrapezoids* boundary, TOverlayVisitor& visitor);
+                      const TSurfaceBoxes* boxes, const TBoundaryTrapezoids* boundary,
+                      TOverlayVisitor& visitor);
 
 // The overlay of every model triangle, in consecutive shares on every core for a large model,
 // each share told to a copy of prototype; the copies in share order, for sums that come out the
@@ -108,12 +134,16 @@ template <class TVisitor>
 std::vector<TVisitor> OverlayInShares(const TTriangles& model, const TTriangleMesh* surface,
                                       const TBoundaryTrapezoids* boundary,
                                       const TVisitor& prototype) {
-    if (surface)
+    std::optional<TSurfaceBoxes> boxes;
+    if (surface) {
         surface->Index(); // built once, before the shares read it
+        boxes.emplace(surface->Triangles());
+    }
     const int shares = model.Count() < 20000 ? 1 : CoreCount();
     std::vector<TVisitor> parts(static_cast<size_t>(shares), prototype);
     RunInShares(shares, model.Count(), [&](int share, int first, int last) {
-        OverlayTriangles(model, first, last, surface, boundary, parts[size_t(share)]);
+        OverlayTriangles(model, first, last, surface, boxes ? &*boxes : nullptr, boundary,
+                         parts[size_t(share)]);
     });
     return parts;
 }

@@ -5,6 +5,7 @@
 #include "PolygonIntegrals.h"
 #include "SurfaceModel.h"
 #include "compare/Boundary.h"
+#include "compare/Overlay.h"
 #include "compare/Volumes.h"
 #include "platform/Streams.h"
 #include "vrk/VRKModel.h"
@@ -253,4 +254,32 @@ TEST(OverlayVolumesTest, BrokenTrianglesOfEitherSurfaceCountForNothing) {
     const TVolumes v = Compare(a.Model, b.Model);
     EXPECT_DOUBLE_EQ(v.Fill, 50);
     EXPECT_DOUBLE_EQ(v.Area, 50);
+}
+
+// Every piece as numbers, in the order the overlay tells them.
+struct TPieceRecorder : TOverlayVisitor {
+    void Piece(const TPiece& piece, const TPlane& model, const TPlane* surface,
+               int weight) override {
+        Numbers.insert(Numbers.end(), {double(piece.Count), piece.Origin.X, piece.Origin.Y,
+                                       model.Z0, surface->Z0, surface->GradientX, double(weight)});
+        for (int i = 0; i < piece.Count; ++i)
+            Numbers.insert(Numbers.end(), {piece.P[i].X, piece.P[i].Y});
+    }
+    std::vector<double> Numbers;
+};
+
+TEST(OverlayVolumesTest, TheSurfaceBoxesTurnAwayOnlyWhatItsCornersWould) {
+    // Survey coordinates, where the corners relative to a piece's origin are rounded.
+    std::mt19937 random(9);
+    std::uniform_real_distribution<double> height(90, 140);
+    const auto rough = [&](double, double) { return height(random); };
+    const TModelData data = Shifted(SurfaceModel(30, 20, 0.7, rough), 512000.1, 6841000.3);
+    const TLoaded a(data), b(Quartered(data, 4)); // boxes that touch the pieces' exactly
+    const TTriangles& model = a.Model.Triangles();
+    TPieceRecorder shortcut, direct;
+    const TSurfaceBoxes boxes(b.Model.Triangles());
+    OverlayTriangles(model, 0, model.Count(), &b.Model, &boxes, nullptr, shortcut);
+    OverlayTriangles(model, 0, model.Count(), &b.Model, nullptr, nullptr, direct);
+    EXPECT_GT(shortcut.Numbers.size(), 10000u);
+    EXPECT_TRUE(shortcut.Numbers == direct.Numbers);
 }
