@@ -61,10 +61,22 @@ TSplit SplitOf(const double e[3]) {
     return split;
 }
 
-// The plan area of the part of a triangle of plan area `area` where e is above 0: all of it
-// where no corner is below (and one above), none where no corner is above.
-double AreaAbove(double area, const double e[3]) {
-    const TSplit split = SplitOf(e);
+// The split of -e from e's: the same corner and fractions, but where one corner is above, one
+// below and one on 0, the corner alone on its side is the other one.
+TSplit NegatedSplit(const TSplit& split, const double e[3]) {
+    if (split.Above == 1 && split.Below == 1) {
+        const double negated[3] = {-e[0], -e[1], -e[2]};
+        return SplitOf(negated);
+    }
+    TSplit negated = split;
+    std::swap(negated.Above, negated.Below);
+    negated.LonelyAbove = negated.Above == 1;
+    return negated;
+}
+
+// The plan area of the part of a triangle of plan area `area` where e, split as given, is above
+// 0: all of it where no corner is below (and one above), none where no corner is above.
+double AreaAbove(double area, const TSplit& split) {
     if (split.Below == 0)
         return split.Above > 0 ? area : 0;
     if (split.Above == 0)
@@ -78,13 +90,20 @@ double AreaAbove(double area, const double e[3]) {
 void AddTriangle(double area, const double d[3], double tolerance, TVolumeSums& sums) {
     const double whole = area * (d[0] + d[1] + d[2]) / 3; // the integral of d over the triangle
     sums.Area.Add(area);
-    const double beyondAbove[3] = {d[0] - tolerance, d[1] - tolerance, d[2] - tolerance};
-    const double beyondBelow[3] = {-d[0] - tolerance, -d[1] - tolerance, -d[2] - tolerance};
-    const double fillArea = AreaAbove(area, beyondAbove), cutArea = AreaAbove(area, beyondBelow);
+    const TSplit split = SplitOf(d);
+    double fillArea, cutArea;
+    if (tolerance == 0) { // d - 0 is d: the split of d serves for both
+        fillArea = AreaAbove(area, split);
+        cutArea = AreaAbove(area, NegatedSplit(split, d));
+    } else {
+        const double beyondAbove[3] = {d[0] - tolerance, d[1] - tolerance, d[2] - tolerance};
+        const double beyondBelow[3] = {-d[0] - tolerance, -d[1] - tolerance, -d[2] - tolerance};
+        fillArea = AreaAbove(area, SplitOf(beyondAbove));
+        cutArea = AreaAbove(area, SplitOf(beyondBelow));
+    }
     sums.FillArea.Add(fillArea);
     sums.CutArea.Add(cutArea);
     sums.UnchangedArea.Add(area - fillArea - cutArea);
-    const TSplit split = SplitOf(d);
     if (split.Below == 0)
         return sums.Fill.Add(whole);
     if (split.Above == 0)
