@@ -93,7 +93,7 @@ void BM_VolumeBetweenSurfaces(benchmark::State& state) {
 
 // The overlay alone, both models read once: the computation the whole command waits on, with
 // less of the machine's noise.
-void BM_CompareVolumesRead(benchmark::State& state) {
+void BM_VolumeOverlayAlone(benchmark::State& state) {
     const int triangles = static_cast<int>(state.range(0));
     static TVandrelTINModel surface;
     if (surface.Triangles().Count() == 0) {
@@ -117,7 +117,7 @@ BENCHMARK(BM_Contours50Levels)->Apply(Sizes);
 BENCHMARK(BM_TriangleShades)->Apply(Sizes);
 BENCHMARK(BM_VolumeToLevel)->Apply(Sizes);
 BENCHMARK(BM_VolumeBetweenSurfaces)->Arg(2000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CompareVolumesRead)->Arg(2000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VolumeOverlayAlone)->Arg(2000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProfileAcrossTheModel)->Arg(2000000)->Arg(5000000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
