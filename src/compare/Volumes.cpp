@@ -61,8 +61,8 @@ TSplit SplitOf(const double e[3]) {
     return split;
 }
 
-// The split of -e from e's: the same corner and fractions, but where one corner is above, one
-// below and one on 0, the corner alone on its side is the other one.
+// The split of -e from e's: negating is exact, so the lonely corner's fractions are the same to
+// the bit; only where one corner is above, one below and one on 0 is the lonely corner another.
 TSplit NegatedSplit(const TSplit& split, const double e[3]) {
     if (split.Above == 1 && split.Below == 1) {
         const double negated[3] = {-e[0], -e[1], -e[2]};
