@@ -158,7 +158,8 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
     Build(0, FLow.X, FLow.Y, FHigh.X, FHigh.Y, sortedCodes, 0, int64_t(order.size()));
     sortedCodes = {};
     FillCorners(mesh, order);
-    FGridPoints.assign(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
+    // Hundreds of megabytes for a large model: on huge pages, a fault every 2 MiB, not 4 KiB.
+    FGridPoints = TLargeArray<float>(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
 }
 
 void TTerrainTiles::FillCorners(const TTriangleMesh& mesh, const TLargeArray<uint32_t>& order) {
@@ -439,7 +440,7 @@ TTileSelection TTerrainTiles::Select(const TOrbitCamera& camera, int height, dou
 }
 
 size_t TTerrainTiles::MemoryBytes() const {
-    return FTiles.capacity() * sizeof(TTile) + FGridPoints.capacity() * sizeof(float) +
+    return FTiles.capacity() * sizeof(TTile) + FGridPoints.size() * sizeof(float) +
            FPositions.size() * sizeof(float) + FCorners.size() * sizeof(uint32_t);
 }
 

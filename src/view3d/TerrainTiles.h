@@ -67,7 +67,7 @@ public:
     // Three vertex positions per exact triangle, grouped by leaf.
     const TLargeArray<uint32_t>& Corners() const { return FCorners; }
     // x, y, z and 1 (0 for a hole) of the GridVertices of every tile, tile after tile.
-    const std::vector<float>& GridPoints() const { return FGridPoints; }
+    const TLargeArray<float>& GridPoints() const { return FGridPoints; }
     // The triangles of one tile's grid and skirt, as indices into its GridVertices.
     static const std::vector<uint32_t>& GridPattern();
     static int GridPatternTriangles();
@@ -100,7 +100,7 @@ private:
 
     std::vector<TTile> FTiles;
     TLargeArray<float> FPositions;
-    std::vector<float> FGridPoints;
+    TLargeArray<float> FGridPoints;
     TLargeArray<uint32_t> FCorners;
     TVec3 FLow, FHigh;
     int FLevels = 0;

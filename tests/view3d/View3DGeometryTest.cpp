@@ -230,9 +230,9 @@ TEST(TerrainTilesTest, APictureSamplesJustTheGridsItsFrameDraws) {
         EXPECT_EQ(picture.Select(camera, Height, 1).Grids, want.Grids) << "as the frame draws";
         constexpr size_t Floats = TTerrainTiles::GridVertices * 4;
         for (const int t : drawn.Grids)
-            EXPECT_TRUE(std::equal(picture.GridPoints().begin() + t * Floats,
-                                   picture.GridPoints().begin() + (t + 1) * Floats,
-                                   all.GridPoints().begin() + t * Floats));
+            EXPECT_TRUE(std::equal(picture.GridPoints().data() + t * Floats,
+                                   picture.GridPoints().data() + (t + 1) * Floats,
+                                   all.GridPoints().data() + t * Floats));
         EXPECT_LT(drawn.Grids.size(), all.Tiles().size()) << "not every grid";
     }
 }
