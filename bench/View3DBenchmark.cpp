@@ -22,7 +22,7 @@ struct TOpenModel {
     TVandrelTINModel Model;
 };
 
-// What the window waits for before its first frame: the tiles and the root's grid.
+// What the window waits for before its whole first frame: the tiles and every level's grid.
 void BM_TilesFirstFrame(benchmark::State& state) {
     TOpenModel open(int(state.range(0)));
     for (auto _ : state) {
