@@ -449,9 +449,8 @@ void TfrmTINMap::FillRecentFiles() {
             mnuFileRecent->addAction(QString("&%1 %2").arg(i + 1).arg(shown.replace("&", "&&")));
         connect(item, &QAction::triggered, this, [this, path] {
             RunGuarded([&] {
-                if (!QFileInfo::exists(path)) {
+                if (!QFileInfo::exists(path)) { // the menu is filled again when next shown
                     RecentFiles::Remove(path);
-                    FillRecentFiles();
                     throw Exception(QString("%1 is no longer there; it is taken off the recent "
                                             "files.")
                                         .arg(QDir::toNativeSeparators(path))

@@ -117,7 +117,7 @@ void TPrintLayoutDialog::Paint(QPagedPaintDevice& device, double dpi) {
     QPainter painter;
     if (!painter.begin(&device))
         throw Exception("The printer could not start the document.");
-    // The page keeps the last good sheet's place while a scale is being typed.
+    // While a scale is being typed that is not one yet, the page is left blank.
     if (const std::optional<TSheetPlan> plan = Plan()) {
         TSheetTexts texts = FSource.Texts;
         texts.Title = FTitle->text();

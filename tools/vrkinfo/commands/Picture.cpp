@@ -3,9 +3,8 @@
 #include "app/ModelPicture.h"
 #include "app/PictureExport.h"
 #include "terrain/Contours.h"
-#include "vrk/VRKModel.h"
-
 #include "view3d/TerrainRenderer3D.h"
+#include "vrk/VRKModel.h"
 
 #include <QApplication>
 
