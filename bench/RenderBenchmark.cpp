@@ -4,6 +4,7 @@
 #include "Components/MapView.h"
 #include "app/ModelDrawing.h"
 #include "app/TerrainDrawing.h"
+#include "model/SideTable.h"
 #include "platform/Streams.h"
 #include "terrain/TerrainCache.h"
 #include "vrk/VRKModel.h"
@@ -53,6 +54,15 @@ void BM_RenderFullView(benchmark::State& state) {
         rendered.View.Repaint();
 }
 
+// What the first full view of a model pays beside a later one: its side table.
+void BM_SideTable(benchmark::State& state) {
+    TRenderedModel rendered(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        rendered.Model.InvalidateIndex();
+        benchmark::DoNotOptimize(&rendered.Model.SideTable());
+    }
+}
+
 void BM_RenderZoom100(benchmark::State& state) {
     TRenderedModel rendered(static_cast<int>(state.range(0)));
     rendered.View.SetZoom(100);
@@ -99,6 +109,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 } // namespace
 
 BENCHMARK(BM_RenderFullView)->Apply(Sizes);
+BENCHMARK(BM_SideTable)->Apply(Sizes);
 BENCHMARK(BM_RenderZoom100)->Apply(Sizes);
 BENCHMARK(BM_RenderTerrainFullView)->Apply(Sizes);
 BENCHMARK(BM_RenderTerrainZoom100)->Apply(Sizes);

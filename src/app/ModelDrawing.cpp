@@ -1,6 +1,7 @@
 #include "ModelDrawing.h"
 #include "Components/MapView.h"
 #include "Components/ParallelDrawing.h"
+#include "model/SideTable.h"
 #include "model/TriangleIndex.h"
 #include "vrk/VRKModel.h"
 
@@ -44,12 +45,15 @@ public:
         if (at < FSize)
             __builtin_prefetch(&FPixels[at]);
     }
-    const TIntPoint* Find(const TTriVertex* vertex) const {
-        const size_t at = static_cast<size_t>(vertex->Number) - 1;
+    const TIntPoint* Find(const TTriVertex* vertex) const { return FindAt(vertex->Number - 1); }
+    // The same by the vertex's position; null for -1.
+    const TIntPoint* FindAt(int32_t position) const {
+        const size_t at = static_cast<size_t>(position);
         if (at >= FSize || FPixels[at].X == INT_MIN)
             return nullptr;
         return &FPixels[at];
     }
+    bool Any() const { return FSize > 0; }
 
 private:
     // The store is kept from paint to paint: a model of tens of millions of vertices needs
@@ -113,6 +117,15 @@ struct TShortestSide {
     }
 };
 
+// Draws on canvas what DrawLine would draw of side k.
+void DrawClippedSide(const TMapViewState& view, TSideCanvas& canvas, const TTriangle& triangle,
+                     int k) {
+    const TTriVertex* a = triangle.Vertex(k);
+    const TTriVertex* b = triangle.Vertex(NextSide(k));
+    if (const auto s = view.ClipLine(a->Easting, a->Northing, b->Easting, b->Northing))
+        canvas.Canvas.Segment(s->X1, s->Y1, s->X2, s->Y2);
+}
+
 // Draws on canvas what DrawLine would draw of each side that passes the side test.
 void DrawSides(const TMapViewState& view, TSideCanvas& canvas, const TTriangle& triangle,
                int position, bool edgesOnly, const TVertexPixels* pixels,
@@ -129,8 +142,29 @@ void DrawSides(const TMapViewState& view, TSideCanvas& canvas, const TTriangle& 
         const TIntPoint* pb = pa ? pixels->Find(b) : nullptr;
         if (pb)
             canvas.Between(pa->X, pa->Y, pb->X, pb->Y);
-        else if (const auto s = view.ClipLine(a->Easting, a->Northing, b->Easting, b->Northing))
-            canvas.Canvas.Segment(s->X1, s->Y1, s->X2, s->Y2);
+        else
+            DrawClippedSide(view, canvas, triangle, k);
+    }
+}
+
+// The triangles layer of the whole model through the side table: the same sides as DrawSides
+// draws, read from flat arrays in order; only a side with an end outside the view reaches the
+// triangle.
+void DrawTableSides(const TMapViewState& view, TSideCanvas& canvas, const TTriangles& triangles,
+                    const TSideTable& table, const TVertexPixels& pixels, int first, int last) {
+    for (int position = first; position < last; ++position) {
+        const uint8_t sides = table.Sides(position);
+        const int32_t* corners = table.Corners(position);
+        for (int k = 1; k <= 3; ++k) {
+            if (!TSideTable::Draws(sides, k))
+                continue;
+            const TIntPoint* pa = pixels.FindAt(corners[k - 1]);
+            const TIntPoint* pb = pa ? pixels.FindAt(corners[NextSide(k) - 1]) : nullptr;
+            if (pb)
+                canvas.Between(pa->X, pa->Y, pb->X, pb->Y);
+            else
+                DrawClippedSide(view, canvas, *triangles.TriangleAt(position), k);
+        }
     }
 }
 
@@ -166,7 +200,27 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
         shortest = TShortestSide{(r.Right - r.Left) / state.ViewWidth / pixels,
                                  (r.Bottom - r.Top) / state.ViewHeight / pixels};
     }
-    if (layers.Triangles) {
+    // Every side of the whole model, its vertices numbered: read from the side table, which
+    // the first such view builds.
+    const TSideTable* table =
+        layers.Triangles && !culled && !shortest && pixels.Any() ? &mesh.SideTable() : nullptr;
+    if (table && table->Count() != triangles.Count())
+        table = nullptr;
+    if (table) {
+        canvas.Pen.Color = TrianglesColor;
+        DrawInShares(canvas, count, [&](TCanvas& shareCanvas, int first, int last) {
+            TSideCanvas share(shareCanvas);
+            DrawTableSides(state, share, triangles, *table, pixels, first, last);
+            if (!layers.Edges)
+                return;
+            std::vector<int32_t> found;
+            for (int position = first; position < last; ++position)
+                if (TSideTable::OnBoundary(table->Sides(position)))
+                    found.push_back(position);
+            const std::lock_guard<std::mutex> hold(boundaryLock);
+            boundary.insert(boundary.end(), found.begin(), found.end());
+        });
+    } else if (layers.Triangles) {
         canvas.Pen.Color = TrianglesColor;
         DrawInShares(canvas, count, [&](TCanvas& shareCanvas, int first, int last) {
             TSideCanvas share(shareCanvas);

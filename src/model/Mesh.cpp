@@ -1,6 +1,7 @@
 #include "Mesh.h"
 #include "Geometry.h"
 #include "ObjectPool.h"
+#include "SideTable.h"
 #include "TriangleIndex.h"
 #include "platform/Shares.h"
 
@@ -127,6 +128,13 @@ void TTriangleMesh::InvalidateIndex() const {
     FIndexAhead = {};       // a failure of that build goes with it
     FIndexAheadDone = {};
     FIndex.reset();
+    FSideTable.reset();
+}
+
+const TSideTable& TTriangleMesh::SideTable() const {
+    if (!FSideTable)
+        FSideTable = std::make_unique<TSideTable>(*FTriangles);
+    return *FSideTable;
 }
 
 void TTriangleMesh::BuildIndexAhead() const {

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+class TSideTable;
 class TTriangleIndex;
 
 inline int NextSide(int k) {
@@ -187,8 +188,11 @@ public:
     // Ready once the index built ahead is (at once when none is being built): for work ahead of
     // its own that should wait its turn. Asked on the thread that started the build.
     std::shared_future<void> IndexAheadDone() const { return FIndexAheadDone; }
-    // Drops the look-up index; whoever changes the triangles calls it.
+    // Drops the look-up index and the side table; whoever changes the triangles calls it.
     void InvalidateIndex() const;
+    // The triangles' corners and sides in flat arrays, built at the first use: for passes over
+    // every side of the model.
+    const TSideTable& SideTable() const;
 
 protected:
     std::unique_ptr<TTriVertices> FVertices;
@@ -196,6 +200,7 @@ protected:
 
 private:
     mutable std::unique_ptr<TTriangleIndex> FIndex;
+    mutable std::unique_ptr<TSideTable> FSideTable;
     mutable std::future<std::unique_ptr<TTriangleIndex>> FIndexAhead;
     mutable std::shared_future<void> FIndexAheadDone;
 };
