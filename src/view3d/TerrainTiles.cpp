@@ -61,14 +61,34 @@ uint32_t SpreadBits(uint32_t v) {
 TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* frame) {
     const TTriVertices& vertices = mesh.Vertices();
     const TTriangles& triangles = mesh.Triangles();
-    double minE = INFINITY, minN = INFINITY, minZ = INFINITY;
-    double maxE = -INFINITY, maxN = -INFINITY, maxZ = -INFINITY;
-    for (int i = 0; i < vertices.Count(); ++i)
-        if (const TTriVertex* v = vertices.VertexAt(i); Finite(v)) {
-            minE = std::min(minE, v->Easting), maxE = std::max(maxE, v->Easting);
-            minN = std::min(minN, v->Northing), maxN = std::max(maxN, v->Northing);
-            minZ = std::min(minZ, v->Value), maxZ = std::max(maxZ, v->Value);
+    // The extent on every core. Each share keeps the first of equal extremes (-0 and 0), and the
+    // shares are joined in order: the extremes of one pass in order, to the bit.
+    struct TExtent {
+        double MinE = INFINITY, MinN = INFINITY, MinZ = INFINITY;
+        double MaxE = -INFINITY, MaxN = -INFINITY, MaxZ = -INFINITY;
+        void Widen(double e, double n, double z) {
+            MinE = std::min(MinE, e), MaxE = std::max(MaxE, e);
+            MinN = std::min(MinN, n), MaxN = std::max(MaxN, n);
+            MinZ = std::min(MinZ, z), MaxZ = std::max(MaxZ, z);
         }
+        void Join(const TExtent& next) {
+            MinE = std::min(MinE, next.MinE), MaxE = std::max(MaxE, next.MaxE);
+            MinN = std::min(MinN, next.MinN), MaxN = std::max(MaxN, next.MaxN);
+            MinZ = std::min(MinZ, next.MinZ), MaxZ = std::max(MaxZ, next.MaxZ);
+        }
+    };
+    std::vector<TExtent> extents(size_t(SharesFor(vertices.Count())));
+    RunInShares(int(extents.size()), vertices.Count(), [&](int share, int first, int last) {
+        TExtent& extent = extents[size_t(share)];
+        for (int i = first; i < last; ++i)
+            if (const TTriVertex* v = vertices.VertexAt(i); Finite(v))
+                extent.Widen(v->Easting, v->Northing, v->Value);
+    });
+    TExtent whole;
+    for (const TExtent& extent : extents)
+        whole.Join(extent);
+    double minE = whole.MinE, minN = whole.MinN, minZ = whole.MinZ;
+    double maxE = whole.MaxE, maxN = whole.MaxN, maxZ = whole.MaxZ;
     if (!(minE <= maxE))
         minE = maxE = minN = maxN = minZ = maxZ = 0;
     CentreE = frame ? frame->CentreE : (minE + maxE) / 2;
@@ -97,12 +117,20 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
         }
     });
 
-    // Each drawable triangle's place on the Z curve, by its centre.
+    // Each drawable triangle's place on the Z curve, by its centre, and its corners' positions,
+    // read here with the corners' coordinates so that the sort below moves them in order. Each
+    // share counts its triangles of every code as it goes.
     const int count = triangles.Count();
+    const int shares = SharesFor(count);
+    const size_t buckets = size_t(1) << (2 * CodeLevels);
+    std::vector<std::vector<uint32_t>> places(static_cast<size_t>(shares)); // per share, code
     TLargeArray<uint32_t> codes(static_cast<size_t>(count)); // every one written below
+    TLargeArray<uint32_t> corners(size_t(count) * 3);        // those of drawable triangles
     const double cells = double(1 << CodeLevels);
     const double scaleX = cells / (FHigh.X - FLow.X), scaleY = cells / (FHigh.Y - FLow.Y);
-    RunInShares(CoreCount(), count, [&](int, int first, int last) {
+    RunInShares(shares, count, [&](int share, int first, int last) {
+        std::vector<uint32_t>& counts = places[size_t(share)];
+        counts.assign(buckets, 0);
         for (int i = first; i < last; ++i) {
             const TTriangle* t = triangles.TriangleAt(i);
             bool drawable = t != nullptr;
@@ -110,8 +138,10 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
             for (int k = 1; k <= 3 && drawable; ++k) {
                 const TTriVertex* v = t->Vertex(k);
                 drawable = Finite(v) && v->Number >= 1 && v->Number <= vertices.Count();
-                if (drawable)
+                if (drawable) {
                     x += v->Easting, y += v->Northing;
+                    corners[size_t(i) * 3 + size_t(k - 1)] = uint32_t(v->Number - 1);
+                }
             }
             if (!drawable) {
                 codes[size_t(i)] = NoCode;
@@ -120,22 +150,14 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
             const double cx = (x / 3 - CentreE - FLow.X) * scaleX;
             const double cy = (y / 3 - CentreN - FLow.Y) * scaleY;
             const auto cell = [&](double c) { return uint32_t(std::clamp(c, 0.0, cells - 1)); };
-            codes[size_t(i)] = SpreadBits(cell(cx)) | (SpreadBits(cell(cy)) << 1);
+            const uint32_t code = SpreadBits(cell(cx)) | (SpreadBits(cell(cy)) << 1);
+            codes[size_t(i)] = code;
+            ++counts[code];
         }
     });
-    // A counting sort by code, its counting and its placing shared out over the cores: the
-    // triangles in curve order, those of one code in collection order (each share's after the
-    // earlier shares'), and their codes beside them.
-    const size_t buckets = size_t(1) << (2 * CodeLevels);
-    const int shares = SharesFor(count);
-    std::vector<std::vector<uint32_t>> places(static_cast<size_t>(shares)); // per share, code
-    RunInShares(shares, count, [&](int share, int first, int last) {
-        std::vector<uint32_t>& counts = places[size_t(share)];
-        counts.assign(buckets, 0);
-        for (int i = first; i < last; ++i)
-            if (const uint32_t code = codes[size_t(i)]; code != NoCode)
-                ++counts[code];
-    });
+    // A counting sort by code: the triangles in curve order, those of one code in collection
+    // order (each share's after the earlier shares'). The first share's first place for a code
+    // is the code's first place, where the quadtree finds its tiles' runs.
     uint32_t placed = 0;
     for (size_t code = 0; code < buckets; ++code)
         for (std::vector<uint32_t>& counts : places) {
@@ -143,34 +165,28 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
             counts[code] = placed; // the share's first place for the code
             placed += n;
         }
-    TLargeArray<uint32_t> order(placed), sortedCodes(placed);
+    const std::vector<uint32_t>& firstOfCode = places.front();
+    Build(0, FLow.X, FLow.Y, FHigh.X, FHigh.Y,
+          [&](size_t code) { return code < buckets ? firstOfCode[code] : placed; });
+    FCorners = TLargeArray<uint32_t>(size_t(placed) * 3);
     RunInShares(shares, count, [&](int share, int first, int last) {
         std::vector<uint32_t>& place = places[size_t(share)];
         for (int i = first; i < last; ++i)
             if (const uint32_t code = codes[size_t(i)]; code != NoCode) {
-                order[place[code]] = uint32_t(i);
-                sortedCodes[place[code]++] = code;
+                const size_t to = place[code]++;
+                for (size_t k = 0; k < 3; ++k)
+                    FCorners[to * 3 + k] = corners[size_t(i) * 3 + k];
             }
     });
     codes = {};
+    corners = {};
     places = {};
-
-    Build(0, FLow.X, FLow.Y, FHigh.X, FHigh.Y, sortedCodes, 0, int64_t(order.size()));
-    sortedCodes = {};
-    FillCorners(mesh, order);
+    FindElevationRanges();
     // Hundreds of megabytes for a large model: on huge pages, a fault every 2 MiB, not 4 KiB.
     FGridPoints = TLargeArray<float>(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
 }
 
-void TTerrainTiles::FillCorners(const TTriangleMesh& mesh, const TLargeArray<uint32_t>& order) {
-    FCorners = TLargeArray<uint32_t>(order.size() * 3);
-    RunInShares(CoreCount(), int(order.size()), [&](int, int first, int last) {
-        for (int i = first; i < last; ++i) {
-            const TTriangle* t = mesh.Triangles().TriangleAt(int(order[size_t(i)]));
-            for (int k = 0; k < 3; ++k)
-                FCorners[size_t(i) * 3 + size_t(k)] = uint32_t(t->Vertex(k + 1)->Number - 1);
-        }
-    });
+void TTerrainTiles::FindElevationRanges() {
     // The elevation range of every leaf, then of every tile from its children: a child comes
     // after its parent.
     std::vector<int> leaves;
@@ -206,7 +222,7 @@ void TTerrainTiles::FillCorners(const TTriangleMesh& mesh, const TLargeArray<uin
 }
 
 int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, double maxY,
-                         const TLargeArray<uint32_t>& codes, int64_t first, int64_t last) {
+                         const std::function<uint32_t(size_t code)>& firstOf, size_t lowCode) {
     const int index = int(FTiles.size());
     FTiles.push_back({});
     FLevels = std::max(FLevels, depth + 1);
@@ -215,28 +231,25 @@ int TTerrainTiles::Build(int depth, double minX, double minY, double maxX, doubl
         tile.MinX = minX, tile.MinY = minY, tile.MaxX = maxX, tile.MaxY = maxY;
         tile.Depth = depth;
     }
+    // The tile holds the codes that begin with its quadrants' bits down to its depth.
+    const int shift = 2 * (CodeLevels - depth);
+    const int64_t first = firstOf(lowCode), last = firstOf(lowCode + (size_t(1) << shift));
     if (last - first <= LeafTriangles || depth >= CodeLevels) {
         // Its triangles' corners come where the triangles are in the curve's order.
         FTiles[size_t(index)].Leaf = true;
         FTiles[size_t(index)].FirstCorner = first * 3;
         FTiles[size_t(index)].CornerCount = (last - first) * 3;
     } else {
-        // The two bits of the code that name the quadrant at this depth: x low, y high.
-        const int shift = 2 * (CodeLevels - depth - 1);
+        // The two bits of the code below the tile's name its children's quadrants: x low, y high.
         const double midX = (minX + maxX) / 2, midY = (minY + maxY) / 2;
-        int64_t from = first;
-        for (uint32_t q = 0; q < 4; ++q) {
-            const auto end =
-                std::partition_point(codes.data() + from, codes.data() + last,
-                                     [&](uint32_t code) { return ((code >> shift) & 3u) <= q; });
-            const int64_t to = end - codes.data();
-            if (to > from) {
+        for (size_t q = 0; q < 4; ++q) {
+            const size_t low = lowCode + (q << (shift - 2));
+            if (firstOf(low + (size_t(1) << (shift - 2))) > firstOf(low)) {
                 const bool east = q & 1u, north = q & 2u;
                 const int child = Build(depth + 1, east ? midX : minX, north ? midY : minY,
-                                        east ? maxX : midX, north ? maxY : midY, codes, from, to);
+                                        east ? maxX : midX, north ? maxY : midY, firstOf, low);
                 FTiles[size_t(index)].Children[q] = child;
             }
-            from = to;
         }
     }
     return index;

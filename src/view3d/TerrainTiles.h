@@ -84,11 +84,13 @@ public:
     void ReleaseMeshArrays();
 
 private:
-    // The quadtree over the run of codes (sorted) from first to last; the tile's index.
+    // The quadtree over the triangles of the codes from lowCode on that share the tile's
+    // quadrants down to depth, whose run in the curve's order starts at firstOf(code); the
+    // tile's index.
     int Build(int depth, double minX, double minY, double maxX, double maxY,
-              const TLargeArray<uint32_t>& codes, int64_t first, int64_t last);
-    // The leaves' corners, in the curve's order, and every tile's elevation range.
-    void FillCorners(const TTriangleMesh& mesh, const TLargeArray<uint32_t>& order);
+              const std::function<uint32_t(size_t code)>& firstOf, size_t lowCode = 0);
+    // Every tile's elevation range, from its leaves' corners.
+    void FindElevationRanges();
     void SampleTile(const TTriangleMesh& mesh, int tile);
     // How far the skirt of a border (0 south, 1 east, 2 north, 3 west) of a sampled grid must
     // hang to fill the widest crack beside a tile drawn exact or at a coarser grid, at most

@@ -366,3 +366,24 @@ TEST(TerrainTilesTest, EmptyModelsAndCornersThatAreNotFiniteDrawAndPickNothing) 
     EXPECT_TRUE(hit.Triangle == mesh.Triangles().Triangle(0) ||
                 hit.Triangle == mesh.Triangles().Triangle(1));
 }
+
+TEST(TerrainTilesTest, TheExtentIsThatOfEveryFiniteVertexWhicheverCoreReadsIt) {
+    // Enough vertices to be shared out over the cores; the extremes at either end.
+    constexpr int Count = 250000;
+    for (bool lowFirst : {true, false}) {
+        TTriangleMesh mesh;
+        for (int i = 0; i < Count; ++i) {
+            const double t = lowFirst ? i : Count - i;
+            TTriVertex* v = mesh.Vertices().CreateVertex(1e6 + t, 2e6 - 2 * t, i % 2 ? NAN : t);
+            mesh.Vertices().Add(v);
+            v->Number = i + 1;
+        }
+        TTerrainTiles tiles(mesh);
+        // Finite vertices are the even ones: t from 0 (or 2) to Count - 2 (or Count).
+        const double low = lowFirst ? 0 : 2, high = lowFirst ? Count - 2 : Count;
+        EXPECT_EQ(tiles.CentreE, 1e6 + (low + high) / 2) << lowFirst;
+        EXPECT_EQ(tiles.CentreN, 2e6 - (low + high)) << lowFirst;
+        EXPECT_EQ(tiles.High().X - tiles.Low().X, high - low) << lowFirst;
+        EXPECT_EQ(tiles.High().Y - tiles.Low().Y, 2 * (high - low)) << lowFirst;
+    }
+}
