@@ -123,14 +123,15 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
     const int count = triangles.Count();
     const int shares = SharesFor(count);
     const size_t buckets = size_t(1) << (2 * CodeLevels);
-    std::vector<std::vector<uint32_t>> places(static_cast<size_t>(shares)); // per share, code
+    // Per share and code: 16 MB a share whatever the model's size, on huge pages.
+    std::vector<TLargeArray<uint32_t>> places(static_cast<size_t>(shares));
     TLargeArray<uint32_t> codes(static_cast<size_t>(count)); // every one written below
     TLargeArray<uint32_t> corners(size_t(count) * 3);        // those of drawable triangles
     const double cells = double(1 << CodeLevels);
     const double scaleX = cells / (FHigh.X - FLow.X), scaleY = cells / (FHigh.Y - FLow.Y);
     RunInShares(shares, count, [&](int share, int first, int last) {
-        std::vector<uint32_t>& counts = places[size_t(share)];
-        counts.assign(buckets, 0);
+        TLargeArray<uint32_t>& counts = places[size_t(share)];
+        counts = TLargeArray<uint32_t>(buckets, 0);
         for (int i = first; i < last; ++i) {
             const TTriangle* t = triangles.TriangleAt(i);
             bool drawable = t != nullptr;
@@ -160,17 +161,17 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
     // is the code's first place, where the quadtree finds its tiles' runs.
     uint32_t placed = 0;
     for (size_t code = 0; code < buckets; ++code)
-        for (std::vector<uint32_t>& counts : places) {
+        for (TLargeArray<uint32_t>& counts : places) {
             const uint32_t n = counts[code];
             counts[code] = placed; // the share's first place for the code
             placed += n;
         }
-    const std::vector<uint32_t>& firstOfCode = places.front();
+    const TLargeArray<uint32_t>& firstOfCode = places.front();
     Build(0, FLow.X, FLow.Y, FHigh.X, FHigh.Y,
           [&](size_t code) { return code < buckets ? firstOfCode[code] : placed; });
     FCorners = TLargeArray<uint32_t>(size_t(placed) * 3);
     RunInShares(shares, count, [&](int share, int first, int last) {
-        std::vector<uint32_t>& place = places[size_t(share)];
+        TLargeArray<uint32_t>& place = places[size_t(share)];
         for (int i = first; i < last; ++i)
             if (const uint32_t code = codes[size_t(i)]; code != NoCode) {
                 const size_t to = place[code]++;
@@ -180,7 +181,7 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
     });
     codes = {};
     corners = {};
-    places = {};
+    places.clear();
     FindElevationRanges();
     // Hundreds of megabytes for a large model: on huge pages, a fault every 2 MiB, not 4 KiB.
     FGridPoints = TLargeArray<float>(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
