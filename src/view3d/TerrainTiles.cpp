@@ -105,18 +105,6 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
         int64_t(triangles.Count()) * 3 * 4 > MostBytes)
         throw Exception("The model has too many triangles for the 3D view: at most " +
                         std::to_string(MostBytes / 12) + ".");
-    FPositions = TLargeArray<float>(size_t(vertices.Count()) * 3);
-    RunInShares(CoreCount(), vertices.Count(), [&](int, int first, int last) {
-        for (int i = first; i < last; ++i) {
-            const TTriVertex* v = vertices.VertexAt(i);
-            const bool finite = Finite(v);
-            const float nan = std::numeric_limits<float>::quiet_NaN();
-            FPositions[size_t(i) * 3] = finite ? float(v->Easting - CentreE) : nan;
-            FPositions[size_t(i) * 3 + 1] = finite ? float(v->Northing - CentreN) : nan;
-            FPositions[size_t(i) * 3 + 2] = finite ? float(v->Value - CentreZ) : nan;
-        }
-    });
-
     // Each drawable triangle's place on the Z curve, by its centre, and its corners' positions,
     // read here with the corners' coordinates so that the sort below moves them in order. Each
     // share counts its triangles of every code as it goes.
@@ -182,6 +170,19 @@ TTerrainTiles::TTerrainTiles(const TTriangleMesh& mesh, const TTerrainTiles* fra
     codes = {};
     corners = {};
     places.clear();
+    // The vertices' positions after the sort: their memory is then what the sort's arrays gave
+    // back, which the system hands out again sooner than memory never used.
+    FPositions = TLargeArray<float>(size_t(vertices.Count()) * 3);
+    RunInShares(CoreCount(), vertices.Count(), [&](int, int first, int last) {
+        for (int i = first; i < last; ++i) {
+            const TTriVertex* v = vertices.VertexAt(i);
+            const bool finite = Finite(v);
+            const float nan = std::numeric_limits<float>::quiet_NaN();
+            FPositions[size_t(i) * 3] = finite ? float(v->Easting - CentreE) : nan;
+            FPositions[size_t(i) * 3 + 1] = finite ? float(v->Northing - CentreN) : nan;
+            FPositions[size_t(i) * 3 + 2] = finite ? float(v->Value - CentreZ) : nan;
+        }
+    });
     FindElevationRanges();
     // Hundreds of megabytes for a large model: on huge pages, a fault every 2 MiB, not 4 KiB.
     FGridPoints = TLargeArray<float>(FTiles.size() * size_t(GridVertices) * 4, 0.0f);
