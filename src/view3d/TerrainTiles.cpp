@@ -5,6 +5,7 @@
 #include "platform/Shares.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -43,6 +44,20 @@ double DistanceToBox(TVec3 eye, const TTile& tile, double exaggeration) {
 } // namespace
 
 namespace {
+// The lines of a tile's grid, as its sampling sums them.
+struct TGridLines {
+    explicit TGridLines(const TTile& tile)
+        : Tile(tile), StepX((tile.MaxX - tile.MinX) / G), StepY((tile.MaxY - tile.MinY) / G) {}
+    double X(int i) const { return i == G ? Tile.MaxX : Tile.MinX + i * StepX; }
+    double Y(int j) const { return j == G ? Tile.MaxY : Tile.MinY + j * StepY; }
+    const TTile& Tile;
+    double StepX, StepY;
+};
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
 // Triangles are ordered along a Z curve over a grid of 2^CodeLevels cells a side: the triangles
 // of every tile of the quadtree down to that depth are then one run of that order.
 constexpr int CodeLevels = 11;
@@ -283,18 +298,32 @@ int TTerrainTiles::GridPatternTriangles() {
     return int(GridPattern().size() / 3);
 }
 
-void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index) {
+void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index, int parent) {
     const TTile& tile = FTiles[size_t(index)];
     float* out = FGridPoints.data() + size_t(index) * GridVertices * 4;
-    const double stepX = (tile.MaxX - tile.MinX) / G, stepY = (tile.MaxY - tile.MinY) / G;
+    const TGridLines lines(tile);
+    // Every second point of the grid is a point of the parent's; where their sums give the same
+    // coordinates to the bit, the sample is the parent's, and the look-up is spared.
+    const TTile* above = parent >= 0 ? &FTiles[size_t(parent)] : nullptr;
+    const TGridLines parentLines = above ? TGridLines(*above) : lines;
+    const float* parentGrid =
+        above ? FGridPoints.data() + size_t(parent) * GridVertices * 4 : nullptr;
+    const int shiftI = above && tile.MinX != above->MinX ? G : 0;
+    const int shiftJ = above && tile.MinY != above->MinY ? G : 0;
     for (int j = 0; j <= G; ++j)
         for (int i = 0; i <= G; ++i) {
-            const double x = i == G ? tile.MaxX : tile.MinX + i * stepX;
-            const double y = j == G ? tile.MaxY : tile.MinY + j * stepY;
+            const double x = lines.X(i), y = lines.Y(j);
+            float* p = out + (j * (G + 1) + i) * 4;
+            if (parentGrid && i % 2 == 0 && j % 2 == 0) {
+                const int pi = (i + shiftI) / 2, pj = (j + shiftJ) / 2;
+                if (SameBits(parentLines.X(pi), x) && SameBits(parentLines.Y(pj), y)) {
+                    std::copy_n(parentGrid + (pj * (G + 1) + pi) * 4, 4, p);
+                    continue;
+                }
+            }
             double value = NullValue;
             const bool found = mesh.FindSurfaceValue(x + CentreE, y + CentreN, value) != nullptr &&
                                std::isfinite(value) && value != NullValue;
-            float* p = out + (j * (G + 1) + i) * 4;
             p[0] = float(x), p[1] = float(y), p[2] = found ? float(value - CentreZ) : 0.0f;
             p[3] = found ? 1.0f : 0.0f;
         }
@@ -314,9 +343,9 @@ void TTerrainTiles::SampleTile(const TTriangleMesh& mesh, int index) {
     };
     for (int border = 0; border < 4; ++border) {
         const float drop =
-            outer[border]
-                ? 0.0f
-                : BorderDrop(mesh, out, border, tile.MaxZ - tile.MinZ + std::max(stepX, stepY));
+            outer[border] ? 0.0f
+                          : BorderDrop(mesh, out, border,
+                                       tile.MaxZ - tile.MinZ + std::max(lines.StepX, lines.StepY));
         for (int k = 0; k <= G; ++k) {
             const int at = BorderPoint(border, k);
             const float* top = out + at * 4;
@@ -369,18 +398,23 @@ void TTerrainTiles::SampleGrids(const TTriangleMesh& mesh,
                                 const std::function<void(int, int)>& progress,
                                 const std::atomic<bool>* cancel) {
     mesh.Index(); // built here, so that the threads below only read it
+    std::vector<int> parents(FTiles.size(), -1);
+    for (int t = 0; t < int(FTiles.size()); ++t)
+        for (int child : FTiles[size_t(t)].Children)
+            if (child >= 0)
+                parents[size_t(child)] = t;
     int done = 0;
     for (int level = 0; level < FLevels; ++level) {
         std::vector<int> tiles;
         for (int t = 0; t < int(FTiles.size()); ++t)
             if (FTiles[size_t(t)].Depth == level)
                 tiles.push_back(t);
-        RunInShares(tiles.size() < 8 ? 1 : CoreCount(), int(tiles.size()),
-                    [&](int, int first, int last) {
-                        for (int i = first; i < last; ++i)
-                            if (!(cancel && cancel->load()))
-                                SampleTile(mesh, tiles[size_t(i)]);
-                    });
+        RunInShares(
+            tiles.size() < 8 ? 1 : CoreCount(), int(tiles.size()), [&](int, int first, int last) {
+                for (int i = first; i < last; ++i)
+                    if (!(cancel && cancel->load()))
+                        SampleTile(mesh, tiles[size_t(i)], parents[size_t(tiles[size_t(i)])]);
+            });
         if (cancel && cancel->load())
             return;
         FReadyLevels.store(level + 1);

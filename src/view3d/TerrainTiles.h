@@ -91,7 +91,8 @@ private:
               const std::function<uint32_t(size_t code)>& firstOf, size_t lowCode = 0);
     // Every tile's elevation range, from its leaves' corners.
     void FindElevationRanges();
-    void SampleTile(const TTriangleMesh& mesh, int tile);
+    // Samples the tile's grid; parent, when given, is the tile's parent, its grid sampled.
+    void SampleTile(const TTriangleMesh& mesh, int tile, int parent = -1);
     // How far the skirt of a border (0 south, 1 east, 2 north, 3 west) of a sampled grid must
     // hang to fill the widest crack beside a tile drawn exact or at a coarser grid, at most
     // deepestPossible.
