@@ -193,6 +193,10 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
     // visits only those.
     std::vector<int32_t> boundary;
     std::mutex boundaryLock;
+    const auto noteBoundary = [&](const std::vector<int32_t>& found) {
+        const std::lock_guard<std::mutex> hold(boundaryLock);
+        boundary.insert(boundary.end(), found.begin(), found.end());
+    };
     std::optional<TShortestSide> shortest;
     if (layers.SpacedSidesPixels > 0) {
         const TIntRect& r = state.DrawRect;
@@ -217,8 +221,7 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
             for (int position = first; position < last; ++position)
                 if (TSideTable::OnBoundary(table->Sides(position)))
                     found.push_back(position);
-            const std::lock_guard<std::mutex> hold(boundaryLock);
-            boundary.insert(boundary.end(), found.begin(), found.end());
+            noteBoundary(found);
         });
     } else if (layers.Triangles) {
         canvas.Pen.Color = TrianglesColor;
@@ -237,8 +240,7 @@ void DrawTriangleLayers(TMapView& view, const TTriangleMesh& mesh, const TModelL
                     (!triangle->Neighbour(1) || !triangle->Neighbour(2) || !triangle->Neighbour(3)))
                     found.push_back(position);
             }
-            const std::lock_guard<std::mutex> hold(boundaryLock);
-            boundary.insert(boundary.end(), found.begin(), found.end());
+            noteBoundary(found);
         });
     }
     if (layers.Edges) {

@@ -50,8 +50,8 @@ const QString* PointProblem(const TTriVertex& v, const TVRKHeader& h) {
 
 // The triangle tests wait on memory: a triangle's vertices and neighbours may lie anywhere.
 // Asking for them some triangles ahead lets those reads overlap. Asking also for the neighbours'
-// vertices would first wait for the neighbour itself: that made the check of a model in
-// collection order half as slow again, and one built from scattered points no faster.
+// vertices would first wait for the neighbour itself: that made the check of a model stored in
+// spatial order a third slower, and one built from scattered points no faster.
 void PrefetchAhead(const TTriangles& triangles, int i, int last) {
     constexpr int Links = 24;
     if (i + Links < last)
